@@ -1,0 +1,43 @@
+// The run loop behind Begin and Overlay: set-up, integration passes, the
+// sampling rule, Stop and the window-closing flag.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "engine/run_sample.h"
+#include "params/gate_table.h"
+#include "params/parameter_set.h"
+
+namespace vantor {
+
+// Plain flags set by the shell (inside the pump) and read at the end of every pass.
+struct RunFlags {
+  bool stop = false;
+  bool windowClosing = false;
+};
+
+enum class RunOutcome {
+  Completed,     // t reached the trial duration; the caller replays the record
+  Stopped,       // the Stop flag ended it; no replay
+  WindowClosed,  // the window-closing flag ended it; no replay
+  Refused,       // the parameters cannot be run; `message` says why, nothing was sampled
+};
+
+struct RunResult {
+  RunOutcome outcome = RunOutcome::Completed;
+  std::string message;  // for Refused
+  long samples = 0;     // samples handed to the sink
+  long passes = 0;      // integration passes, the initialisation pass included
+  long rejected = 0;    // rejected steps
+};
+
+// Runs one trial from the current parameters. The run reads each parameter at
+// the moment it is used, so a change made inside `pump` takes effect at the
+// next stage that uses it. Every recorded sample goes to `sink`, then `pump`
+// is called once (the GUI lets one event through there; it may set flags).
+// The ion-concentration floor is written back into `params`, as a run does.
+RunResult RunTrial(ParameterSet& params, const GateTable& gates, RunSink& sink,
+                   RunFlags& flags, const std::function<void()>& pump = {});
+
+}  // namespace vantor

@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs every test.
+set -euo pipefail
+cd "$(dirname "$0")"
+source scripts/deps.sh
+vantor_install_deps
+vantor_build
+export QT_QPA_PLATFORM=offscreen
+cd build
+ctest --output-on-failure -j "$(nproc)"
