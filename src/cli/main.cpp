@@ -1,0 +1,53 @@
+// vantor-cli: the headless front end.
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+
+#include "cli/commands.h"
+
+namespace {
+
+const char kUsage[] =
+    "usage: vantor-cli run [PARAMFILE] [options]\n"
+    "       vantor-cli defaults OUT\n"
+    "       vantor-cli convert IN OUT\n"
+    "run options:\n"
+    "  --set KEY=VALUE   change a parameter (index 0..53, short name like gNa, or the prompt)\n"
+    "  --gates FILE      gate table (default: vmodels.val beside the program)\n"
+    "  --limits FILE     limits file (default: VANTOR.mnx beside the program)\n"
+    "  --method 1|2|3    integration method\n"
+    "  --csv FILE        the samples as CSV\n"
+    "  --record FILE     the binary record file (84-byte samples)\n"
+    "  --png/--svg/--pdf FILE   the picture;  --size WxH (default 1200x800)\n"
+    "  --cgm FILE  --plt FILE   the metafile and the HP-GL output of the picture\n"
+    "  --overlay PARAMFILE      a further run drawn over the first (may repeat)\n";
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // Pictures need fonts, and fonts need a GUI application object; the
+  // command line never needs a display.
+  if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  QGuiApplication app(argc, argv);
+
+  std::vector<std::string> args(argv + 1, argv + argc);
+  if (args.empty() || args[0] == "--help" || args[0] == "-h") {
+    std::fputs(kUsage, args.empty() ? stderr : stdout);
+    return args.empty() ? 2 : 0;
+  }
+  if (args[0] == "--version") {
+    std::printf("vantor-cli %s\n", VANTOR_VERSION);
+    return 0;
+  }
+  const std::string command = args[0];
+  args.erase(args.begin());
+  if (command == "run") return vantor::cli::RunCommand(args);
+  if (command == "defaults") return vantor::cli::DefaultsCommand(args);
+  if (command == "convert") return vantor::cli::ConvertCommand(args);
+  std::fprintf(stderr, "vantor-cli: unknown command '%s'\n%s", command.c_str(), kUsage);
+  return 2;
+}
