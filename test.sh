@@ -4,7 +4,7 @@ set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/deps.sh
 vantor_install_deps
-vantor_build
 export QT_QPA_PLATFORM=offscreen
+vantor_build
 cd build
 ctest --output-on-failure -j "$(nproc)"

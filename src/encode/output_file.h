@@ -1,0 +1,45 @@
+// An output file that replaces its target only when it is complete: the
+// bytes go to a new file beside the target, which is renamed over the target
+// on Commit. A user's previous file is never left half-overwritten, and a
+// failed write leaves it untouched. Device files (printer ports) cannot be
+// renamed and are written directly.
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+namespace vantor {
+
+class OutputFile {
+ public:
+  OutputFile() = default;
+  ~OutputFile();  // an uncommitted file is abandoned
+  OutputFile(const OutputFile&) = delete;
+  OutputFile& operator=(const OutputFile&) = delete;
+
+  // Creates the temporary file beside `target`. False (and nothing created)
+  // when the directory is not writable or the target exists but may not be
+  // written.
+  bool Open(const std::string& target);
+  // Opens a device for writing as it is, without a temporary file.
+  bool OpenDevice(const std::string& device);
+
+  bool IsOpen() const { return stream_ != nullptr; }
+  // The open stream (binary), null when closed.
+  std::FILE* Stream() const { return stream_; }
+  const std::string& Target() const { return target_; }
+
+  // Flushes, closes and renames over the target. False when any write,
+  // the close or the rename failed; the temporary file is then removed and
+  // the target keeps its old contents.
+  bool Commit();
+  // Closes and removes the temporary file; the target is untouched.
+  void Abandon();
+
+ private:
+  std::FILE* stream_ = nullptr;
+  std::string target_;
+  std::string temp_;  // empty for a device
+};
+
+}  // namespace vantor

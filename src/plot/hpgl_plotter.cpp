@@ -1,0 +1,249 @@
+#include "plot/hpgl_plotter.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdarg>
+#include <cstdio>
+#include <filesystem>
+#include <iterator>
+#include <limits>
+
+namespace vantor {
+
+namespace {
+
+constexpr char kEsc = '\x1B';
+constexpr char kEtx = '\x03';
+constexpr double kPi = 3.141592653589793;
+// A trace of thousands of points stays readable in the file.
+constexpr int kPointsPerLine = 8;
+
+// Alignment codes of the drawing layer.
+constexpr int kAlignCentre = 6;
+constexpr int kAlignRight = 2;
+constexpr int kAlignTop = 0;
+
+struct PenColour {
+  int r, g, b;
+};
+// Pens 1..8 of the carousel, in pen number order.
+constexpr PenColour kPens[] = {
+    {0, 0, 0},       // 1 black
+    {255, 0, 0},     // 2 red
+    {0, 255, 0},     // 3 green
+    {0, 0, 255},     // 4 blue
+    {0, 255, 255},   // 5 cyan
+    {255, 0, 255},   // 6 magenta
+    {255, 255, 0},   // 7 yellow
+    {128, 128, 128}  // 8 grey
+};
+constexpr int kBlackPen = 1;
+constexpr int kFirstHuePen = 2;
+constexpr int kLastHuePen = 7;
+constexpr int kGreyPen = 8;
+// Colours whose components differ by less than this look grey on paper.
+constexpr int kGreyChroma = 48;
+constexpr int kLightGrey = 160;
+
+// Coordinates and sizes as printed; a value that is not a number would make
+// the plotter reject the command, so it is written as 0.
+double Finite(double v) { return std::isfinite(v) ? v : 0.0; }
+
+std::string Printf(const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  va_list again;
+  va_copy(again, args);
+  const int n = std::vsnprintf(nullptr, 0, format, args);
+  va_end(args);
+  std::string s;
+  if (n > 0) {
+    s.resize(static_cast<std::size_t>(n) + 1);
+    std::vsnprintf(s.data(), s.size(), format, again);
+    s.resize(static_cast<std::size_t>(n));
+  }
+  va_end(again);
+  return s;
+}
+
+// A control byte inside a label would end it (ETX) or start a printer
+// command (ESC); labels carry none, so they are written as blanks.
+std::string LabelText(std::string_view text) {
+  std::string s(text);
+  for (char& c : s) {
+    const auto b = static_cast<unsigned char>(c);
+    if (b < 0x20 || b == 0x7F) c = ' ';
+  }
+  return s;
+}
+
+}  // namespace
+
+HpglPlotter::~HpglPlotter() {
+  if (Active()) ClosePlotter();
+}
+
+int HpglPlotter::PenNumber(std::uint32_t colour) {
+  const int r = static_cast<int>(colour & 0xFF);
+  const int g = static_cast<int>((colour >> 8) & 0xFF);
+  const int b = static_cast<int>((colour >> 16) & 0xFF);
+  const int hi = std::max({r, g, b});
+  const int lo = std::min({r, g, b});
+  if (hi - lo < kGreyChroma) return hi < kLightGrey ? kBlackPen : kGreyPen;
+  // Inks are saturated: compare the colour brought to full brightness, so a
+  // navy trace gets the blue pen rather than the black one.
+  const double scale = 255.0 / hi;
+  int best = kFirstHuePen;
+  double bestDistance = std::numeric_limits<double>::max();
+  for (int pen = kFirstHuePen; pen <= kLastHuePen; ++pen) {
+    const PenColour& p = kPens[pen - 1];
+    const double dr = r * scale - p.r, dg = g * scale - p.g, db = b * scale - p.b;
+    const double d = dr * dr + dg * dg + db * db;
+    if (d < bestDistance) {
+      bestDistance = d;
+      best = pen;
+    }
+  }
+  return best;
+}
+
+std::string HpglPlotter::DeviceName(std::string_view name) {
+  if (name.size() == 4 && (name[0] == 'L' || name[0] == 'l') && (name[1] == 'P' || name[1] == 'p') &&
+      (name[2] == 'T' || name[2] == 't') && name[3] == '1') {
+    std::error_code ec;
+    if (!std::filesystem::exists("/dev/lp0", ec) && std::filesystem::exists("/dev/usb/lp0", ec)) {
+      return "/dev/usb/lp0";
+    }
+    return "/dev/lp0";
+  }
+  return std::string(name);
+}
+
+bool HpglPlotter::OpenPlotter(const std::string& name, bool laserJet, Messages& messages) {
+  // A stopped run leaves its destination open; end that job cleanly (a
+  // LaserJet would otherwise stay in HP-GL/2 mode) before starting anew.
+  if (Active()) ClosePlotter();
+  const std::string device = DeviceName(name);
+  // Ports and other device files cannot be replaced by a renamed file.
+  std::error_code ec;
+  const bool isPort = device != name || std::filesystem::is_character_file(device, ec) ||
+                      std::filesystem::is_fifo(device, ec);
+  const bool opened = isPort ? out_.OpenDevice(device) : out_.Open(device);
+  if (!opened) {
+    messages.Warn(kErrorCaption, "Couldn't open the plotter file!");
+    return false;
+  }
+  laserJet_ = laserJet;
+  headerDone_ = false;
+  pending_.clear();
+  pen_ = 0;
+  pointsOnLine_ = 0;
+  return true;
+}
+
+bool HpglPlotter::ClosePlotter() {
+  if (!Active()) return false;
+  if (!headerDone_) {
+    // No axis was drawn, so there is no page size for a header: keep what
+    // was drawn rather than lose it.
+    headerDone_ = true;
+    Emit(pending_);
+    pending_.clear();
+  }
+  if (laserJet_) {
+    Emit(std::string{kEsc} + "%1A" + kEsc + "E");
+  }
+  headerDone_ = false;
+  return out_.Commit();
+}
+
+void HpglPlotter::Emit(std::string_view text) {
+  if (!Active()) return;
+  if (!headerDone_) {
+    pending_ += text;
+    return;
+  }
+  std::FILE* f = out_.Stream();
+  for (char c : text) {
+    if (c == '\n') std::fputc('\r', f);
+    std::fputc(c, f);
+  }
+}
+
+void HpglPlotter::WriteHeader(double pageWidth, double pageHeight) {
+  if (!Active() || headerDone_) return;
+  headerDone_ = true;
+  if (laserJet_) {
+    Emit(std::string{kEsc} + "E" + kEsc + "&l1O" + kEsc + "%1B\n");
+  }
+  Emit(Printf("IN;RO90;IP8128,0,0,10160;DI1,0;SP1;FT1;PW0.2;\nSC%.0f,%.0f,%.0f,%.0f;",
+              Finite(pageWidth), 0.0, Finite(pageHeight), 0.0));
+  if (laserJet_) Emit("SD1,21,2,1,4,14,5,0,6,0,7,4148;SS;LA2,4;");
+  // Commands that came before the header follow it; the header selected
+  // pen 1 unless one of them chose another.
+  const int held = pen_;
+  pen_ = 1;
+  if (!pending_.empty()) {
+    Emit(pending_);
+    pending_.clear();
+    if (held != 0) pen_ = held;
+  }
+}
+
+void HpglPlotter::Line(double x1, double y1, double x2, double y2) {
+  if (!Active()) return;
+  pointsOnLine_ = 0;
+  Emit(Printf("\nPU%.2f,%.2f;PD%.2f,%.2f;PU;", Finite(x1), Finite(y1), Finite(x2), Finite(y2)));
+}
+
+void HpglPlotter::PolylineMove(double x, double y) {
+  if (!Active()) return;
+  pointsOnLine_ = 0;
+  Emit(Printf("\nPU%.2f,%.2f;", Finite(x), Finite(y)));
+}
+
+void HpglPlotter::PolylineLine(double x, double y) {
+  if (!Active()) return;
+  if (pointsOnLine_ == kPointsPerLine) {
+    Emit("\n");
+    pointsOnLine_ = 0;
+  }
+  ++pointsOnLine_;
+  Emit(Printf("PD%.2f,%.2f;", Finite(x), Finite(y)));
+}
+
+void HpglPlotter::Text(double x, double y, std::string_view text, int rotation, int h, int v) {
+  if (!Active()) return;
+  const double a = rotation * 90.0 * kPi / 180.0;
+  std::string s = Printf("DI%f,%f;", std::cos(a), std::sin(a));
+  s += Printf("PU%f,%f;", Finite(x), Finite(y));
+  if (laserJet_) {
+    const int column = (h == kAlignCentre) ? 1 : (h == kAlignRight ? 2 : 0);
+    const int row = (v == kAlignTop) ? 2 : (v == kAlignCentre ? 1 : 0);
+    s += Printf("LO%d;", 11 + 3 * column + row);
+  } else {
+    const double n = static_cast<double>(text.size());
+    const double dx = (h == kAlignCentre) ? -n / 2 : (h == kAlignRight ? -n : 0.0);
+    const double dy = (v == kAlignTop) ? -0.5 : (v == kAlignCentre ? -0.25 : 0.0);
+    s += Printf("CP%f,%f;", dx, dy);
+  }
+  s += "LB";
+  s += LabelText(text);
+  s += kEtx;
+  Emit(s);
+}
+
+void HpglPlotter::Pen(std::uint32_t colour) {
+  if (!Active()) return;
+  const int pen = PenNumber(colour);
+  if (pen == pen_) return;
+  pen_ = pen;
+  Emit(Printf("SP%d;", pen));
+}
+
+void HpglPlotter::CharSize(double points) {
+  if (!Active() || !laserJet_) return;
+  Emit(Printf("SD1,21,2,1,4,%f,6,0,7,4148;SS;\n", Finite(points)));
+}
+
+}  // namespace vantor
