@@ -1,4 +1,9 @@
 // vantor-cli: the headless front end.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <clocale>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -32,7 +37,16 @@ int main(int argc, char** argv) {
   // Pictures need fonts, and fonts need a GUI application object; the
   // command line never needs a display.
   if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  // Qt wants a runtime directory and complains on the terminal without one;
+  // give it the private one it would fall back to anyway.
+  if (std::getenv("XDG_RUNTIME_DIR") == nullptr) {
+    const std::string dir = "/tmp/runtime-" + std::to_string(getuid());
+    if (mkdir(dir.c_str(), 0700) == 0 || errno == EEXIST) setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
+  }
   QGuiApplication app(argc, argv);
+  // The application object adopts the user's locale; files and labels are
+  // always written with a decimal point.
+  std::setlocale(LC_NUMERIC, "C");
 
   std::vector<std::string> args(argv + 1, argv + argc);
   if (args.empty() || args[0] == "--help" || args[0] == "-h") {

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <iterator>
 #include <limits>
+#include <utility>
 
 namespace vantor {
 
@@ -17,6 +18,16 @@ constexpr char kEtx = '\x03';
 constexpr double kPi = 3.141592653589793;
 // A trace of thousands of points stays readable in the file.
 constexpr int kPointsPerLine = 8;
+
+// Labels on a pen plotter get an absolute size. The relative size a plotter
+// starts with is a share of the distance from P1 to P2, and P1 lies right of
+// P2 in this header, so relative-size labels would come out mirrored. At 14
+// points the absolute size equals that starting size (0.75 and 1.5 per cent
+// of the 8128 by 10160 unit area, in centimetres); other sizes scale with it,
+// so the 7-point parameter listing stays within the page.
+constexpr double kPenSizePoints = 14;
+constexpr double kPenCharWidthCm = 0.1524;
+constexpr double kPenCharHeightCm = 0.381;
 
 // Alignment codes of the drawing layer.
 constexpr int kAlignCentre = 6;
@@ -178,7 +189,11 @@ void HpglPlotter::WriteHeader(double pageWidth, double pageHeight) {
   }
   Emit(Printf("IN;RO90;IP8128,0,0,10160;DI1,0;SP1;FT1;PW0.2;\nSC%.0f,%.0f,%.0f,%.0f;",
               Finite(pageWidth), 0.0, Finite(pageHeight), 0.0));
-  if (laserJet_) Emit("SD1,21,2,1,4,14,5,0,6,0,7,4148;SS;LA2,4;");
+  if (laserJet_) {
+    Emit("SD1,21,2,1,4,14,5,0,6,0,7,4148;SS;LA2,4;");
+  } else {
+    Emit(PenCharSize(kPenSizePoints));
+  }
   // Commands that came before the header follow it; the header selected
   // pen 1 unless one of them chose another.
   const int held = pen_;
@@ -193,27 +208,35 @@ void HpglPlotter::WriteHeader(double pageWidth, double pageHeight) {
 void HpglPlotter::Line(double x1, double y1, double x2, double y2) {
   if (!Active()) return;
   pointsOnLine_ = 0;
+  lastPoint_.clear();
   Emit(Printf("\nPU%.2f,%.2f;PD%.2f,%.2f;PU;", Finite(x1), Finite(y1), Finite(x2), Finite(y2)));
 }
 
 void HpglPlotter::PolylineMove(double x, double y) {
   if (!Active()) return;
   pointsOnLine_ = 0;
-  Emit(Printf("\nPU%.2f,%.2f;", Finite(x), Finite(y)));
+  lastPoint_ = Printf("%.2f,%.2f", Finite(x), Finite(y));
+  Emit("\nPU" + lastPoint_ + ";");
 }
 
 void HpglPlotter::PolylineLine(double x, double y) {
   if (!Active()) return;
+  // Samples closer together than the file's resolution would make
+  // zero-length strokes, which readers warn about and plotters dot.
+  std::string point = Printf("%.2f,%.2f", Finite(x), Finite(y));
+  if (point == lastPoint_) return;
+  lastPoint_ = std::move(point);
   if (pointsOnLine_ == kPointsPerLine) {
     Emit("\n");
     pointsOnLine_ = 0;
   }
   ++pointsOnLine_;
-  Emit(Printf("PD%.2f,%.2f;", Finite(x), Finite(y)));
+  Emit("PD" + lastPoint_ + ";");
 }
 
 void HpglPlotter::Text(double x, double y, std::string_view text, int rotation, int h, int v) {
   if (!Active()) return;
+  lastPoint_.clear();
   const double a = rotation * 90.0 * kPi / 180.0;
   std::string s = Printf("DI%f,%f;", std::cos(a), std::sin(a));
   s += Printf("PU%f,%f;", Finite(x), Finite(y));
@@ -242,8 +265,17 @@ void HpglPlotter::Pen(std::uint32_t colour) {
 }
 
 void HpglPlotter::CharSize(double points) {
-  if (!Active() || !laserJet_) return;
-  Emit(Printf("SD1,21,2,1,4,%f,6,0,7,4148;SS;\n", Finite(points)));
+  if (!Active()) return;
+  if (laserJet_) {
+    Emit(Printf("SD1,21,2,1,4,%f,6,0,7,4148;SS;\n", Finite(points)));
+  } else if (std::isfinite(points) && points > 0) {
+    Emit(PenCharSize(points));
+  }
+}
+
+std::string HpglPlotter::PenCharSize(double points) {
+  const double scale = std::min(points, 1000.0) / kPenSizePoints;
+  return Printf("SI%.4f,%.4f;", kPenCharWidthCm * scale, kPenCharHeightCm * scale);
 }
 
 }  // namespace vantor

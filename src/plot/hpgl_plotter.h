@@ -49,7 +49,8 @@ class HpglPlotter {
   // Selects the pen nearest to the colour (0x00BBGGRR); nothing when that
   // pen is already in use.
   void Pen(std::uint32_t colour);
-  // The font size in points (LaserJet only; pen plotters keep their size).
+  // The font size in points: a font definition for the LaserJet, an
+  // absolute character size for a pen plotter or a file.
   void CharSize(double points);
   // Trace curves: pen up to the first point, pen down to each next one.
   void PolylineMove(double x, double y);
@@ -63,6 +64,8 @@ class HpglPlotter {
   // The device or file that a destination name stands for: "LPT1" gives
   // /dev/lp0, or /dev/usb/lp0 when only that exists; other names unchanged.
   static std::string DeviceName(std::string_view name);
+  // The absolute character size command of a pen plotter for a font size.
+  static std::string PenCharSize(double points);
 
  private:
   void Emit(std::string_view text);  // "\n" becomes CR LF
@@ -73,6 +76,7 @@ class HpglPlotter {
   std::string pending_;   // commands given before the header
   int pen_ = 0;           // pen in effect on the destination, 0 unknown
   int pointsOnLine_ = 0;  // PD commands since the last line break
+  std::string lastPoint_; // where the last trace point left the pen, as written
 };
 
 }  // namespace vantor

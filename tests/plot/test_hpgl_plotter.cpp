@@ -22,6 +22,9 @@ const std::string kHeader =
     "IN;RO90;IP8128,0,0,10160;DI1,0;SP1;FT1;PW0.2;\r\nSC640,0,480,0;";
 const std::string kJobStart = "\x1B" "E\x1B&l1O\x1B%1B\r\n";
 const std::string kLaserDefaults = "SD1,21,2,1,4,14,5,0,6,0,7,4148;SS;LA2,4;";
+// Pen plotters and files: labels of absolute size, so that P1 right of P2
+// does not mirror them.
+const std::string kPenSize = "SI0.1524,0.3810;";
 const std::string kJobEnd = "\x1B%1A\x1B" "E";
 
 class HpglPlotterTest : public ::testing::Test {
@@ -44,7 +47,7 @@ class HpglPlotterTest : public ::testing::Test {
     draw();
     EXPECT_TRUE(plotter_.ClosePlotter());
     std::string all = ReadAll(file_);
-    const std::string head = laserJet ? kJobStart + kHeader + kLaserDefaults : kHeader;
+    const std::string head = laserJet ? kJobStart + kHeader + kLaserDefaults : kHeader + kPenSize;
     EXPECT_EQ(all.substr(0, head.size()), head);
     all.erase(0, head.size());
     if (laserJet) {
@@ -62,7 +65,7 @@ class HpglPlotterTest : public ::testing::Test {
 
 TEST_F(HpglPlotterTest, HeaderOnlyFiles) {
   EXPECT_EQ(Picture(false, [] {}), "");
-  EXPECT_EQ(ReadAll(file_), kHeader);
+  EXPECT_EQ(ReadAll(file_), kHeader + kPenSize);
   EXPECT_EQ(Picture(true, [] {}), "");
   EXPECT_EQ(ReadAll(file_), kJobStart + kHeader + kLaserDefaults + kJobEnd);
   EXPECT_TRUE(messages_.entries.empty());
@@ -142,10 +145,36 @@ TEST_F(HpglPlotterTest, PensChangeOnlyWhenTheColourDoes) {
   EXPECT_EQ(Picture(false, [&] { plotter_.Pen(0x000000); }), "");
 }
 
-TEST_F(HpglPlotterTest, CharacterSizeOnlyForTheLaserJet) {
+TEST_F(HpglPlotterTest, CharacterSizes) {
   EXPECT_EQ(Picture(true, [&] { plotter_.CharSize(14); }),
             "SD1,21,2,1,4,14.000000,6,0,7,4148;SS;\r\n");
-  EXPECT_EQ(Picture(false, [&] { plotter_.CharSize(14); }), "");
+  // A pen plotter scales the absolute size from the 14-point one.
+  EXPECT_EQ(Picture(false, [&] { plotter_.CharSize(14); }), kPenSize);
+  EXPECT_EQ(Picture(false, [&] {
+              plotter_.CharSize(7);
+              plotter_.CharSize(0);
+              plotter_.CharSize(-3);
+            }),
+            "SI0.0762,0.1905;");
+}
+
+TEST_F(HpglPlotterTest, TracePointsOnTheSameSpotMakeNoStroke) {
+  EXPECT_EQ(Picture(false, [&] {
+              plotter_.PolylineMove(12, 392.731);
+              plotter_.PolylineLine(12.001, 392.729);  // the same point as written
+              plotter_.PolylineLine(34.22, 392.84);
+              plotter_.PolylineLine(34.22, 392.84);
+              plotter_.PolylineLine(12, 392.73);  // back again is a stroke
+            }),
+            "\r\nPU12.00,392.73;PD34.22,392.84;PD12.00,392.73;");
+  // After a label the pen is elsewhere: the next point is drawn to.
+  EXPECT_EQ(Picture(false, [&] {
+              plotter_.PolylineMove(1, 1);
+              plotter_.Text(5, 5, "a", 0, 0, 8);
+              plotter_.PolylineLine(1, 1);
+            }),
+            "\r\nPU1.00,1.00;DI1.000000,0.000000;PU5.000000,5.000000;CP0.000000,0.000000;LBa\x03"
+            "PD1.00,1.00;");
 }
 
 TEST_F(HpglPlotterTest, CommandsBeforeTheHeaderFollowIt) {
@@ -158,7 +187,7 @@ TEST_F(HpglPlotterTest, CommandsBeforeTheHeaderFollowIt) {
   plotter_.WriteHeader(1, 1);  // once per destination
   plotter_.Pen(0xFF0000);      // still pen 4
   plotter_.ClosePlotter();
-  EXPECT_EQ(ReadAll(file_), kHeader + "SP4;\r\nPU1.00,2.00;PD3.00,4.00;PU;");
+  EXPECT_EQ(ReadAll(file_), kHeader + kPenSize + "SP4;\r\nPU1.00,2.00;PD3.00,4.00;PU;");
 }
 
 TEST_F(HpglPlotterTest, EachPictureReplacesTheFile) {
@@ -195,7 +224,7 @@ TEST_F(HpglPlotterTest, StoppedRunIsFinishedOnReopen) {
   EXPECT_FALSE(plotter_.HeaderDone());
   plotter_.WriteHeader(640, 480);
   plotter_.ClosePlotter();
-  EXPECT_EQ(ReadAll(next), kHeader);  // no LaserJet sequences leak across
+  EXPECT_EQ(ReadAll(next), kHeader + kPenSize);  // no LaserJet sequences leak across
 }
 
 TEST_F(HpglPlotterTest, UnopenableDestination) {

@@ -1,0 +1,178 @@
+#include "plot/layout.h"
+
+#include <cmath>
+#include <string>
+
+#include "encode/number_format.h"
+#include "plot/axis.h"
+#include "plot/hpgl_plotter.h"
+#include "plot/palette.h"
+
+namespace vantor {
+namespace {
+
+float PlotWeight(const ParameterSet& params, int row) { return params.Trace(row).plot; }
+
+}  // namespace
+
+double BandsTop(const ParameterSet& params) {
+  return PlotWeight(params, trace::Vm) != 0 ? kBandsTop : kBandsTopWithoutVm;
+}
+
+double OtherWeights(const ParameterSet& params) {
+  double sum = 0;
+  for (int row = trace::IInj; row <= trace::G1; ++row) sum += PlotWeight(params, row);
+  return sum;
+}
+
+double VmShare(const ParameterSet& params) {
+  if (OtherWeights(params) == 0) return 1.0;  // V-m alone takes the page
+  double share = PlotWeight(params, trace::Vm) / 100.0;
+  if (!(share >= 0)) share = 0;
+  if (share > kMaxVmShare) share = kMaxVmShare;
+  return share;
+}
+
+// The gaps between bands are taken from the tops of the bands themselves
+// (AdvanceBand), so the weights share the whole height from highEdge to
+// lowEdge; reserving the gaps here as well would leave them unused at the
+// bottom of the page, a strip that grows with every band shown.
+double BandUnits(const ParameterSet& params, double lowEdge, double highEdge) {
+  const double others = OtherWeights(params);
+  const double vFrac = VmShare(params);
+  const double d = others != 0 ? others / (1 - vFrac + 0.00001) : vFrac;
+  return d / (highEdge - lowEdge);
+}
+
+void AdvanceBand(OutputTarget& target, const ParameterSet& params, int row, double unit) {
+  if (row == trace::G2 || row == trace::G3) return;
+  const double others = OtherWeights(params);
+  target.bandTop = target.bandBottom - kBandGap;
+  double w = PlotWeight(params, row);
+  if (row == trace::Vm) {
+    w = VmShare(params);
+    if (others != 0) w = w * others / (1 - w);
+  }
+  target.bandBottom -= w / unit;
+}
+
+void SelectTraceColour(Picture& picture, uint32_t /*roleColour*/) {
+  picture.target.SetColour(RunColour(picture.replay.runIndex));
+}
+
+void DrawScaleBar(OutputTarget& target, float trialDuration, float s, std::string_view unit,
+                  std::string_view prefix, std::string_view suffix) {
+  const double T = trialDuration;
+  const double x = T * 1.04;
+  const double half = 0.007 * T;
+  float shown = 0;
+  std::string label;
+  if (prefix.empty()) {
+    // The value comes back as the fraction the per-cent text shows, so the
+    // head is a tenth of the arrow as for every other trace.
+    label = FormatEngineering("%open", s, 1, &shown);
+  } else {
+    label = FormatEngineering(unit, s, 1, &shown);
+    label += ' ';
+    label += prefix;
+    label += '-';
+    label += suffix;
+  }
+  const double d = s < 0 ? -1 : 1;
+  const double h = s - d * shown * 0.1;
+  target.LinePlot(x - half, 0, x + half, 0);
+  target.LinePlot(x, 0, x, s);
+  target.LinePlot(x - half, h, x, s);
+  target.LinePlot(x + half, h, x, s);
+  target.TextPlot(T * 1.06, s >= 0 ? s / 3.0 : 2.0 * s / 3.0, label);
+}
+
+void FillBackground(Picture& picture) {
+  Device* device = picture.target.CurrentDevice();
+  if (device == nullptr) return;
+  device->FillRect(0, 0, TruncDevice(device->SurfaceWidth()), TruncDevice(device->SurfaceHeight()),
+                   picture.preferences.Colour(Preferences::BackgroundColour));
+}
+
+void PlotSetup(Picture& picture, const ParameterSet& params, const std::string& plotterFileName,
+               std::string_view title, Messages& messages) {
+  OutputTarget& target = picture.target;
+  const Preferences& prefs = picture.preferences;
+  const uint32_t voltage = prefs.Colour(Preferences::VoltageColour);
+  const float T = params.Value(param::TrialDuration);
+
+  const float choice = params.Value(param::PlotChoice);
+  if (choice != 0 && target.Plotter() != nullptr) {
+    const std::string name = choice > 2 ? plotterFileName : std::string("LPT1");
+    target.Plotter()->OpenPlotter(name, choice == 2, messages);
+  }
+
+  if (Device* device = target.CurrentDevice()) {
+    target.surface.pageWidth = device->SurfaceWidth();
+    target.surface.pageHeight = device->SurfaceHeight();
+  }
+  if (target.printing) FillBackground(picture);
+  const double W = target.surface.pageWidth;
+  const double H = target.surface.pageHeight;
+  const int m = std::min(TruncDevice(W), TruncDevice(H));
+  target.penWidth = std::max(1, TruncDevice(m * 4.0 / 900.0));
+  target.fontScale = m / 330.0 * (target.printing ? 0.7 : 1.0);
+
+  if (Device* device = target.CurrentDevice())
+    device->SetBackgroundColour(prefs.Colour(Preferences::BackgroundColour));
+  if (picture.replay.mode == kReplayOrdinary && !target.printing) FillBackground(picture);
+
+  target.plotRight = 0.75;
+  target.plotLeft = 0.01;
+  target.drawAxis = false;
+  SetupAxis(target, 0, T, AxisKind::X, TickMode::Counted, "Time (msec)");
+
+  SelectTraceColour(picture, voltage);
+  target.SetTextAlignment(text_align::Centre, text_align::Top);
+  target.SetTextStyle(0, 0);
+  target.TextDevice(W * 0.75 / 2, 2, title);
+  target.SetTextAlignment(text_align::Left, text_align::Bottom);
+
+  target.bandTop = target.bandBottom = BandsTop(params);
+  const double unit = BandUnits(params, kBandsBottom, BandsTop(params));
+  const TraceRow& vm = params.Trace(trace::Vm);
+  picture.liveTrace = vm.plot != 0;
+  if (picture.liveTrace) {
+    AdvanceBand(target, params, trace::Vm, unit);
+    target.drawAxis = true;
+    target.axisColour = voltage;
+    target.labelColour = voltage;
+    SetupAxis(target, vm.minimum, vm.maximum, AxisKind::Y, TickMode::Nice, "Potential (mV)");
+    target.drawAxis = false;
+  } else {
+    // No V-m band: the time bar still needs a vertical scale to stand in,
+    // so V-m's range is laid over the whole trace area without drawing
+    // anything there; the bands of the other traces are not moved.
+    const double top = target.bandTop, bottom = target.bandBottom;
+    target.bandTop = kBandsTop - kBandGap;
+    target.bandBottom = kBandsBottom;
+    target.axisColour = voltage;
+    target.labelColour = voltage;
+    SetupAxis(target, vm.minimum, vm.maximum, AxisKind::Y, TickMode::Nice, "Potential (mV)");
+    target.SetColour(voltage);  // the bar has the axis colour, as when V-m is shown
+    target.bandTop = top;
+    target.bandBottom = bottom;
+  }
+
+  // Time scale bar, 3 per cent of the page below the top, right of the traces.
+  const double sy = target.surface.sy, oy = target.surface.oy;
+  const double y = (H * 0.03 - oy) / sy;
+  float shown = 0;
+  const std::string text = FormatEngineering("ms", T / 10, 1, &shown);
+  const double x1 = T * 1.04 + shown / 1.2;
+  const double x2 = x1 + shown;
+  target.LinePlot(x1, y, x2, y);
+  target.SetTextAlignment(text_align::Centre, text_align::Top);
+  target.TextPlot((x1 + x2) / 2, y + H * 0.02 / sy, text);
+
+  target.SetTextAlignment(text_align::Left, text_align::Bottom);
+  SelectTraceColour(picture, voltage);
+  if (picture.liveTrace) target.MoveToPlot(0, params.Value(param::StartingVm));
+}
+
+}  // namespace vantor

@@ -1,0 +1,178 @@
+#include "plot/output_target.h"
+
+#include <cmath>
+
+#include "encode/cgm_writer.h"
+#include "plot/hpgl_plotter.h"
+
+namespace vantor {
+namespace {
+
+// Far beyond any page, well inside int.
+constexpr double kDeviceReach = 1.0e7;
+
+int CgmHorizontal(int h) {
+  switch (h) {
+    case text_align::Centre: return 2;
+    case text_align::Right: return 3;
+    default: return 1;
+  }
+}
+
+int CgmVertical(int v) {
+  switch (v) {
+    case text_align::Middle: return 3;
+    case text_align::Bottom: return 4;
+    default: return 1;
+  }
+}
+
+}  // namespace
+
+int TruncDevice(double v) {
+  if (!(v == v)) return 0;  // NaN
+  if (v > kDeviceReach) v = kDeviceReach;
+  if (v < -kDeviceReach) v = -kDeviceReach;
+  return static_cast<int>(v);  // toward zero
+}
+
+OutputTarget::OutputTarget() = default;
+
+void OutputTarget::SetDevice(Device* device) {
+  device_ = device;
+  penSelected_ = false;
+  fontSelected_ = false;
+  appliedFlags_ = -1;
+  if (device_ != nullptr) device_->SetTextColour(colour_);
+}
+
+bool OutputTarget::CgmActive() const { return cgm_ != nullptr && cgm_->Active(); }
+
+bool OutputTarget::PlotterActive() const { return plotter_ != nullptr && plotter_->Active(); }
+
+TextExtent OutputTarget::Measure(std::string_view text) const {
+  return device_ != nullptr ? device_->MeasureText(text) : TextExtent{};
+}
+
+// A pen is made only when an attribute changed since the last one (or the
+// device has none of ours), so a polyline of thousands of points uses one.
+void OutputTarget::RealisePen() {
+  if (device_ == nullptr) return;
+  if (!penDirty_ && penSelected_) return;
+  device_->SelectPen(colour_, penWidth < 1 ? 1 : penWidth);
+  penSelected_ = true;
+  penDirty_ = false;
+}
+
+// The device centres horizontal text along the baseline only; vertical
+// centring of unrotated text is done here by measurement, so the device
+// gets "top" for it. Rotated text keeps the centring flag, which the device
+// reads as centring along the rotated baseline.
+void OutputTarget::ApplyAlignment() {
+  const int v = (alignV_ == text_align::Middle && rotation_ == 0) ? 0 : alignV_;
+  const int flags = alignH_ | v;
+  if (device_ != nullptr) device_->SetTextAlign(flags);
+  if (flags != appliedFlags_) fontDirty_ = true;
+  appliedFlags_ = flags;
+}
+
+void OutputTarget::MoveToPlot(double x, double y) {
+  RealisePen();
+  if (device_ != nullptr) device_->MoveTo(TruncDevice(DeviceX(x)), TruncDevice(DeviceY(y)));
+  if (PlotterActive()) plotter_->PolylineMove(DeviceX(x), DeviceY(y));
+  if (CgmActive()) cgm_->CgmMoveTo(x, y);
+}
+
+void OutputTarget::LineToPlot(double x, double y) {
+  if (device_ != nullptr) device_->LineTo(TruncDevice(DeviceX(x)), TruncDevice(DeviceY(y)));
+  if (PlotterActive()) plotter_->PolylineLine(DeviceX(x), DeviceY(y));
+  if (CgmActive()) cgm_->CgmLineTo(x, y);
+}
+
+void OutputTarget::LinePlot(double x1, double y1, double x2, double y2) {
+  LineDevice(DeviceX(x1), DeviceY(y1), DeviceX(x2), DeviceY(y2));
+}
+
+void OutputTarget::LineDevice(double x1, double y1, double x2, double y2) {
+  RealisePen();
+  if (device_ != nullptr) {
+    device_->MoveTo(TruncDevice(x1), TruncDevice(y1));
+    device_->LineTo(TruncDevice(x2), TruncDevice(y2));
+  }
+  if (PlotterActive()) plotter_->Line(x1, y1, x2, y2);
+  if (CgmActive()) {
+    const double xs[2] = {cgm_->VdcFromDeviceX(x1), cgm_->VdcFromDeviceX(x2)};
+    const double ys[2] = {cgm_->VdcFromDeviceY(y1), cgm_->VdcFromDeviceY(y2)};
+    cgm_->CgmPolyline(xs, ys, 2, false);
+  }
+}
+
+void OutputTarget::TextPlot(double x, double y, std::string_view text) {
+  TextDevice(DeviceX(x), DeviceY(y), text);
+}
+
+void OutputTarget::TextDevice(double x, double y, std::string_view text) {
+  ApplyAlignment();
+  if (device_ != nullptr && (fontDirty_ || !fontSelected_)) {
+    device_->SelectFont(TruncDevice(fontSize_ * fontScale), rotation_);
+    ApplyAlignment();
+    fontSelected_ = true;
+    fontDirty_ = false;
+  }
+  if (alignV_ == text_align::Middle && device_ != nullptr) {
+    const int height = device_->MeasureText(text).height;
+    y -= height / 2;
+  }
+  if (device_ != nullptr) device_->Text(TruncDevice(x), TruncDevice(y), text);
+  if (PlotterActive()) plotter_->Text(x, y, text, rotation_, alignH_, alignV_);
+  if (CgmActive()) {
+    cgm_->CgmTextColour(RedOf(labelColour), GreenOf(labelColour), BlueOf(labelColour));
+    cgm_->CgmText(TruncDevice(cgm_->VdcFromDeviceX(x)), TruncDevice(cgm_->VdcFromDeviceY(y)),
+                  text);
+  }
+}
+
+void OutputTarget::SetColour(uint32_t colour) {
+  colour_ = colour;
+  penDirty_ = true;
+  if (device_ != nullptr) device_->SetTextColour(colour);
+  if (PlotterActive()) plotter_->Pen(colour);
+  if (CgmActive()) cgm_->CgmLineColour(RedOf(colour), GreenOf(colour), BlueOf(colour));
+}
+
+void OutputTarget::SetTextAlignment(int h, int v) {
+  alignH_ = h;
+  alignV_ = v;
+  ApplyAlignment();
+  if (CgmActive()) cgm_->CgmTextAlignment(CgmHorizontal(h), CgmVertical(v));
+}
+
+void OutputTarget::SetTextStyle(int rotation, int sizeStep) {
+  rotation_ = rotation;
+  SetCharSize((sizeStep + 1) * 14.0);
+  fontDirty_ = true;
+  if (CgmActive()) {
+    cgm_->CgmCharacterOrientation(rotation * 90.0);
+    cgm_->CgmTextAlignment(CgmHorizontal(alignH_), CgmVertical(alignV_));
+  }
+}
+
+void OutputTarget::SetCharSize(double points) {
+  fontSize_ = TruncDevice(points);
+  fontDirty_ = true;
+  if (PlotterActive()) plotter_->CharSize(points);
+  if (CgmActive()) cgm_->CgmCharacterHeight(TruncDevice(points * 1000.0 / 72.0));
+}
+
+// Ends a picture: the device gets its own pen and font back. Colour, size and
+// alignment stay; the next picture makes new objects.
+void OutputTarget::ReleaseDrawingObjects() {
+  if (device_ != nullptr && (penSelected_ || fontSelected_))
+    device_->RestoreInitialObjects(penSelected_, fontSelected_);
+  penSelected_ = false;
+  fontSelected_ = false;
+  penDirty_ = true;
+  fontDirty_ = true;
+}
+
+}  // namespace vantor

@@ -1,0 +1,115 @@
+// The drawing layer: the primitives every picture is drawn with. Each call
+// acts on the current device and is mirrored into the metafile writer and
+// the HP-GL plotter while they are attached and active. Callers work in plot
+// coordinates (time on x, the trace's unit on y) through the transform that
+// SetupAxis sets, or directly in device units.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "encode/surface_transform.h"
+#include "plot/device.h"
+
+namespace vantor {
+
+class CgmWriter;
+class HpglPlotter;
+
+// Layer alignment codes: h 0 left, 6 centre, 2 right; v 0 top, 6 centre,
+// 8 bottom. A vertical 6 is the layer's own: the layer centres the text on
+// its measured height.
+namespace text_align {
+inline constexpr int Left = 0;
+inline constexpr int Centre = 6;
+inline constexpr int Right = 2;
+inline constexpr int Top = 0;
+inline constexpr int Middle = 6;
+inline constexpr int Bottom = 8;
+}  // namespace text_align
+
+// Device units are truncated toward zero where the device needs integers;
+// values that are not finite or far outside any surface are kept within
+// reach so that bad data draws off the page instead of overflowing.
+int TruncDevice(double v);
+
+class OutputTarget {
+ public:
+  OutputTarget();
+
+  // The current device, or none between pictures. Attaching another device
+  // forgets which pen and font the layer had selected on the previous one
+  // (release them there first with ReleaseDrawingObjects).
+  void SetDevice(Device* device);
+  Device* CurrentDevice() const { return device_; }
+
+  // Mirrors. The writer and the plotter are owned elsewhere; they receive
+  // calls only while attached and active.
+  void AttachCgm(CgmWriter* cgm) { cgm_ = cgm; }
+  void AttachPlotter(HpglPlotter* plotter) { plotter_ = plotter; }
+  CgmWriter* Cgm() const { return cgm_; }
+  HpglPlotter* Plotter() const { return plotter_; }
+  bool CgmActive() const;
+  bool PlotterActive() const;
+
+  // Primitives.
+  void MoveToPlot(double x, double y);
+  void LineToPlot(double x, double y);
+  void LinePlot(double x1, double y1, double x2, double y2);
+  void LineDevice(double x1, double y1, double x2, double y2);
+  void TextPlot(double x, double y, std::string_view text);
+  void TextDevice(double x, double y, std::string_view text);
+  void SetColour(uint32_t colour);
+  void SetTextAlignment(int h, int v);
+  void SetTextStyle(int rotation, int sizeStep);
+  void SetCharSize(double points);
+  void ReleaseDrawingObjects();
+
+  // Plot to device.
+  double DeviceX(double x) const { return surface.sx * x + surface.ox; }
+  double DeviceY(double y) const { return surface.sy * y + surface.oy; }
+
+  // Measures one text with the font now selected on the device (zeros when
+  // there is no device).
+  TextExtent Measure(std::string_view text) const;
+
+  // Shared state of the picture; SetupAxis and the layout read and set it.
+  SurfaceTransform surface;  // page size and plot-to-device transform
+  bool printing = false;
+  bool clipboardCopy = false;
+  double plotLeft = 0.01, plotRight = 0.75;     // fractions of the page width
+  double bandTop = 0.98, bandBottom = 0.98;     // fractions of the page height from the bottom
+  int penWidth = 1;
+  double fontScale = 1;                         // device units per point
+  bool drawAxis = false;
+  uint32_t axisColour = 0x0000FF;
+  uint32_t labelColour = 0x0000FF;              // also the colour of metafile text
+  int charHeight = 0, charWidth = 0;            // last measured "A"
+
+  uint32_t Colour() const { return colour_; }
+  int FontSize() const { return fontSize_; }
+  int Rotation() const { return rotation_; }
+  int AlignH() const { return alignH_; }
+  int AlignV() const { return alignV_; }
+
+ private:
+  void RealisePen();
+  void ApplyAlignment();
+
+  Device* device_ = nullptr;
+  CgmWriter* cgm_ = nullptr;
+  HpglPlotter* plotter_ = nullptr;
+
+  uint32_t colour_ = 0;
+  bool penDirty_ = true;
+  bool penSelected_ = false;
+  int fontSize_ = 14;
+  int rotation_ = 0;
+  bool fontDirty_ = true;
+  bool fontSelected_ = false;
+  int alignH_ = text_align::Left;
+  int alignV_ = text_align::Top;
+  int appliedFlags_ = -1;  // none applied to this device yet
+};
+
+}  // namespace vantor

@@ -1,0 +1,298 @@
+#include "plot/replay.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+
+#include "encode/number_format.h"
+#include "params/gate_table.h"
+#include "plot/axis.h"
+#include "plot/hpgl_plotter.h"
+#include "plot/layout.h"
+
+namespace vantor {
+namespace {
+
+constexpr std::size_t kListingLineLimit = 140;
+constexpr int kListingRows = 6;  // text lines the strip below the bands holds
+constexpr int kLabelPoints = 14;  // the size PlotSetup leaves for labels
+constexpr int kSmallestGateNamePoints = 8;
+
+// One little-endian IEEE single from the stream.
+bool ReadFloat(std::FILE* file, float& value) {
+  unsigned char b[4];
+  if (std::fread(b, 1, 4, file) != 4) return false;
+  const uint32_t bits = static_cast<uint32_t>(b[0]) | (static_cast<uint32_t>(b[1]) << 8) |
+                        (static_cast<uint32_t>(b[2]) << 16) | (static_cast<uint32_t>(b[3]) << 24);
+  std::memcpy(&value, &bits, sizeof value);
+  return true;
+}
+
+bool Skip(std::FILE* file, long bytes) { return std::fseek(file, bytes, SEEK_CUR) == 0; }
+
+int GateNumber(float value) {
+  return (value >= 0 && value < 1000) ? static_cast<int>(value) : 0;
+}
+
+// The colour role of trace d; the current traces take the two current
+// colours in turn across the whole replay.
+uint32_t RoleColour(Picture& picture, int d) {
+  const Preferences& p = picture.preferences;
+  switch (d) {
+    case 1: return p.Colour(Preferences::VoltageColour);
+    case 4: return p.Colour(Preferences::CalciumColour);
+    case 19: return p.Colour(Preferences::Gate1Colour);
+    case 20: return p.Colour(Preferences::Gate2Colour);
+    case 21: return p.Colour(Preferences::Gate3Colour);
+    default: break;
+  }
+  const bool alternate = picture.nextCurrentIsAlternate;
+  picture.nextCurrentIsAlternate = !alternate;
+  return p.Colour(alternate ? Preferences::AltCurrentColour : Preferences::CurrentColour);
+}
+
+// The name shown for a prompt: the text before "(" without the blanks that
+// precede it, and without the "mM " of the concentrations.
+std::string ListingName(const std::string& prompt) {
+  std::string name = prompt.substr(0, prompt.find('('));
+  while (!name.empty() && name.back() == ' ') name.pop_back();
+  if (name.find("mM") != std::string::npos) name.erase(0, name.size() < 3 ? name.size() : 3);
+  return name;
+}
+
+// Labels of a band are written at most as tall as the band (or, for the
+// gate names stacked three high, as a third of it), so that the names of
+// many narrow bands do not run into each other.
+void FitLabelsToBand(OutputTarget& target, double share) {
+  const double room = (target.bandTop - target.bandBottom) * target.surface.pageHeight * share;
+  int points = kLabelPoints;
+  if (target.fontScale > 0 && room < kLabelPoints * target.fontScale)
+    points = std::max(1, TruncDevice(room / target.fontScale));
+  if (points != target.FontSize()) target.SetCharSize(points);
+}
+
+// Where the names of the gate traces go in the band they share.
+struct GateNames {
+  bool started = false;
+  bool inRow = false;
+  double x = 0;  // device x of the next name in a row
+};
+
+// Three names stacked at 0.7, 0.4 and 0.1 of the band need a third of it
+// each, at a size that can still be read.
+bool StackedGateNamesFit(const OutputTarget& target) {
+  const double third = (target.bandTop - target.bandBottom) * target.surface.pageHeight * 0.3;
+  return third >= kSmallestGateNamePoints * target.fontScale;
+}
+
+int ShownGateTraces(const ParameterSet& params) {
+  int n = 0;
+  for (int row = trace::G1; row <= trace::G3; ++row) n += params.Trace(row).plot != 0;
+  return n;
+}
+
+void DrawRun(Picture& picture, const ParameterSet& params, const RecordedRun& run, std::FILE* file) {
+  OutputTarget& target = picture.target;
+  const float T = params.Value(param::TrialDuration);
+  const double unit = BandUnits(params, kBandsBottom, BandsTop(params));
+  target.bandTop = target.bandBottom = BandsTop(params);
+
+  GateNames gates;
+  for (int d = 1; d <= kTraceCount; ++d) {
+    const TraceRow& row = params.Trace(d - 1);
+    if (row.plot == 0) continue;
+    const uint32_t role = RoleColour(picture, d);
+    SelectTraceColour(picture, role);
+    AdvanceBand(target, params, d - 1, unit);
+    SetupAxis(target, row.minimum, row.maximum, AxisKind::Y, TickMode::Nice, "Current (nA)");
+    FitLabelsToBand(target, 1.0);
+
+    float s = (row.maximum - row.minimum) * 0.5f;
+    std::string unitText = row.unit;
+    std::string prefix = row.prefix;
+    if (d >= 5 && d <= 18 && row.cond != 0) {
+      unitText = "\xE6S";
+      prefix = "g";
+    }
+    FormatEngineering(unitText, s, 1, &s);
+    if (row.maximum + row.minimum < 0) s = -s;
+
+    if (d == 19) {
+      prefix.clear();
+      s = row.maximum;
+    }
+    if (d >= 19) {
+      static constexpr int kGateParam[3] = {param::Gate1, param::Gate2, param::Gate3};
+      static constexpr double kGateLabelHeight[3] = {0.7, 0.4, 0.1};
+      const int g = d - 19;
+      const std::string name = GateTable::GateName(GateNumber(params.Value(kGateParam[g])));
+      if (!gates.started) {
+        gates.started = true;
+        gates.inRow = ShownGateTraces(params) > 1 && !StackedGateNamesFit(target);
+        gates.x = target.DeviceX(T * 1.22);
+      }
+      if (gates.inRow) {
+        // Too narrow a band for three lines: the names stand side by side,
+        // g-1 first, on the band's lower edge.
+        target.TextDevice(gates.x, (1 - target.bandBottom) * target.surface.pageHeight, name);
+        gates.x += target.Measure(name + " ").width;
+      } else {
+        if (ShownGateTraces(params) > 1) FitLabelsToBand(target, 0.3);
+        target.TextPlot(T * 1.22, row.maximum * kGateLabelHeight[g], name);
+        FitLabelsToBand(target, 1.0);
+      }
+    }
+    SelectTraceColour(picture, role);
+    if (d > 1 && d < 20) DrawScaleBar(target, T, s, unitText, prefix, row.suffix);
+    if (d > 2) DrawTraceFromRecord(target, d, file);
+    if (d == 2) DrawInjectedCurrent(target, run.protocol.value_or(ProtocolOf(params)));
+    if (d == 1 && picture.replay.mode == kReplayFullRedraw) DrawTraceFromRecord(target, 1, file);
+  }
+}
+
+}  // namespace
+
+InjectionProtocol ProtocolOf(const ParameterSet& params) {
+  InjectionProtocol p;
+  p.trialDuration = params.Value(param::TrialDuration);
+  p.baseCurrent = params.Value(param::BaseCurrent);
+  p.onset = params.Value(param::StepOnset);
+  p.offset = params.Value(param::StepOffset);
+  p.amplitude = params.Value(param::InjectedCurrent);
+  return p;
+}
+
+void DrawTraceFromRecord(OutputTarget& target, int traceNumber, std::FILE* file) {
+  if (file == nullptr || traceNumber < 1 || traceNumber > kTraceCount) return;
+  const long n = traceNumber == 1 ? 1 : traceNumber - 1;  // the slot
+  bool open = false;
+  auto point = [&](float t, float v) {
+    if (!std::isfinite(t) || !std::isfinite(v)) {
+      open = false;
+      return;
+    }
+    if (open) {
+      target.LineToPlot(t, v);
+    } else {
+      target.MoveToPlot(t, v);
+      open = true;
+    }
+  };
+  float t = 0, v = 0;
+  if (std::fseek(file, 0, SEEK_SET) != 0) return;
+  if (!ReadFloat(file, t) || !Skip(file, 4 * (n - 1)) || !ReadFloat(file, v)) return;
+  point(t, v);
+  while (Skip(file, 4 * (kTraceCount - 1 - n)) && ReadFloat(file, t) && Skip(file, 4 * (n - 1)) &&
+         ReadFloat(file, v))
+    point(t, v);
+}
+
+void DrawInjectedCurrent(OutputTarget& target, const InjectionProtocol& p) {
+  const double T = p.trialDuration, I0 = p.baseCurrent, dI = p.amplitude;
+  // Current flows only between onset and offset, so an offset at or before
+  // the onset means no step at all.
+  const double t1 = std::max(0.0, static_cast<double>(p.onset));
+  const double t2 = p.offset;
+  if (!(t1 < T) || !(t2 > t1)) {
+    target.LinePlot(0, I0, T, I0);
+    return;
+  }
+  target.LinePlot(0, I0, t1, I0);
+  target.LinePlot(t1, I0, t1, I0 + dI);
+  if (t2 >= T) {
+    target.LinePlot(t1, I0 + dI, T, I0 + dI);
+    return;
+  }
+  target.LinePlot(t1, I0 + dI, t2, I0 + dI);
+  target.LinePlot(t2, I0 + dI, t2, I0);
+  target.LinePlot(t2, I0, T, I0);
+}
+
+std::vector<std::string> ParameterListingLines(const ParameterSet& params, bool extended) {
+  const int count = extended ? kParameterCount : kVersion3Count;
+  std::vector<std::string> lines;
+  std::string line;
+  for (int k = 0; k < count; ++k) {
+    line += ListingName(params.Prompt(k));
+    line += ": ";
+    line += FormatNumber(params.Value(k), 6, 9, AutoTrimmed);
+    line += ", ";
+    if (line.size() > kListingLineLimit) {
+      lines.push_back(line);
+      line.clear();
+    }
+  }
+  if (!line.empty()) lines.push_back(line);
+  return lines;
+}
+
+void DrawParameterListing(Picture& picture, const ParameterSet& params) {
+  OutputTarget& target = picture.target;
+  const std::vector<std::string> lines = ParameterListingLines(params, picture.extendedMode);
+  // The strip holds six lines at seven points; a longer listing is set
+  // smaller and closer so that none of it falls off the page.
+  const int rows = static_cast<int>(lines.size()) > kListingRows ? static_cast<int>(lines.size())
+                                                                  : kListingRows;
+  target.SetCharSize(7.0 * kListingRows / rows);
+  target.SetColour(picture.preferences.Colour(Preferences::VoltageColour));
+  target.SetTextAlignment(text_align::Left, text_align::Bottom);
+  target.bandTop = 0.01;
+  target.bandBottom = 0.09;
+  SetupAxis(target, 0.015, 6.0, AxisKind::Y, TickMode::Nice, "Current (nA)");
+  const double T = params.Value(param::TrialDuration);
+  for (std::size_t k = 0; k < lines.size(); ++k)
+    target.TextPlot(T * 0.01, (k + 1.0) * kListingRows / rows, lines[k]);
+}
+
+void ReplayRuns(Picture& picture, const ParameterSet& params) {
+  ReplayState& replay = picture.replay;
+  const int count = static_cast<int>(replay.overlays.size());
+  const float choice = params.Value(param::PlotChoice);
+  replay.runIndex = 0;
+  picture.nextCurrentIsAlternate = true;
+  int p = -1;
+  // At most every kept run and the current one; the current one ends it.
+  for (int guard = 0; guard <= count; ++guard) {
+    RecordedRun run = replay.current;
+    if (count > 0 && replay.mode < kReplayOverlay) {
+      ++p;
+      if (p < count) run = replay.overlays[static_cast<std::size_t>(p)];
+      replay.mode = kReplayFullRedraw;
+    }
+    std::FILE* file = run.recordName.empty() ? nullptr : std::fopen(run.recordName.c_str(), "rb");
+    const bool last = run.recordName == replay.current.recordName;
+
+    DrawRun(picture, params, run, file);
+    if (choice != 0 || picture.target.printing) DrawParameterListing(picture, params);
+    if (choice != 0 && picture.target.Plotter() != nullptr && picture.target.Plotter()->Active())
+      picture.plotterOutputFailed = !picture.target.Plotter()->ClosePlotter();
+
+    if (file != nullptr) std::fclose(file);
+    ++replay.runIndex;
+    if (last) break;
+  }
+  replay.runIndex = count;
+}
+
+void RedrawPlot(Picture& picture, const ParameterSet& params, Messages& messages,
+                const std::string& plotterFileName) {
+  picture.replay.mode = kReplayFullRedraw;
+  PlotSetup(picture, params, plotterFileName, params.Comment(), messages);
+  ReplayRuns(picture, params);
+  picture.replay.mode = kReplayOrdinary;
+  picture.target.ReleaseDrawingObjects();
+}
+
+void AddRunToOverlay(ReplayState& replay) { replay.overlays.push_back(replay.current); }
+
+void DeleteRunRecords(ReplayState& replay) {
+  if (!replay.current.recordName.empty()) std::remove(replay.current.recordName.c_str());
+  replay.current = RecordedRun{};
+  for (const RecordedRun& run : replay.overlays)
+    if (!run.recordName.empty()) std::remove(run.recordName.c_str());
+  replay.overlays.clear();
+}
+
+}  // namespace vantor

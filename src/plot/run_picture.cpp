@@ -1,0 +1,67 @@
+#include "plot/run_picture.h"
+
+#include <cstdio>
+
+#include "plot/layout.h"
+#include "plot/live.h"
+#include "plot/replay.h"
+#include "plot/run_record.h"
+
+namespace vantor {
+
+RunResult RunAndDraw(Picture& picture, ParameterSet& params, const GateTable& gates,
+                     RunFlags& flags, Messages& messages, const RunPictureOptions& options) {
+  // Without a record there is nothing to replay the picture from, so the run
+  // is refused before it draws anything.
+  RunRecordWriter record;
+  if (!record.Create(options.recordDirectory)) {
+    RunResult refused;
+    refused.outcome = RunOutcome::Refused;
+    refused.message = "Could not create a run record file in " + options.recordDirectory + ".";
+    return refused;  // the caller reports it, as any other refused run
+  }
+  picture.replay.current = RecordedRun{record.Path(), std::nullopt};
+
+  PlotSetup(picture, params, options.plotterFileName, params.Comment(), messages);
+
+  LiveTraceSink live(picture);
+  SinkFanOut sinks;
+  sinks.Add(&record);
+  sinks.Add(options.extraSink);
+  sinks.Add(&live);
+  const RunResult result = RunTrial(params, gates, sinks, flags, options.pump);
+  record.Close();
+  // The step this run had, for later redraws (a dialog may change it after).
+  picture.replay.current.protocol = ProtocolOf(params);
+
+  if (result.outcome == RunOutcome::Completed) ReplayRuns(picture, params);
+  if (result.outcome == RunOutcome::Refused) {
+    std::remove(picture.replay.current.recordName.c_str());
+    picture.replay.current = RecordedRun{};
+  }
+  picture.target.ReleaseDrawingObjects();
+  return result;
+}
+
+RunResult BeginRun(Picture& picture, ParameterSet& params, const GateTable& gates,
+                   RunFlags& flags, Messages& messages, const RunPictureOptions& options) {
+  picture.replay.mode = kReplayOrdinary;
+  DeleteRunRecords(picture.replay);
+  picture.replay.runIndex = 0;
+  RunResult result = RunAndDraw(picture, params, gates, flags, messages, options);
+  picture.replay.mode = kReplayOrdinary;
+  return result;
+}
+
+RunResult OverlayRun(Picture& picture, ParameterSet& params, const GateTable& gates,
+                     RunFlags& flags, Messages& messages, const RunPictureOptions& options) {
+  // Only a run that left a record can lie under the next one.
+  if (!picture.replay.current.recordName.empty()) AddRunToOverlay(picture.replay);
+  picture.replay.mode = kReplayOverlay;
+  picture.replay.runIndex = static_cast<int>(picture.replay.overlays.size());
+  RunResult result = RunAndDraw(picture, params, gates, flags, messages, options);
+  picture.replay.mode = kReplayOrdinary;
+  return result;
+}
+
+}  // namespace vantor
