@@ -22,11 +22,14 @@ enum class RunOutcome {
   Stopped,       // the Stop flag ended it; no replay
   WindowClosed,  // the window-closing flag ended it; no replay
   Refused,       // the parameters cannot be run; `message` says why, nothing was sampled
+  Failed,        // the integration broke down (a value that is not a finite number, or a
+                 // step that can no longer advance the time); `message` says where. The samples
+                 // before that point were handed on; no replay
 };
 
 struct RunResult {
   RunOutcome outcome = RunOutcome::Completed;
-  std::string message;  // for Refused
+  std::string message;  // for Refused and Failed
   long samples = 0;     // samples handed to the sink
   long passes = 0;      // integration passes, the initialisation pass included
   long rejected = 0;    // rejected steps
@@ -37,6 +40,8 @@ struct RunResult {
 // next stage that uses it. Every recorded sample goes to `sink`, then `pump`
 // is called once (the GUI lets one event through there; it may set flags).
 // The ion-concentration floor is written back into `params`, as a run does.
+// Settings no run can use are refused before anything changes; a value that
+// stops being a finite number ends the run as Failed before it is handed on.
 RunResult RunTrial(ParameterSet& params, const GateTable& gates, RunSink& sink,
                    RunFlags& flags, const std::function<void()>& pump = {});
 

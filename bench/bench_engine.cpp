@@ -1,0 +1,112 @@
+// Engine speed: whole runs with a sink that drops the samples. Counters give
+// integration passes per second of wall time and the wall time one second
+// of simulated time costs.
+#include <benchmark/benchmark.h>
+
+#include <fstream>
+#include <string>
+
+#include "engine/run_driver.h"
+#include "params/gate_table.h"
+#include "params/parameter_set.h"
+
+namespace {
+
+using namespace vantor;
+
+class NullSink : public RunSink {
+ public:
+  void Sample(const RunSample& s) override {
+    ++count;
+    if (last < 0.0f && s[1] >= 0.0f) ++spikes;
+    last = s[1];
+  }
+  long count = 0;
+  long spikes = 0;
+  float last = 0.0f;
+};
+
+GateTable ShippedGates() {
+  GateTable table;
+  std::ifstream in(VANTOR_SOURCE_DIR "/data/vmodels.val");
+  for (int r = 1; r <= kGateRowCount; ++r) {
+    std::string name;
+    in >> name;
+    for (int c = 0; c < kGateColumnCount; ++c) in >> table.Row(r)[c];
+  }
+  return table;
+}
+
+void RunAndCount(benchmark::State& state, const ParameterSet& base) {
+  const GateTable gates = ShippedGates();
+  long passes = 0, samples = 0, spikes = 0;
+  for (auto _ : state) {
+    ParameterSet params = base;
+    NullSink sink;
+    RunFlags flags;
+    const RunResult r = RunTrial(params, gates, sink, flags);
+    if (r.outcome != RunOutcome::Completed) state.SkipWithError(r.message.c_str());
+    passes += r.passes;
+    samples = r.samples;
+    spikes = sink.spikes;
+  }
+  const double simulatedSeconds = base.Value(param::TrialDuration) / 1000.0;
+  state.counters["passes_per_s"] = benchmark::Counter(static_cast<double>(passes),
+                                                      benchmark::Counter::kIsRate);
+  state.counters["wall_per_sim_s"] = benchmark::Counter(
+      simulatedSeconds * static_cast<double>(state.iterations()),
+      benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+  state.counters["passes"] = static_cast<double>(passes) / static_cast<double>(state.iterations());
+  state.counters["samples"] = static_cast<double>(samples);
+  state.counters["spikes"] = static_cast<double>(spikes);
+}
+
+// The built-in parameters: 80 ms with a 2 nA step from 10 to 60 ms.
+void BM_DefaultRun(benchmark::State& state) {
+  ParameterSet params;
+  params.SetValue(param::Model, static_cast<float>(state.range(0)));
+  RunAndCount(state, params);
+}
+BENCHMARK(BM_DefaultRun)->Arg(1)->Arg(2)->Arg(3)->Unit(benchmark::kMicrosecond);
+
+ParameterSet TonicFiring() {
+  ParameterSet params;
+  params.SetValue(param::TrialDuration, 10000.0f);
+  params.SetValue(param::BaseCurrent, 2.0f);
+  params.SetValue(param::InjectedCurrent, 0.0f);
+  return params;
+}
+
+// Ten seconds of steady firing on a 2 nA base current.
+void BM_TonicFiring(benchmark::State& state) {
+  ParameterSet params = TonicFiring();
+  params.SetValue(param::Model, static_cast<float>(state.range(0)));
+  RunAndCount(state, params);
+}
+BENCHMARK(BM_TonicFiring)->Arg(1)->Arg(3)->Unit(benchmark::kMillisecond);
+
+// The same with every channel and both synaptic trains switched on.
+void BM_TonicFiringAllChannels(benchmark::State& state) {
+  ParameterSet params = TonicFiring();
+  params.SetValue(param::Model, static_cast<float>(state.range(0)));
+  params.SetValue(param::gNap, 0.02f);
+  params.SetValue(param::gH, 0.02f);
+  params.SetValue(param::pT, 2.0f);
+  params.SetValue(param::pL, 5.0f);
+  params.SetValue(param::gC, 0.2f);
+  params.SetValue(param::gA, 0.5f);
+  params.SetValue(param::gM, 0.02f);
+  params.SetValue(param::gAHP, 0.02f);
+  params.SetValue(param::gIPSP, 0.02f);
+  params.SetValue(param::IpscOnset, 100.0f);
+  params.SetValue(param::IpspFrequency, 5.0f);
+  params.SetValue(param::IpspCount, 40.0f);
+  params.SetValue(param::gEPSP, 0.02f);
+  params.SetValue(param::EpscOnset, 50.0f);
+  params.SetValue(param::EpspFrequency, 10.0f);
+  params.SetValue(param::EpspCount, 90.0f);
+  RunAndCount(state, params);
+}
+BENCHMARK(BM_TonicFiringAllChannels)->Arg(1)->Arg(3)->Unit(benchmark::kMillisecond);
+
+}  // namespace

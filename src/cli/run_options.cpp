@@ -1,0 +1,150 @@
+#include "cli/run_options.h"
+
+#include <cerrno>
+#include <cstdlib>
+
+#include "encode/number_format.h"
+#include "encode/text_helpers.h"
+
+namespace vantor::cli {
+namespace {
+
+const ValueOption kValueOptions[] = {
+    {"--gates", &RunOptions::gatesFile},
+    {"--limits", &RunOptions::limitsFile},
+    {"--csv", &RunOptions::csvFile},
+    {"--record", &RunOptions::recordFile},
+    {"--png", &RunOptions::pngFile},
+    {"--svg", &RunOptions::svgFile},
+    {"--pdf", &RunOptions::pdfFile},
+    {"--cgm", &RunOptions::cgmFile},
+    {"--plt", &RunOptions::pltFile},
+    {"--size", &RunOptions::pictureSize},
+};
+
+constexpr std::string_view kRangeCaption = "Bad Parameter";
+
+// "--name=value" or "--name value"; false when the value is missing.
+bool TakeValue(const std::vector<std::string>& args, std::size_t& i, const std::string& name,
+               std::string& value) {
+  const std::string& word = args[i];
+  if (word.size() > name.size() && word.compare(0, name.size(), name) == 0 &&
+      word[name.size()] == '=') {
+    value = word.substr(name.size() + 1);
+    return true;
+  }
+  if (word != name || i + 1 >= args.size()) return false;
+  value = args[++i];
+  return true;
+}
+
+bool IsOption(const std::string& word, const std::string& name) {
+  return word == name || word.rfind(name + "=", 0) == 0;
+}
+
+// The whole text as a float; false for anything else (an empty text, "12x").
+bool ParseValue(const std::string& text, float& value) {
+  if (text.empty()) return false;
+  char* end = nullptr;
+  errno = 0;
+  value = std::strtof(text.c_str(), &end);
+  return end != nullptr && *end == '\0';
+}
+
+}  // namespace
+
+bool ParseRunOptions(const std::vector<std::string>& args, RunOptions& options,
+                     std::string& error) {
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& word = args[i];
+    std::string value;
+    if (IsOption(word, "--set")) {
+      if (!TakeValue(args, i, "--set", value)) {
+        error = "--set needs KEY=VALUE";
+        return false;
+      }
+      // Prompts may hold "=" ("Model (1=Step.F,2=Euler.F,3=RK)"), values never do.
+      const std::size_t eq = value.rfind('=');
+      if (eq == std::string::npos) {
+        error = "--set " + value + ": expected KEY=VALUE";
+        return false;
+      }
+      options.settings.emplace_back(value.substr(0, eq), value.substr(eq + 1));
+      continue;
+    }
+    if (IsOption(word, "--method")) {
+      if (!TakeValue(args, i, "--method", value)) {
+        error = "--method needs 1, 2 or 3";
+        return false;
+      }
+      options.settings.emplace_back(std::to_string(param::Model), value);
+      continue;
+    }
+    if (IsOption(word, "--overlay")) {
+      if (!TakeValue(args, i, "--overlay", value) || value.empty()) {
+        error = "--overlay needs a parameter file";
+        return false;
+      }
+      options.overlayFiles.push_back(value);
+      continue;
+    }
+    bool known = false;
+    for (const ValueOption& option : kValueOptions) {
+      if (!IsOption(word, option.name)) continue;
+      if (!TakeValue(args, i, option.name, value) || value.empty()) {
+        error = std::string(option.name) + " needs a value";
+        return false;
+      }
+      options.*option.field = value;
+      known = true;
+      break;
+    }
+    if (known) continue;
+    if (word.size() > 1 && word[0] == '-') {
+      error = "unknown option " + word;
+      return false;
+    }
+    if (!options.parameterFile.empty()) {
+      error = "only one parameter file may be given (" + options.parameterFile + ", " + word + ")";
+      return false;
+    }
+    options.parameterFile = word;
+  }
+  return true;
+}
+
+int FindParameterKey(const ParameterSet& params, const std::string& key) {
+  const int k = params.Find(key);
+  if (k >= 0) return k;
+  return params.Find(Utf8ToCp437(key));
+}
+
+bool ApplySettings(const RunOptions& options, ParameterSet& params, Messages& messages) {
+  for (const auto& [key, text] : options.settings) {
+    const int k = FindParameterKey(params, key);
+    if (k < 0) {
+      messages.Warn(kShellCaption, "There is no parameter called \"" + Utf8ToCp437(key) + "\".");
+      return false;
+    }
+    float value = 0;
+    if (!ParseValue(text, value)) {
+      std::string label = params.MessageLabel(k);
+      while (!label.empty() && label.back() == ' ') label.pop_back();
+      messages.Warn(kShellCaption,
+                    "The value \"" + Utf8ToCp437(text) + "\" for " + label + " is not a number.");
+      return false;
+    }
+    if (!params.InRange(k, value)) {
+      messages.Warn(kRangeCaption,
+                    "The value for " + params.MessageLabel(k) +
+                        " is out of range. It must be between " +
+                        FormatNumber(params.Minimum(k), 6, 9, AutoTrimmed) + " and " +
+                        FormatNumber(params.Maximum(k), 5, 7, AutoTrimmed) + "!");
+      return false;
+    }
+    params.SetValue(k, value);
+  }
+  return true;
+}
+
+}  // namespace vantor::cli

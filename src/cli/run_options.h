@@ -1,0 +1,56 @@
+// The options of "vantor-cli run" and how they change the parameter set.
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "params/messages.h"
+#include "params/parameter_set.h"
+
+namespace vantor::cli {
+
+struct RunOptions {
+  std::string parameterFile;  // empty: the built-in parameters
+  // --set KEY=VALUE and --method N (as "49", N), in the order given.
+  std::vector<std::pair<std::string, std::string>> settings;
+  std::string gatesFile;   // empty: vmodels.val beside the program
+  std::string limitsFile;  // empty: VANTOR.mnx beside the program
+  std::string csvFile;
+  std::string recordFile;
+  // The picture (picture_output.h): files, size "WxH", overlaid runs.
+  std::string pngFile;
+  std::string svgFile;
+  std::string pdfFile;
+  std::string cgmFile;
+  std::string pltFile;
+  std::string pictureSize;
+  std::vector<std::string> overlayFiles;  // --overlay, in the order given
+};
+
+// An option that takes one file or value: its name and where it goes. A new
+// option of this kind is a member above and one line in the table of
+// run_options.cpp.
+struct ValueOption {
+  const char* name;
+  std::string RunOptions::*field;
+};
+
+// Parses the words after "run". False with a one-line `error` for a usage
+// error: an unknown option, a missing value, a --set without "=", a second
+// parameter file.
+bool ParseRunOptions(const std::vector<std::string>& args, RunOptions& options,
+                     std::string& error);
+
+// The parameter a --set key names: an index 0 .. 53, a short name ("gNa",
+// "[Ca]o") or a prompt, typed in UTF-8 ("µ" matches the prompt's byte 0xE6).
+// -1 when none.
+int FindParameterKey(const ParameterSet& params, const std::string& key);
+
+// Applies the settings in order with the range check of the parameter
+// dialogs. False after telling `messages` about the first key that names no
+// parameter, value that is not a number, or value outside the limits
+// ("Bad Parameter"); the settings before it stay applied.
+bool ApplySettings(const RunOptions& options, ParameterSet& params, Messages& messages);
+
+}  // namespace vantor::cli

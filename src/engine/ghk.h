@@ -1,0 +1,33 @@
+// The Goldman-Hodgkin-Katz current factor and its slope, used by the two leak
+// permeabilities and the T and L calcium channels.
+#pragma once
+
+namespace vantor {
+
+constexpr double kFaraday = 96480.0;
+constexpr double kGasConstant = 8.314;
+// The step of the forward difference that gives a GHK current's slope (mV).
+constexpr float kGhkSlopeStep = 0.5f;
+
+// F / (R (T + 273)) in 1/V for a temperature in °C.
+float ComputeFrt(float celsius);
+
+// Γ(z, V, ci, co) = z F u (ci - co e^-u) / (1 - e^-u) / 1000 with u = z V FRT / 1000;
+// concentrations in mol/L, V in mV. A permeability times Γ is a current in nA.
+double GhkFactor(int z, double v, double ci, double co, float frt);
+// The same with |u| < 1e-4 replaced by 1e-4, as the leak uses it at V.
+double GhkFactorGuarded(int z, double v, double ci, double co, float frt);
+
+// (Γ(V + 0.5) - Γ(V)) / 0.5, the slope per unit permeability (µS per unit).
+double GhkSlope(int z, float v, double ci, double co, float frt);
+
+// Γ of several ions of one valence at one potential: u and e^-u are shared.
+struct GhkPoint {
+  int z = 1;
+  double u = 0;
+  double expMinusU = 1;
+};
+GhkPoint GhkAt(int z, double v, float frt, bool guarded = false);
+double GhkFactor(const GhkPoint& at, double ci, double co);
+
+}  // namespace vantor

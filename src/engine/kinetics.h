@@ -1,0 +1,48 @@
+// Gating kinetics of gate-table rows 1 .. 13: each row's coefficients A .. H
+// and the membrane potential give a steady state and a time constant, and a
+// gating variable relaxes towards its steady state over a step.
+#pragma once
+
+#include "engine/temperature.h"
+#include "params/gate_table.h"
+
+namespace vantor {
+
+// Stands in for a linear term that would be exactly zero (0/0 in a rate).
+constexpr float kGuardEpsilon = 1e-10f;
+
+struct GateRate {
+  float inf = 0;  // steady state x∞
+  float tau = 0;  // time constant (ms), temperature already applied
+};
+
+// What a gate's formula may read besides its own coefficients.
+struct GateContext {
+  float v = 0;       // working-point potential (mV), after the 0 / -0.5 mV guard
+  float caL = 0;     // L-shell calcium (mol/L), read by mC and mAHP
+  float hShift = 0;  // "H shift (mV)", read by mH
+  TemperatureFactors factors;
+};
+
+// v + b, or ε when v == -b exactly.
+inline float GuardedSum(float v, float b) { return v == -b ? kGuardEpsilon : v + b; }
+// b - v, or ε when v == b exactly.
+inline float GuardedDifference(float b, float v) { return v == b ? kGuardEpsilon : b - v; }
+
+// Steady state and time constant of gate row 1 .. 13 (gate::mNa .. gate::mAHP).
+GateRate GateSteadyState(int row, const GateRow& c, const GateContext& in);
+
+// The share of the way to the steady state covered in a step of r = Δt / τ:
+// r itself while r < 0.1, the exact exponential share 1 - exp(-r) above.
+float RelaxationShare(float r);
+
+// x + (x∞ - x) · RelaxationShare(Δt / τ).
+inline float AdvanceGate(float x, GateRate rate, float dt) {
+  return x + (rate.inf - x) * RelaxationShare(dt / rate.tau);
+}
+
+// x^n with n = exponent truncated toward zero, by repeated multiplication in
+// double precision; 1 for n <= 0.
+double TruncatedPower(double x, float exponent);
+
+}  // namespace vantor

@@ -1,0 +1,155 @@
+#include "engine/stage.h"
+
+#include "engine/calcium.h"
+#include "engine/ions.h"
+#include "engine/kinetics.h"
+#include "engine/synapses.h"
+
+namespace vantor {
+namespace {
+
+// Keeps the GHK expressions away from 0/0 at V and at V + 0.5 mV.
+float GuardPotential(float v) {
+  if (v == 0.0f) return 1e-4f;
+  if (v == -0.5f) return -0.5001f;
+  return v;
+}
+
+// Sums the currents of one stage and files each in its sample slot.
+class StageSum {
+ public:
+  StageSum(const ParameterSet& params, RunSample& sample, float current, float conductance)
+      : params_(params), sample_(sample), out_{current, conductance} {}
+
+  // Adds a current with the conductance it contributes to G; the slot shows
+  // that conductance instead when the trace's Cond flag is set.
+  void Add(int s, float current, float conductance) {
+    out_.iIon += current;
+    out_.g += conductance;
+    sample_[s] = params_.Trace(s).cond != 0 ? conductance : current;
+  }
+  const StageOutput& Output() const { return out_; }
+
+ private:
+  const ParameterSet& params_;
+  RunSample& sample_;
+  StageOutput out_;
+};
+
+}  // namespace
+
+StageOutput EvaluateStage(const StageInput& in, const CellState& work, const CellState& start,
+                          CellState& out, RunSample& sample) {
+  const ParameterSet& p = in.params;
+  const RunConstants& k = in.constants;
+  const ReversalPotentials& e = k.e;
+  const float vWork = work[cell::V];
+  const float v = GuardPotential(vWork);
+  const bool initialisation = in.dt > kInitialisationThreshold;
+
+  const LeakCurrent leak = k.ohmicLeak ? OhmicLeak(p, v, e) : GhkLeak(p, v, k.frt);
+  StageSum sum(p, sample, leak.current - in.iInj, leak.conductance);
+
+  GateContext context{v, work[cell::CaL], p.Value(param::HShift), k.phi};
+  // Advances gate `row` from the working point into `out` and returns it.
+  auto advance = [&](int row) -> double {
+    const GateRate rate = GateSteadyState(row, in.gates.Row(row), context);
+    out[row] = AdvanceGate(work[row], rate, in.dt);
+    return out[row];
+  };
+
+  if (const float gNa = p.Value(param::gNa); gNa != 0.0f) {
+    const double m = advance(gate::mNa), h = advance(gate::hNa);
+    const float g = static_cast<float>(gNa * (m * m * m * h));
+    sum.Add(slot::INa, g * (v - e.eNa), g);
+  }
+  if (const float gNap = p.Value(param::gNap); gNap != 0.0f) {
+    const float g = static_cast<float>(gNap * advance(gate::mNap));
+    sum.Add(slot::INap, g * (v - e.eNa), g);
+  }
+  if (const SynapticDrive& syn = in.synapses; syn.ipsp) {
+    sum.Add(slot::IGABAa, syn.gaba.fast * (v - e.eCl), syn.gaba.fast);
+    sum.Add(slot::IGABAb, syn.gaba.slow * (v - e.eK), syn.gaba.slow);
+  }
+  if (const SynapticDrive& syn = in.synapses; syn.epsp) {
+    const float nmda =
+        syn.nmdaOpen * NmdaUnblocked(in.gates.Row(gate::NMDA), v, p.Value(param::MgOut), k.frt);
+    sum.Add(slot::IAMPA, syn.ampa * v, syn.ampa);  // both reverse at 0 mV
+    sum.Add(slot::INMDA, nmda * v, nmda);
+  }
+  if (const float gK = p.Value(param::gK); gK != 0.0f) {
+    const double n = advance(gate::mK);
+    const float g = static_cast<float>(gK * (n * n * n * n));
+    sum.Add(slot::IK, g * (v - e.eK), g);
+  }
+  if (const float gM = p.Value(param::gM); gM != 0.0f) {
+    const float g = static_cast<float>(gM * advance(gate::mM));
+    sum.Add(slot::IM, g * (v - e.eK), g);
+  }
+  if (const float gA = p.Value(param::gA); gA != 0.0f) {
+    const double m = advance(gate::mA), h = advance(gate::hA);
+    const float g = static_cast<float>(gA * (m * m * m * m * h));
+    sum.Add(slot::IA, g * (v - e.eK), g);
+  }
+
+  // The calcium channels see the shells as they were at the start of the step.
+  const float caOut = p.Value(param::CaOut);
+  ShellCurrents calcium;
+  if (const float pT = p.Value(param::pT); pT != 0.0f) {
+    const double m = advance(gate::mT), h = advance(gate::hT);
+    const float g = static_cast<float>(pT * (m * m * h));
+    if (p.Value(param::CaRemoval) < 0.0f) {
+      calcium.iT = g * (v - CalciumReversal(caOut, start[cell::CaT]));
+      sum.Add(slot::IT, calcium.iT, g);
+    } else {
+      calcium.iT = g * CalciumGhk(v, start[cell::CaT], caOut, k.frt);
+      sum.Add(slot::IT, calcium.iT, g * CalciumGhkSlope(v, start[cell::CaT], caOut, k.frt));
+    }
+  }
+  if (const float pL = p.Value(param::pL); pL != 0.0f) {
+    const double m = advance(gate::mL);
+    const float g = static_cast<float>(pL * (m * m));
+    calcium.iL = g * CalciumGhk(v, start[cell::CaL], caOut, k.frt);
+    sum.Add(slot::IL, calcium.iL, g * CalciumGhkSlope(v, start[cell::CaL], caOut, k.frt));
+  }
+
+  // The shells move after the calcium currents and before mC and mAHP read
+  // them, so those two gates see this stage's calcium.
+  if (initialisation) {
+    out[cell::CaL] = FloorCalcium(work[cell::CaL]);
+    out[cell::CaT] = FloorCalcium(work[cell::CaT]);
+  } else {
+    AdvanceCalciumShells(p, in.gates, calcium, in.dt, work[cell::CaL], work[cell::CaT],
+                         out[cell::CaL], out[cell::CaT]);
+  }
+  context.caL = out[cell::CaL];
+
+  if (const float gH = p.Value(param::gH); gH != 0.0f) {
+    const float g = static_cast<float>(gH * advance(gate::mH));
+    sum.Add(slot::IH, g * (v - e.eH), g);
+  }
+  if (const float gC = p.Value(param::gC); gC != 0.0f) {
+    const float g = static_cast<float>(gC * advance(gate::mC));
+    sum.Add(slot::IC, g * (v - e.eK), g);
+  }
+  if (const float gAHP = p.Value(param::gAHP); gAHP != 0.0f) {
+    const double m = advance(gate::mAHP);
+    const float g = static_cast<float>(gAHP * (m * m));
+    sum.Add(slot::IAHP, g * (v - e.eK), g);
+  }
+
+  // Membrane: relax V towards V∞ = V - I/G with τ = Cm / G. With G = 0 (every
+  // conductance and both leaks off) there is no V∞: V is held.
+  const StageOutput total = sum.Output();
+  float vNew = vWork;
+  if (total.g != 0.0f) {
+    const float vInf = v - total.iIon / total.g;
+    const float tauM = k.cm / total.g;
+    vNew = vWork + (vInf - vWork) * RelaxationShare(in.dt / tauM);
+  }
+  out[cell::V] = vNew;
+  sample[slot::ICap] = (vNew - vWork) / in.dt * k.cm;
+  return total;
+}
+
+}  // namespace vantor

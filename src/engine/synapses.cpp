@@ -1,0 +1,120 @@
+#include "engine/synapses.h"
+
+#include <cmath>
+
+#include "engine/temperature.h"
+
+namespace vantor {
+namespace {
+
+// Rise and decay of one event: (1 - e^(-s/A)) e^(-s/B) / C.
+double DualExponential(const GateRow& c, double s) {
+  return (1.0 - std::exp(-s / c.A)) * std::exp(-s / c.B) / c.C;
+}
+
+// The time of the previous event of a train; a frequency of 0 means a single
+// event, which the caller's onset test then ends.
+float PreviousEvent(float tk, float frequency) {
+  if (frequency != 0.0f) return tk - 1000.0f / frequency;
+  return 0.0f;
+}
+
+}  // namespace
+
+bool IpspActive(const ParameterSet& params, float t) {
+  return params.Value(param::gIPSP) != 0.0f && t > params.Value(param::IpscOnset);
+}
+
+bool EpspActive(const ParameterSet& params, float t) {
+  return params.Value(param::gEPSP) != 0.0f && t > params.Value(param::EpscOnset);
+}
+
+int SynapticEventCount(float count) {
+  if (!(count >= 1.0f)) return 0;
+  if (count >= static_cast<float>(kMaxSynapticEvents)) return kMaxSynapticEvents;
+  return static_cast<int>(count);
+}
+
+SynapticConductances IpspConductances(const ParameterSet& params, const GateTable& gates, float t,
+                                      float phi) {
+  const GateRow& a = gates.Row(gate::GABAa);
+  const GateRow& b = gates.Row(gate::GABAb);
+  const float onset = params.Value(param::IpscOnset);
+  const float g = params.Value(param::gIPSP);
+  const float frequency = params.Value(param::IpspFrequency);
+  const double kinetics = phi * static_cast<double>(params.Value(param::IpscKinetics));
+  const double phiB = GabaBTemperatureFactor(params.Value(param::Temperature));
+  const double weightA = params.Value(param::GabaAWeight);
+  const double weightB = params.Value(param::GabaBWeight);
+
+  SynapticConductances sum;
+  float tk = t;
+  for (int n = SynapticEventCount(params.Value(param::IpspCount)); n != 0; --n) {
+    const float since = tk - onset;
+    const double s = since * kinetics;
+    const double sb = since * phiB;
+    sum.fast += static_cast<float>(DualExponential(a, s) * g * weightA);
+    const double rise = std::pow(1.0 - std::exp(-sb / b.A), static_cast<double>(b.E));
+    const double decay = (1.0 - b.B) * std::exp(-sb / b.D) + b.B * std::exp(-sb / b.C);
+    sum.slow += static_cast<float>(rise * decay * g / b.F * weightB);
+    tk = PreviousEvent(tk, frequency);
+    if (tk < onset) break;
+  }
+  return sum;
+}
+
+float NmdaUnblocked(const GateRow& nmda, float v, float mgOutMilliMolar, float frt) {
+  double mg = mgOutMilliMolar / 1000.0;
+  if (mg < 1e-20) mg = 1e-20;
+  const double block = nmda.E * std::exp(nmda.F * 2.0 * v * frt / 1000.0);
+  return static_cast<float>(1.0 - 1.0 / (block / mg + 1.0));
+}
+
+// AMPA and NMDA before the block: the block is the same for every event.
+SynapticConductances EpspTimeCourse(const ParameterSet& params, const GateTable& gates, float t,
+                                    float phi) {
+  const GateRow& ampa = gates.Row(gate::AMPA);
+  const GateRow& nmda = gates.Row(gate::NMDA);
+  const float onset = params.Value(param::EpscOnset);
+  const float g = params.Value(param::gEPSP);
+  const float frequency = params.Value(param::EpspFrequency);
+  const double kinetics = phi * static_cast<double>(params.Value(param::EpscKinetics));
+  const double weightAmpa = params.Value(param::AmpaWeight);
+  const double weightNmda = params.Value(param::NmdaWeight);
+
+  SynapticConductances sum;
+  float tk = t;
+  for (int n = SynapticEventCount(params.Value(param::EpspCount)); n != 0; --n) {
+    const double s = (tk - onset) * kinetics;
+    sum.fast += static_cast<float>(DualExponential(ampa, s) * g * weightAmpa);
+    double sn = (tk - onset - nmda.D) * kinetics;  // NMDA.D is a delay (ms)
+    if (sn < 0.0) sn = 0.0;
+    sum.slow += static_cast<float>(DualExponential(nmda, sn) * g * weightNmda);
+    tk = PreviousEvent(tk, frequency);
+    if (tk < onset) break;
+  }
+  return sum;
+}
+
+SynapticConductances EpspConductances(const ParameterSet& params, const GateTable& gates, float t,
+                                      float v, float phi, float frt) {
+  SynapticConductances g = EpspTimeCourse(params, gates, t, phi);
+  g.slow *= NmdaUnblocked(gates.Row(gate::NMDA), v, params.Value(param::MgOut), frt);
+  return g;
+}
+
+SynapticDrive EvaluateSynapticDrive(const ParameterSet& params, const GateTable& gates, float t,
+                                    float phi) {
+  SynapticDrive drive;
+  drive.ipsp = IpspActive(params, t);
+  if (drive.ipsp) drive.gaba = IpspConductances(params, gates, t, phi);
+  drive.epsp = EpspActive(params, t);
+  if (drive.epsp) {
+    const SynapticConductances g = EpspTimeCourse(params, gates, t, phi);
+    drive.ampa = g.fast;
+    drive.nmdaOpen = g.slow;
+  }
+  return drive;
+}
+
+}  // namespace vantor

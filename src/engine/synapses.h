@@ -1,0 +1,54 @@
+// The two synaptic inputs: an inhibitory train (GABAa and GABAb components)
+// and an excitatory train (AMPA and NMDA). There is no synaptic state: the
+// conductances are closed-form functions of the time since each event.
+#pragma once
+
+#include "params/gate_table.h"
+#include "params/parameter_set.h"
+
+namespace vantor {
+
+// A train never counts more events than this; the count parameter is a float
+// from the user and a huge value must not stall every stage evaluation.
+constexpr int kMaxSynapticEvents = 100000;
+
+struct SynapticConductances {
+  float fast = 0;  // GABAa or AMPA (µS)
+  float slow = 0;  // GABAb or NMDA (µS)
+};
+
+// True when gIPSP (gEPSP) is not 0 and t is strictly after the input's onset.
+bool IpspActive(const ParameterSet& params, float t);
+bool EpspActive(const ParameterSet& params, float t);
+
+// The number of events a train parameter asks for: truncated toward zero;
+// a negative or not-a-number count gives none.
+int SynapticEventCount(float count);
+
+// GABAa and GABAb conductances at time t (the time at the start of the step),
+// summed over the events of the train up to t.
+SynapticConductances IpspConductances(const ParameterSet& params, const GateTable& gates, float t,
+                                      float phi);
+
+// The magnesium block of NMDA: the unblocked fraction at V (mV).
+float NmdaUnblocked(const GateRow& nmda, float v, float mgOutMilliMolar, float frt);
+
+// AMPA and NMDA conductances at time t; V and FRT feed the magnesium block.
+SynapticConductances EpspConductances(const ParameterSet& params, const GateTable& gates, float t,
+                                      float v, float phi, float frt);
+
+// What the synapses do in one step. Every stage of a step sees the same t,
+// so the sums over the events are formed once per step; only the magnesium
+// block depends on the stage's V.
+struct SynapticDrive {
+  bool ipsp = false;          // gIPSP is not 0 and t is after the onset of ipsc
+  SynapticConductances gaba;  // GABAa and GABAb (µS)
+  bool epsp = false;          // gEPSP is not 0 and t is after the onset of epsc
+  float ampa = 0;             // µS
+  float nmdaOpen = 0;         // NMDA before the magnesium block (µS)
+};
+
+SynapticDrive EvaluateSynapticDrive(const ParameterSet& params, const GateTable& gates, float t,
+                                    float phi);
+
+}  // namespace vantor

@@ -1,0 +1,83 @@
+// An independent reference for the built-in cell (Na, K and the two GHK leaks
+// under a current step): the same equations written out plainly in double
+// precision and integrated with the classical fourth-order Runge-Kutta method
+// at a fixed, very small step. Nothing of the engine is used.
+#pragma once
+
+#include <array>
+#include <cmath>
+#include <vector>
+
+namespace vantor::test {
+
+class ReferenceCell {
+ public:
+  // Spike times (upward crossings of 0 mV) of the built-in parameters.
+  std::vector<double> SpikeTimes(double trial = 80.0, double dt = 0.0005) {
+    State y = Rest(-65.0);
+    std::vector<double> spikes;
+    for (double t = 0.0; t < trial; t += dt) {
+      const State next = Step(y, t, dt);
+      if (y[0] < 0.0 && next[0] >= 0.0)
+        spikes.push_back(t + dt * (0.0 - y[0]) / (next[0] - y[0]));
+      y = next;
+    }
+    return spikes;
+  }
+
+ private:
+  using State = std::array<double, 4>;  // V, m, h, n
+
+  static constexpr double kF = 96480.0, kR = 8.314, kCelsius = 35.0;
+  const double frt = kF / (kR * (kCelsius + 273.0));
+  const double phi = std::pow(3.0, (kCelsius - 23.5) / 10.0);
+  const double eNa = 1000.0 * std::log(145.0 / 31.0) / frt;
+  const double eK = 1000.0 * std::log(3.1 / 135.0) / frt;
+  static constexpr double kCm = 0.29;
+
+  // Rates of the shipped gate table at 23.5 °C (1/ms).
+  static double AlphaM(double v) { return 0.091 * (v + 38.0) / (1.0 - std::exp(-(v + 38.0) / 5.0)); }
+  static double BetaM(double v) { return -0.062 * (v + 38.0) / (1.0 - std::exp((v + 38.0) / 5.0)); }
+  static double AlphaH(double v) { return 0.016 * std::exp((-55.0 - v) / 15.0); }
+  static double BetaH(double v) { return 2.07 / (std::exp((17.0 - v) / 21.0) + 1.0); }
+  static double AlphaN(double v) { return 0.01 * (-45.0 - v) / (std::exp((-45.0 - v) / 5.0) - 1.0); }
+  static double BetaN(double v) { return 0.17 * std::exp((-50.0 - v) / 40.0); }
+
+  // Goldman-Hodgkin-Katz current of a monovalent ion per unit permeability.
+  double Ghk(double v, double inside, double outside) const {
+    const double u = v * frt / 1000.0;
+    return kF * u * (inside - outside * std::exp(-u)) / (1.0 - std::exp(-u)) / 1000.0;
+  }
+
+  State Rest(double v) const {
+    auto inf = [](double a, double b) { return a / (a + b); };
+    return {v, inf(AlphaM(v), BetaM(v)), inf(AlphaH(v), BetaH(v)), inf(AlphaN(v), BetaN(v))};
+  }
+
+  State Derivative(const State& y, double t) const {
+    const double v = y[0], m = y[1], h = y[2], n = y[3];
+    const double injected = (t > 10.0 && t < 60.0) ? 2.0 : 0.0;
+    const double leak = 1.0 * Ghk(v, 0.135, 0.0031) + 0.06 * Ghk(v, 0.031, 0.145);
+    const double ionic = leak + 20.0 * m * m * m * h * (v - eNa) + 2.0 * n * n * n * n * (v - eK);
+    auto gate = [&](double x, double a, double b) { return phi * (a * (1.0 - x) - b * x); };
+    return {-(ionic - injected) / kCm, gate(m, AlphaM(v), BetaM(v)), gate(h, AlphaH(v), BetaH(v)),
+            gate(n, AlphaN(v), BetaN(v))};
+  }
+
+  State Step(const State& y, double t, double dt) const {
+    auto add = [](const State& a, const State& b, double s) {
+      State r;
+      for (int i = 0; i < 4; ++i) r[i] = a[i] + s * b[i];
+      return r;
+    };
+    const State k1 = Derivative(y, t);
+    const State k2 = Derivative(add(y, k1, dt / 2), t + dt / 2);
+    const State k3 = Derivative(add(y, k2, dt / 2), t + dt / 2);
+    const State k4 = Derivative(add(y, k3, dt), t + dt);
+    State r;
+    for (int i = 0; i < 4; ++i) r[i] = y[i] + dt / 6 * (k1[i] + 2 * k2[i] + 2 * k3[i] + k4[i]);
+    return r;
+  }
+};
+
+}  // namespace vantor::test

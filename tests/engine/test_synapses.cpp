@@ -1,0 +1,122 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "engine/ghk.h"
+#include "engine/synapses.h"
+#include "engine/temperature.h"
+#include "engine_fixtures.h"
+
+namespace vantor {
+namespace {
+
+class Synapses : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    params.SetValue(param::Temperature, 23.5f);  // φ = φ_GABAb = 1
+    params.SetValue(param::gIPSP, 0.1f);
+    params.SetValue(param::IpscOnset, 10.0f);
+    params.SetValue(param::IpspCount, 1.0f);
+    params.SetValue(param::gEPSP, 0.1f);
+    params.SetValue(param::EpscOnset, 10.0f);
+    params.SetValue(param::EpspCount, 1.0f);
+  }
+  SynapticConductances Ipsp(float t) const { return IpspConductances(params, gates, t, 1.0f); }
+  SynapticConductances Epsp(float t) const {
+    return EpspConductances(params, gates, t, -65.0f, 1.0f, ComputeFrt(23.5f));
+  }
+  ParameterSet params;
+  const GateTable gates = test::ShippedGates();
+};
+
+TEST_F(Synapses, InputIsOffAtItsOnsetAndOnAfter) {
+  EXPECT_FALSE(IpspActive(params, 10.0f));
+  EXPECT_TRUE(IpspActive(params, 10.001f));
+  EXPECT_FALSE(EpspActive(params, 10.0f));
+  params.SetValue(param::gIPSP, 0.0f);
+  EXPECT_FALSE(IpspActive(params, 50.0f));
+}
+
+TEST_F(Synapses, SingleGabaAEventFollowsItsRow) {
+  // GABAa A 0.8844, B 15.92, C 0.804416; IPSC kinetics factor 0.5.
+  const double s = 20.0 * 0.5;
+  const double expected =
+      (1.0 - std::exp(-s / 0.8844)) * std::exp(-s / 15.92) / 0.804416 * 0.1 * 1.0;
+  EXPECT_NEAR(Ipsp(30.0f).fast, expected, 1e-6);
+  EXPECT_GT(Ipsp(30.0f).slow, 0.0f);
+}
+
+TEST_F(Synapses, NoEventsGiveNoConductance) {
+  params.SetValue(param::IpspCount, 0.0f);
+  params.SetValue(param::EpspCount, 0.0f);
+  EXPECT_EQ(Ipsp(30.0f).fast, 0.0f);
+  EXPECT_EQ(Ipsp(30.0f).slow, 0.0f);
+  EXPECT_EQ(Epsp(30.0f).fast, 0.0f);
+  EXPECT_EQ(Epsp(30.0f).slow, 0.0f);
+  // A negative count is treated as none rather than as an endless train.
+  params.SetValue(param::IpspCount, -3.0f);
+  EXPECT_EQ(Ipsp(30.0f).fast, 0.0f);
+}
+
+TEST_F(Synapses, ZeroFrequencyIsASingleEvent) {
+  const SynapticConductances one = Ipsp(40.0f);
+  params.SetValue(param::IpspCount, 5.0f);
+  params.SetValue(param::IpspFrequency, 0.0f);
+  EXPECT_EQ(Ipsp(40.0f).fast, one.fast);
+  EXPECT_EQ(Ipsp(40.0f).slow, one.slow);
+  // Even a count far beyond any use ends at once.
+  params.SetValue(param::IpspCount, 1e30f);
+  EXPECT_EQ(Ipsp(40.0f).fast, one.fast);
+}
+
+TEST_F(Synapses, TrainSumsTheEventsThatHaveStarted) {
+  // Events at 10, 20, 30 ms (100 Hz); at t = 35 they are 25, 15 and 5 ms old.
+  const float age25 = Ipsp(35.0f).fast, age15 = Ipsp(25.0f).fast, age5 = Ipsp(15.0f).fast;
+  params.SetValue(param::IpspFrequency, 100.0f);
+  params.SetValue(param::IpspCount, 3.0f);
+  EXPECT_NEAR(Ipsp(35.0f).fast, age25 + age15 + age5, 1e-6f);
+  // Only as many events as the count asks for.
+  params.SetValue(param::IpspCount, 2.0f);
+  EXPECT_NEAR(Ipsp(35.0f).fast, age25 + age15, 1e-6f);
+}
+
+TEST_F(Synapses, AnEventContributesNothingAtItsOwnTime) {
+  params.SetValue(param::IpspFrequency, 100.0f);
+  params.SetValue(param::IpspCount, 2.0f);
+  const SynapticConductances two = Ipsp(20.0f);  // the second event is at s = 0
+  params.SetValue(param::IpspCount, 1.0f);
+  EXPECT_EQ(two.fast, Ipsp(20.0f).fast);
+  EXPECT_EQ(two.slow, Ipsp(20.0f).slow);
+}
+
+TEST_F(Synapses, GabaBFollowsTheTemperatureOfTheMoment) {
+  const SynapticConductances cool = Ipsp(30.0f);
+  params.SetValue(param::Temperature, 33.5f);  // φ passed in stays 1
+  const SynapticConductances warm = Ipsp(30.0f);
+  EXPECT_EQ(warm.fast, cool.fast);
+  EXPECT_NE(warm.slow, cool.slow);
+}
+
+TEST_F(Synapses, MagnesiumBlock) {
+  const GateRow& nmda = gates.Row(gate::NMDA);
+  const float frt = ComputeFrt(23.5f);
+  // b = E exp(2 F V FRT / 1000); unblocked = 1 - 1 / (b / Mg + 1).
+  const double b = 3.57e-3 * std::exp(0.8228 * 2.0 * -65.0 * frt / 1000.0);
+  EXPECT_NEAR(NmdaUnblocked(nmda, -65.0f, 1.0f, frt), 1.0 - 1.0 / (b / 1e-3 + 1.0), 1e-6);
+  // Depolarisation relieves the block; floored magnesium leaves almost none.
+  EXPECT_GT(NmdaUnblocked(nmda, -20.0f, 1.0f, frt), NmdaUnblocked(nmda, -65.0f, 1.0f, frt));
+  EXPECT_GT(NmdaUnblocked(nmda, -65.0f, 1e-9f, frt), 0.999f);
+}
+
+TEST_F(Synapses, NmdaWaitsForItsDelay) {
+  // NMDA.D is 0 in the shipped table; a delay of 5 ms keeps it at 0 until then.
+  GateTable delayed = gates;
+  delayed.Row(gate::NMDA).D = 5.0f;
+  const float frt = ComputeFrt(23.5f);
+  EXPECT_EQ(EpspConductances(params, delayed, 14.0f, -65.0f, 1.0f, frt).slow, 0.0f);
+  EXPECT_GT(EpspConductances(params, delayed, 16.0f, -65.0f, 1.0f, frt).slow, 0.0f);
+  EXPECT_GT(EpspConductances(params, delayed, 14.0f, -65.0f, 1.0f, frt).fast, 0.0f);
+}
+
+}  // namespace
+}  // namespace vantor

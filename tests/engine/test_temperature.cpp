@@ -1,0 +1,32 @@
+#include <gtest/gtest.h>
+
+#include "engine/temperature.h"
+
+namespace vantor {
+namespace {
+
+TEST(Temperature, ReferenceTemperatureGivesExactlyOne) {
+  const TemperatureFactors f = ComputeTemperatureFactors(23.5f);
+  EXPECT_EQ(f.phi, 1.0f);
+  EXPECT_EQ(f.phiMT, 1.0f);
+  EXPECT_EQ(f.phiHT, 1.0f);
+  EXPECT_EQ(GabaBTemperatureFactor(23.5f), 1.0f);
+}
+
+TEST(Temperature, TenDegreesMultiplyByTheBase) {
+  const TemperatureFactors f = ComputeTemperatureFactors(33.5f);
+  EXPECT_FLOAT_EQ(f.phi, 3.0f);
+  EXPECT_FLOAT_EQ(f.phiMT, 3.55f);
+  EXPECT_FLOAT_EQ(f.phiHT, 2.8f);
+  EXPECT_FLOAT_EQ(GabaBTemperatureFactor(33.5f), 2.3f);
+  // Ten degrees below divide by it.
+  EXPECT_FLOAT_EQ(ComputeTemperatureFactors(13.5f).phi, 1.0f / 3.0f);
+}
+
+TEST(Temperature, DefaultTemperature) {
+  // 35 °C: 3^1.15.
+  EXPECT_NEAR(ComputeTemperatureFactors(35.0f).phi, 3.5374, 1e-4);
+}
+
+}  // namespace
+}  // namespace vantor
