@@ -119,11 +119,16 @@ void OutputTarget::TextDevice(double x, double y, std::string_view text) {
     fontSelected_ = true;
     fontDirty_ = false;
   }
+  // The device centres text vertically only by this measured shift. The
+  // plotter and the metafile centre labels themselves (a quarter-line offset,
+  // the "half" alignment), so they get the point as given: shifting it for
+  // them as well put every centred label half a line off its tick.
+  double deviceY = y;
   if (alignV_ == text_align::Middle && device_ != nullptr) {
     const int height = device_->MeasureText(text).height;
-    y -= height / 2;
+    deviceY -= height / 2;
   }
-  if (device_ != nullptr) device_->Text(TruncDevice(x), TruncDevice(y), text);
+  if (device_ != nullptr) device_->Text(TruncDevice(x), TruncDevice(deviceY), text);
   if (PlotterActive()) plotter_->Text(x, y, text, rotation_, alignH_, alignV_);
   if (CgmActive()) {
     cgm_->CgmTextColour(RedOf(labelColour), GreenOf(labelColour), BlueOf(labelColour));

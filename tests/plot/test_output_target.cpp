@@ -199,5 +199,32 @@ TEST_F(Layer, PlotterGetsLinesLabelsPensAndTraces) {
   EXPECT_FALSE(plotter.Active());
 }
 
+TEST_F(Layer, CentredLabelsReachTheMirrorsAtTheirOwnPoint) {
+  // The screen shifts a centred label up by half its measured height; the
+  // plotter and the metafile centre it themselves and must not get that shift.
+  const std::string plt = TempPath("centred.plt");
+  const std::string cgmPath = TempPath("centred.cgm");
+  CollectedMessages messages;
+  HpglPlotter plotter;
+  ASSERT_TRUE(plotter.OpenPlotter(plt, false, messages));
+  plotter.WriteHeader(4000, 4000);
+  CgmWriter cgm(target.surface);
+  ASSERT_TRUE(cgm.CgmOpen(cgmPath));
+  target.AttachPlotter(&plotter);
+  target.AttachCgm(&cgm);
+  target.SetTextStyle(0, 0);
+  target.SetTextAlignment(text_align::Left, text_align::Middle);
+  target.TextDevice(400, 2000, "-40");
+  ASSERT_TRUE(plotter.ClosePlotter());
+  ASSERT_TRUE(cgm.CgmClose());
+  ASSERT_EQ(device.texts.size(), 1u);
+  EXPECT_EQ(device.texts[0].y, 1990);
+  EXPECT_NE(Slurp(plt).find("PU400.000000,2000.000000;"), std::string::npos);
+  // VDC y of device y 2000 on a 4000 high surface: 2000 * 7600 / 4000 + 100 = 3900 (0x0F3C).
+  const std::string bytes = Slurp(cgmPath);
+  const std::string text = std::string("\x0F\x3C\x00\x01\x03-40", 8);
+  EXPECT_NE(bytes.find(text), std::string::npos);
+}
+
 }  // namespace
 }  // namespace vantor
