@@ -10,7 +10,7 @@
 #include "cli/picture_output.h"
 #include "cli/run_options.h"
 #include "cli/stderr_messages.h"
-#include "params/replacing_file.h"
+#include "encode/output_file.h"
 #include "engine/run_driver.h"
 #include "params/gate_table.h"
 #include "params/list_files.h"
@@ -81,14 +81,14 @@ int RunCommand(const std::vector<std::string>& args) {
   // Outputs go to files beside their targets and replace them only after a
   // complete run.
   SinkFanOut sinks;
-  ReplacingFile recordFile;
+  OutputFile recordFile;
   std::optional<RunRecordWriter> record;
   if (!options.recordFile.empty()) {
     if (!recordFile.Open(options.recordFile)) return CannotWrite(options.recordFile);
     record.emplace(recordFile.Stream());
     sinks.Add(&*record);
   }
-  ReplacingFile csvFile;
+  OutputFile csvFile;
   std::optional<CsvSink> csv;
   if (!options.csvFile.empty()) {
     if (!csvFile.Open(options.csvFile)) return CannotWrite(options.csvFile);

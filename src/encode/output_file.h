@@ -18,8 +18,10 @@ class OutputFile {
   OutputFile& operator=(const OutputFile&) = delete;
 
   // Creates the temporary file beside `target`. False (and nothing created)
-  // when the directory is not writable or the target exists but may not be
-  // written.
+  // when the name is empty or unusable, the target is a directory, the
+  // directory does not take a new file, or the target exists but may not be
+  // written. A target that is a link is followed: the file it names is the
+  // one replaced, and the link stays.
   bool Open(const std::string& target);
   // Opens a device for writing as it is, without a temporary file.
   bool OpenDevice(const std::string& device);
@@ -27,11 +29,16 @@ class OutputFile {
   bool IsOpen() const { return stream_ != nullptr; }
   // The open stream (binary), null when closed.
   std::FILE* Stream() const { return stream_; }
+  // The file that Commit replaces (a link already followed) or the device.
   const std::string& Target() const { return target_; }
 
-  // Flushes, closes and renames over the target. False when any write,
-  // the close or the rename failed; the temporary file is then removed and
-  // the target keeps its old contents.
+  // Writes text as it is; a short write makes the later Commit fail.
+  void Write(const std::string& text);
+
+  // Flushes, closes and renames over the target, which keeps the access
+  // rights the old file had. False when any write, the close or the rename
+  // failed; the temporary file is then removed and the target keeps its old
+  // contents.
   bool Commit();
   // Closes and removes the temporary file; the target is untouched.
   void Abandon();
@@ -40,6 +47,7 @@ class OutputFile {
   std::FILE* stream_ = nullptr;
   std::string target_;
   std::string temp_;  // empty for a device
+  bool failed_ = false;
 };
 
 }  // namespace vantor

@@ -4,7 +4,7 @@
 // read back.
 #include "params/list_files.h"
 
-#include "params/replacing_file.h"
+#include "encode/output_file.h"
 #include "params/text_scanner.h"
 
 namespace vantor {
@@ -54,7 +54,7 @@ void ReadCountList(const std::string& path, int32_t* values, int count, Messages
 }
 
 bool WriteCountList(const std::string& path, const int32_t* values, int count, Messages& messages) {
-  ReplacingFile file;
+  OutputFile file;
   bool ok = file.Open(path);
   if (ok) {
     file.Write("\"" + path + "\"\n");

@@ -5,8 +5,8 @@
 #include <cmath>
 
 #include "encode/number_format.h"
+#include "encode/output_file.h"
 #include "params/list_files.h"
-#include "params/replacing_file.h"
 #include "params/text_scanner.h"
 
 namespace vantor {
@@ -158,7 +158,7 @@ ParameterFileWrite WriteParameterFile(const std::string& path, const ParameterSe
   // overwritten by it.
   if (!version4 && CompanionPath(path) == path) return {false, path};
 
-  ReplacingFile file;
+  OutputFile file;
   if (!file.Open(path)) return {false, path};
   file.Write(OneLine(params.Comment()) + "\n");
   for (int k = 0; k < count; ++k)
@@ -172,7 +172,7 @@ ParameterFileWrite WriteParameterFile(const std::string& path, const ParameterSe
     // companion is in place, so a companion that cannot be written leaves
     // both old files as they were.
     const std::string companionPath = CompanionPath(path);
-    ReplacingFile companion;
+    OutputFile companion;
     bool ok = companion.Open(companionPath);
     if (ok) {
       companion.Write("\"" + path + "\"\n");
