@@ -20,9 +20,13 @@ std::string ChosenStateName(float chosen) {
 
 std::string Quoted(const std::string& field) {
   if (field.find_first_of(",\"\n") == std::string::npos) return field;
-  std::string q = "\"";
-  for (char c : field) q += c == '"' ? std::string("\"\"") : std::string(1, c);
-  return q + "\"";
+  std::string q(1, '"');
+  for (char c : field) {
+    if (c == '"') q += '"';
+    q += c;
+  }
+  q += '"';
+  return q;
 }
 
 }  // namespace
@@ -32,14 +36,16 @@ std::vector<std::string> CsvColumnNames(const ParameterSet& params) {
   for (int s = 1; s < kSampleSlots; ++s) {
     const int row = s == 1 ? 0 : s;  // slot 1 holds V-m, trace row 0
     const TraceRow& trace = params.Trace(row);
-    std::string prefix = trace.prefix;
-    std::string unit = trace.unit;
-    if (row >= 4 && row <= 17 && trace.cond != 0) {
-      prefix = "g";
-      unit = "\xE6S";
-    }
-    if (row >= 18) unit = ChosenStateName(params.Value(param::Gate1 + (row - 18)));
-    names.push_back(Cp437ToUtf8(prefix + "-" + trace.suffix + " (" + unit + ")"));
+    // A current shown as its conductance is "g-..." in µS; the three chosen
+    // state values name what they hold.
+    const bool conductance = row >= 4 && row <= 17 && trace.cond != 0;
+    const std::string prefix = conductance ? std::string("g") : trace.prefix;
+    const std::string unit =
+        row >= 18 ? ChosenStateName(params.Value(param::Gate1 + (row - 18)))
+                  : (conductance ? std::string("\xE6S") : trace.unit);
+    std::string name = prefix;
+    name.append("-").append(trace.suffix).append(" (").append(unit).append(")");
+    names.push_back(Cp437ToUtf8(name));
   }
   return names;
 }
