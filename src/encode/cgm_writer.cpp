@@ -157,8 +157,8 @@ void CgmWriter::BeginPicture(std::string_view name) {
   WriteStringElement(0, 3, name);              // BEGIN PICTURE
   WriteElement(2, 1, {0, 0, 0});               // SCALING MODE abstract, 0.0
   WriteElement(2, 2, {1});                     // COLOUR SELECTION MODE direct
-  WriteElement(2, 3, {0});                     // LINE WIDTH SPEC. absolute
-  WriteElement(2, 5, {0});                     // EDGE WIDTH SPEC. absolute
+  WriteElement(2, 3, {0});                     // LINE WIDTH mode absolute
+  WriteElement(2, 5, {0});                     // EDGE WIDTH mode absolute
   WriteElement(2, 6, {0, 0, static_cast<int>(kVdcWidth), static_cast<int>(kVdcHeight)});
   WriteElement(2, 7, {255, 255, 255});         // BACKGROUND COLOUR white
   WriteElement(0, 4, {});                      // BEGIN PICTURE BODY
@@ -268,6 +268,8 @@ void CgmWriter::CgmLineTo(double x, double y) {
 void CgmWriter::CgmPolyline(const double* xs, const double* ys, int count, bool mapped) {
   if (!Active()) return;
   FinishPolyline();
+  // A POLYLINE without points is no line at all, and a negative count would
+  // announce a nonsense length: such a call writes nothing.
   if (count <= 0 || xs == nullptr || ys == nullptr) return;
   // Longer lines go out as several POLYLINEs, each starting at the point
   // where the previous one ended.

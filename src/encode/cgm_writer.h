@@ -2,8 +2,9 @@
 // drawing layer mirrors its lines, texts and attribute changes into it while
 // Active() is set. Every word is 16 bits, most significant byte first.
 //
-// The file is written beside its target and renamed over it on CgmClose, so
-// an earlier metafile survives a failed or abandoned run intact.
+// The file is written beside its target and renamed over it when it is
+// finished, so an earlier metafile is only ever replaced by a complete one
+// and survives a run whose metafile could not be written.
 #pragma once
 
 #include <cstdint>
@@ -49,8 +50,8 @@ class CgmWriter {
   void CgmTextColour(int r, int g, int b);
   void CgmCharacterHeight(int height);
   void CgmCharacterOrientation(double angleDegrees);
-  // CGM enumerations: horizontal 1 left, 2 centre, 3 right; vertical 1 top,
-  // 3 half, 4 base.
+  // CGM enumerations: horizontal 0 normal, 1 left, 2 centre, 3 right;
+  // vertical 0 normal, 1 top, 2 cap, 3 half, 4 base, 5 bottom.
   void CgmTextAlignment(int horizontal, int vertical);
   void CgmTextFont(int index);
 

@@ -26,7 +26,10 @@ std::string FormatShort(float value, int digits);
 // "500 pA"). The unit and the result are code page 437 bytes, except that
 // the micro sign of the result is converted to the display code page
 // (0xE6 becomes 0xB5). `shownValue`, when not null, receives the value the
-// text shows, in the caller's unit.
+// text shows, in the caller's unit. It is signed for a blank or per-cent
+// unit. For every other unit it is the magnitude, and it is left as it was
+// when the text is in exponent form or shows no digits of the value
+// (infinity, NaN, a rescaling out of range).
 std::string FormatEngineering(std::string_view unit, float value, int digits,
                               float* shownValue);
 

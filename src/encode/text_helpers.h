@@ -10,10 +10,13 @@ namespace vantor {
 void StripTrailingZeros(std::string& s);
 // Trailing blanks (never the first character), then leading blanks.
 void TrimBlanks(std::string& s);
+// A position beyond the end appends.
 void InsertChar(std::string& s, std::size_t pos, char ch);
+// A position beyond the end changes nothing.
 void DeleteChar(std::string& s, std::size_t pos);
 // Inserts text at pos; returns false (and leaves s alone) when pos lies
-// beyond the end of s.
+// beyond the end of s. A bad position is the caller's mistake: refusing it
+// keeps the program, and whatever the user has not saved, alive.
 bool InsertText(std::string& s, std::size_t pos, std::string_view text);
 // Removes count characters at pos; nothing when pos is beyond the end; cuts
 // s at pos when fewer than count characters follow.

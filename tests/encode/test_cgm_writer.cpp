@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -239,6 +240,29 @@ TEST_F(CgmWriterTest, AttributeElements) {
   Put(want, {0x5208, 1024, 0, 0, 0xFC00});
   Put(want, {0x5086, 0x12, 0x34, 255});
   Put(want, {0x51C6, 1, 2, 3, 0x51E2, 194, 0x524C, 2, 3, 0, 0, 0, 0, 0x5142, 2});
+  Put(want, {0x00A0, 0x0040});
+  EXPECT_EQ(Body(), want);
+}
+
+// A blown-up run feeds NaN and infinities into the picture: the words stay
+// defined and the file stays readable.
+TEST_F(CgmWriterTest, NonFiniteValuesGiveDefinedWords) {
+  const double nan = std::nan("");
+  const double inf = HUGE_VAL;
+  ASSERT_TRUE(cgm_.CgmOpen(file_.string()));
+  cgm_.CgmMoveTo(nan, inf);      // x unknown: 0; y far below: pinned
+  cgm_.CgmLineTo(-inf, nan);
+  cgm_.CgmCharacterOrientation(nan);  // no angle: upright text
+  cgm_.CgmCharacterOrientation(inf);
+  const double xs[] = {nan, inf};
+  const double ys[] = {-inf, 0};
+  cgm_.CgmPolyline(xs, ys, 2, false);
+  cgm_.CgmClose();
+  Bytes want;
+  Put(want, {0x403F, 8, 0, 0x8000, 0x8000, 0});
+  Put(want, {0x5208, 0, 1024, 1024, 0});
+  Put(want, {0x5208, 0, 1024, 1024, 0});
+  Put(want, {0x4028, 0, 0x8000, 0x7FFF, 0});
   Put(want, {0x00A0, 0x0040});
   EXPECT_EQ(Body(), want);
 }
