@@ -21,8 +21,15 @@ enum Row : int {
 
 struct GateRow {
   float A = 0, B = 0, C = 0, D = 0, E = 0, F = 0, G = 0, H = 0;
-  float& operator[](int column) { return (&A)[column]; }
-  float operator[](int column) const { return (&A)[column]; }
+  // Column 0 .. 7 is A .. H. Through member pointers, since stepping a
+  // pointer from A to the later members is not allowed.
+  float& operator[](int column) { return this->*kColumns[column]; }
+  float operator[](int column) const { return this->*kColumns[column]; }
+
+ private:
+  static constexpr float GateRow::*kColumns[8] = {&GateRow::A, &GateRow::B, &GateRow::C,
+                                                  &GateRow::D, &GateRow::E, &GateRow::F,
+                                                  &GateRow::G, &GateRow::H};
 };
 
 class GateTable {

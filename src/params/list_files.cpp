@@ -4,6 +4,8 @@
 // read back.
 #include "params/list_files.h"
 
+#include <algorithm>
+
 #include "encode/output_file.h"
 #include "params/text_scanner.h"
 
@@ -53,11 +55,18 @@ void ReadCountList(const std::string& path, int32_t* values, int count, Messages
   if (read < count) messages.Warn(kErrorCaption, path + kWrongCount);
 }
 
+std::string ListTitle(const std::string& path) {
+  std::string title = "\"" + path + "\"\n";
+  std::replace(title.begin(), title.end() - 1, '\n', ' ');
+  std::replace(title.begin(), title.end() - 1, '\r', ' ');
+  return title;
+}
+
 bool WriteCountList(const std::string& path, const int32_t* values, int count, Messages& messages) {
   OutputFile file;
   bool ok = file.Open(path);
   if (ok) {
-    file.Write("\"" + path + "\"\n");
+    file.Write(ListTitle(path));
     for (int i = 0; i < count; ++i) file.Write(std::to_string(values[i]) + " \n");
     ok = file.Commit();
   }

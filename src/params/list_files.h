@@ -14,7 +14,11 @@ namespace vantor {
 // later ones are read and ignored. Reports path + " file not found.",
 // " file could not be read." and " file has wrong number of parameters.".
 void ReadCountList(const std::string& path, int32_t* values, int count, Messages& messages);
-// Title line "\"path\"", then one number per line followed by a blank.
+// The title line of a list file: the path in double quotes. A line end in
+// the path would split the title, and readers skip only its first line, so
+// line ends are written as blanks.
+std::string ListTitle(const std::string& path);
+// Title line, then one number per line followed by a blank.
 // Reports path + " file not found." when the file cannot be written.
 bool WriteCountList(const std::string& path, const int32_t* values, int count,
                     Messages& messages);

@@ -175,7 +175,7 @@ ParameterFileWrite WriteParameterFile(const std::string& path, const ParameterSe
     OutputFile companion;
     bool ok = companion.Open(companionPath);
     if (ok) {
-      companion.Write("\"" + path + "\"\n");
+      companion.Write(ListTitle(path));
       for (int k = kVersion3Count; k < kParameterCount; ++k)
         companion.Write(FormatNumber(params.Value(k), 6, 9, AutoTrimmed) + "\n");
       ok = companion.Commit();

@@ -9,6 +9,20 @@
 
 namespace vantor {
 
+// The file types of the open and save dialogs, in the order shown; the
+// first is selected when a dialog opens, and a name typed without an
+// extension gets the default one.
+struct ParameterFileType {
+  const char* description;
+  const char* pattern;
+};
+inline constexpr ParameterFileType kParameterFileTypes[] = {
+    {"Vantor v.3 Files (*.vts)", "*.vts;*.VTS"},
+    {"Vantor v.4 Files (*.vt4)", "*.vt4;*.VT4"},
+    {"Vantor all Files (*.vt?)", "*.vt?;*.VT?"},
+};
+inline constexpr const char* kDefaultParameterExtension = "vts";
+
 // Version 4 exactly when the file name's extension, upper-cased, is ".VT4".
 // A "." in a directory name does not count.
 bool IsVersion4Path(const std::string& path);
@@ -30,10 +44,12 @@ struct ParameterFileWrite {
 };
 
 // Writes the parameter file (and for version 3 its companion) through
-// temporary files that replace the old ones only when both are complete.
-// A failure leaves the previous files as they were; the caller reports it
-// ("Could not write file %s"). Only a companion that cannot be created is
-// reported here, with its path, since the caller knows just the main file.
+// temporary files that replace the old ones only when complete; the
+// companion is put in place first, so a companion that cannot be written
+// leaves both previous files as they were. The caller reports a failure
+// ("Could not write file %s"); only a companion that cannot be created is
+// also reported here, with its path, since the shell's message names the
+// parameter file alone.
 // Refused, since they could not be read back: a value that is not a finite
 // number, an empty trace token or one with a blank, and a version 3 file
 // named like its own companion.

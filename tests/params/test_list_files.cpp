@@ -57,6 +57,19 @@ TEST(CountList, ReadsBackWhatWasWrittenWhateverThePathLength) {
   EXPECT_EQ(read, written);
 }
 
+TEST(CountList, ALineEndInThePathStaysInTheTitleLine) {
+  ScratchDir dir;
+  const std::string path = dir / "pre\nferences.INI";
+  const std::array<int32_t, 3> written = {4, 5, 6};
+  CollectedMessages messages;
+  ASSERT_TRUE(WriteCountList(path, written.data(), 3, messages));
+  EXPECT_EQ(ReadAll(path), "\"" + (dir / "pre ferences.INI") + "\"\n4 \n5 \n6 \n");
+  std::array<int32_t, 3> read{};
+  ReadCountList(path, read.data(), 3, messages);
+  EXPECT_TRUE(messages.entries.empty());
+  EXPECT_EQ(read, written);
+}
+
 TEST(CountList, ExtraNumbersAreIgnoredAndMissingOnesReported) {
   ScratchDir dir;
   const std::string path = dir / "VANTORW.INI";

@@ -382,6 +382,20 @@ TEST(ParameterFile, LongPathsWorkAndMessagesKeepThemWhole) {
   EXPECT_EQ(messages.entries[0].text, Invalid(path));
 }
 
+TEST(ParameterFile, ALineEndInTheNameDoesNotSplitTheCompanionTitle) {
+  ScratchDir dir;
+  const std::string path = dir / "two\nlines.vts";
+  ASSERT_TRUE(Write(path, ParameterSet()));
+  const auto companion = Lines(ReadAll(dir / "two\nlines.cin"));
+  ASSERT_EQ(companion.size(), 26u);
+  EXPECT_EQ(companion[0], "\"" + (dir / "two lines.vts") + "\"");
+  ParameterSet params = Scrambled();
+  CollectedMessages messages;
+  ASSERT_TRUE(ReadParameterFile(path, params, messages));
+  EXPECT_TRUE(messages.entries.empty());
+  EXPECT_EQ(params.Value(param::Temperature), 35.0f);
+}
+
 TEST(ParameterFile, FailedWritesLeaveThePreviousFilesAlone) {
   ScratchDir dir;
   WriteAll(dir / "a.vts", "previous parameters\n");
