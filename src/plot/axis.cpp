@@ -198,7 +198,9 @@ AxisScale ScaleAxis(double minimum, double maximum, int tickLimit, TickMode mode
 int TickLimit(const OutputTarget& target, AxisKind kind) {
   const double span = kind == AxisKind::Y ? (target.bandTop - target.bandBottom) * 12
                                           : (target.plotRight - target.plotLeft) * 16;
-  int n = std::isfinite(span) && span < 1e6 ? static_cast<int>(span) : 4;
+  // Band edges come from the layout weights of a file; a hostile set of
+  // weights can put them anywhere, and only a span within int converts.
+  int n = std::isfinite(span) && span > -1e6 && span < 1e6 ? static_cast<int>(span) : 4;
   return n < 4 ? 4 : n;
 }
 

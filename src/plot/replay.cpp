@@ -265,9 +265,15 @@ void ReplayRuns(Picture& picture, const ParameterSet& params) {
     const bool last = run.recordName == replay.current.recordName;
 
     DrawRun(picture, params, run, file);
-    if (choice != 0 || picture.target.printing) DrawParameterListing(picture, params);
+    const bool listing = choice != 0 || picture.target.printing;
+    const int labelPoints = picture.target.FontSize();
+    if (listing) DrawParameterListing(picture, params);
     if (choice != 0 && picture.target.Plotter() != nullptr && picture.target.Plotter()->Active())
       picture.plotterOutputFailed = !picture.target.Plotter()->ClosePlotter();
+    // On paper every run of an overlay is followed by the listing; the next
+    // run's labels go back to the size they had. The plotter is closed by
+    // now, so its file ends as before.
+    if (listing) picture.target.SetCharSize(labelPoints);
 
     if (file != nullptr) std::fclose(file);
     ++replay.runIndex;

@@ -77,6 +77,15 @@ TEST(SetupAxis, ListingBandMapsLinesIntoTheBottomStrip) {
   target.bandTop = 0.01;
   target.bandBottom = 0.09;
   EXPECT_EQ(TickLimit(target, AxisKind::Y), 4);
+  {
+    // Band edges from hostile layout weights, far outside the page.
+    OutputTarget wild;
+    wild.bandTop = 0;
+    wild.bandBottom = 1e300;
+    EXPECT_EQ(TickLimit(wild, AxisKind::Y), 4);
+    wild.bandBottom = 5e9;
+    EXPECT_EQ(TickLimit(wild, AxisKind::Y), 4);
+  }
   const AxisScale s = SetupAxis(target, 0.015, 6.0, AxisKind::Y, TickMode::Nice, "Current (nA)");
   EXPECT_DOUBLE_EQ(s.minimum, 0);
   EXPECT_DOUBLE_EQ(s.maximum, 6);

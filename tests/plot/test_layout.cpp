@@ -222,6 +222,14 @@ TEST_F(Setup, PrintingScalesFontsDownAndFillsOnce) {
   PlotSetup(picture, params, "vt.plt", "t", messages);
   EXPECT_DOUBLE_EQ(picture.target.fontScale, 800 / 330.0 * 0.7);
   EXPECT_EQ(device.Count(testing::DeviceCall::Fill), 1);
+  // The whole page, not a window-sized corner of it.
+  for (const auto& call : device.calls)
+    if (call.kind == testing::DeviceCall::Fill) {
+      EXPECT_EQ(call.a, 0);
+      EXPECT_EQ(call.b, 0);
+      EXPECT_EQ(call.c, 1200);
+      EXPECT_EQ(call.d, 800);
+    }
 }
 
 }  // namespace

@@ -342,5 +342,20 @@ TEST(RunRecords, OverlayKeepsAndDeleteRemovesEveryFile) {
   EXPECT_TRUE(replay.current.recordName.empty());
 }
 
+TEST_F(Runs, PrintedOverlaysKeepFullSizeLabelsAfterEachListing) {
+  picture.replay.overlays = {{WriteRecord("a.tmp", 1, 5), {}}};
+  picture.replay.current = {WriteRecord("c.tmp", 3, 5), {}};
+  picture.target.printing = true;
+  RedrawPlot(picture, params, messages);
+  const int full = static_cast<int>(14 * 800 / 330.0 * 0.7);
+  int labels = 0;
+  for (const auto& text : device.texts)
+    if (text.text == "-20 \xB5S g-Na") {
+      ++labels;
+      EXPECT_EQ(text.fontHeight, full) << "label " << labels;
+    }
+  EXPECT_EQ(labels, 2);
+}
+
 }  // namespace
 }  // namespace vantor
