@@ -41,7 +41,7 @@ int LoadInputs(const RunOptions& options, ParameterSet& params, GateTable& gates
   const std::string directory = ProgramDirectory();
   if (options.limitsFile.empty()) {
     // As at start-up: without the shipped limits file the built-in ones apply.
-    ReadInitFile(directory + "VANTOR.cin", params, messages);
+    ReadInitFile(directory + "VANTOR.mnx", params, messages);
   } else {
     // The limits reader names its file through the extension ".mnx".
     if (ReplaceExtension(options.limitsFile, ".mnx") != options.limitsFile)

@@ -3,9 +3,6 @@
 #include <cmath>
 
 namespace vantor {
-namespace {
-
-}  // namespace
 
 GhkPoint GhkAt(int z, double v, float frt, bool guarded) {
   double u = z * v * frt / 1000.0;

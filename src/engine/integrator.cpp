@@ -134,7 +134,7 @@ PassResult Integrator::Pass(const ParameterSet& params, const GateTable& gates,
   result.initialisation = dt_ > kInitialisationThreshold;
   const int stages = result.initialisation ? 2 : nstage_;
   const SynapticDrive synapses = EvaluateSynapticDrive(params, gates, t_, constants.phi.phi);
-  const StageInput input{params, gates, constants, dt_, t_, iInj, synapses};
+  const StageInput input{params, gates, constants, dt_, iInj, synapses};
   for (int a = 1; a < stages; ++a) {
     FormWorkingPoint(a);
     EvaluateStage(input, c_[5], c_[0], c_[a], sample);

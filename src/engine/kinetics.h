@@ -19,7 +19,9 @@ struct GateRate {
 // What a gate's formula may read besides its own coefficients.
 struct GateContext {
   float v = 0;       // working-point potential (mV), after the 0 / -0.5 mV guard
-  float caL = 0;     // L-shell calcium (mol/L), read by mC and mAHP
+  // L-shell calcium (mol/L), read by mC and mAHP: the working point's value
+  // once the stage has advanced the shells, which happens before those gates.
+  float caL = 0;
   float hShift = 0;  // "H shift (mV)", read by mH
   TemperatureFactors factors;
 };

@@ -12,7 +12,8 @@
 namespace vantor {
 
 // A step longer than this is the initialisation pass (Δt = 1e20): it sets every
-// gate to its steady state and leaves the calcium shells alone.
+// gate to its steady state; the calcium shells are not advanced, only held at
+// their floor.
 constexpr float kInitialisationThreshold = 9.5e19f;
 
 // Sample slots of the currents (slot s is drawn as trace row s).
@@ -29,9 +30,10 @@ struct StageInput {
   const GateTable& gates;
   const RunConstants& constants;
   float dt;    // ms
-  float t;     // time at the start of the step (ms)
   float iInj;  // injected current (nA), positive depolarises
-  const SynapticDrive& synapses;  // evaluated at t, once per step
+  // Evaluated once per step at the time the step starts: the synapses are the
+  // only part of a stage that depends on the time.
+  const SynapticDrive& synapses;
 };
 
 struct StageOutput {

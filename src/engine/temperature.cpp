@@ -5,10 +5,11 @@
 namespace vantor {
 
 float TemperatureFactor(double base, float celsius) {
-  // The difference is formed in single precision so that 23.5 °C gives an
-  // exponent of exactly 0 and a factor of exactly 1.
-  const float tens = (celsius - kReferenceTemperature) / 10.0f;
-  return static_cast<float>(std::pow(base, static_cast<double>(tens)));
+  // The whole power, exponent included, is taken in double and only the
+  // factor is stored in single precision; 23.5 °C still gives an exponent of
+  // exactly 0 (23.5 is exact in both) and so a factor of exactly 1.
+  const double tens = (static_cast<double>(celsius) - kReferenceTemperature) / 10.0;
+  return static_cast<float>(std::pow(base, tens));
 }
 
 TemperatureFactors ComputeTemperatureFactors(float celsius) {

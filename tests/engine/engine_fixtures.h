@@ -46,11 +46,4 @@ inline std::vector<float> SpikeTimes(const std::vector<RunSample>& samples) {
   return times;
 }
 
-// The built-in parameters with the limits of the engine's own concerns
-// opened up, run with the given method.
-inline RunResult RunBuiltIn(ParameterSet& params, const GateTable& gates, KeepingSink& sink) {
-  RunFlags flags;
-  return RunTrial(params, gates, sink, flags);
-}
-
 }  // namespace vantor::test

@@ -164,6 +164,39 @@ TEST_F(IntegratorTest, StricterLimitAboveOneMillisecond) {
   EXPECT_FALSE(Pass(current).accepted);
 }
 
+TEST_F(IntegratorTest, StagesStartFromTheirWorkingPointsAndCombineAsWritten) {
+  // With the ohmic potassium leak alone, one stage maps the working V to
+  // w + (V∞ - w) r with the same r every time; the three methods must chain
+  // and combine exactly those maps.
+  QuietMembrane();
+  params.SetValue(param::pKleak, 1.0f);
+  constants = ComputeRunConstants(params);
+  const float eK = constants.e.eK;
+  params.SetValue(param::StartingVm, eK + 2.0f);
+  auto stage = [&](float w) {
+    const float iIon = 1.0f * (w - eK);
+    const float vInf = w - iIon / 1.0f;
+    return w + (vInf - w) * RelaxationShare(kFirstStep / (constants.cm / 1.0f));
+  };
+  const float c0 = eK + 2.0f;
+  const float c1 = stage(c0);
+  const float twice = stage(c1);
+  const float c2 = stage((c0 + c1) / 2.0f);
+  const float c3 = stage((c0 + c2) / 2.0f);  // not c0 + k2 / 2
+  const float c4 = stage(c3);                // not c0 + k3
+  const float expected[] = {
+      c1, (c0 + twice) / 2.0f,
+      c0 - ((c0 - c1) + 2.0f * ((c0 + c1) / 2.0f - c2) + 2.0f * ((c0 + c2) / 2.0f - c3) + c3 -
+            c4) / 6.0f};
+  for (int model = 1; model <= 3; ++model) {
+    params.SetValue(param::Model, static_cast<float>(model));
+    Begin();
+    ASSERT_EQ(integrator.Step(), kFirstStep);
+    ASSERT_TRUE(Pass().accepted) << model;
+    EXPECT_FLOAT_EQ(integrator.Accepted()[cell::V], expected[model - 1]) << model;
+  }
+}
+
 TEST_F(IntegratorTest, EveryMethodRelaxesWithoutOvershoot) {
   // A pure exponential relaxation (ohmic leak only) from -60 mV towards E_K.
   for (int model = 1; model <= 3; ++model) {

@@ -24,7 +24,7 @@ class Stage : public ::testing::Test {
   StageOutput Evaluate(float dt = 0.01f, float iInj = 0.0f, float t = 5.0f) {
     constants = ComputeRunConstants(params);
     const SynapticDrive synapses = EvaluateSynapticDrive(params, gates, t, constants.phi.phi);
-    const StageInput in{params, gates, constants, dt, t, iInj, synapses};
+    const StageInput in{params, gates, constants, dt, iInj, synapses};
     return EvaluateStage(in, work, start, out, sample);
   }
   void SwitchAllOff() {

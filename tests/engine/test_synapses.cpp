@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 
 #include "engine/ghk.h"
 #include "engine/synapses.h"
@@ -67,6 +68,16 @@ TEST_F(Synapses, ZeroFrequencyIsASingleEvent) {
   // Even a count far beyond any use ends at once.
   params.SetValue(param::IpspCount, 1e30f);
   EXPECT_EQ(Ipsp(40.0f).fast, one.fast);
+}
+
+TEST(SynapticEventCount, TruncatesAndStaysBounded) {
+  EXPECT_EQ(SynapticEventCount(2.9f), 2);
+  EXPECT_EQ(SynapticEventCount(0.5f), 0);
+  // A count that would loop (almost) for ever or does not fit an int.
+  EXPECT_EQ(SynapticEventCount(-3.0f), 0);
+  EXPECT_EQ(SynapticEventCount(std::nanf("")), 0);
+  EXPECT_EQ(SynapticEventCount(1e30f), kMaxSynapticEvents);
+  EXPECT_EQ(SynapticEventCount(std::numeric_limits<float>::infinity()), kMaxSynapticEvents);
 }
 
 TEST_F(Synapses, TrainSumsTheEventsThatHaveStarted) {

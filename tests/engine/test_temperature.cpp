@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "engine/temperature.h"
 
 namespace vantor {
@@ -26,6 +28,20 @@ TEST(Temperature, TenDegreesMultiplyByTheBase) {
 TEST(Temperature, DefaultTemperature) {
   // 35 °C: 3^1.15.
   EXPECT_NEAR(ComputeTemperatureFactors(35.0f).phi, 3.5374, 1e-4);
+}
+
+TEST(Temperature, ExponentIsTakenInDoublePrecision) {
+  // An exponent rounded to single precision first moves some factors by an
+  // ulp (2.8 at 35 °C, 3 at 6.3 °C, 2.3 at 37 °C among them).
+  for (float celsius : {35.0f, 6.3f, 37.0f, -50.0f}) {
+    const double tens = (static_cast<double>(celsius) - 23.5) / 10.0;
+    const TemperatureFactors f = ComputeTemperatureFactors(celsius);
+    EXPECT_EQ(f.phi, static_cast<float>(std::pow(3.0, tens))) << celsius;
+    EXPECT_EQ(f.phiMT, static_cast<float>(std::pow(3.55, tens))) << celsius;
+    EXPECT_EQ(f.phiHT, static_cast<float>(std::pow(2.8, tens))) << celsius;
+    EXPECT_EQ(GabaBTemperatureFactor(celsius), static_cast<float>(std::pow(2.3, tens)))
+        << celsius;
+  }
 }
 
 }  // namespace
