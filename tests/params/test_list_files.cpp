@@ -63,7 +63,9 @@ TEST(CountList, ALineEndInThePathStaysInTheTitleLine) {
   const std::array<int32_t, 3> written = {4, 5, 6};
   CollectedMessages messages;
   ASSERT_TRUE(WriteCountList(path, written.data(), 3, messages));
-  EXPECT_EQ(ReadAll(path), "\"" + (dir / "pre ferences.INI") + "\"\n4 \n5 \n6 \n");
+  std::string expected(1, '"');
+  expected.append(dir / "pre ferences.INI").append("\"\n4 \n5 \n6 \n");
+  EXPECT_EQ(ReadAll(path), expected);
   std::array<int32_t, 3> read{};
   ReadCountList(path, read.data(), 3, messages);
   EXPECT_TRUE(messages.entries.empty());
