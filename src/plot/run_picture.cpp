@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "encode/cgm_writer.h"
+#include "plot/hpgl_plotter.h"
 #include "plot/layout.h"
 #include "plot/live.h"
 #include "plot/replay.h"
@@ -22,6 +24,15 @@ RunResult RunAndDraw(Picture& picture, ParameterSet& params, const GateTable& ga
   }
   picture.replay.current = RecordedRun{record.Path(), std::nullopt};
 
+  OutputTarget& target = picture.target;
+  CgmWriter metafile(target.surface);
+  CgmWriter* const formerCgm = target.Cgm();
+  if (picture.preferences.CgmOn() && metafile.CgmOpen(options.metafileName))
+    target.AttachCgm(&metafile);
+  HpglPlotter plotter;
+  const bool ownPlotter = target.Plotter() == nullptr;
+  if (ownPlotter) target.AttachPlotter(&plotter);
+
   PlotSetup(picture, params, options.plotterFileName, params.Comment(), messages);
 
   LiveTraceSink live(picture);
@@ -39,7 +50,17 @@ RunResult RunAndDraw(Picture& picture, ParameterSet& params, const GateTable& ga
     std::remove(picture.replay.current.recordName.c_str());
     picture.replay.current = RecordedRun{};
   }
-  picture.target.ReleaseDrawingObjects();
+  // The replay closes the plotter after the first run it draws; a run that
+  // ended early still has it open.
+  if (ownPlotter) {
+    if (plotter.Active() && !plotter.ClosePlotter()) picture.plotterOutputFailed = true;
+    target.AttachPlotter(nullptr);
+  }
+  if (target.Cgm() == &metafile) {
+    metafile.CgmClose();
+    target.AttachCgm(formerCgm);
+  }
+  target.ReleaseDrawingObjects();
   return result;
 }
 

@@ -20,6 +20,8 @@ struct RunPictureOptions {
   // directory when this one does not take it.
   std::string recordDirectory = ".";
   std::string plotterFileName = "vt.plt";
+  // The metafile a run writes while the preferences' CGM switch is on.
+  std::string metafileName = "vt.cgm";
   RunSink* extraSink = nullptr;  // gets every sample after the record file
   std::function<void()> pump;    // called after every sample
 };
@@ -29,6 +31,11 @@ struct RunPictureOptions {
 // refuses the run before anything is drawn; refusals are the caller's to
 // report (RunResult::message). `messages` gets what the picture itself must
 // say (a plotter destination that cannot be opened).
+// While the CGM switch is on, the run's picture also goes to the metafile;
+// while the plotter choice is set and the caller attached no plotter of its
+// own, to the plotter destination. A run that ends early (Stop, the window
+// closing) finishes both with what it drew, so neither is left open for the
+// next picture to stumble over.
 RunResult RunAndDraw(Picture& picture, ParameterSet& params, const GateTable& gates,
                      RunFlags& flags, Messages& messages, const RunPictureOptions& options = {});
 

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 #include "params/gate_table.h"
@@ -104,6 +106,96 @@ TEST_F(RunPicture, StoppedRunKeepsItsRecordButIsNotReplayed) {
   EXPECT_EQ(device.FindText("5 nA I-Inj"), nullptr);  // no replay, no scale bars
   EXPECT_TRUE(std::filesystem::exists(picture.replay.current.recordName));
   EXPECT_EQ(device.calls.back().kind, DeviceCall::Restore);
+}
+
+std::string Slurp(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+std::size_t Occurrences(const std::string& text, const std::string& what) {
+  std::size_t n = 0;
+  for (std::size_t p = text.find(what); p != std::string::npos; p = text.find(what, p + 1)) ++n;
+  return n;
+}
+
+class RunOutputs : public RunPicture {
+ protected:
+  void SetUp() override {
+    RunPicture::SetUp();
+    dir = std::filesystem::path(::testing::TempDir()) /
+          ("run-outputs-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    options.metafileName = (dir / "vt.cgm").string();
+    options.plotterFileName = (dir / "vt.plt").string();
+  }
+  void TearDown() override {
+    RunPicture::TearDown();
+    std::filesystem::remove_all(dir);
+  }
+  std::filesystem::path dir;
+};
+
+const std::string kMetafileEnd("\x00\xA0\x00\x40", 4);  // END PICTURE, END METAFILE
+
+TEST_F(RunOutputs, CgmSwitchWritesTheRunsMetafile) {
+  picture.preferences.values[Preferences::CgmSwitch] = 1;
+  RunFlags flags;
+  ASSERT_EQ(BeginRun(picture, params, gates, flags, messages, options).outcome,
+            RunOutcome::Completed);
+  const std::string cgm = Slurp(dir / "vt.cgm");
+  ASSERT_GT(cgm.size(), 392u);
+  EXPECT_EQ(cgm.substr(0, 10), std::string("\x00\x28\x06vt.cgm\x00\x10", 10));
+  EXPECT_EQ(cgm.substr(cgm.size() - 4), kMetafileEnd);
+  EXPECT_NE(cgm.find("Potential (mV)"), std::string::npos);  // the axis title
+  EXPECT_NE(cgm.find("5 nA I-Inj"), std::string::npos);      // drawn by the replay
+  EXPECT_EQ(picture.target.Cgm(), nullptr);
+  // Without the switch no metafile is written.
+  std::filesystem::remove(dir / "vt.cgm");
+  picture.preferences.values[Preferences::CgmSwitch] = 0;
+  ASSERT_EQ(BeginRun(picture, params, gates, flags, messages, options).outcome,
+            RunOutcome::Completed);
+  EXPECT_FALSE(std::filesystem::exists(dir / "vt.cgm"));
+}
+
+TEST_F(RunOutputs, PlotterChoiceThreeWritesThePlotterFileOnce) {
+  params.SetValue(param::PlotChoice, 3);
+  RunFlags flags;
+  ASSERT_EQ(BeginRun(picture, params, gates, flags, messages, options).outcome,
+            RunOutcome::Completed);
+  EXPECT_TRUE(messages.entries.empty());
+  const std::string plt = Slurp(dir / "vt.plt");
+  EXPECT_EQ(Occurrences(plt, "IN;RO90;"), 1u);
+  EXPECT_EQ(plt.find("IN;RO90;"), 0u);  // the header comes first
+  EXPECT_NE(plt.find("LBPotential (mV)\x03"), std::string::npos);
+  EXPECT_NE(plt.find("LB5 nA I-Inj\x03"), std::string::npos);
+  EXPECT_EQ(picture.target.Plotter(), nullptr);
+  // The next run writes the file anew: still one copy.
+  ASSERT_EQ(BeginRun(picture, params, gates, flags, messages, options).outcome,
+            RunOutcome::Completed);
+  EXPECT_EQ(Occurrences(Slurp(dir / "vt.plt"), "IN;RO90;"), 1u);
+}
+
+TEST_F(RunOutputs, StoppedRunFinishesItsMetafileAndPlotterFile) {
+  picture.preferences.values[Preferences::CgmSwitch] = 1;
+  params.SetValue(param::PlotChoice, 3);
+  RunFlags flags;
+  int samples = 0;
+  options.pump = [&] {
+    if (++samples == 5) flags.stop = true;
+  };
+  ASSERT_EQ(BeginRun(picture, params, gates, flags, messages, options).outcome,
+            RunOutcome::Stopped);
+  const std::string cgm = Slurp(dir / "vt.cgm");
+  ASSERT_GT(cgm.size(), 392u);
+  EXPECT_EQ(cgm.substr(cgm.size() - 4), kMetafileEnd);
+  EXPECT_EQ(cgm.find("5 nA I-Inj"), std::string::npos);  // no replay after Stop
+  const std::string plt = Slurp(dir / "vt.plt");
+  EXPECT_EQ(plt.find("IN;RO90;"), 0u);
+  EXPECT_NE(plt.find("LBPotential (mV)\x03"), std::string::npos);
+  EXPECT_EQ(picture.target.Cgm(), nullptr);
+  EXPECT_EQ(picture.target.Plotter(), nullptr);
 }
 
 }  // namespace
