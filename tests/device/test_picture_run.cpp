@@ -9,6 +9,7 @@
 #include <fstream>
 #include <string>
 
+#include "test_paths.h"
 #include "device/gui_app.h"
 #include "device/painter_device.h"
 #include "device/picture_file.h"
@@ -135,7 +136,7 @@ TEST_F(PictureOfARun, VectorFormatsAndSafeWriting) {
   const QByteArray pdf = RenderPicture(PictureFormat::Pdf, W, H, 0xFFFFFF, draw);
   EXPECT_TRUE(pdf.startsWith("%PDF"));
 
-  const std::string dir = ::testing::TempDir();
+  const std::string dir = vantor::testing::TestScratchDir().string();
   const std::string path = dir + "/picture.png";
   {
     std::ofstream old(path);

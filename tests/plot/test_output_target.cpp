@@ -10,6 +10,7 @@
 #include "plot/hpgl_plotter.h"
 #include "plot/output_target.h"
 #include "plot/recording_device.h"
+#include "test_paths.h"
 
 namespace vantor {
 namespace {
@@ -23,7 +24,7 @@ std::string Slurp(const std::string& path) {
 }
 
 std::string TempPath(const std::string& name) {
-  return (std::filesystem::path(::testing::TempDir()) / name).string();
+  return testing::TestScratchPath(name);
 }
 
 class Layer : public ::testing::Test {

@@ -13,6 +13,7 @@
 #include "plot/live.h"
 #include "plot/palette.h"
 #include "plot/recording_device.h"
+#include "test_paths.h"
 #include "plot/replay.h"
 
 namespace vantor {
@@ -30,7 +31,7 @@ RunSample MadeUpSample(int run, int i) {
 }
 
 std::string WriteRecord(const std::string& name, int run, int samples, int extraBytes = 0) {
-  const std::string path = (std::filesystem::path(::testing::TempDir()) / name).string();
+  const std::string path = testing::TestScratchPath(name);
   std::FILE* f = std::fopen(path.c_str(), "wb");
   std::vector<unsigned char> bytes;
   for (int i = 0; i < samples; ++i) {
@@ -108,7 +109,7 @@ TEST_F(Replay, RecordCutMidSampleEndsAtTheLastCompletePair) {
 }
 
 TEST_F(Replay, ValuesThatAreNotNumbersBreakTheLine) {
-  const std::string path = (std::filesystem::path(::testing::TempDir()) / "nan.tmp").string();
+  const std::string path = testing::TestScratchPath("nan.tmp");
   std::FILE* f = std::fopen(path.c_str(), "wb");
   for (int i = 0; i < 4; ++i) {
     RunSample s = MadeUpSample(0, i);
