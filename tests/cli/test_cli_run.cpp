@@ -148,5 +148,20 @@ TEST_F(CliRun, MissingInputsAreRefused) {
   EXPECT_EQ(Run("--limits no-such-limits.mnx"), 1);
 }
 
+TEST_F(CliRun, EveryShippedExampleRunsWithinTheShippedLimits) {
+  int examples = 0;
+  for (const auto& entry : fs::directory_iterator(fs::path(VANTOR_BIN_DIR) / "examples")) {
+    if (entry.path().extension() != ".vt4") continue;
+    ++examples;
+    std::string args(1, '\'');
+    args.append(entry.path().string()).append("' --csv run.csv");
+    EXPECT_EQ(Run(args), 0)
+        << entry.path() << "\n" << errors;
+    EXPECT_TRUE(errors.empty()) << entry.path() << "\n" << errors;
+    EXPECT_GT(Lines(dir / "run.csv").size(), 10u) << entry.path();
+  }
+  EXPECT_GE(examples, 2);
+}
+
 }  // namespace
 }  // namespace vantor
