@@ -9,6 +9,8 @@
 #include <limits>
 #include <utility>
 
+#include "plot/output_target.h"
+
 namespace vantor {
 
 namespace {
@@ -28,11 +30,6 @@ constexpr int kPointsPerLine = 8;
 constexpr double kPenSizePoints = 14;
 constexpr double kPenCharWidthCm = 0.1524;
 constexpr double kPenCharHeightCm = 0.381;
-
-// Alignment codes of the drawing layer.
-constexpr int kAlignCentre = 6;
-constexpr int kAlignRight = 2;
-constexpr int kAlignTop = 0;
 
 struct PenColour {
   int r, g, b;
@@ -241,13 +238,13 @@ void HpglPlotter::Text(double x, double y, std::string_view text, int rotation, 
   std::string s = Printf("DI%f,%f;", std::cos(a), std::sin(a));
   s += Printf("PU%f,%f;", Finite(x), Finite(y));
   if (laserJet_) {
-    const int column = (h == kAlignCentre) ? 1 : (h == kAlignRight ? 2 : 0);
-    const int row = (v == kAlignTop) ? 2 : (v == kAlignCentre ? 1 : 0);
+    const int column = (h == text_align::Centre) ? 1 : (h == text_align::Right ? 2 : 0);
+    const int row = (v == text_align::Top) ? 2 : (v == text_align::Middle ? 1 : 0);
     s += Printf("LO%d;", 11 + 3 * column + row);
   } else {
     const double n = static_cast<double>(text.size());
-    const double dx = (h == kAlignCentre) ? -n / 2 : (h == kAlignRight ? -n : 0.0);
-    const double dy = (v == kAlignTop) ? -0.5 : (v == kAlignCentre ? -0.25 : 0.0);
+    const double dx = (h == text_align::Centre) ? -n / 2 : (h == text_align::Right ? -n : 0.0);
+    const double dy = (v == text_align::Top) ? -0.5 : (v == text_align::Middle ? -0.25 : 0.0);
     s += Printf("CP%f,%f;", dx, dy);
   }
   s += "LB";
