@@ -1,8 +1,10 @@
 #include "engine/integrator.h"
 
 #include <cmath>
+#include <limits>
 
 #include "engine/stage.h"
+#include "engine/synapses.h"
 
 namespace vantor {
 namespace {
@@ -29,6 +31,9 @@ float GrowthFactor(float ratio, int root) {
   const double r = ratio;
   return static_cast<float>(root == 4 ? std::sqrt(std::sqrt(r)) : std::pow(r, 1.0 / root));
 }
+
+// The end of the shortest step that still moves the time.
+float ShortestStepEnd(float t) { return std::nextafter(t, std::numeric_limits<float>::infinity()); }
 
 }  // namespace
 
@@ -99,7 +104,10 @@ bool Integrator::StepControl(const ParameterSet& params, RunSample& sample) {
   float e = Error() / limit;
   if (e < kErrorRatioFloor) e = kErrorRatioFloor;
   const float m = e >= 1.0f ? kSafetyFactor / e : GrowthFactor(kSafetyFactor / e, nstage_ + 2);
-  if (e >= 1.0f) {  // reject: shorter step from the same start
+  // No shorter step would move the time at all, so this one is taken (a
+  // limit of 0 set during the run still collapses the step to 0).
+  const bool shortest = m > 0.0f && t_ + dt_ <= ShortestStepEnd(t_);
+  if (e >= 1.0f && !shortest) {  // reject: shorter step from the same start
     dt_ *= m;
     c_[5][cell::V] = c_[0][cell::V];
     return false;
@@ -112,19 +120,26 @@ bool Integrator::StepControl(const ParameterSet& params, RunSample& sample) {
   return true;
 }
 
-// Shortens the next step so that it ends exactly on the trial end, the step
-// onset or the step offset; sitting exactly on one of them is an event, and
-// the next step is cut to a hundredth to resolve what changes there.
+// Shortens the next step so that it ends exactly on a landing point;
+// sitting exactly on one is an event, and the next step is cut to a
+// hundredth to resolve what changes there.
+bool Integrator::LandOn(float tp) {
+  if (t_ + dt_ > tp && t_ < tp) dt_ = tp - t_;
+  if (t_ != tp) return false;
+  dt_ /= kProtocolStepDivisor;
+  return true;
+}
+
+// The landing points are the trial end, the step onset and offset, in that
+// order, then the onsets of the synaptic events. However often the step is
+// cut, it still moves the single-precision time by at least one unit.
 bool Integrator::Land(const ParameterSet& params) {
   bool event = false;
-  for (int k : {param::TrialDuration, param::StepOnset, param::StepOffset}) {
-    const float tp = params.Value(k);
-    if (t_ + dt_ > tp && t_ < tp) dt_ = tp - t_;
-    if (t_ == tp) {
-      event = true;
-      dt_ /= kProtocolStepDivisor;
-    }
-  }
+  for (int k : {param::TrialDuration, param::StepOnset, param::StepOffset})
+    event |= LandOn(params.Value(k));
+  for (const SynapticTrain& train : {IpspTrain(params), EpspTrain(params)})
+    for (float tp : train.EventsAround(t_)) event |= LandOn(tp);
+  if (dt_ > 0.0f && t_ + dt_ == t_) dt_ = ShortestStepEnd(t_) - t_;
   return event;
 }
 

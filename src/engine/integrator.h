@@ -56,6 +56,7 @@ class Integrator {
   void Combine();
   float Error() const;
   bool StepControl(const ParameterSet& params, RunSample& sample);
+  bool LandOn(float tp);
   bool Land(const ParameterSet& params);
 
   std::array<CellState, 6> c_{};  // c0 start, c1 .. c4 stage results, c5 working point

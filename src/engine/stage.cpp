@@ -139,13 +139,17 @@ StageOutput EvaluateStage(const StageInput& in, const CellState& work, const Cel
   }
 
   // Membrane: relax V towards V∞ = V - I/G with τ = Cm / G. With G = 0 (every
-  // conductance and both leaks off) there is no V∞: V is held.
+  // conductance and both leaks off) the membrane is a bare capacitor and V
+  // moves by -I Δt / Cm, the limit of the same rule; the initialisation pass
+  // holds it.
   const StageOutput total = sum.Output();
   float vNew = vWork;
   if (total.g != 0.0f) {
     const float vInf = v - total.iIon / total.g;
     const float tauM = k.cm / total.g;
     vNew = vWork + (vInf - vWork) * RelaxationShare(in.dt / tauM);
+  } else if (!initialisation) {
+    vNew = vWork - total.iIon * in.dt / k.cm;
   }
   out[cell::V] = vNew;
   sample[slot::ICap] = (vNew - vWork) / in.dt * k.cm;

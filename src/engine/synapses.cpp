@@ -103,6 +103,52 @@ SynapticConductances EpspConductances(const ParameterSet& params, const GateTabl
   return g;
 }
 
+namespace {
+
+SynapticTrain MakeTrain(float g, float onset, float frequency, float count) {
+  SynapticTrain train;
+  train.count = SynapticEventCount(count);
+  train.on = g != 0.0f && train.count > 0 && std::isfinite(onset);
+  train.onset = onset;
+  // The drive steps back by 1000 / frequency; anything but a positive finite
+  // spacing leaves the onset as the only event.
+  const float period = frequency != 0.0f ? 1000.0f / frequency : 0.0f;
+  if (period > 0.0f && std::isfinite(period) && train.count > 1) train.period = period;
+  else train.count = train.count > 0 ? 1 : 0;
+  return train;
+}
+
+}  // namespace
+
+float SynapticTrain::EventTime(int j) const {
+  return static_cast<float>(onset + j * static_cast<double>(period));
+}
+
+SynapticTrain::Window SynapticTrain::EventsAround(float t) const {
+  Window w;
+  if (!on) return w;
+  if (period == 0.0f) {
+    w.times[w.n++] = onset;
+    return w;
+  }
+  // The nearest index from below, widened by one each way for rounding.
+  const double index = std::floor((static_cast<double>(t) - onset) / period);
+  if (!(index <= count)) return w;  // well past the last event (or not a number)
+  const int j0 = index < 0.0 ? 0 : static_cast<int>(index);
+  for (int j = j0 > 0 ? j0 - 1 : 0; j <= j0 + 2 && j < count; ++j) w.times[w.n++] = EventTime(j);
+  return w;
+}
+
+SynapticTrain IpspTrain(const ParameterSet& params) {
+  return MakeTrain(params.Value(param::gIPSP), params.Value(param::IpscOnset),
+                   params.Value(param::IpspFrequency), params.Value(param::IpspCount));
+}
+
+SynapticTrain EpspTrain(const ParameterSet& params) {
+  return MakeTrain(params.Value(param::gEPSP), params.Value(param::EpscOnset),
+                   params.Value(param::EpspFrequency), params.Value(param::EpspCount));
+}
+
 SynapticDrive EvaluateSynapticDrive(const ParameterSet& params, const GateTable& gates, float t,
                                     float phi) {
   SynapticDrive drive;

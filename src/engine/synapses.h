@@ -48,6 +48,29 @@ struct SynapticDrive {
   float nmdaOpen = 0;         // NMDA before the magnesium block (µS)
 };
 
+// The events of one train, as landing points of the integration: event j
+// sits at onset + j · period, j = 0 .. count - 1.
+struct SynapticTrain {
+  bool on = false;   // the peak conductance is not 0 and there is an event
+  float onset = 0;   // ms
+  float period = 0;  // ms between events; 0 for a single event
+  int count = 0;
+
+  float EventTime(int j) const;
+
+  // The event times that can sit on t or be the next after it, in time order.
+  struct Window {
+    float times[4];
+    int n = 0;
+    const float* begin() const { return times; }
+    const float* end() const { return times + n; }
+  };
+  Window EventsAround(float t) const;
+};
+
+SynapticTrain IpspTrain(const ParameterSet& params);
+SynapticTrain EpspTrain(const ParameterSet& params);
+
 SynapticDrive EvaluateSynapticDrive(const ParameterSet& params, const GateTable& gates, float t,
                                     float phi);
 

@@ -102,12 +102,15 @@ TEST_F(Stage, MembraneRelaxesTowardsTheLinearisedRest) {
   EXPECT_NEAR(out[cell::V], -60.0f + (vInf + 60.0f) * (1.0 - std::exp(-1.0 / 0.29)), 1e-3);
 }
 
-TEST_F(Stage, NoConductanceHoldsThePotential) {
+TEST_F(Stage, NoConductanceLeavesABareCapacitor) {
   SwitchAllOff();
   const StageOutput r = Evaluate(0.01f, 2.0f);
   EXPECT_EQ(r.g, 0.0f);
+  // 2 nA into 0.29 nF for 0.01 ms: V rises by I Δt / C.
+  EXPECT_NEAR(out[cell::V], -60.0f + 2.0f * 0.01f / 0.29f, 1e-5f);
+  EXPECT_NEAR(sample[slot::ICap], 2.0f, 1e-3f);
+  Evaluate(0.01f, 0.0f);  // no current, no change
   EXPECT_EQ(out[cell::V], -60.0f);
-  EXPECT_EQ(sample[slot::ICap], 0.0f);
 }
 
 TEST_F(Stage, CalciumEntersThroughTheLChannel) {
