@@ -249,17 +249,22 @@ void MainWindow::PaintRequested() {
 
 void MainWindow::RememberRunForPointer() {
   pointerSamples_.clear();
+  pointerRecord_.clear();
   timeScale_ = picture_.target.surface.sx;
   timeOffset_ = picture_.target.surface.ox;
-  if (noPicture_ || picture_.replay.current.recordName.empty()) return;
-  if (auto samples = ReadRunRecord(picture_.replay.current.recordName)) {
-    pointerSamples_.reserve(samples->size());
-    for (const RunSample& s : *samples) pointerSamples_.emplace_back(s[0], s[1]);
-  }
+  if (!noPicture_) pointerRecord_ = picture_.replay.current.recordName;
 }
 
 void MainWindow::PointerAt(QPointF p) {
-  if (running_ || pointerSamples_.empty() || timeScale_ == 0) return;
+  if (running_ || noPicture_ || timeScale_ == 0) return;
+  if (pointerSamples_.empty() && !pointerRecord_.empty()) {
+    if (auto samples = ReadRunRecord(pointerRecord_)) {
+      pointerSamples_.reserve(samples->size());
+      for (const RunSample& s : *samples) pointerSamples_.emplace_back(s[0], s[1]);
+    }
+    pointerRecord_.clear();  // read once, found or not
+  }
+  if (pointerSamples_.empty()) return;
   const float t = static_cast<float>((p.x() - timeOffset_) / timeScale_);
   if (t < pointerSamples_.front().first || t > pointerSamples_.back().first) {
     statusBar()->clearMessage();

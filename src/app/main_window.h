@@ -170,12 +170,14 @@ class MainWindow : public QMainWindow {
   int runsStarted_ = 0;
   RunResult lastResult_;
   QElapsedTimer pumpClock_;
+  QElapsedTimer repaintClock_;
   double longestPumpGapMs_ = 0;
   float runTime_ = 0;  // simulated time of the last sample of the run going on
 
   // The completed current run for the pointer read-out: time transform and
-  // its (t, V) samples.
+  // its (t, V) samples, read from the record when the pointer first moves.
   double timeScale_ = 0, timeOffset_ = 0;
+  std::string pointerRecord_;
   std::vector<std::pair<float, float>> pointerSamples_;
 };
 
