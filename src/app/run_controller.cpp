@@ -53,7 +53,7 @@ void MainWindow::RunCommand(bool overlay) {
   running_ = true;
   flags_.stop = false;
   ++runsStarted_;
-  pointerSamples_.clear();
+  pointerRecord_.Use({});
   UpdateMenuState();
 
   Device& device = view_->BeginDrawing(picture_.preferences.Colour(Preferences::BackgroundColour));
