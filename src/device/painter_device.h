@@ -11,6 +11,7 @@
 #include <QPolygon>
 #include <QString>
 
+#include "device/column_reducer.h"
 #include "plot/device.h"
 
 namespace vantor {
@@ -57,7 +58,9 @@ class PainterDevice : public Device {
   uint32_t textColour_ = 0;
   uint32_t background_ = 0xFFFFFF;
   QPoint position_;
-  QPolygon pending_;  // points of the polyline being drawn, in order
+  ColumnReducer line_;  // the polyline being drawn, thinned per pixel column
+  qsizetype measured_ = 0;  // points of line_ whose length is counted
+  double pieceLength_ = 0;  // length of the piece not yet stroked
 };
 
 QColor ColourFromRef(uint32_t colour);

@@ -87,6 +87,22 @@ void DrawScaleBar(OutputTarget& target, float trialDuration, float s, std::strin
   target.TextPlot(T * 1.06, s >= 0 ? s / 3.0 : 2.0 * s / 3.0, label);
 }
 
+double PictureDuration(const ReplayState& replay, const ParameterSet& params) {
+  const double own = params.Value(param::TrialDuration);
+  auto duration = [own](const RecordedRun& run) {
+    const double T = run.protocol ? run.protocol->trialDuration : own;
+    return std::isfinite(T) ? T : 0.0;
+  };
+  double longest = duration(replay.current);
+  if (replay.current.recordName.empty() && !replay.current.protocol) longest = own;
+  for (const RecordedRun& run : replay.overlays) longest = std::max(longest, duration(run));
+  return longest;
+}
+
+double LayoutDuration(const Picture& picture, const ParameterSet& params) {
+  return picture.timeAxis > 0 ? picture.timeAxis : params.Value(param::TrialDuration);
+}
+
 void FillBackground(Picture& picture) {
   Device* device = picture.target.CurrentDevice();
   if (device == nullptr) return;
@@ -99,7 +115,10 @@ void PlotSetup(Picture& picture, const ParameterSet& params, const std::string& 
   OutputTarget& target = picture.target;
   const Preferences& prefs = picture.preferences;
   const uint32_t voltage = prefs.Colour(Preferences::VoltageColour);
-  const float T = params.Value(param::TrialDuration);
+  // Runs of different lengths share the time axis of the longest.
+  picture.timeAxis = PictureDuration(picture.replay, params);
+  const double T = picture.timeAxis;
+  target.ClearTraceClip();
 
   const float choice = params.Value(param::PlotChoice);
   if (choice != 0 && target.Plotter() != nullptr) {
@@ -136,14 +155,17 @@ void PlotSetup(Picture& picture, const ParameterSet& params, const std::string& 
   target.bandTop = target.bandBottom = BandsTop(params);
   const double unit = BandUnits(params, kBandsBottom, BandsTop(params));
   const TraceRow& vm = params.Trace(trace::Vm);
+  ClipBox vmClip;
   picture.liveTrace = vm.plot != 0;
   if (picture.liveTrace) {
     AdvanceBand(target, params, trace::Vm, unit);
     target.drawAxis = true;
     target.axisColour = voltage;
     target.labelColour = voltage;
-    SetupAxis(target, vm.minimum, vm.maximum, AxisKind::Y, TickMode::Nice, "Potential (mV)");
+    const AxisScale range =
+        SetupAxis(target, vm.minimum, vm.maximum, AxisKind::Y, TickMode::Nice, "Potential (mV)");
     target.drawAxis = false;
+    vmClip = ClipBox{0, T, range.minimum, range.maximum};
   } else {
     // No V-m band: the time bar still needs a vertical scale to stand in,
     // so V-m's range is laid over the whole trace area without drawing
@@ -172,7 +194,10 @@ void PlotSetup(Picture& picture, const ParameterSet& params, const std::string& 
 
   target.SetTextAlignment(text_align::Left, text_align::Bottom);
   SelectTraceColour(picture, voltage);
-  if (picture.liveTrace) target.MoveToPlot(0, params.Value(param::StartingVm));
+  if (picture.liveTrace) {
+    target.SetTraceClip(vmClip);
+    target.MoveToPlot(0, params.Value(param::StartingVm));
+  }
 }
 
 }  // namespace vantor

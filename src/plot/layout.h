@@ -49,6 +49,14 @@ void SelectTraceColour(Picture& picture, uint32_t roleColour);
 void DrawScaleBar(OutputTarget& target, float trialDuration, float s, std::string_view unit,
                   std::string_view prefix, std::string_view suffix);
 
+// The trial duration the time axis of a picture spans: the longest of the
+// runs it shows (the current run and every kept one; a run without a kept
+// protocol counts with the parameters' duration).
+double PictureDuration(const ReplayState& replay, const ParameterSet& params);
+// The duration to lay the picture out by: what PlotSetup chose, or the
+// parameters' when no set-up has run.
+double LayoutDuration(const Picture& picture, const ParameterSet& params);
+
 // Fills the whole surface with the background colour.
 void FillBackground(Picture& picture);
 

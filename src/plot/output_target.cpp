@@ -1,5 +1,6 @@
 #include "plot/output_target.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "encode/cgm_writer.h"
@@ -76,14 +77,92 @@ void OutputTarget::ApplyAlignment() {
   appliedFlags_ = flags;
 }
 
+void OutputTarget::SetTraceClip(const ClipBox& box) {
+  clipOn_ = true;
+  clip_ = box;
+  havePoint_ = false;
+  penDown_ = false;
+  lastMarkEdge_ = 0;
+}
+
+void OutputTarget::ClearTraceClip() {
+  clipOn_ = false;
+  havePoint_ = false;
+  penDown_ = false;
+}
+
+// Half the width of an exit arrowhead, in device units.
+static double MarkSize(const SurfaceTransform& s) {
+  return std::max(3.0, std::min(s.pageWidth, s.pageHeight) * 0.006);
+}
+
+void OutputTarget::MarkExit(double x, double y, bool upwards) {
+  const double dx = DeviceX(x), dy = DeviceY(y);
+  const double d = MarkSize(surface);
+  const int edge = upwards ? 1 : -1;
+  // A trace that leaves again and again at one spot gets one mark there.
+  if (edge == lastMarkEdge_ && std::fabs(dx - lastMarkX_) < 3 * d) return;
+  lastMarkEdge_ = edge;
+  lastMarkX_ = dx;
+  // The head lies inside the band, its tip on the edge.
+  const double back = upwards ? d : -d;
+  LineDevice(dx - d, dy + back, dx, dy);
+  LineDevice(dx + d, dy + back, dx, dy);
+}
+
 void OutputTarget::MoveToPlot(double x, double y) {
+  if (!clipOn_) {
+    MoveToPlotRaw(x, y);
+    return;
+  }
+  lastX_ = x;
+  lastY_ = y;
+  havePoint_ = std::isfinite(x) && std::isfinite(y);
+  penDown_ = false;
+  if (!havePoint_) return;
+  if (clip_.Contains(x, y)) {
+    MoveToPlotRaw(x, y);
+    penDown_ = true;
+  } else if (x >= clip_.xLow && x <= clip_.xHigh) {
+    // Starting beyond the band is leaving it.
+    const bool up = y > clip_.yHigh;
+    MarkExit(x, up ? clip_.yHigh : clip_.yLow, up);
+  }
+}
+
+void OutputTarget::LineToPlot(double x, double y) {
+  if (!clipOn_) {
+    LineToPlotRaw(x, y);
+    return;
+  }
+  if (!havePoint_) {
+    MoveToPlot(x, y);
+    return;
+  }
+  double ax = lastX_, ay = lastY_, bx = x, by = y;
+  lastX_ = x;
+  lastY_ = y;
+  if (!ClipSegment(clip_, ax, ay, bx, by)) {
+    penDown_ = false;
+    return;
+  }
+  // The previous point was inside when the pen is down, so the cut can only
+  // have moved the start when the line comes back into the band.
+  if (!penDown_) MoveToPlotRaw(ax, ay);
+  LineToPlotRaw(bx, by);
+  penDown_ = bx == x && by == y;
+  if (!penDown_ && (by == clip_.yHigh || by == clip_.yLow) && (y > clip_.yHigh || y < clip_.yLow))
+    MarkExit(bx, by, y > clip_.yHigh);
+}
+
+void OutputTarget::MoveToPlotRaw(double x, double y) {
   RealisePen();
   if (device_ != nullptr) device_->MoveTo(TruncDevice(DeviceX(x)), TruncDevice(DeviceY(y)));
   if (PlotterActive()) plotter_->PolylineMove(DeviceX(x), DeviceY(y));
   if (CgmActive()) cgm_->CgmMoveTo(x, y);
 }
 
-void OutputTarget::LineToPlot(double x, double y) {
+void OutputTarget::LineToPlotRaw(double x, double y) {
   if (device_ != nullptr) device_->LineTo(TruncDevice(DeviceX(x)), TruncDevice(DeviceY(y)));
   if (PlotterActive()) plotter_->PolylineLine(DeviceX(x), DeviceY(y));
   if (CgmActive()) cgm_->CgmLineTo(x, y);
@@ -91,6 +170,19 @@ void OutputTarget::LineToPlot(double x, double y) {
 
 void OutputTarget::LinePlot(double x1, double y1, double x2, double y2) {
   LineDevice(DeviceX(x1), DeviceY(y1), DeviceX(x2), DeviceY(y2));
+}
+
+void OutputTarget::LinePlotClipped(double x1, double y1, double x2, double y2) {
+  if (!clipOn_) {
+    LinePlot(x1, y1, x2, y2);
+    return;
+  }
+  double ax = x1, ay = y1, bx = x2, by = y2;
+  if (!ClipSegment(clip_, ax, ay, bx, by)) return;
+  LinePlot(ax, ay, bx, by);
+  if ((bx != x2 || by != y2) && (by == clip_.yHigh || by == clip_.yLow) &&
+      (y2 > clip_.yHigh || y2 < clip_.yLow))
+    MarkExit(bx, by, y2 > clip_.yHigh);
 }
 
 void OutputTarget::LineDevice(double x1, double y1, double x2, double y2) {

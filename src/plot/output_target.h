@@ -10,6 +10,7 @@
 
 #include "encode/surface_transform.h"
 #include "plot/device.h"
+#include "plot/trace_clip.h"
 
 namespace vantor {
 
@@ -52,10 +53,21 @@ class OutputTarget {
   bool CgmActive() const;
   bool PlotterActive() const;
 
+  // While a clip box is set, the polyline primitives (MoveToPlot, LineToPlot)
+  // draw only what lies inside it, and where the line leaves the box at its
+  // top or bottom a small arrowhead on the edge points the way it went.
+  // The other primitives are not clipped.
+  void SetTraceClip(const ClipBox& box);
+  void ClearTraceClip();
+  bool TraceClipped() const { return clipOn_; }
+
   // Primitives.
   void MoveToPlot(double x, double y);
   void LineToPlot(double x, double y);
   void LinePlot(double x1, double y1, double x2, double y2);
+  // LinePlot kept to the clip box (when one is set), with the arrowhead
+  // where the segment leaves it at the top or bottom.
+  void LinePlotClipped(double x1, double y1, double x2, double y2);
   void LineDevice(double x1, double y1, double x2, double y2);
   void TextPlot(double x, double y, std::string_view text);
   void TextDevice(double x, double y, std::string_view text);
@@ -95,6 +107,10 @@ class OutputTarget {
  private:
   void RealisePen();
   void ApplyAlignment();
+  void MoveToPlotRaw(double x, double y);
+  void LineToPlotRaw(double x, double y);
+  // The arrowhead where a clipped trace leaves its box at (x, edge y).
+  void MarkExit(double x, double y, bool upwards);
 
   Device* device_ = nullptr;
   CgmWriter* cgm_ = nullptr;
@@ -110,6 +126,14 @@ class OutputTarget {
   int alignH_ = text_align::Left;
   int alignV_ = text_align::Top;
   int appliedFlags_ = -1;  // none applied to this device yet
+
+  bool clipOn_ = false;
+  ClipBox clip_;
+  double lastX_ = 0, lastY_ = 0;  // the polyline's last point, plot units
+  bool havePoint_ = false;
+  bool penDown_ = false;           // the drawn line ends at the last point
+  double lastMarkX_ = 0;           // device x of the last arrowhead
+  int lastMarkEdge_ = 0;           // +1 top, -1 bottom, 0 none yet
 };
 
 }  // namespace vantor

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "encode/number_format.h"
+#include "engine/run_sample.h"
 #include "params/gate_table.h"
 #include "plot/axis.h"
 #include "plot/hpgl_plotter.h"
@@ -20,17 +21,16 @@ constexpr int kListingRows = 6;  // text lines the strip below the bands holds
 constexpr int kLabelPoints = 14;  // the size PlotSetup leaves for labels
 constexpr int kSmallestGateNamePoints = 8;
 
-// One little-endian IEEE single from the stream.
-bool ReadFloat(std::FILE* file, float& value) {
+// A little-endian IEEE single as read into a float's bytes.
+float LittleEndianFloat(float raw) {
   unsigned char b[4];
-  if (std::fread(b, 1, 4, file) != 4) return false;
+  std::memcpy(b, &raw, 4);
   const uint32_t bits = static_cast<uint32_t>(b[0]) | (static_cast<uint32_t>(b[1]) << 8) |
                         (static_cast<uint32_t>(b[2]) << 16) | (static_cast<uint32_t>(b[3]) << 24);
+  float value = 0;
   std::memcpy(&value, &bits, sizeof value);
-  return true;
+  return value;
 }
-
-bool Skip(std::FILE* file, long bytes) { return std::fseek(file, bytes, SEEK_CUR) == 0; }
 
 int GateNumber(float value) {
   return (value >= 0 && value < 1000) ? static_cast<int>(value) : 0;
@@ -95,7 +95,7 @@ int ShownGateTraces(const ParameterSet& params) {
 
 void DrawRun(Picture& picture, const ParameterSet& params, const RecordedRun& run, std::FILE* file) {
   OutputTarget& target = picture.target;
-  const float T = params.Value(param::TrialDuration);
+  const double T = LayoutDuration(picture, params);
   const double unit = BandUnits(params, kBandsBottom, BandsTop(params));
   target.bandTop = target.bandBottom = BandsTop(params);
 
@@ -106,7 +106,8 @@ void DrawRun(Picture& picture, const ParameterSet& params, const RecordedRun& ru
     const uint32_t role = RoleColour(picture, d);
     SelectTraceColour(picture, role);
     AdvanceBand(target, params, d - 1, unit);
-    SetupAxis(target, row.minimum, row.maximum, AxisKind::Y, TickMode::Nice, "Current (nA)");
+    const AxisScale range =
+        SetupAxis(target, row.minimum, row.maximum, AxisKind::Y, TickMode::Nice, "Current (nA)");
     FitLabelsToBand(target, 1.0);
 
     float s = (row.maximum - row.minimum) * 0.5f;
@@ -146,9 +147,11 @@ void DrawRun(Picture& picture, const ParameterSet& params, const RecordedRun& ru
     }
     SelectTraceColour(picture, role);
     if (d > 1 && d < 20) DrawScaleBar(target, T, s, unitText, prefix, row.suffix);
+    target.SetTraceClip(ClipBox{0, T, range.minimum, range.maximum});
     if (d > 2) DrawTraceFromRecord(target, d, file);
     if (d == 2) DrawInjectedCurrent(target, run.protocol.value_or(ProtocolOf(params)));
     if (d == 1 && picture.replay.mode == kReplayFullRedraw) DrawTraceFromRecord(target, 1, file);
+    target.ClearTraceClip();
   }
 }
 
@@ -166,7 +169,7 @@ InjectionProtocol ProtocolOf(const ParameterSet& params) {
 
 void DrawTraceFromRecord(OutputTarget& target, int traceNumber, std::FILE* file) {
   if (file == nullptr || traceNumber < 1 || traceNumber > kTraceCount) return;
-  const long n = traceNumber == 1 ? 1 : traceNumber - 1;  // the slot
+  const std::size_t n = traceNumber == 1 ? 1 : static_cast<std::size_t>(traceNumber - 1);  // slot
   bool open = false;
   auto point = [&](float t, float v) {
     if (!std::isfinite(t) || !std::isfinite(v)) {
@@ -180,13 +183,20 @@ void DrawTraceFromRecord(OutputTarget& target, int traceNumber, std::FILE* file)
       open = true;
     }
   };
-  float t = 0, v = 0;
   if (std::fseek(file, 0, SEEK_SET) != 0) return;
-  if (!ReadFloat(file, t) || !Skip(file, 4 * (n - 1)) || !ReadFloat(file, v)) return;
-  point(t, v);
-  while (Skip(file, 4 * (kTraceCount - 1 - n)) && ReadFloat(file, t) && Skip(file, 4 * (n - 1)) &&
-         ReadFloat(file, v))
-    point(t, v);
+  // Whole samples through the stream's buffer: a seek per value costs a
+  // system call each, far more than the bytes skipped. A sample cut short
+  // still gives its pair when the cut comes after the trace's slot.
+  unsigned char bytes[kSampleBytes];
+  for (;;) {
+    const std::size_t got = std::fread(bytes, 1, sizeof bytes, file);
+    if (got < 4 * (n + 1)) break;
+    float t = 0, v = 0;
+    std::memcpy(&t, bytes, 4);
+    std::memcpy(&v, bytes + 4 * n, 4);
+    point(LittleEndianFloat(t), LittleEndianFloat(v));
+    if (got < sizeof bytes) break;
+  }
 }
 
 void DrawInjectedCurrent(OutputTarget& target, const InjectionProtocol& p) {
@@ -196,18 +206,18 @@ void DrawInjectedCurrent(OutputTarget& target, const InjectionProtocol& p) {
   const double t1 = std::max(0.0, static_cast<double>(p.onset));
   const double t2 = p.offset;
   if (!(t1 < T) || !(t2 > t1)) {
-    target.LinePlot(0, I0, T, I0);
+    target.LinePlotClipped(0, I0, T, I0);
     return;
   }
-  target.LinePlot(0, I0, t1, I0);
-  target.LinePlot(t1, I0, t1, I0 + dI);
+  target.LinePlotClipped(0, I0, t1, I0);
+  target.LinePlotClipped(t1, I0, t1, I0 + dI);
   if (t2 >= T) {
-    target.LinePlot(t1, I0 + dI, T, I0 + dI);
+    target.LinePlotClipped(t1, I0 + dI, T, I0 + dI);
     return;
   }
-  target.LinePlot(t1, I0 + dI, t2, I0 + dI);
-  target.LinePlot(t2, I0 + dI, t2, I0);
-  target.LinePlot(t2, I0, T, I0);
+  target.LinePlotClipped(t1, I0 + dI, t2, I0 + dI);
+  target.LinePlotClipped(t2, I0 + dI, t2, I0);
+  target.LinePlotClipped(t2, I0, T, I0);
 }
 
 std::vector<std::string> ParameterListingLines(const ParameterSet& params, bool extended) {
@@ -241,7 +251,7 @@ void DrawParameterListing(Picture& picture, const ParameterSet& params) {
   target.bandTop = 0.01;
   target.bandBottom = 0.09;
   SetupAxis(target, 0.015, 6.0, AxisKind::Y, TickMode::Nice, "Current (nA)");
-  const double T = params.Value(param::TrialDuration);
+  const double T = LayoutDuration(picture, params);
   for (std::size_t k = 0; k < lines.size(); ++k)
     target.TextPlot(T * 0.01, (k + 1.0) * kListingRows / rows, lines[k]);
 }

@@ -187,6 +187,13 @@ class Runs : public ::testing::Test {
     for (int r = 1; r < kTraceCount; ++r) params.Trace(r).plot = 0;
     params.Trace(trace::INa).plot = 1;
   }
+  // Ranges that hold the made-up values (100 per run up to about 500).
+  void WidenRanges() {
+    for (int r = 0; r < kTraceCount; ++r) {
+      params.Trace(r).minimum = 0;
+      params.Trace(r).maximum = 1000;
+    }
+  }
   // Colours of the polylines with more than two points (the traces).
   std::vector<uint32_t> TraceColours() const {
     std::vector<uint32_t> colours;
@@ -203,6 +210,7 @@ class Runs : public ::testing::Test {
 TEST_F(Runs, FullRedrawDrawsEveryKeptRunInItsColourCurrentLast) {
   picture.replay.overlays = {{WriteRecord("a.tmp", 1, 5), {}}, {WriteRecord("b.tmp", 2, 5), {}}};
   picture.replay.current = {WriteRecord("c.tmp", 3, 5), {}};
+  WidenRanges();
   RedrawPlot(picture, params, messages);
   // V-m and I-Na of each run, runs in order.
   EXPECT_EQ(TraceColours(), (std::vector<uint32_t>{RunColour(0), RunColour(0), RunColour(1),

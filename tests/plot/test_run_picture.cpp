@@ -79,9 +79,11 @@ TEST_F(RunPicture, OverlayKeepsTheEarlierRunAndTakesTheNextColour) {
   EXPECT_EQ(picture.replay.runIndex, 1);
   // Live V-m in the colour of its place in a full redraw; the replayed step
   // figure of the new run in colour 0.
+  // (The stronger step takes a spike past the V-m range, where the live
+  // line is cut, so it may come in pieces.)
   const auto traces = Traces();
-  ASSERT_EQ(traces.size(), 1u);
-  EXPECT_EQ(traces[0].colour, RunColour(1));
+  ASSERT_GE(traces.size(), 1u);
+  for (const DrawnLine& l : traces) EXPECT_EQ(l.colour, RunColour(1));
   bool stepInColourZero = false;
   for (const DrawnLine& l : device.Drawn())
     stepInColourZero |= l.points.size() == 2 && l.colour == RunColour(0);
