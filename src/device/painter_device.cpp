@@ -72,6 +72,15 @@ void PainterDevice::SelectPen(uint32_t colour, int width) {
   painter_.setPen(pen);
 }
 
+void PainterDevice::SetPenStyle(int style) {
+  Flush();
+  QPen pen = painter_.pen();
+  pen.setStyle(style == 1 ? Qt::DashLine : (style == 2 ? Qt::DotLine : Qt::SolidLine));
+  // Dots of a round-capped pen need gaps wider than the pen to show.
+  if (style == 2) pen.setDashPattern({0.5, 2.5});
+  painter_.setPen(pen);
+}
+
 void PainterDevice::SelectFont(int cellHeight, int quarterTurns) {
   font_ = PictureFont(cellHeight);
   rotation_ = ((quarterTurns % 4) + 4) % 4;

@@ -34,6 +34,7 @@ class PainterDevice : public Device {
   double SurfaceWidth() const override { return width_; }
   double SurfaceHeight() const override { return height_; }
   void SelectPen(uint32_t colour, int width) override;
+  void SetPenStyle(int style) override;
   void SelectFont(int cellHeight, int quarterTurns) override;
   void RestoreInitialObjects(bool pen, bool font) override;
   void SetTextAlign(int flags) override { flags_ = flags; }

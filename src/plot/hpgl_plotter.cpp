@@ -145,6 +145,7 @@ bool HpglPlotter::OpenPlotter(const std::string& name, bool laserJet, Messages& 
   headerDone_ = false;
   pending_.clear();
   pen_ = 0;
+  lineStyle_ = 0;
   pointsOnLine_ = 0;
   return true;
 }
@@ -259,6 +260,13 @@ void HpglPlotter::Pen(std::uint32_t colour) {
   if (pen == pen_) return;
   pen_ = pen;
   Emit(Printf("SP%d;", pen));
+}
+
+void HpglPlotter::LineStyle(int style) {
+  if (!Active() || style == lineStyle_) return;
+  lineStyle_ = style;
+  // LT2 draws dashes, LT1 short dashes that read as dots, LT alone solid.
+  Emit(style == 1 ? "LT2;" : (style == 2 ? "LT1;" : "LT;"));
 }
 
 void HpglPlotter::CharSize(double points) {

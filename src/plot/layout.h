@@ -57,6 +57,19 @@ double PictureDuration(const ReplayState& replay, const ParameterSet& params);
 // parameters' when no set-up has run.
 double LayoutDuration(const Picture& picture, const ParameterSet& params);
 
+// The smallest whole point size whose text is still legible on this page.
+int LegiblePoints(const OutputTarget& target);
+// Sets the current font smaller, down to the legible size, until `text` is
+// no wider than `width`; a text still too wide then loses its end ("...").
+void FitTextWidth(OutputTarget& target, std::string& text, double width);
+
+// The parts of DrawScaleBar: the label text (value, unit and trace name, or
+// per cent open for an empty prefix; `shown` gets the value the text shows)
+// and the arrow standing at x.
+std::string ScaleBarLabel(float s, std::string_view unit, std::string_view prefix,
+                          std::string_view suffix, float& shown);
+void DrawScaleBarArrow(OutputTarget& target, double x, double T, float s, float shown);
+
 // Fills the whole surface with the background colour.
 void FillBackground(Picture& picture);
 

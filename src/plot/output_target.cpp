@@ -39,6 +39,12 @@ int TruncDevice(double v) {
 
 OutputTarget::OutputTarget() = default;
 
+double OutputTarget::MinimumLabelHeight() const {
+  constexpr double kSmallestPoints = 7, kSmallestPixels = 9, kScreenPerInch = 96;
+  const double perInch = devicePerInch > 0 && std::isfinite(devicePerInch) ? devicePerInch : 96;
+  return perInch <= kScreenPerInch ? kSmallestPixels : kSmallestPoints * perInch / 72.0;
+}
+
 void OutputTarget::SetDevice(Device* device) {
   device_ = device;
   penSelected_ = false;
@@ -61,6 +67,7 @@ void OutputTarget::RealisePen() {
   if (device_ == nullptr) return;
   if (!penDirty_ && penSelected_) return;
   device_->SelectPen(colour_, penWidth < 1 ? 1 : penWidth);
+  if (lineStyle_ != 0) device_->SetPenStyle(lineStyle_);
   penSelected_ = true;
   penDirty_ = false;
 }
@@ -203,14 +210,31 @@ void OutputTarget::TextPlot(double x, double y, std::string_view text) {
   TextDevice(DeviceX(x), DeviceY(y), text);
 }
 
-void OutputTarget::TextDevice(double x, double y, std::string_view text) {
-  ApplyAlignment();
+void OutputTarget::RealiseFont() {
   if (device_ != nullptr && (fontDirty_ || !fontSelected_)) {
     device_->SelectFont(TruncDevice(fontSize_ * fontScale), rotation_);
     ApplyAlignment();
     fontSelected_ = true;
     fontDirty_ = false;
   }
+}
+
+TextExtent OutputTarget::MeasureInCurrentFont(std::string_view text) {
+  ApplyAlignment();
+  RealiseFont();
+  return Measure(text);
+}
+
+void OutputTarget::SetLineStyle(int style) {
+  if (style == lineStyle_) return;
+  lineStyle_ = style;
+  penDirty_ = true;
+  if (PlotterActive()) plotter_->LineStyle(style);
+}
+
+void OutputTarget::TextDevice(double x, double y, std::string_view text) {
+  ApplyAlignment();
+  RealiseFont();
   // The device centres text vertically only by this measured shift. The
   // plotter and the metafile centre labels themselves (a quarter-line offset,
   // the "half" alignment), so they get the point as given: shifting it for
@@ -221,6 +245,15 @@ void OutputTarget::TextDevice(double x, double y, std::string_view text) {
     deviceY -= height / 2;
   }
   if (device_ != nullptr) device_->Text(TruncDevice(x), TruncDevice(deviceY), text);
+  if (logTexts && device_ != nullptr && !text.empty()) {
+    // What the device was told: rotated centred text is centred along its
+    // baseline and hangs from the point; unrotated centred text was moved up.
+    const TextExtent e = device_->MeasureText(text);
+    const bool middle = alignV_ == text_align::Middle;
+    const int h = (middle && rotation_ != 0) ? text_align::Centre : alignH_;
+    const int v = middle ? text_align::Top : alignV_;
+    texts.Reserve(TextBox(x, deviceY, e.width, e.height, h, v, rotation_));
+  }
   if (PlotterActive()) plotter_->Text(x, y, text, rotation_, alignH_, alignV_);
   if (CgmActive()) {
     cgm_->CgmTextColour(RedOf(labelColour), GreenOf(labelColour), BlueOf(labelColour));

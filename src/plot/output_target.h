@@ -10,6 +10,7 @@
 
 #include "encode/surface_transform.h"
 #include "plot/device.h"
+#include "plot/label_space.h"
 #include "plot/trace_clip.h"
 
 namespace vantor {
@@ -84,6 +85,18 @@ class OutputTarget {
   // Measures one text with the font now selected on the device (zeros when
   // there is no device).
   TextExtent Measure(std::string_view text) const;
+  // Measures with the font the next text will have (selecting it first).
+  TextExtent MeasureInCurrentFont(std::string_view text);
+
+  // Line styles for telling traces of one colour apart: 0 solid, 1 dashed,
+  // 2 dotted. Solid unless set; pictures set it back after use.
+  void SetLineStyle(int style);
+  int LineStyle() const { return lineStyle_; }
+
+  // While on, the box of every text set on the device is kept in `texts`,
+  // so that later labels can be placed clear of it.
+  bool logTexts = false;
+  LabelSpace texts;
 
   // Shared state of the picture; SetupAxis and the layout read and set it.
   SurfaceTransform surface;  // page size and plot-to-device transform
@@ -97,6 +110,11 @@ class OutputTarget {
   uint32_t axisColour = 0x0000FF;
   uint32_t labelColour = 0x0000FF;              // also the colour of metafile text
   int charHeight = 0, charWidth = 0;            // last measured "A"
+  // Device units per inch: 96 for the screen and picture files; a printer
+  // page sets its own. Labels are never set smaller than 7 points on paper,
+  // 9 pixels on a screen.
+  double devicePerInch = 96;
+  double MinimumLabelHeight() const;
 
   uint32_t Colour() const { return colour_; }
   int FontSize() const { return fontSize_; }
@@ -106,6 +124,7 @@ class OutputTarget {
 
  private:
   void RealisePen();
+  void RealiseFont();
   void ApplyAlignment();
   void MoveToPlotRaw(double x, double y);
   void LineToPlotRaw(double x, double y);
@@ -125,6 +144,7 @@ class OutputTarget {
   bool fontSelected_ = false;
   int alignH_ = text_align::Left;
   int alignV_ = text_align::Top;
+  int lineStyle_ = 0;
   int appliedFlags_ = -1;  // none applied to this device yet
 
   bool clipOn_ = false;

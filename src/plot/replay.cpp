@@ -10,6 +10,7 @@
 #include "engine/run_sample.h"
 #include "params/gate_table.h"
 #include "plot/axis.h"
+#include "plot/band_labels.h"
 #include "plot/hpgl_plotter.h"
 #include "plot/layout.h"
 
@@ -18,8 +19,6 @@ namespace {
 
 constexpr std::size_t kListingLineLimit = 140;
 constexpr int kListingRows = 6;  // text lines the strip below the bands holds
-constexpr int kLabelPoints = 14;  // the size PlotSetup leaves for labels
-constexpr int kSmallestGateNamePoints = 8;
 
 // A little-endian IEEE single as read into a float's bytes.
 float LittleEndianFloat(float raw) {
@@ -62,44 +61,14 @@ std::string ListingName(const std::string& prompt) {
   return name;
 }
 
-// Labels of a band are written at most as tall as the band (or, for the
-// gate names stacked three high, as a third of it), so that the names of
-// many narrow bands do not run into each other.
-void FitLabelsToBand(OutputTarget& target, double share) {
-  const double room = (target.bandTop - target.bandBottom) * target.surface.pageHeight * share;
-  int points = kLabelPoints;
-  if (target.fontScale > 0 && room < kLabelPoints * target.fontScale)
-    points = std::max(1, TruncDevice(room / target.fontScale));
-  if (points != target.FontSize()) target.SetCharSize(points);
-}
-
-// Where the names of the gate traces go in the band they share.
-struct GateNames {
-  bool started = false;
-  bool inRow = false;
-  double x = 0;  // device x of the next name in a row
-};
-
-// Three names stacked at 0.7, 0.4 and 0.1 of the band need a third of it
-// each, at a size that can still be read.
-bool StackedGateNamesFit(const OutputTarget& target) {
-  const double third = (target.bandTop - target.bandBottom) * target.surface.pageHeight * 0.3;
-  return third >= kSmallestGateNamePoints * target.fontScale;
-}
-
-int ShownGateTraces(const ParameterSet& params) {
-  int n = 0;
-  for (int row = trace::G1; row <= trace::G3; ++row) n += params.Trace(row).plot != 0;
-  return n;
-}
-
 void DrawRun(Picture& picture, const ParameterSet& params, const RecordedRun& run, std::FILE* file) {
   OutputTarget& target = picture.target;
   const double T = LayoutDuration(picture, params);
   const double unit = BandUnits(params, kBandsBottom, BandsTop(params));
   target.bandTop = target.bandBottom = BandsTop(params);
 
-  GateNames gates;
+  BandMarks marks;
+  std::vector<GateName> gateNames;
   for (int d = 1; d <= kTraceCount; ++d) {
     const TraceRow& row = params.Trace(d - 1);
     if (row.plot == 0) continue;
@@ -124,35 +93,33 @@ void DrawRun(Picture& picture, const ParameterSet& params, const RecordedRun& ru
       prefix.clear();
       s = row.maximum;
     }
+    // The three gate traces share one band and one colour: each has its own
+    // line style, shown beside its name.
+    const int style = d >= 19 ? d - 19 : 0;
     if (d >= 19) {
       static constexpr int kGateParam[3] = {param::Gate1, param::Gate2, param::Gate3};
       static constexpr double kGateLabelHeight[3] = {0.7, 0.4, 0.1};
       const int g = d - 19;
-      const std::string name = GateTable::GateName(GateNumber(params.Value(kGateParam[g])));
-      if (!gates.started) {
-        gates.started = true;
-        gates.inRow = ShownGateTraces(params) > 1 && !StackedGateNamesFit(target);
-        gates.x = target.DeviceX(T * 1.22);
-      }
-      if (gates.inRow) {
-        // Too narrow a band for three lines: the names stand side by side,
-        // g-1 first, on the band's lower edge.
-        target.TextDevice(gates.x, (1 - target.bandBottom) * target.surface.pageHeight, name);
-        gates.x += target.Measure(name + " ").width;
-      } else {
-        if (ShownGateTraces(params) > 1) FitLabelsToBand(target, 0.3);
-        target.TextPlot(T * 1.22, row.maximum * kGateLabelHeight[g], name);
-        FitLabelsToBand(target, 1.0);
-      }
+      gateNames.push_back({GateTable::GateName(GateNumber(params.Value(kGateParam[g]))), style,
+                           target.DeviceY(row.maximum * kGateLabelHeight[g])});
     }
     SelectTraceColour(picture, role);
-    if (d > 1 && d < 20) DrawScaleBar(target, T, s, unitText, prefix, row.suffix);
+    if (d > 1 && d < 20) {
+      float shown = 0;
+      const std::string label = ScaleBarLabel(s, unitText, prefix, row.suffix, shown);
+      DrawBandScale(target, T, s, shown, range, label, marks);
+    }
     target.SetTraceClip(ClipBox{0, T, range.minimum, range.maximum});
+    target.SetLineStyle(style);
     if (d > 2) DrawTraceFromRecord(target, d, file);
     if (d == 2) DrawInjectedCurrent(target, run.protocol.value_or(ProtocolOf(params)));
     if (d == 1 && picture.replay.mode == kReplayFullRedraw) DrawTraceFromRecord(target, 1, file);
+    target.SetLineStyle(0);
     target.ClearTraceClip();
   }
+  // The gate traces come last, so their band is still the current one.
+  DrawGateNames(target, T, gateNames);
+  DrawLeftOutLabels(target, marks);
 }
 
 }  // namespace
