@@ -64,30 +64,40 @@ void DrawBandScale(OutputTarget& target, double T, float s, float shown, const A
   // first free column; never over another text or an arrow.
   FitLabelsToBand(target, 1.0);
   const double x0 = target.DeviceX(T * 1.06) + shift;
-  std::string text = label;
-  FitTextWidth(target, text, W - 1 - x0);
-  const TextExtent e = target.MeasureInCurrentFont(text);
   const double top = BandTopY(target), bottom = BandBottomY(target);
   const double yPlot = s >= 0 ? s / 3.0 : 2.0 * s / 3.0;
-  double y = target.DeviceY(yPlot);
-  const double h2 = e.height;
-  if (h2 <= bottom - top) {
-    if (y - h2 < top) y = top + h2;
-    if (y > bottom) y = bottom;
-  } else {
-    y = (top + bottom + h2) / 2;
-  }
+  const double yUsual = target.DeviceY(yPlot);
   LabelSpace taken = target.texts;
   for (const LabelBox& b : marks.arrows.Boxes()) taken.Reserve(b);
-  double at = x0;
-  if (!std::isfinite(y) || !taken.FindColumn(x0, W - 1, e.width, y - h2, y, at)) {
-    marks.leftOut.push_back(text);
-    return;
+  std::string text = label;
+  // From the usual size down to the legible one: the usual place in the
+  // band (kept inside it), then lower and higher in the band, then a free
+  // column beside; a band too short for the label centres it.
+  const int least = LegiblePoints(target);
+  for (;;) {
+    text = label;
+    FitTextWidth(target, text, W - 1 - x0);
+    const TextExtent e = target.MeasureInCurrentFont(text);
+    const double h = e.height;
+    std::vector<double> ys;  // text bottoms to try
+    if (h <= bottom - top) {
+      ys = {std::clamp(yUsual, top + h, bottom), bottom, top + h};
+    } else {
+      ys = {(top + bottom + h) / 2};
+    }
+    for (double y : ys) {
+      double at = x0;
+      if (!std::isfinite(y) || !taken.FindColumn(x0, W - 1, e.width, y - h, y, at)) continue;
+      if (at == x0 && shift == 0 && y == yUsual && text == label)
+        target.TextPlot(T * 1.06, yPlot, text);  // where it always stood
+      else
+        target.TextDevice(at, y, text);
+      return;
+    }
+    if (target.FontSize() <= least) break;
+    target.SetCharSize(std::max(least, target.FontSize() * 3 / 4));
   }
-  if (at == x0 && shift == 0 && y == target.DeviceY(yPlot) && text == label)
-    target.TextPlot(T * 1.06, yPlot, text);  // where it always stood
-  else
-    target.TextDevice(at, y, text);
+  marks.leftOut.push_back(label);
 }
 
 void DrawGateNames(OutputTarget& target, double T, const std::vector<GateName>& names) {

@@ -121,11 +121,14 @@ void FitTextWidth(OutputTarget& target, std::string& text, double width) {
   if (target.CurrentDevice() == nullptr || text.empty()) return;
   TextExtent e = target.MeasureInCurrentFont(text);
   if (e.width <= width) return;
-  const int size = target.FontSize();
-  const int points = std::max(LegiblePoints(target), TruncDevice(size * width / e.width));
-  if (points < size) {
+  // Widths do not scale exactly with the size, so the estimate is checked.
+  const int least = LegiblePoints(target);
+  int points = std::max(least, TruncDevice(target.FontSize() * width / e.width));
+  while (points < target.FontSize()) {
     target.SetCharSize(points);
     e = target.MeasureInCurrentFont(text);
+    if (e.width <= width || points <= least) break;
+    --points;
   }
   if (e.width <= width) return;
   std::string cut = text;
@@ -177,6 +180,8 @@ static void DrawTimeBar(OutputTarget& target, double T) {
   };
   LabelBox box = boxAt(0, 0);
   double shift = 0, down = 0;
+  // Moved, it keeps a little distance from what it moved away from.
+  const double gap = std::max(4.0, W * 0.01);
   bool moved = !target.texts.Free(box) || box.right > W - 1;
   if (moved) {
     double x = 0;
@@ -188,10 +193,11 @@ static void DrawTimeBar(OutputTarget& target, double T) {
         target.SetCharSize(least);
         box = boxAt(0, 0);
       }
-      found = target.texts.FindColumn(box.left, W - 1, box.right - box.left, box.top, box.bottom, x);
+      found = target.texts.FindColumn(box.left - gap, W - 1, box.right - box.left + gap, box.top,
+                                      box.bottom, x);
     }
     if (found) {
-      shift = x - box.left;
+      shift = x + gap - box.left;
     } else {
       // Inside the trace area, at its right end, below whatever is there.
       shift = W * target.plotRight - 4 - box.right;

@@ -229,6 +229,9 @@ void ReplayRuns(Picture& picture, const ParameterSet& params) {
   const float choice = params.Value(param::PlotChoice);
   replay.runIndex = 0;
   picture.nextCurrentIsAlternate = true;
+  // Every run sets its labels where the first one did (over them, in its
+  // own colour); only what the set-up drew stands in their way.
+  const std::size_t setupTexts = picture.target.texts.Count();
   int p = -1;
   // At most every kept run and the current one; the current one ends it.
   for (int guard = 0; guard <= count; ++guard) {
@@ -241,6 +244,7 @@ void ReplayRuns(Picture& picture, const ParameterSet& params) {
     std::FILE* file = run.recordName.empty() ? nullptr : std::fopen(run.recordName.c_str(), "rb");
     const bool last = run.recordName == replay.current.recordName;
 
+    picture.target.texts.KeepFirst(setupTexts);
     DrawRun(picture, params, run, file);
     const bool listing = choice != 0 || picture.target.printing;
     const int labelPoints = picture.target.FontSize();
