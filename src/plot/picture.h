@@ -33,6 +33,9 @@ struct InjectionProtocol {
 struct RecordedRun {
   std::string recordName;                   // the run's record file
   std::optional<InjectionProtocol> protocol;  // none: take the parameters'
+  // The run's parameter values, for the listing on paper and on the plotter
+  // (empty: take the current ones).
+  std::vector<float> parameters;
 };
 
 struct ReplayState {

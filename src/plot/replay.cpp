@@ -192,6 +192,8 @@ std::vector<std::string> ParameterListingLines(const ParameterSet& params, bool 
   std::vector<std::string> lines;
   std::string line;
   for (int k = 0; k < count; ++k) {
+    // How this picture is being output says nothing about the run.
+    if (k == param::PlotChoice) continue;
     line += ListingName(params.Prompt(k));
     line += ": ";
     line += FormatNumber(params.Value(k), 6, 9, AutoTrimmed);
@@ -248,7 +250,14 @@ void ReplayRuns(Picture& picture, const ParameterSet& params) {
     DrawRun(picture, params, run, file);
     const bool listing = choice != 0 || picture.target.printing;
     const int labelPoints = picture.target.FontSize();
-    if (listing) DrawParameterListing(picture, params);
+    if (listing) {
+      // The listing is that of the run drawn (with an overlay on the plotter,
+      // the first one), not of whatever run the parameters now hold.
+      ParameterSet runParams = params;
+      if (run.parameters.size() == static_cast<std::size_t>(kParameterCount))
+        for (int k = 0; k < kParameterCount; ++k) runParams.SetValue(k, run.parameters[k]);
+      DrawParameterListing(picture, runParams);
+    }
     if (choice != 0 && picture.target.Plotter() != nullptr && picture.target.Plotter()->Active())
       picture.plotterOutputFailed = !picture.target.Plotter()->ClosePlotter();
     // On paper every run of an overlay is followed by the listing; the next

@@ -45,6 +45,7 @@ RunResult RunAndDraw(Picture& picture, ParameterSet& params, const GateTable& ga
   record.Close();
   // The step this run had, for later redraws (a dialog may change it after).
   picture.replay.current.protocol = ProtocolOf(params);
+  picture.replay.current.parameters.assign(params.Values().begin(), params.Values().end());
 
   if (result.outcome == RunOutcome::Completed) {
     ReplayRuns(picture, params);

@@ -7,6 +7,7 @@
 
 #include "params/gate_table.h"
 #include "params/parameter_set.h"
+#include "plot/hpgl_plotter.h"
 #include "plot/palette.h"
 #include "plot/recording_device.h"
 #include "plot/replay.h"
@@ -177,6 +178,26 @@ TEST_F(RunOutputs, PlotterChoiceThreeWritesThePlotterFileOnce) {
   ASSERT_EQ(BeginRun(picture, params, gates, flags, messages, options).outcome,
             RunOutcome::Completed);
   EXPECT_EQ(Occurrences(Slurp(dir / "vt.plt"), "IN;RO90;"), 1u);
+}
+
+TEST_F(RunOutputs, PlotterListsTheRunItDraws) {
+  RunFlags flags;
+  params.SetValue(param::InjectedCurrent, 1);
+  ASSERT_EQ(BeginRun(picture, params, gates, flags, messages, options).outcome,
+            RunOutcome::Completed);
+  params.SetValue(param::InjectedCurrent, 3);
+  ASSERT_EQ(OverlayRun(picture, params, gates, flags, messages, options).outcome,
+            RunOutcome::Completed);
+  // A repaint with the plotter chosen draws the first run onto the plotter.
+  params.SetValue(param::PlotChoice, 3);
+  HpglPlotter plotter;
+  picture.target.AttachPlotter(&plotter);
+  RedrawPlot(picture, params, messages, options.plotterFileName);
+  picture.target.AttachPlotter(nullptr);
+  const std::string plt = Slurp(dir / "vt.plt");
+  EXPECT_NE(plt.find("Injected current: 1, "), std::string::npos);
+  EXPECT_EQ(plt.find("Injected current: 3, "), std::string::npos);
+  EXPECT_EQ(plt.find("Plot"), std::string::npos);  // the plot choice is not the run's
 }
 
 TEST_F(RunOutputs, StoppedRunFinishesItsMetafileAndPlotterFile) {
