@@ -179,12 +179,18 @@ TEST_F(Bounds, LabelsLegibleAndClearOfEachOther) {
   params.SetComment("A long comment as the title of a picture, which has to fit the page");
   picture.replay.current = {WildRecord("run.tmp", 50, 80), std::nullopt};
   const std::pair<int, int> sizes[] = {{600, 1200}, {1200, 800}, {8000, 8000}};
+  // The built-in V-m range, and a narrow one whose tick labels are long.
+  const std::pair<float, float> vmRanges[] = {{-100, 20}, {-65.4f, -64.2f}};
+  for (const auto& [low, high] : vmRanges)
   for (const auto& [w, h] : sizes)
     for (int share : {30, 40, 75, 100})
       for (int shown : {1, 5, 10, 20}) {
         SCOPED_TRACE(std::to_string(w) + "x" + std::to_string(h) + " V-m " +
-                     std::to_string(share) + "% with " + std::to_string(shown));
+                     std::to_string(share) + "% with " + std::to_string(shown) + ", V-m from " +
+                     std::to_string(low));
         Show(share, shown);
+        params.Trace(trace::Vm).minimum = low;
+        params.Trace(trace::Vm).maximum = high;
         RecordingDevice device(w, h);
         Draw(device);
         const double smallest = picture.target.MinimumLabelHeight();
