@@ -40,9 +40,13 @@ int TruncDevice(double v) {
 OutputTarget::OutputTarget() = default;
 
 double OutputTarget::MinimumLabelHeight() const {
+  // The sizes are those of the letters (the em); the layer asks for cells,
+  // which in the program's face are about 1.15 em tall.
   constexpr double kSmallestPoints = 7, kSmallestPixels = 9, kScreenPerInch = 96;
+  constexpr double kCellPerEm = 1.15;
   const double perInch = devicePerInch > 0 && std::isfinite(devicePerInch) ? devicePerInch : 96;
-  return perInch <= kScreenPerInch ? kSmallestPixels : kSmallestPoints * perInch / 72.0;
+  const double em = perInch <= kScreenPerInch ? kSmallestPixels : kSmallestPoints * perInch / 72.0;
+  return em * kCellPerEm;
 }
 
 void OutputTarget::SetDevice(Device* device) {
