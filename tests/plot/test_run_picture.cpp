@@ -97,6 +97,38 @@ TEST_F(RunPicture, OverlayKeepsTheEarlierRunAndTakesTheNextColour) {
   EXPECT_TRUE(picture.replay.overlays.empty());
 }
 
+TEST_F(RunPicture, LongerOverlayRedrawsEveryRunOnItsTimeAxis) {
+  RunFlags flags;
+  params.SetValue(param::TrialDuration, 40);
+  ASSERT_EQ(BeginRun(picture, params, gates, flags, messages, options).outcome,
+            RunOutcome::Completed);
+  device.Clear();
+  params.SetValue(param::TrialDuration, 80);
+  ASSERT_EQ(OverlayRun(picture, params, gates, flags, messages, options).outcome,
+            RunOutcome::Completed);
+  EXPECT_DOUBLE_EQ(picture.timeAxis, 80);
+  // The picture on screen was drawn for 40 ms, so it is cleared and both
+  // runs are drawn again, the whole of each within the trace area.
+  EXPECT_GE(device.Count(DeviceCall::Fill), 1);
+  std::size_t lastFill = 0;
+  for (std::size_t i = 0; i < device.calls.size(); ++i)
+    if (device.calls[i].kind == DeviceCall::Fill) lastFill = i;
+  int tracePoints = 0;
+  for (std::size_t i = lastFill; i < device.calls.size(); ++i)
+    if (device.calls[i].kind == DeviceCall::Line && device.calls[i].a <= 0.75 * 1200 + 1)
+      ++tracePoints;
+  EXPECT_GT(tracePoints, 100);
+  const auto traces = Traces();
+  ASSERT_GE(traces.size(), 2u);
+  for (const DrawnLine& l : traces)
+    for (const auto& [x, y] : l.points) EXPECT_LE(x, 0.75 * 1200 + 1);
+  // An overlay of the same length draws over the picture as before.
+  device.Clear();
+  ASSERT_EQ(OverlayRun(picture, params, gates, flags, messages, options).outcome,
+            RunOutcome::Completed);
+  EXPECT_EQ(device.Count(DeviceCall::Fill), 0);
+}
+
 TEST_F(RunPicture, StoppedRunKeepsItsRecordButIsNotReplayed) {
   RunFlags flags;
   int samples = 0;
