@@ -44,7 +44,14 @@ double OutputTarget::MinimumLabelHeight() const {
   // which in the program's face are about 1.15 em tall.
   constexpr double kSmallestPoints = 7, kSmallestPixels = 9, kScreenPerInch = 96;
   constexpr double kCellPerEm = 1.15;
-  const double perInch = devicePerInch > 0 && std::isfinite(devicePerInch) ? devicePerInch : 96;
+  double perInch = devicePerInch > 0 && std::isfinite(devicePerInch) ? devicePerInch : 96;
+  if (printing && perInch <= kScreenPerInch) {
+    // A printer page whose resolution nobody gave: its short side is about
+    // the 8.3 inches of an A4 or letter sheet.
+    constexpr double kPaperShortSide = 8.3;
+    const double side = std::min(surface.pageWidth, surface.pageHeight);
+    if (std::isfinite(side)) perInch = std::max(perInch, side / kPaperShortSide);
+  }
   const double em = perInch <= kScreenPerInch ? kSmallestPixels : kSmallestPoints * perInch / 72.0;
   return em * kCellPerEm;
 }

@@ -111,7 +111,7 @@ class OutputTarget {
   uint32_t labelColour = 0x0000FF;              // also the colour of metafile text
   int charHeight = 0, charWidth = 0;            // last measured "A"
   // Device units per inch: 96 for the screen and picture files; a printer
-  // page sets its own. Labels are never set smaller than 7 points on paper,
+  // page sets its own (or the page size stands for it). Labels are never set smaller than 7 points on paper,
   // 9 pixels on a screen: MinimumLabelHeight is the cell height for that.
   double devicePerInch = 96;
   double MinimumLabelHeight() const;
