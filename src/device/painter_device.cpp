@@ -11,6 +11,11 @@
 namespace vantor {
 namespace {
 
+// A polyline is stroked in pieces of at most this many times the surface's
+// width plus height: an ordinary trace stays one piece (no joints), a long
+// run's thousands of strokes up and down become many small ones.
+constexpr double kPieceLengthPerSize = 2.0;
+
 // Cell height of the face per pixel of em size, measured once at a large
 // size so that rounding does not matter.
 double CellPerEm() {
@@ -53,8 +58,9 @@ PainterDevice::PainterDevice(QPainter& painter, double width, double height)
 PainterDevice::~PainterDevice() { Flush(); }
 
 void PainterDevice::Flush() {
-  if (pending_.size() >= 2) painter_.drawPolyline(pending_);
-  pending_.clear();
+  line_.Finish();
+  if (line_.Points().size() >= 2) painter_.drawPolyline(line_.Points());
+  line_.Clear();
 }
 
 void PainterDevice::SelectPen(uint32_t colour, int width) {
@@ -63,6 +69,15 @@ void PainterDevice::SelectPen(uint32_t colour, int width) {
   // smooth line.
   QPen pen(ColourFromRef(colour), width < 1 ? 1 : width, Qt::SolidLine, Qt::RoundCap,
            Qt::RoundJoin);
+  painter_.setPen(pen);
+}
+
+void PainterDevice::SetPenStyle(int style) {
+  Flush();
+  QPen pen = painter_.pen();
+  pen.setStyle(style == 1 ? Qt::DashLine : (style == 2 ? Qt::DotLine : Qt::SolidLine));
+  // Dots of a round-capped pen need gaps wider than the pen to show.
+  if (style == 2) pen.setDashPattern({0.5, 2.5});
   painter_.setPen(pen);
 }
 
@@ -86,9 +101,24 @@ void PainterDevice::MoveTo(int x, int y) {
 }
 
 void PainterDevice::LineTo(int x, int y) {
-  if (pending_.isEmpty()) pending_.append(position_);
+  if (!line_.Started()) {
+    line_.Start(position_);
+    measured_ = 1;
+    pieceLength_ = 0;
+  }
   position_ = QPoint(x, y);
-  pending_.append(position_);
+  line_.Add(position_);
+  // The antialiasing stroker's cost grows much faster than the length of
+  // what it is handed when the line runs over itself.
+  const QPolygon& points = line_.Points();
+  for (; measured_ < points.size(); ++measured_)
+    pieceLength_ += (points[measured_] - points[measured_ - 1]).manhattanLength();
+  if (pieceLength_ >= kPieceLengthPerSize * (width_ + height_)) {
+    painter_.drawPolyline(points);
+    line_.KeepLastPoint();
+    measured_ = 1;
+    pieceLength_ = 0;
+  }
 }
 
 void PainterDevice::Text(int x, int y, std::string_view text) {

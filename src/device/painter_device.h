@@ -11,6 +11,7 @@
 #include <QPolygon>
 #include <QString>
 
+#include "device/column_reducer.h"
 #include "plot/device.h"
 
 namespace vantor {
@@ -33,6 +34,7 @@ class PainterDevice : public Device {
   double SurfaceWidth() const override { return width_; }
   double SurfaceHeight() const override { return height_; }
   void SelectPen(uint32_t colour, int width) override;
+  void SetPenStyle(int style) override;
   void SelectFont(int cellHeight, int quarterTurns) override;
   void RestoreInitialObjects(bool pen, bool font) override;
   void SetTextAlign(int flags) override { flags_ = flags; }
@@ -57,7 +59,9 @@ class PainterDevice : public Device {
   uint32_t textColour_ = 0;
   uint32_t background_ = 0xFFFFFF;
   QPoint position_;
-  QPolygon pending_;  // points of the polyline being drawn, in order
+  ColumnReducer line_;  // the polyline being drawn, thinned per pixel column
+  qsizetype measured_ = 0;  // points of line_ whose length is counted
+  double pieceLength_ = 0;  // length of the piece not yet stroked
 };
 
 QColor ColourFromRef(uint32_t colour);

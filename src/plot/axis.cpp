@@ -110,10 +110,21 @@ void DrawVerticalAxis(OutputTarget& target, const AxisScale& scale, std::string_
   target.TextDevice(x + 6 * target.charHeight, yMid, std::string_view());
   if (!target.clipboardCopy) MeasureCharacter(target);
   const double titleY = FitTitle(target, title, yMid);
-  target.TextDevice(x + 4 * target.charHeight, titleY, title);
-
   const double tickEnd = x - W * 0.008;
   const double labelX = x + 0.6 * target.charHeight;
+  // The title stands clear of the widest tick label (long labels of a narrow
+  // range would reach under it); its text hangs left from the point.
+  double widest = 0;
+  for (int i = 0; i < kMaxTicks; ++i) {
+    const double v = scale.minimum + i * scale.step;
+    if (!(v <= scale.maximum + 0.1 * scale.step)) break;
+    widest = std::max<double>(widest, target.Measure(TickLabel(v, scale)).width);
+  }
+  double titleX = x + 4 * target.charHeight;
+  const double titleHeight = target.Measure(title).height;
+  if (titleX - titleHeight < labelX + widest + 2) titleX = labelX + widest + 2 + titleHeight;
+  target.TextDevice(titleX, titleY, title);
+
   target.SetTextStyle(0, 0);
   target.SetTextAlignment(text_align::Left, text_align::Middle);
   target.SetColour(target.axisColour);

@@ -44,6 +44,9 @@ class Device {
   // A solid pen; it stays in force until the next SelectPen or
   // RestoreInitialObjects.
   virtual void SelectPen(uint32_t colour, int width) = 0;
+  // Changes the dashing of the selected pen: 0 solid, 1 dashed, 2 dotted.
+  // Surfaces that cannot dash keep drawing solid lines.
+  virtual void SetPenStyle(int /*style*/) {}
   // The program's one face (Arial) with a cell height in device units and a
   // rotation in quarter turns counter-clockwise.
   virtual void SelectFont(int cellHeight, int quarterTurns) = 0;

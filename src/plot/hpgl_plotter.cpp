@@ -74,13 +74,29 @@ std::string Printf(const char* format, ...) {
   return s;
 }
 
-// A control byte inside a label would end it (ETX) or start a printer
-// command (ESC); labels carry none, so they are written as blanks.
+// A label as the plotter's standard character set (ASCII) can show it. A
+// control byte inside a label would end it (ETX) or start a printer command
+// (ESC), so it becomes a blank. Above 127 the plotter shows other letters
+// than ours (the micro sign came out as a c cedilla), so the signs pictures
+// use are spelt in ASCII and anything else becomes "?".
 std::string LabelText(std::string_view text) {
-  std::string s(text);
-  for (char& c : s) {
+  std::string s;
+  s.reserve(text.size());
+  for (char c : text) {
     const auto b = static_cast<unsigned char>(c);
-    if (b < 0x20 || b == 0x7F) c = ' ';
+    if (b < 0x20 || b == 0x7F) {
+      s += ' ';
+    } else if (b < 0x80) {
+      s += c;
+    } else if (b == 0xE6 || b == 0xB5) {  // micro sign, code page 437 and ANSI
+      s += 'u';
+    } else if (b == 0xF8 || b == 0xB0) {  // degree sign
+      s += "deg";
+    } else if (b == 0xE1 || b == 0xDF) {  // sharp s
+      s += "ss";
+    } else {
+      s += '?';
+    }
   }
   return s;
 }
@@ -145,6 +161,7 @@ bool HpglPlotter::OpenPlotter(const std::string& name, bool laserJet, Messages& 
   headerDone_ = false;
   pending_.clear();
   pen_ = 0;
+  lineStyle_ = 0;
   pointsOnLine_ = 0;
   return true;
 }
@@ -234,6 +251,7 @@ void HpglPlotter::PolylineLine(double x, double y) {
 void HpglPlotter::Text(double x, double y, std::string_view text, int rotation, int h, int v) {
   if (!Active()) return;
   lastPoint_.clear();
+  const std::string label = LabelText(text);
   const double a = rotation * 90.0 * kPi / 180.0;
   std::string s = Printf("DI%f,%f;", std::cos(a), std::sin(a));
   s += Printf("PU%f,%f;", Finite(x), Finite(y));
@@ -242,13 +260,13 @@ void HpglPlotter::Text(double x, double y, std::string_view text, int rotation, 
     const int row = (v == text_align::Top) ? 2 : (v == text_align::Middle ? 1 : 0);
     s += Printf("LO%d;", 11 + 3 * column + row);
   } else {
-    const double n = static_cast<double>(text.size());
+    const double n = static_cast<double>(label.size());
     const double dx = (h == text_align::Centre) ? -n / 2 : (h == text_align::Right ? -n : 0.0);
     const double dy = (v == text_align::Top) ? -0.5 : (v == text_align::Middle ? -0.25 : 0.0);
     s += Printf("CP%f,%f;", dx, dy);
   }
   s += "LB";
-  s += LabelText(text);
+  s += label;
   s += kEtx;
   Emit(s);
 }
@@ -259,6 +277,13 @@ void HpglPlotter::Pen(std::uint32_t colour) {
   if (pen == pen_) return;
   pen_ = pen;
   Emit(Printf("SP%d;", pen));
+}
+
+void HpglPlotter::LineStyle(int style) {
+  if (!Active() || style == lineStyle_) return;
+  lineStyle_ = style;
+  // LT2 draws dashes, LT1 short dashes that read as dots, LT alone solid.
+  Emit(style == 1 ? "LT2;" : (style == 2 ? "LT1;" : "LT;"));
 }
 
 void HpglPlotter::CharSize(double points) {

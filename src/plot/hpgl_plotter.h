@@ -52,6 +52,8 @@ class HpglPlotter {
   // The font size in points: a font definition for the LaserJet, an
   // absolute character size for a pen plotter or a file.
   void CharSize(double points);
+  // Line type for the lines that follow: 0 solid, 1 dashed, 2 dotted.
+  void LineStyle(int style);
   // Trace curves: pen up to the first point, pen down to each next one.
   void PolylineMove(double x, double y);
   void PolylineLine(double x, double y);
@@ -75,6 +77,7 @@ class HpglPlotter {
   bool headerDone_ = false;
   std::string pending_;   // commands given before the header
   int pen_ = 0;           // pen in effect on the destination, 0 unknown
+  int lineStyle_ = 0;     // line type in effect, 0 solid
   int pointsOnLine_ = 0;  // PD commands since the last line break
   std::string lastPoint_; // where the last trace point left the pen, as written
 };

@@ -11,6 +11,9 @@
 namespace vantor {
 namespace {
 
+// The share of the page width a title may take, centred over the traces.
+constexpr double kTitleWidth = 0.74;
+
 float PlotWeight(const ParameterSet& params, int row) { return params.Trace(row).plot; }
 
 }  // namespace
@@ -60,31 +63,84 @@ void SelectTraceColour(Picture& picture, uint32_t /*roleColour*/) {
   picture.target.SetColour(RunColour(picture.replay.runIndex));
 }
 
-void DrawScaleBar(OutputTarget& target, float trialDuration, float s, std::string_view unit,
-                  std::string_view prefix, std::string_view suffix) {
-  const double T = trialDuration;
-  const double x = T * 1.04;
-  const double half = 0.007 * T;
-  float shown = 0;
-  std::string label;
+std::string ScaleBarLabel(float s, std::string_view unit, std::string_view prefix,
+                          std::string_view suffix, float& shown) {
   if (prefix.empty()) {
     // The value comes back as the fraction the per-cent text shows, so the
     // head is a tenth of the arrow as for every other trace.
-    label = FormatEngineering("%open", s, 1, &shown);
-  } else {
-    label = FormatEngineering(unit, s, 1, &shown);
-    label += ' ';
-    label += prefix;
-    label += '-';
-    label += suffix;
+    return FormatEngineering("%open", s, 1, &shown);
   }
+  std::string label = FormatEngineering(unit, s, 1, &shown);
+  label += ' ';
+  label += prefix;
+  label += '-';
+  label += suffix;
+  return label;
+}
+
+void DrawScaleBarArrow(OutputTarget& target, double x, double T, float s, float shown) {
+  const double half = 0.007 * T;
   const double d = s < 0 ? -1 : 1;
   const double h = s - d * shown * 0.1;
   target.LinePlot(x - half, 0, x + half, 0);
   target.LinePlot(x, 0, x, s);
   target.LinePlot(x - half, h, x, s);
   target.LinePlot(x + half, h, x, s);
+}
+
+void DrawScaleBar(OutputTarget& target, float trialDuration, float s, std::string_view unit,
+                  std::string_view prefix, std::string_view suffix) {
+  const double T = trialDuration;
+  float shown = 0;
+  const std::string label = ScaleBarLabel(s, unit, prefix, suffix, shown);
+  DrawScaleBarArrow(target, T * 1.04, T, s, shown);
   target.TextPlot(T * 1.06, s >= 0 ? s / 3.0 : 2.0 * s / 3.0, label);
+}
+
+double PictureDuration(const ReplayState& replay, const ParameterSet& params) {
+  const double own = params.Value(param::TrialDuration);
+  auto duration = [own](const RecordedRun& run) {
+    const double T = run.protocol ? run.protocol->trialDuration : own;
+    return std::isfinite(T) ? T : 0.0;
+  };
+  double longest = duration(replay.current);
+  if (replay.current.recordName.empty() && !replay.current.protocol) longest = own;
+  for (const RecordedRun& run : replay.overlays) longest = std::max(longest, duration(run));
+  return longest;
+}
+
+int LegiblePoints(const OutputTarget& target) {
+  if (!(target.fontScale > 0) || !std::isfinite(target.fontScale)) return 1;
+  const double least = target.MinimumLabelHeight();
+  int points = std::max(1, TruncDevice(std::ceil(least / target.fontScale)));
+  while (points < 1000 && TruncDevice(points * target.fontScale) < least) ++points;
+  return points;
+}
+
+void FitTextWidth(OutputTarget& target, std::string& text, double width) {
+  if (target.CurrentDevice() == nullptr || text.empty()) return;
+  TextExtent e = target.MeasureInCurrentFont(text);
+  if (e.width <= width) return;
+  // Widths do not scale exactly with the size, so the estimate is checked.
+  const int least = LegiblePoints(target);
+  int points = std::max(least, TruncDevice(target.FontSize() * width / e.width));
+  while (points < target.FontSize()) {
+    target.SetCharSize(points);
+    e = target.MeasureInCurrentFont(text);
+    if (e.width <= width || points <= least) break;
+    --points;
+  }
+  if (e.width <= width) return;
+  std::string cut = text;
+  while (cut.size() > 1) {
+    cut.pop_back();
+    if (target.Measure(cut + "...").width <= width) break;
+  }
+  text = cut + "...";
+}
+
+double LayoutDuration(const Picture& picture, const ParameterSet& params) {
+  return picture.timeAxis > 0 ? picture.timeAxis : params.Value(param::TrialDuration);
 }
 
 void FillBackground(Picture& picture) {
@@ -94,12 +150,85 @@ void FillBackground(Picture& picture) {
                    picture.preferences.Colour(Preferences::BackgroundColour));
 }
 
+// The time bar with its length below it. Where it would run into the tick
+// labels of the V-m axis (a narrow page, long tick labels) it moves right of
+// them; where there is no room there, its text is set smaller, and as a last
+// resort it stands at the top right of the trace area.
+static void DrawTimeBar(OutputTarget& target, double T) {
+  const double W = target.surface.pageWidth, H = target.surface.pageHeight;
+  const double sy = target.surface.sy, oy = target.surface.oy;
+  const double y = (H * 0.03 - oy) / sy;
+  const double textY = y + H * 0.02 / sy;
+  float shown = 0;
+  std::string text = FormatEngineering("ms", static_cast<float>(T / 10), 1, &shown);
+  const double x1 = T * 1.04 + shown / 1.2;
+  const double x2 = x1 + shown;
+  if (target.CurrentDevice() == nullptr) {
+    target.LinePlot(x1, y, x2, y);
+    target.SetTextAlignment(text_align::Centre, text_align::Top);
+    target.TextPlot((x1 + x2) / 2, textY, text);
+    return;
+  }
+  const double d1 = target.DeviceX(x1), d2 = target.DeviceX(x2);
+  const double barY = target.DeviceY(y), textTop = target.DeviceY(textY);
+  const double pen = target.penWidth;
+  auto boxAt = [&](double shift, double down) {
+    const TextExtent e = target.MeasureInCurrentFont(text);
+    const double mid = (d1 + d2) / 2 + shift;
+    return LabelBox{std::min(d1 + shift, mid - e.width / 2.0), barY - pen + down,
+                    std::max(d2 + shift, mid + e.width / 2.0), textTop + e.height + down};
+  };
+  LabelBox box = boxAt(0, 0);
+  double shift = 0, down = 0;
+  // Moved, it keeps a little distance from what it moved away from.
+  const double gap = std::max(4.0, W * 0.01);
+  bool moved = !target.texts.Free(box) || box.right > W - 1;
+  if (moved) {
+    double x = 0;
+    bool found = false;
+    for (int attempt = 0; attempt < 2 && !found; ++attempt) {
+      if (attempt == 1) {
+        const int least = LegiblePoints(target);
+        if (target.FontSize() <= least) break;
+        target.SetCharSize(least);
+        box = boxAt(0, 0);
+      }
+      found = target.texts.FindColumn(box.left - gap, W - 1, box.right - box.left + gap, box.top,
+                                      box.bottom, x);
+    }
+    if (found) {
+      shift = x + gap - box.left;
+    } else {
+      // Inside the trace area, at its right end, below whatever is there.
+      shift = W * target.plotRight - 4 - box.right;
+      for (int step = 0; step < 8; ++step) {
+        const LabelBox* met = target.texts.FirstMet(boxAt(shift, down));
+        if (met == nullptr) break;
+        down += met->bottom + 2 - boxAt(shift, down).top;
+      }
+    }
+  }
+  if (!moved) {
+    target.LinePlot(x1, y, x2, y);
+    target.SetTextAlignment(text_align::Centre, text_align::Top);
+    target.TextPlot((x1 + x2) / 2, textY, text);
+  } else {
+    target.LineDevice(d1 + shift, barY + down, d2 + shift, barY + down);
+    target.SetTextAlignment(text_align::Centre, text_align::Top);
+    target.TextDevice((d1 + d2) / 2 + shift, textTop + down, text);
+  }
+  target.texts.Reserve(boxAt(shift, down));
+}
+
 void PlotSetup(Picture& picture, const ParameterSet& params, const std::string& plotterFileName,
                std::string_view title, Messages& messages) {
   OutputTarget& target = picture.target;
   const Preferences& prefs = picture.preferences;
   const uint32_t voltage = prefs.Colour(Preferences::VoltageColour);
-  const float T = params.Value(param::TrialDuration);
+  // Runs of different lengths share the time axis of the longest.
+  picture.timeAxis = PictureDuration(picture.replay, params);
+  const double T = picture.timeAxis;
+  target.ClearTraceClip();
 
   const float choice = params.Value(param::PlotChoice);
   if (choice != 0 && target.Plotter() != nullptr) {
@@ -130,20 +259,30 @@ void PlotSetup(Picture& picture, const ParameterSet& params, const std::string& 
   SelectTraceColour(picture, voltage);
   target.SetTextAlignment(text_align::Centre, text_align::Top);
   target.SetTextStyle(0, 0);
-  target.TextDevice(W * 0.75 / 2, 2, title);
+  // Every text from here on is kept track of, for placing the labels after.
+  target.texts.Clear();
+  target.logTexts = true;
+  // A long title is set smaller so that it stays over the traces, clear of
+  // the page edges and of the axis on the right.
+  std::string shownTitle(title);
+  FitTextWidth(target, shownTitle, W * kTitleWidth);
+  target.TextDevice(W * 0.75 / 2, 2, shownTitle);
   target.SetTextAlignment(text_align::Left, text_align::Bottom);
 
   target.bandTop = target.bandBottom = BandsTop(params);
   const double unit = BandUnits(params, kBandsBottom, BandsTop(params));
   const TraceRow& vm = params.Trace(trace::Vm);
+  ClipBox vmClip;
   picture.liveTrace = vm.plot != 0;
   if (picture.liveTrace) {
     AdvanceBand(target, params, trace::Vm, unit);
     target.drawAxis = true;
     target.axisColour = voltage;
     target.labelColour = voltage;
-    SetupAxis(target, vm.minimum, vm.maximum, AxisKind::Y, TickMode::Nice, "Potential (mV)");
+    const AxisScale range =
+        SetupAxis(target, vm.minimum, vm.maximum, AxisKind::Y, TickMode::Nice, "Potential (mV)");
     target.drawAxis = false;
+    vmClip = ClipBox{0, T, range.minimum, range.maximum};
   } else {
     // No V-m band: the time bar still needs a vertical scale to stand in,
     // so V-m's range is laid over the whole trace area without drawing
@@ -160,19 +299,14 @@ void PlotSetup(Picture& picture, const ParameterSet& params, const std::string& 
   }
 
   // Time scale bar, 3 per cent of the page below the top, right of the traces.
-  const double sy = target.surface.sy, oy = target.surface.oy;
-  const double y = (H * 0.03 - oy) / sy;
-  float shown = 0;
-  const std::string text = FormatEngineering("ms", T / 10, 1, &shown);
-  const double x1 = T * 1.04 + shown / 1.2;
-  const double x2 = x1 + shown;
-  target.LinePlot(x1, y, x2, y);
-  target.SetTextAlignment(text_align::Centre, text_align::Top);
-  target.TextPlot((x1 + x2) / 2, y + H * 0.02 / sy, text);
+  DrawTimeBar(target, T);
 
   target.SetTextAlignment(text_align::Left, text_align::Bottom);
   SelectTraceColour(picture, voltage);
-  if (picture.liveTrace) target.MoveToPlot(0, params.Value(param::StartingVm));
+  if (picture.liveTrace) {
+    target.SetTraceClip(vmClip);
+    target.MoveToPlot(0, params.Value(param::StartingVm));
+  }
 }
 
 }  // namespace vantor

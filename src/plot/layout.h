@@ -49,6 +49,27 @@ void SelectTraceColour(Picture& picture, uint32_t roleColour);
 void DrawScaleBar(OutputTarget& target, float trialDuration, float s, std::string_view unit,
                   std::string_view prefix, std::string_view suffix);
 
+// The trial duration the time axis of a picture spans: the longest of the
+// runs it shows (the current run and every kept one; a run without a kept
+// protocol counts with the parameters' duration).
+double PictureDuration(const ReplayState& replay, const ParameterSet& params);
+// The duration to lay the picture out by: what PlotSetup chose, or the
+// parameters' when no set-up has run.
+double LayoutDuration(const Picture& picture, const ParameterSet& params);
+
+// The smallest whole point size whose text is still legible on this page.
+int LegiblePoints(const OutputTarget& target);
+// Sets the current font smaller, down to the legible size, until `text` is
+// no wider than `width`; a text still too wide then loses its end ("...").
+void FitTextWidth(OutputTarget& target, std::string& text, double width);
+
+// The parts of DrawScaleBar: the label text (value, unit and trace name, or
+// per cent open for an empty prefix; `shown` gets the value the text shows)
+// and the arrow standing at x.
+std::string ScaleBarLabel(float s, std::string_view unit, std::string_view prefix,
+                          std::string_view suffix, float& shown);
+void DrawScaleBarArrow(OutputTarget& target, double x, double T, float s, float shown);
+
 // Fills the whole surface with the background colour.
 void FillBackground(Picture& picture);
 

@@ -10,6 +10,8 @@
 
 #include "encode/surface_transform.h"
 #include "plot/device.h"
+#include "plot/label_space.h"
+#include "plot/trace_clip.h"
 
 namespace vantor {
 
@@ -52,10 +54,21 @@ class OutputTarget {
   bool CgmActive() const;
   bool PlotterActive() const;
 
+  // While a clip box is set, the polyline primitives (MoveToPlot, LineToPlot)
+  // draw only what lies inside it, and where the line leaves the box at its
+  // top or bottom a small arrowhead on the edge points the way it went.
+  // The other primitives are not clipped.
+  void SetTraceClip(const ClipBox& box);
+  void ClearTraceClip();
+  bool TraceClipped() const { return clipOn_; }
+
   // Primitives.
   void MoveToPlot(double x, double y);
   void LineToPlot(double x, double y);
   void LinePlot(double x1, double y1, double x2, double y2);
+  // LinePlot kept to the clip box (when one is set), with the arrowhead
+  // where the segment leaves it at the top or bottom.
+  void LinePlotClipped(double x1, double y1, double x2, double y2);
   void LineDevice(double x1, double y1, double x2, double y2);
   void TextPlot(double x, double y, std::string_view text);
   void TextDevice(double x, double y, std::string_view text);
@@ -72,6 +85,18 @@ class OutputTarget {
   // Measures one text with the font now selected on the device (zeros when
   // there is no device).
   TextExtent Measure(std::string_view text) const;
+  // Measures with the font the next text will have (selecting it first).
+  TextExtent MeasureInCurrentFont(std::string_view text);
+
+  // Line styles for telling traces of one colour apart: 0 solid, 1 dashed,
+  // 2 dotted. Solid unless set; pictures set it back after use.
+  void SetLineStyle(int style);
+  int LineStyle() const { return lineStyle_; }
+
+  // While on, the box of every text set on the device is kept in `texts`,
+  // so that later labels can be placed clear of it.
+  bool logTexts = false;
+  LabelSpace texts;
 
   // Shared state of the picture; SetupAxis and the layout read and set it.
   SurfaceTransform surface;  // page size and plot-to-device transform
@@ -85,6 +110,11 @@ class OutputTarget {
   uint32_t axisColour = 0x0000FF;
   uint32_t labelColour = 0x0000FF;              // also the colour of metafile text
   int charHeight = 0, charWidth = 0;            // last measured "A"
+  // Device units per inch: 96 for the screen and picture files; a printer
+  // page sets its own (or the page size stands for it). Labels are never set smaller than 7 points on paper,
+  // 9 pixels on a screen: MinimumLabelHeight is the cell height for that.
+  double devicePerInch = 96;
+  double MinimumLabelHeight() const;
 
   uint32_t Colour() const { return colour_; }
   int FontSize() const { return fontSize_; }
@@ -94,7 +124,12 @@ class OutputTarget {
 
  private:
   void RealisePen();
+  void RealiseFont();
   void ApplyAlignment();
+  void MoveToPlotRaw(double x, double y);
+  void LineToPlotRaw(double x, double y);
+  // The arrowhead where a clipped trace leaves its box at (x, edge y).
+  void MarkExit(double x, double y, bool upwards);
 
   Device* device_ = nullptr;
   CgmWriter* cgm_ = nullptr;
@@ -109,7 +144,16 @@ class OutputTarget {
   bool fontSelected_ = false;
   int alignH_ = text_align::Left;
   int alignV_ = text_align::Top;
+  int lineStyle_ = 0;
   int appliedFlags_ = -1;  // none applied to this device yet
+
+  bool clipOn_ = false;
+  ClipBox clip_;
+  double lastX_ = 0, lastY_ = 0;  // the polyline's last point, plot units
+  bool havePoint_ = false;
+  bool penDown_ = false;           // the drawn line ends at the last point
+  double lastMarkX_ = 0;           // device x of the last arrowhead
+  int lastMarkEdge_ = 0;           // +1 top, -1 bottom, 0 none yet
 };
 
 }  // namespace vantor

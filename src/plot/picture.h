@@ -33,6 +33,9 @@ struct InjectionProtocol {
 struct RecordedRun {
   std::string recordName;                   // the run's record file
   std::optional<InjectionProtocol> protocol;  // none: take the parameters'
+  // The run's parameter values, for the listing on paper and on the plotter
+  // (empty: take the current ones).
+  std::vector<float> parameters;
 };
 
 struct ReplayState {
@@ -49,6 +52,9 @@ struct Picture {
   ReplayState replay;
   Preferences preferences;
   bool extendedMode = true;  // the parameter listing shows all 54 values
+  // The trial duration the time axis spans: the longest of the runs shown,
+  // set by PlotSetup; the scale bars and labels stand to the right of it.
+  double timeAxis = 0;
   // PlotSetup started a live V-m trace (V-m is shown); live samples extend it.
   bool liveTrace = false;
   // Traces 2, 3 and 5 .. 18 take the two current colours in turn across one replay.

@@ -7,8 +7,10 @@
 #include <cstring>
 
 #include "encode/number_format.h"
+#include "engine/run_sample.h"
 #include "params/gate_table.h"
 #include "plot/axis.h"
+#include "plot/band_labels.h"
 #include "plot/hpgl_plotter.h"
 #include "plot/layout.h"
 
@@ -17,20 +19,17 @@ namespace {
 
 constexpr std::size_t kListingLineLimit = 140;
 constexpr int kListingRows = 6;  // text lines the strip below the bands holds
-constexpr int kLabelPoints = 14;  // the size PlotSetup leaves for labels
-constexpr int kSmallestGateNamePoints = 8;
 
-// One little-endian IEEE single from the stream.
-bool ReadFloat(std::FILE* file, float& value) {
+// A little-endian IEEE single as read into a float's bytes.
+float LittleEndianFloat(float raw) {
   unsigned char b[4];
-  if (std::fread(b, 1, 4, file) != 4) return false;
+  std::memcpy(b, &raw, 4);
   const uint32_t bits = static_cast<uint32_t>(b[0]) | (static_cast<uint32_t>(b[1]) << 8) |
                         (static_cast<uint32_t>(b[2]) << 16) | (static_cast<uint32_t>(b[3]) << 24);
+  float value = 0;
   std::memcpy(&value, &bits, sizeof value);
-  return true;
+  return value;
 }
-
-bool Skip(std::FILE* file, long bytes) { return std::fseek(file, bytes, SEEK_CUR) == 0; }
 
 int GateNumber(float value) {
   return (value >= 0 && value < 1000) ? static_cast<int>(value) : 0;
@@ -62,51 +61,22 @@ std::string ListingName(const std::string& prompt) {
   return name;
 }
 
-// Labels of a band are written at most as tall as the band (or, for the
-// gate names stacked three high, as a third of it), so that the names of
-// many narrow bands do not run into each other.
-void FitLabelsToBand(OutputTarget& target, double share) {
-  const double room = (target.bandTop - target.bandBottom) * target.surface.pageHeight * share;
-  int points = kLabelPoints;
-  if (target.fontScale > 0 && room < kLabelPoints * target.fontScale)
-    points = std::max(1, TruncDevice(room / target.fontScale));
-  if (points != target.FontSize()) target.SetCharSize(points);
-}
-
-// Where the names of the gate traces go in the band they share.
-struct GateNames {
-  bool started = false;
-  bool inRow = false;
-  double x = 0;  // device x of the next name in a row
-};
-
-// Three names stacked at 0.7, 0.4 and 0.1 of the band need a third of it
-// each, at a size that can still be read.
-bool StackedGateNamesFit(const OutputTarget& target) {
-  const double third = (target.bandTop - target.bandBottom) * target.surface.pageHeight * 0.3;
-  return third >= kSmallestGateNamePoints * target.fontScale;
-}
-
-int ShownGateTraces(const ParameterSet& params) {
-  int n = 0;
-  for (int row = trace::G1; row <= trace::G3; ++row) n += params.Trace(row).plot != 0;
-  return n;
-}
-
 void DrawRun(Picture& picture, const ParameterSet& params, const RecordedRun& run, std::FILE* file) {
   OutputTarget& target = picture.target;
-  const float T = params.Value(param::TrialDuration);
+  const double T = LayoutDuration(picture, params);
   const double unit = BandUnits(params, kBandsBottom, BandsTop(params));
   target.bandTop = target.bandBottom = BandsTop(params);
 
-  GateNames gates;
+  BandMarks marks;
+  std::vector<GateName> gateNames;
   for (int d = 1; d <= kTraceCount; ++d) {
     const TraceRow& row = params.Trace(d - 1);
     if (row.plot == 0) continue;
     const uint32_t role = RoleColour(picture, d);
     SelectTraceColour(picture, role);
     AdvanceBand(target, params, d - 1, unit);
-    SetupAxis(target, row.minimum, row.maximum, AxisKind::Y, TickMode::Nice, "Current (nA)");
+    const AxisScale range =
+        SetupAxis(target, row.minimum, row.maximum, AxisKind::Y, TickMode::Nice, "Current (nA)");
     FitLabelsToBand(target, 1.0);
 
     float s = (row.maximum - row.minimum) * 0.5f;
@@ -123,33 +93,33 @@ void DrawRun(Picture& picture, const ParameterSet& params, const RecordedRun& ru
       prefix.clear();
       s = row.maximum;
     }
+    // The three gate traces share one band and one colour: each has its own
+    // line style, shown beside its name.
+    const int style = d >= 19 ? d - 19 : 0;
     if (d >= 19) {
       static constexpr int kGateParam[3] = {param::Gate1, param::Gate2, param::Gate3};
       static constexpr double kGateLabelHeight[3] = {0.7, 0.4, 0.1};
       const int g = d - 19;
-      const std::string name = GateTable::GateName(GateNumber(params.Value(kGateParam[g])));
-      if (!gates.started) {
-        gates.started = true;
-        gates.inRow = ShownGateTraces(params) > 1 && !StackedGateNamesFit(target);
-        gates.x = target.DeviceX(T * 1.22);
-      }
-      if (gates.inRow) {
-        // Too narrow a band for three lines: the names stand side by side,
-        // g-1 first, on the band's lower edge.
-        target.TextDevice(gates.x, (1 - target.bandBottom) * target.surface.pageHeight, name);
-        gates.x += target.Measure(name + " ").width;
-      } else {
-        if (ShownGateTraces(params) > 1) FitLabelsToBand(target, 0.3);
-        target.TextPlot(T * 1.22, row.maximum * kGateLabelHeight[g], name);
-        FitLabelsToBand(target, 1.0);
-      }
+      gateNames.push_back({GateTable::GateName(GateNumber(params.Value(kGateParam[g]))), style,
+                           target.DeviceY(row.maximum * kGateLabelHeight[g])});
     }
     SelectTraceColour(picture, role);
-    if (d > 1 && d < 20) DrawScaleBar(target, T, s, unitText, prefix, row.suffix);
+    if (d > 1 && d < 20) {
+      float shown = 0;
+      const std::string label = ScaleBarLabel(s, unitText, prefix, row.suffix, shown);
+      DrawBandScale(target, T, s, shown, range, label, marks);
+    }
+    target.SetTraceClip(ClipBox{0, T, range.minimum, range.maximum});
+    target.SetLineStyle(style);
     if (d > 2) DrawTraceFromRecord(target, d, file);
     if (d == 2) DrawInjectedCurrent(target, run.protocol.value_or(ProtocolOf(params)));
     if (d == 1 && picture.replay.mode == kReplayFullRedraw) DrawTraceFromRecord(target, 1, file);
+    target.SetLineStyle(0);
+    target.ClearTraceClip();
   }
+  // The gate traces come last, so their band is still the current one.
+  DrawGateNames(target, T, gateNames);
+  DrawLeftOutLabels(target, marks);
 }
 
 }  // namespace
@@ -166,7 +136,7 @@ InjectionProtocol ProtocolOf(const ParameterSet& params) {
 
 void DrawTraceFromRecord(OutputTarget& target, int traceNumber, std::FILE* file) {
   if (file == nullptr || traceNumber < 1 || traceNumber > kTraceCount) return;
-  const long n = traceNumber == 1 ? 1 : traceNumber - 1;  // the slot
+  const std::size_t n = traceNumber == 1 ? 1 : static_cast<std::size_t>(traceNumber - 1);  // slot
   bool open = false;
   auto point = [&](float t, float v) {
     if (!std::isfinite(t) || !std::isfinite(v)) {
@@ -180,13 +150,20 @@ void DrawTraceFromRecord(OutputTarget& target, int traceNumber, std::FILE* file)
       open = true;
     }
   };
-  float t = 0, v = 0;
   if (std::fseek(file, 0, SEEK_SET) != 0) return;
-  if (!ReadFloat(file, t) || !Skip(file, 4 * (n - 1)) || !ReadFloat(file, v)) return;
-  point(t, v);
-  while (Skip(file, 4 * (kTraceCount - 1 - n)) && ReadFloat(file, t) && Skip(file, 4 * (n - 1)) &&
-         ReadFloat(file, v))
-    point(t, v);
+  // Whole samples through the stream's buffer: a seek per value costs a
+  // system call each, far more than the bytes skipped. A sample cut short
+  // still gives its pair when the cut comes after the trace's slot.
+  unsigned char bytes[kSampleBytes];
+  for (;;) {
+    const std::size_t got = std::fread(bytes, 1, sizeof bytes, file);
+    if (got < 4 * (n + 1)) break;
+    float t = 0, v = 0;
+    std::memcpy(&t, bytes, 4);
+    std::memcpy(&v, bytes + 4 * n, 4);
+    point(LittleEndianFloat(t), LittleEndianFloat(v));
+    if (got < sizeof bytes) break;
+  }
 }
 
 void DrawInjectedCurrent(OutputTarget& target, const InjectionProtocol& p) {
@@ -196,18 +173,18 @@ void DrawInjectedCurrent(OutputTarget& target, const InjectionProtocol& p) {
   const double t1 = std::max(0.0, static_cast<double>(p.onset));
   const double t2 = p.offset;
   if (!(t1 < T) || !(t2 > t1)) {
-    target.LinePlot(0, I0, T, I0);
+    target.LinePlotClipped(0, I0, T, I0);
     return;
   }
-  target.LinePlot(0, I0, t1, I0);
-  target.LinePlot(t1, I0, t1, I0 + dI);
+  target.LinePlotClipped(0, I0, t1, I0);
+  target.LinePlotClipped(t1, I0, t1, I0 + dI);
   if (t2 >= T) {
-    target.LinePlot(t1, I0 + dI, T, I0 + dI);
+    target.LinePlotClipped(t1, I0 + dI, T, I0 + dI);
     return;
   }
-  target.LinePlot(t1, I0 + dI, t2, I0 + dI);
-  target.LinePlot(t2, I0 + dI, t2, I0);
-  target.LinePlot(t2, I0, T, I0);
+  target.LinePlotClipped(t1, I0 + dI, t2, I0 + dI);
+  target.LinePlotClipped(t2, I0 + dI, t2, I0);
+  target.LinePlotClipped(t2, I0, T, I0);
 }
 
 std::vector<std::string> ParameterListingLines(const ParameterSet& params, bool extended) {
@@ -215,6 +192,8 @@ std::vector<std::string> ParameterListingLines(const ParameterSet& params, bool 
   std::vector<std::string> lines;
   std::string line;
   for (int k = 0; k < count; ++k) {
+    // How this picture is being output says nothing about the run.
+    if (k == param::PlotChoice) continue;
     line += ListingName(params.Prompt(k));
     line += ": ";
     line += FormatNumber(params.Value(k), 6, 9, AutoTrimmed);
@@ -241,7 +220,7 @@ void DrawParameterListing(Picture& picture, const ParameterSet& params) {
   target.bandTop = 0.01;
   target.bandBottom = 0.09;
   SetupAxis(target, 0.015, 6.0, AxisKind::Y, TickMode::Nice, "Current (nA)");
-  const double T = params.Value(param::TrialDuration);
+  const double T = LayoutDuration(picture, params);
   for (std::size_t k = 0; k < lines.size(); ++k)
     target.TextPlot(T * 0.01, (k + 1.0) * kListingRows / rows, lines[k]);
 }
@@ -252,6 +231,9 @@ void ReplayRuns(Picture& picture, const ParameterSet& params) {
   const float choice = params.Value(param::PlotChoice);
   replay.runIndex = 0;
   picture.nextCurrentIsAlternate = true;
+  // Every run sets its labels where the first one did (over them, in its
+  // own colour); only what the set-up drew stands in their way.
+  const std::size_t setupTexts = picture.target.texts.Count();
   int p = -1;
   // At most every kept run and the current one; the current one ends it.
   for (int guard = 0; guard <= count; ++guard) {
@@ -264,10 +246,18 @@ void ReplayRuns(Picture& picture, const ParameterSet& params) {
     std::FILE* file = run.recordName.empty() ? nullptr : std::fopen(run.recordName.c_str(), "rb");
     const bool last = run.recordName == replay.current.recordName;
 
+    picture.target.texts.KeepFirst(setupTexts);
     DrawRun(picture, params, run, file);
     const bool listing = choice != 0 || picture.target.printing;
     const int labelPoints = picture.target.FontSize();
-    if (listing) DrawParameterListing(picture, params);
+    if (listing) {
+      // The listing is that of the run drawn (with an overlay on the plotter,
+      // the first one), not of whatever run the parameters now hold.
+      ParameterSet runParams = params;
+      if (run.parameters.size() == static_cast<std::size_t>(kParameterCount))
+        for (int k = 0; k < kParameterCount; ++k) runParams.SetValue(k, run.parameters[k]);
+      DrawParameterListing(picture, runParams);
+    }
     if (choice != 0 && picture.target.Plotter() != nullptr && picture.target.Plotter()->Active())
       picture.plotterOutputFailed = !picture.target.Plotter()->ClosePlotter();
     // On paper every run of an overlay is followed by the listing; the next

@@ -26,7 +26,8 @@ void DrawInjectedCurrent(OutputTarget& target, const InjectionProtocol& protocol
 
 // The lines of the parameter listing (code page 437): the first 29
 // parameters, or all 54 in extended mode, "name: value, " each, a line
-// broken once it has grown past 140 characters.
+// broken once it has grown past 140 characters. The plot choice is left
+// out: it tells how the picture went out, not what the run was.
 std::vector<std::string> ParameterListingLines(const ParameterSet& params, bool extended);
 // Writes the listing into the strip below the bands.
 void DrawParameterListing(Picture& picture, const ParameterSet& params);

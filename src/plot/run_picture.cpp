@@ -33,6 +33,7 @@ RunResult RunAndDraw(Picture& picture, ParameterSet& params, const GateTable& ga
   const bool ownPlotter = target.Plotter() == nullptr;
   if (ownPlotter) target.AttachPlotter(&plotter);
 
+  const double axisBefore = picture.timeAxis;
   PlotSetup(picture, params, options.plotterFileName, params.Comment(), messages);
 
   LiveTraceSink live(picture);
@@ -44,8 +45,19 @@ RunResult RunAndDraw(Picture& picture, ParameterSet& params, const GateTable& ga
   record.Close();
   // The step this run had, for later redraws (a dialog may change it after).
   picture.replay.current.protocol = ProtocolOf(params);
+  picture.replay.current.parameters.assign(params.Values().begin(), params.Values().end());
 
-  if (result.outcome == RunOutcome::Completed) ReplayRuns(picture, params);
+  if (result.outcome == RunOutcome::Completed) {
+    ReplayRuns(picture, params);
+    // An overlay run longer than the runs on screen widened the time axis:
+    // the earlier runs were drawn on the old one, so all are drawn anew.
+    if (picture.replay.mode == kReplayOverlay && axisBefore > 0 &&
+        picture.timeAxis != axisBefore) {
+      FillBackground(picture);
+      RedrawPlot(picture, params, messages, options.plotterFileName);
+      picture.replay.mode = kReplayOverlay;
+    }
+  }
   if (result.outcome == RunOutcome::Refused) {
     std::remove(picture.replay.current.recordName.c_str());
     picture.replay.current = RecordedRun{};

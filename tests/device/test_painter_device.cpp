@@ -110,5 +110,42 @@ TEST_F(Painter, PolylineKeepsThePenItStartedWith) {
   EXPECT_EQ(image.pixel(50, 50), qRgb(255, 255, 255));
 }
 
+TEST_F(Painter, PenStylesDashAndDot) {
+  // Ink along a horizontal line, and how often it breaks.
+  auto gaps = [&](int style) {
+    image.fill(Qt::white);
+    {
+      QPainter painter(&image);
+      PainterDevice device(painter, 400, 400);
+      device.SelectPen(0x000000, 2);
+      device.SetPenStyle(style);
+      device.MoveTo(10, 100);
+      device.LineTo(390, 100);
+    }
+    int breaks = 0;
+    for (int x = 20; x < 380; ++x)
+      breaks += image.pixel(x, 100) != qRgb(255, 255, 255) && image.pixel(x + 1, 100) == qRgb(255, 255, 255);
+    return breaks;
+  };
+  EXPECT_EQ(gaps(0), 0);
+  const int dashes = gaps(1), dots = gaps(2);
+  EXPECT_GT(dashes, 10);
+  EXPECT_GT(dots, dashes);  // dots come closer together than dashes
+  // A new pen is solid again.
+  image.fill(Qt::white);
+  {
+    QPainter painter(&image);
+    PainterDevice device(painter, 400, 400);
+    device.SelectPen(0x000000, 2);
+    device.SetPenStyle(1);
+    device.SelectPen(0x000000, 2);
+    device.MoveTo(10, 100);
+    device.LineTo(390, 100);
+  }
+  int ink = 0;
+  for (int x = 20; x < 380; ++x) ink += image.pixel(x, 100) != qRgb(255, 255, 255);
+  EXPECT_EQ(ink, 360);
+}
+
 }  // namespace
 }  // namespace vantor

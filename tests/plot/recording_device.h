@@ -1,5 +1,6 @@
 // A Device that remembers every call, for checking what the drawing layer
-// asks of a surface. Text measures 10 units per character and 20 high.
+// asks of a surface. Text measures 10 units per character and 20 high, or,
+// with measureByFont, in proportion to the selected font.
 #pragma once
 
 #include <cstdint>
@@ -12,7 +13,7 @@
 namespace vantor::testing {
 
 struct DeviceCall {
-  enum Kind { Pen, Font, Restore, Align, TextColour, Background, Move, Line, Text, Fill };
+  enum Kind { Pen, Style, Font, Restore, Align, TextColour, Background, Move, Line, Text, Fill };
   Kind kind;
   int a = 0, b = 0, c = 0, d = 0;
   uint32_t colour = 0;
@@ -45,6 +46,10 @@ class RecordingDevice : public Device {
     penColour = colour;
     penWidth = width;
     calls.push_back({DeviceCall::Pen, width, 0, 0, 0, colour, {}});
+  }
+  void SetPenStyle(int style) override {
+    penStyle = style;
+    calls.push_back({DeviceCall::Style, style, 0, 0, 0, penColour, {}});
   }
   void SelectFont(int cellHeight, int quarterTurns) override {
     fontHeight = cellHeight;
@@ -80,6 +85,12 @@ class RecordingDevice : public Device {
   }
   TextExtent MeasureText(std::string_view text) override {
     ++measures;
+    if (measureByFont) {
+      // About what a sans face gives: a cell as asked, an average advance of
+      // 0.55 of it.
+      const int h = fontHeight > 0 ? fontHeight : 1;
+      return {static_cast<int>(text.size() * 0.55 * h + 0.5), h};
+    }
     return {static_cast<int>(text.size()) * 10, 20};
   }
   void FillRect(int x, int y, int w, int h, uint32_t colour) override {
@@ -113,7 +124,10 @@ class RecordingDevice : public Device {
   std::vector<DrawnLine> lines;
   std::vector<DrawnText> texts;
   uint32_t penColour = 0, textColour = 0;
+  int penStyle = 0;
   int penWidth = 1, fontHeight = 0, rotation = 0, flags = 0, measures = 0;
+  // Measure texts by the selected font instead of a fixed 10 by 20 cell.
+  bool measureByFont = false;
 
  private:
   double width_, height_;

@@ -103,6 +103,25 @@ TEST_F(HpglPlotterTest, PenPlotterLabelOffsets) {
             "DI1.000000,0.000000;PU0.000000,0.000000;CP0.000000,0.000000;LBa ; E\x03");
 }
 
+TEST_F(HpglPlotterTest, SignsOutsideAsciiAreSpeltAsThePlotterShowsThem) {
+  // Micro in code page 437 and as the formatter writes it, degree, sharp s:
+  // the plotter's standard set would show other letters for them.
+  EXPECT_EQ(Picture(false, [&] { plotter_.Text(0, 0, "2 \xE6M \xB5S 35\xF8 \xE1 \x9B", 0, 6, 8); }),
+            "DI1.000000,0.000000;PU0.000000,0.000000;CP-9.000000,0.000000;"
+            "LB2 uM uS 35deg ss ?\x03");
+}
+
+TEST_F(HpglPlotterTest, LineTypesOnlyWhenTheyChange) {
+  EXPECT_EQ(Picture(false, [&] {
+              plotter_.LineStyle(0);
+              plotter_.LineStyle(1);
+              plotter_.LineStyle(1);
+              plotter_.LineStyle(2);
+              plotter_.LineStyle(0);
+            }),
+            "LT2;LT1;LT;");
+}
+
 TEST_F(HpglPlotterTest, LaserJetLabelOrigins) {
   const int hs[] = {0, 6, 2};   // left, centre, right
   const int vs[] = {8, 6, 0};   // bottom, centre, top

@@ -229,3 +229,24 @@ TEST_F(Layer, CentredLabelsReachTheMirrorsAtTheirOwnPoint) {
 
 }  // namespace
 }  // namespace vantor
+
+namespace vantor {
+namespace {
+
+TEST(LegibleSize, NinePixelLettersOnScreenSevenPointsOnPaper) {
+  OutputTarget target;
+  target.surface.pageWidth = 1200;
+  target.surface.pageHeight = 800;
+  EXPECT_NEAR(target.MinimumLabelHeight(), 9 * 1.15, 1e-9);  // cells are 1.15 letters tall
+  // A printer page of 600 per inch, given or inferred from an A4 page.
+  target.printing = true;
+  target.surface.pageWidth = 4960;
+  target.surface.pageHeight = 7016;
+  const double sevenPoints = 7 * 600 / 72.0 * 1.15;
+  EXPECT_NEAR(target.MinimumLabelHeight(), sevenPoints, sevenPoints * 0.02);
+  target.devicePerInch = 600;
+  EXPECT_NEAR(target.MinimumLabelHeight(), sevenPoints, 1e-9);
+}
+
+}  // namespace
+}  // namespace vantor

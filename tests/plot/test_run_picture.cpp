@@ -7,6 +7,7 @@
 
 #include "params/gate_table.h"
 #include "params/parameter_set.h"
+#include "plot/hpgl_plotter.h"
 #include "plot/palette.h"
 #include "plot/recording_device.h"
 #include "plot/replay.h"
@@ -79,9 +80,11 @@ TEST_F(RunPicture, OverlayKeepsTheEarlierRunAndTakesTheNextColour) {
   EXPECT_EQ(picture.replay.runIndex, 1);
   // Live V-m in the colour of its place in a full redraw; the replayed step
   // figure of the new run in colour 0.
+  // (The stronger step takes a spike past the V-m range, where the live
+  // line is cut, so it may come in pieces.)
   const auto traces = Traces();
-  ASSERT_EQ(traces.size(), 1u);
-  EXPECT_EQ(traces[0].colour, RunColour(1));
+  ASSERT_GE(traces.size(), 1u);
+  for (const DrawnLine& l : traces) EXPECT_EQ(l.colour, RunColour(1));
   bool stepInColourZero = false;
   for (const DrawnLine& l : device.Drawn())
     stepInColourZero |= l.points.size() == 2 && l.colour == RunColour(0);
@@ -92,6 +95,38 @@ TEST_F(RunPicture, OverlayKeepsTheEarlierRunAndTakesTheNextColour) {
             RunOutcome::Completed);
   EXPECT_FALSE(std::filesystem::exists(first));
   EXPECT_TRUE(picture.replay.overlays.empty());
+}
+
+TEST_F(RunPicture, LongerOverlayRedrawsEveryRunOnItsTimeAxis) {
+  RunFlags flags;
+  params.SetValue(param::TrialDuration, 40);
+  ASSERT_EQ(BeginRun(picture, params, gates, flags, messages, options).outcome,
+            RunOutcome::Completed);
+  device.Clear();
+  params.SetValue(param::TrialDuration, 80);
+  ASSERT_EQ(OverlayRun(picture, params, gates, flags, messages, options).outcome,
+            RunOutcome::Completed);
+  EXPECT_DOUBLE_EQ(picture.timeAxis, 80);
+  // The picture on screen was drawn for 40 ms, so it is cleared and both
+  // runs are drawn again, the whole of each within the trace area.
+  EXPECT_GE(device.Count(DeviceCall::Fill), 1);
+  std::size_t lastFill = 0;
+  for (std::size_t i = 0; i < device.calls.size(); ++i)
+    if (device.calls[i].kind == DeviceCall::Fill) lastFill = i;
+  int tracePoints = 0;
+  for (std::size_t i = lastFill; i < device.calls.size(); ++i)
+    if (device.calls[i].kind == DeviceCall::Line && device.calls[i].a <= 0.75 * 1200 + 1)
+      ++tracePoints;
+  EXPECT_GT(tracePoints, 100);
+  const auto traces = Traces();
+  ASSERT_GE(traces.size(), 2u);
+  for (const DrawnLine& l : traces)
+    for (const auto& [x, y] : l.points) EXPECT_LE(x, 0.75 * 1200 + 1);
+  // An overlay of the same length draws over the picture as before.
+  device.Clear();
+  ASSERT_EQ(OverlayRun(picture, params, gates, flags, messages, options).outcome,
+            RunOutcome::Completed);
+  EXPECT_EQ(device.Count(DeviceCall::Fill), 0);
 }
 
 TEST_F(RunPicture, StoppedRunKeepsItsRecordButIsNotReplayed) {
@@ -175,6 +210,26 @@ TEST_F(RunOutputs, PlotterChoiceThreeWritesThePlotterFileOnce) {
   ASSERT_EQ(BeginRun(picture, params, gates, flags, messages, options).outcome,
             RunOutcome::Completed);
   EXPECT_EQ(Occurrences(Slurp(dir / "vt.plt"), "IN;RO90;"), 1u);
+}
+
+TEST_F(RunOutputs, PlotterListsTheRunItDraws) {
+  RunFlags flags;
+  params.SetValue(param::InjectedCurrent, 1);
+  ASSERT_EQ(BeginRun(picture, params, gates, flags, messages, options).outcome,
+            RunOutcome::Completed);
+  params.SetValue(param::InjectedCurrent, 3);
+  ASSERT_EQ(OverlayRun(picture, params, gates, flags, messages, options).outcome,
+            RunOutcome::Completed);
+  // A repaint with the plotter chosen draws the first run onto the plotter.
+  params.SetValue(param::PlotChoice, 3);
+  HpglPlotter plotter;
+  picture.target.AttachPlotter(&plotter);
+  RedrawPlot(picture, params, messages, options.plotterFileName);
+  picture.target.AttachPlotter(nullptr);
+  const std::string plt = Slurp(dir / "vt.plt");
+  EXPECT_NE(plt.find("Injected current: 1, "), std::string::npos);
+  EXPECT_EQ(plt.find("Injected current: 3, "), std::string::npos);
+  EXPECT_EQ(plt.find("Plot"), std::string::npos);  // the plot choice is not the run's
 }
 
 TEST_F(RunOutputs, StoppedRunFinishesItsMetafileAndPlotterFile) {
