@@ -9,6 +9,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "cli/interrupts.h"
 #include "encode/text_helpers.h"
 #include "params/parameter_file.h"
 
@@ -16,6 +17,9 @@ namespace vantor::cli {
 namespace {
 
 void Print(std::string_view level, std::string_view text) {
+  // Once the user has interrupted the command (or the reader of its output
+  // has gone), what fails after that is no news.
+  if (Interrupted()) return;
   // Texts from files may begin with a blank (" The file x is invalid.");
   // the frame supplies the separation.
   while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
