@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <sstream>
 
@@ -51,6 +53,18 @@ TEST(CliOutputs, CsvHasTheInjectedCurrent) {
   EXPECT_GT(before, 5);
   EXPECT_GT(during, 50);
   EXPECT_GT(after, 5);
+  // Every number is written as printf("%.9g") writes the float it holds.
+  std::istringstream lines(run.out);
+  std::string line;
+  std::getline(lines, line);
+  while (std::getline(lines, line)) {
+    std::istringstream fields(line);
+    for (std::string field; std::getline(fields, field, ',');) {
+      char printed[40];
+      std::snprintf(printed, sizeof printed, "%.9g", static_cast<double>(std::strtof(field.c_str(), nullptr)));
+      ASSERT_EQ(field, printed);
+    }
+  }
   fs::remove_all(dir);
 }
 
@@ -82,6 +96,10 @@ TEST(CliOutputs, DtResamplesOntoAFixedGrid) {
       EXPECT_NEAR(rows[i][c], expected, 2e-5 * (1 + std::fabs(expected))) << t << " col " << c;
     }
   }
+  // The manual says so.
+  const std::string manual = ReadFile(VANTOR_SOURCE_DIR "/man/vantor-cli.1");
+  EXPECT_NE(manual.find("The rows are spaced irregularly"), std::string::npos);
+  EXPECT_NE(manual.find(".BI \\-\\-dt \" MS\""), std::string::npos);
   EXPECT_EQ(Cli(dir, {"run", "--csv", "x.csv", "--dt", "0"}).status, 2);
   EXPECT_EQ(Cli(dir, {"run", "--dt", "0.1"}).status, 2);
   fs::remove_all(dir);
