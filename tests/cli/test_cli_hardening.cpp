@@ -151,6 +151,19 @@ TEST(CliHardening, NoDisplayIsEverNeeded) {
     }
   }
   EXPECT_GT(fs::file_size(dir / "p.png"), 1000u);
+
+  // Commands that draw nothing start no GUI application: Qt's plugin
+  // loader, which would tell about the platform plugin, stays silent.
+  for (std::vector<std::string> args :
+       {std::vector<std::string>{"params"}, {"run", "-q", "--csv", "r.csv"}, {"convert", "d.vt4", "e.vts"}}) {
+    CliSpec spec;
+    spec.dir = dir;
+    spec.args = args;
+    spec.env["QT_DEBUG_PLUGINS"] = "1";
+    const CliOutcome run = RunCli(spec);
+    EXPECT_EQ(run.status, 0) << args[0];
+    EXPECT_EQ(run.err, "") << args[0];
+  }
   fs::remove_all(dir);
 }
 
