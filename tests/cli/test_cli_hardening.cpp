@@ -100,7 +100,12 @@ TEST(CliHardening, ARefusedCommandReplacesNothing) {
   ASSERT_EQ(Cli(dir, {"defaults", "p.vt4"}).status, 0);
   const std::string before = ReadFile(dir / "p.vt4");
   EXPECT_EQ(Cli(dir, {"run", "p.vt4", "--csv", "p.vt4"}).status, 1);
-  EXPECT_EQ(Cli(dir, {"run", "p.vt4", "--csv", "./sub/../p.vt4"}).status, 1);
+  run = Cli(dir, {"run", "p.vt4", "--csv", "./sub/../p.vt4"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("is also an input"), std::string::npos) << run.err;
+  fs::create_hard_link(dir / "p.vt4", dir / "same.vt4");
+  EXPECT_EQ(Cli(dir, {"run", "p.vt4", "--record", "same.vt4"}).status, 1);
+  fs::remove(dir / "same.vt4");
   EXPECT_EQ(Cli(dir, {"run", "--overlay", "p.vt4", "--png", "p.vt4"}).status, 1);
   EXPECT_EQ(Cli(dir, {"convert", "p.vt4", "p.vt4"}).status, 1);
   EXPECT_EQ(ReadFile(dir / "p.vt4"), before);
