@@ -1,7 +1,7 @@
 #include "cli/csv_sink.h"
 
-#include <charconv>
 
+#include "cli/csv_number.h"
 #include "encode/text_helpers.h"
 
 namespace vantor::cli {
@@ -70,12 +70,9 @@ CsvSink::CsvSink(std::FILE* stream, const ParameterSet& params, std::optional<do
   buffer_ += '\n';
 }
 
-// As printf("%.9g") (nine significant digits give every float back
-// exactly), without parsing a format for every number.
 void CsvSink::Number(double value) {
   char text[32];
-  const auto result = std::to_chars(text, text + sizeof text, value, std::chars_format::general, 9);
-  buffer_.append(text, result.ptr);
+  buffer_.append(text, FormatNine(text, value));
 }
 
 void CsvSink::Row(double t, const double* slots) {
