@@ -15,10 +15,10 @@ namespace {
 namespace fs = std::filesystem;
 
 CliOutcome Cli(const fs::path& dir, std::vector<std::string> args) {
-  CliSpec spec;
-  spec.dir = dir;
-  spec.args = std::move(args);
-  return RunCli(spec);
+  CliCall call;
+  call.dir = dir;
+  call.args = std::move(args);
+  return RunCli(call);
 }
 
 // The shipped limits of parameter k: "maximum minimum" as the file has them.

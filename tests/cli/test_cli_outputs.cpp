@@ -16,10 +16,10 @@ namespace {
 namespace fs = std::filesystem;
 
 CliOutcome Cli(const fs::path& dir, std::vector<std::string> args) {
-  CliSpec spec;
-  spec.dir = dir;
-  spec.args = std::move(args);
-  return RunCli(spec);
+  CliCall call;
+  call.dir = dir;
+  call.args = std::move(args);
+  return RunCli(call);
 }
 
 std::vector<std::vector<double>> Rows(const std::string& csv) {
@@ -107,16 +107,16 @@ TEST(CliOutputs, DtResamplesOntoAFixedGrid) {
 
 TEST(CliOutputs, ProgressOnATerminalQuietAndTheWroteNothingNotice) {
   const fs::path dir = TestFolder();
-  CliSpec spec;
-  spec.dir = dir;
-  spec.stderrTerminal = true;
-  spec.args = {"run", "--set", "0=150000", "--set", "1=2", "--set", "4=0", "--record", "r.rec"};
-  CliOutcome run = RunCli(spec);
+  CliCall call;
+  call.dir = dir;
+  call.stderrTerminal = true;
+  call.args = {"run", "--set", "0=150000", "--set", "1=2", "--set", "4=0", "--record", "r.rec"};
+  CliOutcome run = RunCli(call);
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_TRUE(run.err.find("\rt = ") != std::string::npos) << run.err;
   EXPECT_TRUE(run.err.find(" ms/s") != std::string::npos) << run.err;
-  spec.args.push_back("--quiet");
-  run = RunCli(spec);
+  call.args.push_back("--quiet");
+  run = RunCli(call);
   EXPECT_EQ(run.err, "");
 
   run = Cli(dir, {"run"});

@@ -90,7 +90,7 @@ TEST_P(CliStress, MutatedInputsEndCleanly) {
   const std::string limits = ReadFile(bin / "VANTOR.mnx");
   const std::string gates = ReadFile(bin / "vmodels.val");
   {
-    CliSpec make;
+    CliCall make;
     make.dir = dir;
     make.args = {"defaults", "base.vts"};
     ASSERT_EQ(RunCli(make).status, 0);
@@ -139,11 +139,11 @@ TEST_P(CliStress, MutatedInputsEndCleanly) {
     }
     if (picture && args[0] == "run") args.insert(args.end(), {"--png", "out.png", "--size", "200x150"});
 
-    CliSpec spec;
-    spec.dir = dir;
-    spec.args = args;
-    spec.env["TMPDIR"] = dir.string();
-    const CliOutcome run = RunCli(spec);
+    CliCall call;
+    call.dir = dir;
+    call.args = args;
+    call.env["TMPDIR"] = dir.string();
+    const CliOutcome run = RunCli(call);
     std::string what = "case " + std::to_string(index) + " (" + mutated + "):";
     for (const auto& a : args) what += " " + a;
     ASSERT_FALSE(run.timedOut) << what;
