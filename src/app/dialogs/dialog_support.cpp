@@ -58,24 +58,25 @@ QBoxLayout* ButtonRow(QDialog* dialog, std::initializer_list<std::pair<QString, 
   return row;
 }
 
+void FitInto(QScrollArea* area, QWidget* content, int reserved, const QRect& free) {
+  const QSize wanted = content->sizeHint();
+  const int bar = area->verticalScrollBar()->sizeHint().width();
+  const int height = std::min(wanted.height(), free.height() - reserved);
+  // A vertical scroll bar needs its own width beside the content.
+  const int width =
+      std::min(wanted.width() + (height < wanted.height() ? bar : 0), free.width() - 40);
+  area->setMinimumSize(std::max(width, 200), std::max(height, 120));
+}
+
 void FitOnScreen(QDialog* dialog, QScrollArea* area, QWidget* content, int reserved) {
   area->setWidget(content);
   area->setWidgetResizable(true);
   area->setFrameShape(QFrame::NoFrame);
-  area->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   QScreen* screen = dialog->screen() != nullptr ? dialog->screen() : QGuiApplication::primaryScreen();
-  const QSize wanted = content->sizeHint();
-  QSize room = wanted;
-  if (screen != nullptr) {
-    const QRect free = screen->availableGeometry();
-    const int bar = area->verticalScrollBar()->sizeHint().width();
-    const int height = std::min(wanted.height(), free.height() - reserved);
-    // A vertical scroll bar needs its own width beside the content.
-    const int width = std::min(wanted.width() + (height < wanted.height() ? bar : 0),
-                               free.width() - 40);
-    room = QSize(std::max(width, 200), std::max(height, 120));
-  }
-  area->setMinimumSize(room);
+  if (screen != nullptr)
+    FitInto(area, content, reserved, screen->availableGeometry());
+  else
+    area->setMinimumSize(content->sizeHint());
 }
 
 }  // namespace vantor

@@ -9,6 +9,7 @@
 #include <utility>
 
 class QBoxLayout;
+class QRect;
 class QDialog;
 class QLineEdit;
 class QScrollArea;
@@ -40,5 +41,7 @@ QBoxLayout* ButtonRow(QDialog* dialog,
 // screen is large enough and scrolls it otherwise. `reserved` is the height
 // the rest of the dialog (buttons, margins, title bar) takes.
 void FitOnScreen(QDialog* dialog, QScrollArea* area, QWidget* content, int reserved);
+// The same for a given free area of a screen (logical pixels).
+void FitInto(QScrollArea* area, QWidget* content, int reserved, const QRect& free);
 
 }  // namespace vantor

@@ -102,7 +102,7 @@ LayoutEditor::LayoutEditor(ParameterSet& params, bool& unsavedChanges, QWidget* 
     }
   }
 
-  auto* area = new QScrollArea(this);
+  auto* area = area_ = new QScrollArea(this);
   auto* outer = new QVBoxLayout(this);
   outer->addWidget(area);
   outer->addLayout(ButtonRow(this, {{QStringLiteral("OK"), 1}, {QStringLiteral("Cancel"), 2}}));
@@ -166,6 +166,11 @@ void LayoutEditor::accept() {
     }
   }
   QDialog::accept();
+}
+
+void LayoutEditor::FitInto(const QRect& free) {
+  vantor::FitInto(area_, area_->widget(), 110, free);
+  adjustSize();
 }
 
 void RunLayoutEditor(ParameterSet& params, bool& unsavedChanges, QWidget* parent) {

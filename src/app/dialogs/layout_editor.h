@@ -7,6 +7,7 @@
 
 class QCheckBox;
 class QLineEdit;
+class QScrollArea;
 
 namespace vantor {
 
@@ -26,8 +27,11 @@ class LayoutEditor : public QDialog {
   QCheckBox* CondBox(int row) const { return cond_[row]; }  // rows 4 .. 17
 
   void accept() override;
+  // Sizes the dialog for a screen whose free area is `free`.
+  void FitInto(const QRect& free);
 
  private:
+  QScrollArea* area_ = nullptr;
   ParameterSet& params_;
   bool& unsavedChanges_;
   std::array<QLineEdit*, 21> maximum_{};

@@ -50,7 +50,7 @@ ModelEditor::ModelEditor(GateTable& gates, QWidget* parent) : QDialog(parent), g
     }
   }
 
-  auto* area = new QScrollArea(this);
+  auto* area = area_ = new QScrollArea(this);
   auto* outer = new QVBoxLayout(this);
   outer->addWidget(area);
   outer->addLayout(ButtonRow(this, {{QStringLiteral("OK"), 1}, {QStringLiteral("Cancel"), 2}}));
@@ -71,6 +71,11 @@ void ModelEditor::accept() {
       if (const std::optional<float> v = ScanFieldNumber(fields_[r - 1][c]->text()))
         gates_.SetCoefficient(r, c, *v);
   QDialog::accept();
+}
+
+void ModelEditor::FitInto(const QRect& free) {
+  vantor::FitInto(area_, area_->widget(), 110, free);
+  adjustSize();
 }
 
 void RunModelEditor(GateTable& gates, QWidget* parent) {

@@ -7,6 +7,7 @@
 #include <array>
 
 class QLineEdit;
+class QScrollArea;
 
 namespace vantor {
 
@@ -18,8 +19,11 @@ class ModelEditor : public QDialog {
   // Row 1 .. 17, column 0 .. 7 (A .. H); named 100 row + column + 1001.
   QLineEdit* Field(int row, int column) const { return fields_[row - 1][column]; }
   void accept() override;
+  // Sizes the dialog for a screen whose free area is `free`.
+  void FitInto(const QRect& free);
 
  private:
+  QScrollArea* area_ = nullptr;
   GateTable& gates_;
   std::array<std::array<QLineEdit*, 8>, 17> fields_{};
 };
