@@ -1,0 +1,36 @@
+// vantor: the desktop program. The command line names one parameter file,
+// read and run at start-up, or the word "deepsetup".
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QSettings>
+
+#include "app/data_paths.h"
+#include "app/main_window.h"
+
+int main(int argc, char* argv[]) {
+  Q_INIT_RESOURCE(vantor);
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("vantor"));
+  QApplication::setOrganizationName(QStringLiteral("vantor"));
+  QApplication::setApplicationVersion(QStringLiteral(VANTOR_VERSION));
+  QApplication::setDesktopFileName(QStringLiteral("io.github.vantor.Vantor"));
+  QApplication::setWindowIcon(QIcon(QStringLiteral(":/vantor/vantor.svg")));
+
+  QCommandLineParser parser;
+  parser.setApplicationDescription(QStringLiteral("Simulator of one nerve cell under current clamp."));
+  parser.addHelpOption();
+  parser.addVersionOption();
+  parser.addPositionalArgument(QStringLiteral("FILE"),
+                               QStringLiteral("A parameter file to read and run, or deepsetup."),
+                               QStringLiteral("[FILE | deepsetup]"));
+  parser.process(app);
+  // The whole tail is one path, blanks included.
+  const QString tail = parser.positionalArguments().join(' ');
+
+  vantor::app::MainWindow window;
+  window.Start(vantor::app::FindDataDirectory(QApplication::applicationDirPath()), tail);
+  const QByteArray geometry = QSettings().value(QStringLiteral("window/geometry")).toByteArray();
+  if (geometry.isEmpty() || !window.restoreGeometry(geometry)) window.resize(1000, 720);
+  window.show();
+  return app.exec();
+}

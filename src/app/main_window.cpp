@@ -1,0 +1,327 @@
+#include "app/main_window.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QKeySequence>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QSettings>
+#include <QShortcut>
+#include <QStatusBar>
+
+#include <algorithm>
+
+#include "app/data_paths.h"
+#include "app/help_window.h"
+#include "app/picture_view.h"
+#include "encode/number_format.h"
+#include "params/parameter_file.h"
+#include "params/startup_files.h"
+#include "plot/layout.h"
+#include "plot/replay.h"
+#include "plot/run_record.h"
+
+namespace vantor::app {
+namespace {
+
+QString ShellCaption() { return QString::fromLatin1(kShellCaption.data(), kShellCaption.size()); }
+
+// A command-line path may come wrapped in one pair of quotation marks.
+QString StripEnclosingQuotes(QString text) {
+  text = text.trimmed();
+  if (text.size() >= 2 && text.startsWith('"') && text.endsWith('"')) text = text.mid(1, text.size() - 2);
+  return text;
+}
+
+}  // namespace
+
+MainWindow::MainWindow(std::unique_ptr<UserPrompts> prompts, QWidget* parent)
+    : QMainWindow(parent),
+      prompts_(prompts ? std::move(prompts) : std::make_unique<QtPrompts>(this)),
+      messages_(*prompts_) {
+  setObjectName(QStringLiteral("VTWin"));
+  view_ = new PictureView(this);
+  view_->beforePaint = [this] { PaintRequested(); };
+  view_->pointerMoved = [this](QPointF p) { PointerAt(p); };
+  view_->pointerLeft = [this] {
+    if (!running_) statusBar()->clearMessage();
+  };
+  setCentralWidget(view_);
+  setAcceptDrops(true);
+  BuildMenus();
+  BuildAccelerators();
+  statusBar()->setSizeGripEnabled(true);
+  resize(1000, 720);
+  UpdateTitle();
+}
+
+MainWindow::~MainWindow() {
+  view_->EndDrawing();
+  picture_.target.SetDevice(nullptr);
+  DeleteRunRecords(picture_.replay);
+}
+
+// ---- Menus and keys ------------------------------------------------------
+
+void MainWindow::BuildMenus() {
+  for (const char* title : MenuTitles()) {
+    QMenu* menu = menuBar()->addMenu(QString::fromLatin1(title));
+    menus_.push_back(menu);
+    // The rules are applied whenever a menu is about to open.
+    connect(menu, &QMenu::aboutToShow, this, &MainWindow::UpdateMenuState);
+    for (const MenuItem& item : MenuItems()) {
+      if (std::string_view(item.menu) != title) continue;
+      if (item.id == 0) {
+        menu->addSeparator();
+        continue;
+      }
+      QAction* action = menu->addAction(QString::fromLatin1(item.text));
+      action->setData(item.id);
+      actions_.insert(item.id, action);
+      const int id = item.id;
+      connect(action, &QAction::triggered, this, [this, id] { Dispatch(id); });
+    }
+  }
+}
+
+void MainWindow::BuildAccelerators() {
+  for (const Accelerator& key : Accelerators()) {
+    auto* shortcut = new QShortcut(QKeySequence(QString::fromLatin1(key.keys)), this);
+    shortcut->setContext(Qt::WindowShortcut);
+    const int id = key.id;
+    connect(shortcut, &QShortcut::activated, this, [this, id] { Dispatch(id); });
+  }
+}
+
+MenuState MainWindow::CurrentMenuState() const {
+  MenuState s;
+  s.running = running_;
+  s.gateTableLoaded = gates_.Loaded();
+  s.noPicture = noPicture_;
+  s.extendedMode = picture_.extendedMode;
+  return s;
+}
+
+void MainWindow::UpdateMenuState() {
+  const MenuState state = CurrentMenuState();
+  for (const MenuItem& item : MenuItems())
+    if (QAction* action = actions_.value(item.id)) action->setEnabled(RuleAllows(item.rule, state));
+}
+
+void MainWindow::Dispatch(int id) {
+  // A key reaches a command only when its menu item would be enabled.
+  if (!CommandEnabled(id, CurrentMenuState())) return;
+  switch (id) {
+    case cmd::New: CommandNew(); break;
+    case cmd::Open: CommandOpen(); break;
+    case cmd::Save: CommandSave(); break;
+    case cmd::SaveAs: CommandSaveAs(); break;
+    case cmd::Print: CommandPrint(); break;
+    case cmd::Exit: CommandExit(); break;
+    case cmd::Copy: CommandCopy(); break;
+    case cmd::Preferences: CommandPreferences(); break;
+    case cmd::Begin: CommandBegin(); break;
+    case cmd::Overlay: CommandOverlay(); break;
+    case cmd::Stop: CommandStop(); break;
+    case cmd::Comment: CommandComment(); break;
+    case cmd::Protocol: CommandParameterGroup(0); break;
+    case cmd::Conductances: CommandParameterGroup(1); break;
+    case cmd::SynapticCurrents: CommandSynapticCurrents(); break;
+    case cmd::Ions: CommandParameterGroup(3); break;
+    case cmd::ScreenScaling: CommandScreenScaling(); break;
+    case cmd::EditModel: CommandEditModel(); break;
+    case cmd::MiscParameters: CommandParameterGroup(5); break;
+    case cmd::HelpIndex: CommandHelpIndex(); break;
+    case cmd::About: CommandAbout(); break;
+    default: break;
+  }
+}
+
+// ---- Start-up --------------------------------------------------------------
+
+void MainWindow::Start(const QString& dataDirectory, const QString& commandTail) {
+  dataDirectory_ = dataDirectory;
+  if (!dataDirectory_.isEmpty() && !dataDirectory_.endsWith('/')) dataDirectory_ += '/';
+  ReadCommandLine(commandTail);
+  LoadStartupFiles();
+  FillPictureBackground();
+  UpdateMenuState();
+}
+
+void MainWindow::ReadCommandLine(const QString& tail) {
+  filePath_ = StripEnclosingQuotes(tail);
+  if (filePath_.compare(QStringLiteral("deepsetup"), Qt::CaseInsensitive) == 0) {
+    picture_.extendedMode = true;
+    filePath_.clear();
+  }
+  if (!filePath_.isEmpty()) {
+    fileTitle_ = QFileInfo(filePath_).fileName();
+    ParameterSet read = params_;
+    if (ReadParameterFile(QFile::encodeName(filePath_).toStdString(), read, messages_)) {
+      params_ = read;
+      lastDirectory_ = QFileInfo(filePath_).absolutePath();
+      // The window's first paint falls inside this run.
+      paintCounter_ = -1;
+      // The run starts once events flow, after the start-up files are read.
+      QMetaObject::invokeMethod(this, &MainWindow::CommandBegin, Qt::QueuedConnection);
+    } else {
+      WarnWithTitle("File %s cannot be read!");
+    }
+  }
+  UpdateTitle();
+}
+
+void MainWindow::LoadStartupFiles() {
+  const StartupFiles loaded = StartupFiles::Load(QFile::encodeName(dataDirectory_).toStdString(),
+                                                 params_, gates_, messages_, picture_.extendedMode);
+  picture_.preferences = loaded.preferences;
+  picture_.extendedMode = loaded.extendedMode;
+}
+
+// ---- Title and boxes -------------------------------------------------------
+
+QString MainWindow::TitleOrUntitled() const {
+  return fileTitle_.isEmpty() ? QStringLiteral("(untitled)") : fileTitle_;
+}
+
+void MainWindow::UpdateTitle() {
+  setWindowTitle(QStringLiteral("%1 - %2").arg(ShellCaption(), TitleOrUntitled()));
+}
+
+void MainWindow::WarnWithTitle(const char* format) {
+  QString text = QString::fromLatin1(format);
+  text.replace(QStringLiteral("%s"), TitleOrUntitled());
+  prompts_->Warn(ShellCaption(), text);
+}
+
+SaveAnswer MainWindow::AskSaveChanges() {
+  const SaveAnswer answer =
+      prompts_->AskSave(QStringLiteral("Save current changes in %1?").arg(TitleOrUntitled()));
+  if (answer == SaveAnswer::Yes && !CommandSave()) return SaveAnswer::Cancel;
+  return answer;
+}
+
+// ---- Picture ---------------------------------------------------------------
+
+void MainWindow::FillPictureBackground() {
+  const uint32_t background = picture_.preferences.Colour(Preferences::BackgroundColour);
+  if (view_->Drawing())
+    FillBackground(picture_);  // a run is drawing: onto its device
+  else
+    view_->Clear(background);
+  view_->update();
+}
+
+void MainWindow::RedrawPicture() {
+  if (noPicture_ || running_ || picture_.target.printing || view_->Drawing()) {
+    paintCounter_ = std::max(paintCounter_, 0) + 1;
+    view_->update();
+    return;
+  }
+  Device& device = view_->BeginDrawing(picture_.preferences.Colour(Preferences::BackgroundColour));
+  picture_.target.SetDevice(&device);
+  FillBackground(picture_);
+  RedrawPlot(picture_, params_, messages_);
+  picture_.replay.mode = kReplayOrdinary;
+  picture_.target.SetDevice(nullptr);
+  view_->EndDrawing();
+  paintCounter_ = 0;
+  RememberRunForPointer();
+  view_->update();
+}
+
+// A paint serves the image as it is unless the window's size changed: then
+// the picture is redrawn from the records, or, when that cannot be done now
+// (no picture, a run or a print going on), the paint counts as skipped.
+void MainWindow::PaintRequested() {
+  if (!view_->Stale()) return;
+  if (noPicture_ || running_ || picture_.target.printing || view_->Drawing()) {
+    paintCounter_ = std::max(paintCounter_, 0) + 1;
+    if (!view_->Drawing()) view_->Clear(picture_.preferences.Colour(Preferences::BackgroundColour));
+    return;
+  }
+  RedrawPicture();
+}
+
+void MainWindow::RememberRunForPointer() {
+  pointerSamples_.clear();
+  timeScale_ = picture_.target.surface.sx;
+  timeOffset_ = picture_.target.surface.ox;
+  if (noPicture_ || picture_.replay.current.recordName.empty()) return;
+  if (auto samples = ReadRunRecord(picture_.replay.current.recordName)) {
+    pointerSamples_.reserve(samples->size());
+    for (const RunSample& s : *samples) pointerSamples_.emplace_back(s[0], s[1]);
+  }
+}
+
+void MainWindow::PointerAt(QPointF p) {
+  if (running_ || pointerSamples_.empty() || timeScale_ == 0) return;
+  const float t = static_cast<float>((p.x() - timeOffset_) / timeScale_);
+  if (t < pointerSamples_.front().first || t > pointerSamples_.back().first) {
+    statusBar()->clearMessage();
+    return;
+  }
+  auto after = std::lower_bound(pointerSamples_.begin(), pointerSamples_.end(), t,
+                                [](const auto& s, float v) { return s.first < v; });
+  float v = after->second;
+  if (after != pointerSamples_.begin()) {
+    const auto before = after - 1;
+    const float span = after->first - before->first;
+    if (span > 0) v = before->second + (after->second - before->second) * (t - before->first) / span;
+  }
+  statusBar()->showMessage(QStringLiteral("t = %1 ms    V-m = %2 mV")
+                               .arg(QString::fromStdString(FormatShort(t, 5)),
+                                    QString::fromStdString(FormatShort(v, 4))));
+}
+
+// ---- Window events ---------------------------------------------------------
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  if (unsaved_ && AskSaveChanges() == SaveAnswer::Cancel) {
+    event->ignore();
+    return;
+  }
+  flags_.windowClosing = true;  // a run going on ends at its next pass
+  if (help_) help_->close();
+  DeleteRunRecords(picture_.replay);
+  noPicture_ = true;
+  QSettings().setValue(QStringLiteral("window/geometry"), saveGeometry());
+  event->accept();
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+  const QList<QUrl> urls = event->mimeData()->urls();
+  if (urls.size() == 1 && urls.first().isLocalFile()) event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+  const QList<QUrl> urls = event->mimeData()->urls();
+  if (urls.size() != 1 || !urls.first().isLocalFile()) return;
+  event->acceptProposedAction();
+  // As Open: not during a run, not without the gate table.
+  if (!CommandEnabled(cmd::Open, CurrentMenuState())) return;
+  const QString path = urls.first().toLocalFile();
+  // Open's own work happens after the drop has been answered, so the save
+  // prompt and any error box are not shown inside the drag.
+  QMetaObject::invokeMethod(
+      this,
+      [this, path] {
+        if (!CommandEnabled(cmd::Open, CurrentMenuState())) return;
+        if (unsaved_ && AskSaveChanges() == SaveAnswer::Cancel) return;
+        OpenPath(path);
+      },
+      Qt::QueuedConnection);
+}
+
+void MainWindow::CommandHelpIndex() { ShowHelpTopic(kHelpIndex); }
+
+void MainWindow::ShowHelpTopic(int context) {
+  if (!help_) help_ = new HelpWindow(dataDirectory_ + QStringLiteral("vantorw.html"), this);
+  help_->ShowTopic(context);
+}
+
+}  // namespace vantor::app

@@ -1,0 +1,182 @@
+// The main window "VTWin": menus and keys, the commands, the flags that tie
+// the program together, the title, the save prompt, painting and closing.
+// The simulation, the files and the picture stay in the core; this class
+// calls them.
+#pragma once
+
+#include <QElapsedTimer>
+#include <QHash>
+#include <QMainWindow>
+#include <QPointer>
+#include <QString>
+
+#include <memory>
+#include <vector>
+
+#include "app/menu_table.h"
+#include "app/user_prompts.h"
+#include "engine/run_driver.h"
+#include "params/gate_table.h"
+#include "params/parameter_set.h"
+#include "plot/picture.h"
+
+class QAction;
+class QLabel;
+class QMenu;
+
+namespace vantor::app {
+
+class HelpWindow;
+class PictureView;
+
+class MainWindow : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  // `prompts` answers the boxes and file dialogs (the Qt ones when null).
+  explicit MainWindow(std::unique_ptr<UserPrompts> prompts = nullptr, QWidget* parent = nullptr);
+  ~MainWindow() override;
+
+  // Start-up after the window exists, in the program's order: the command
+  // line (a parameter file, read and its run posted; or "deepsetup"), then
+  // the preferences, the limits and the gate table from `dataDirectory`.
+  // Show the window afterwards; the posted Begin runs once events flow.
+  void Start(const QString& dataDirectory, const QString& commandTail);
+
+  // Runs a command by its id, if its enabling rule allows it now.
+  void Dispatch(int id);
+  QAction* Action(int id) const { return actions_.value(id); }
+  MenuState CurrentMenuState() const;
+  // Applies the enabling rules to every item (as when a menu opens).
+  void UpdateMenuState();
+
+  // ---- Commands -------------------------------------------------------
+  void CommandNew();
+  void CommandOpen();
+  bool CommandSave();
+  bool CommandSaveAs();
+  void CommandExit() { close(); }
+  void CommandBegin();
+  void CommandOverlay();
+  void CommandStop();
+  void CommandHelpIndex();
+  // Opens a file as Open does once its name is known (drops use it).
+  void OpenPath(const QString& path);
+
+  // ---- Entry points of the dialogs, editors, printing and clipboard ----
+  // (bodies in dialog_entry_points.cpp)
+  void CommandPrint();                    // "Nothing to print!" without a picture
+  bool PrintPicture();                    // prints the picture; false on failure
+  void CommandCopy();                     // the picture to the clipboard
+  void CommandPreferences();              // the dialog, then the extended-mode rule
+  void RunPreferencesDialog();
+  void CommandComment();
+  void CommandParameterGroup(int row);    // group rows 0 .. 5
+  void CommandSynapticCurrents();         // row 4 in extended mode, else row 2
+  void CommandScreenScaling();            // Layout Editor, then a full redraw
+  void CommandEditModel();                // Model Editor
+  void CommandAbout();
+  // Help topic by context number (80 + 2 x group row), kept open.
+  void ShowHelpTopic(int context);
+
+  // ---- State the commands work on -------------------------------------
+  ParameterSet& Parameters() { return params_; }
+  GateTable& Gates() { return gates_; }
+  Preferences& Prefs() { return picture_.preferences; }
+  Picture& PictureState() { return picture_; }
+  ReplayState& RunRecords() { return picture_.replay; }
+  PictureView* View() const { return view_; }
+  UserPrompts& Prompts() { return *prompts_; }
+  Messages& ErrorBoxes() { return messages_; }
+  const QString& DataDirectory() const { return dataDirectory_; }
+
+  bool Unsaved() const { return unsaved_; }
+  void SetUnsaved(bool on) { unsaved_ = on; }
+  bool ExtendedMode() const { return picture_.extendedMode; }
+  void SetExtendedMode(bool on) { picture_.extendedMode = on; }
+  bool NoPicture() const { return noPicture_; }
+  bool Running() const { return running_; }
+  bool GateTableLoaded() const { return gates_.Loaded(); }
+  bool StopRequested() const { return flags_.stop; }
+  bool WindowClosing() const { return flags_.windowClosing; }
+  int PaintCounter() const { return paintCounter_; }
+  const QString& FilePath() const { return filePath_; }
+  const QString& FileTitle() const { return fileTitle_; }
+  // How many runs were started (Begin and Overlay), for tests and the bench.
+  int RunsStarted() const { return runsStarted_; }
+  const RunResult& LastRunResult() const { return lastResult_; }
+  // The longest wall time between two event pumps of the last run, in ms.
+  double LongestPumpGapMs() const { return longestPumpGapMs_; }
+
+  // Redraws the whole picture from the run records now, when there is a
+  // picture and nothing else is drawing; otherwise counts it as a skipped
+  // paint. Then repaints the window.
+  void RedrawPicture();
+  // Fills the picture with the background colour (New, Open, Preferences).
+  void FillPictureBackground();
+  // Sets the window title from the file title.
+  void UpdateTitle();
+  // A warning box with caption "VTWin"; `format` has one %s for the file title.
+  void WarnWithTitle(const char* format);
+  // The save prompt; Yes saves at once, and a Save that fails counts as Cancel.
+  SaveAnswer AskSaveChanges();
+
+ signals:
+  void RunFinished();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+
+ private:
+  void BuildMenus();
+  void BuildAccelerators();
+  void ReadCommandLine(const QString& tail);
+  void LoadStartupFiles();
+  void RunCommand(bool overlay);
+  void Pump();
+  void ShowProgress(float t);
+  void PaintRequested();
+  void PointerAt(QPointF devicePoint);
+  void RememberRunForPointer();
+  QString TitleOrUntitled() const;
+  QString OpenStartDirectory() const;
+
+  ParameterSet params_;
+  GateTable gates_;
+  Picture picture_;
+  std::unique_ptr<UserPrompts> prompts_;
+  PromptMessages messages_;
+
+  PictureView* view_ = nullptr;
+  QPointer<HelpWindow> help_;
+  QLabel* progress_ = nullptr;
+  QHash<int, QAction*> actions_;
+  std::vector<QMenu*> menus_;
+
+  QString dataDirectory_;
+  QString filePath_;
+  QString fileTitle_ = QStringLiteral("(untitled)");
+  QString lastDirectory_;  // of the last file opened or saved
+
+  // Flags of the window.
+  bool unsaved_ = false;
+  bool noPicture_ = true;
+  bool running_ = false;
+  RunFlags flags_;  // Stop and window-closing, polled by the run
+  int paintCounter_ = 0;
+
+  int runsStarted_ = 0;
+  RunResult lastResult_;
+  QElapsedTimer pumpClock_;
+  double longestPumpGapMs_ = 0;
+  float runTime_ = 0;  // simulated time of the last sample of the run going on
+
+  // The completed current run for the pointer read-out: time transform and
+  // its (t, V) samples.
+  double timeScale_ = 0, timeOffset_ = 0;
+  std::vector<std::pair<float, float>> pointerSamples_;
+};
+
+}  // namespace vantor::app

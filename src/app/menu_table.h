@@ -1,0 +1,63 @@
+// The menu "VTWin" and its accelerator table as data: the window builds its
+// menu bar and key bindings from these tables, and the tests read them.
+#pragma once
+
+#include <span>
+
+namespace vantor::app {
+
+// Command ids, grouped by hundreds per menu.
+namespace cmd {
+enum Id : int {
+  New = 101, Open = 102, Save = 103, SaveAs = 104, Print = 105, Exit = 108,
+  Cut = 201,  // bound to keys only; does nothing
+  Copy = 202, Preferences = 204,
+  Begin = 301,
+  Redo = 302,  // bound to keys only; does nothing
+  Overlay = 303, Stop = 304,
+  Comment = 401, Protocol = 402, Conductances = 403, SynapticCurrents = 404, Ions = 405,
+  ScreenScaling = 600, EditModel = 601, MiscParameters = 602,
+  HelpIndex = 901, About = 999,
+};
+}  // namespace cmd
+
+enum class MenuRule {
+  Always,
+  Idle,              // unless running or the gate table is not loaded
+  PictureIdle,       // unless no picture or running
+  OnlyRunning,
+  ExtendedOnly,
+};
+
+struct MenuItem {
+  int id;             // 0 for a separator
+  const char* menu;   // the menu's title
+  const char* text;   // "&Save\tCtrl+S": the key after the tab is a label
+  MenuRule rule;
+};
+
+struct Accelerator {
+  const char* keys;  // in QKeySequence's portable form
+  int id;
+};
+
+// The state the enabling rules read.
+struct MenuState {
+  bool running = false;
+  bool gateTableLoaded = false;
+  bool noPicture = true;
+  bool extendedMode = false;
+};
+
+std::span<const MenuItem> MenuItems();
+std::span<const char* const> MenuTitles();  // left to right; Help last
+std::span<const Accelerator> Accelerators();
+
+bool RuleAllows(MenuRule rule, const MenuState& state);
+// The item of `id`, or nullptr for ids without one (201, 302).
+const MenuItem* FindMenuItem(int id);
+// Whether the command may run now: its item's rule, and for the key-only
+// ids nothing at all.
+bool CommandEnabled(int id, const MenuState& state);
+
+}  // namespace vantor::app

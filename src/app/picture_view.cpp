@@ -1,0 +1,87 @@
+#include "app/picture_view.h"
+
+#include <QMouseEvent>
+#include <QPaintEvent>
+
+#include <cmath>
+
+namespace vantor::app {
+
+PictureView::PictureView(QWidget* parent) : QWidget(parent) {
+  setAttribute(Qt::WA_OpaquePaintEvent);  // the image and the fill cover everything
+  setMouseTracking(true);
+  setMinimumSize(200, 150);
+}
+
+PictureView::~PictureView() { EndDrawing(); }
+
+QSize PictureView::WantedImageSize() const {
+  const qreal ratio = devicePixelRatioF();
+  return QSize(std::max(1, static_cast<int>(std::lround(width() * ratio))),
+               std::max(1, static_cast<int>(std::lround(height() * ratio))));
+}
+
+void PictureView::Clear(uint32_t background) {
+  background_ = background;
+  const QSize size = WantedImageSize();
+  if (image_.size() != size) image_ = QImage(size, QImage::Format_RGB32);
+  image_.fill(ColourFromRef(background));
+  stale_ = false;
+}
+
+Device& PictureView::BeginDrawing(uint32_t background) {
+  EndDrawing();
+  background_ = background;
+  const QSize size = WantedImageSize();
+  if (image_.size() != size) {
+    image_ = QImage(size, QImage::Format_RGB32);
+    image_.fill(ColourFromRef(background));
+  }
+  stale_ = false;
+  painter_.begin(&image_);
+  painter_.setRenderHint(QPainter::Antialiasing, true);
+  painter_.setRenderHint(QPainter::TextAntialiasing, true);
+  device_ = std::make_unique<PainterDevice>(painter_, image_.width(), image_.height());
+  return *device_;
+}
+
+void PictureView::FlushDrawing() {
+  if (device_) device_->Flush();
+}
+
+void PictureView::EndDrawing() {
+  if (device_) device_->Flush();
+  device_.reset();
+  if (painter_.isActive()) painter_.end();
+}
+
+void PictureView::paintEvent(QPaintEvent*) {
+  if (beforePaint) beforePaint();
+  FlushDrawing();
+  QPainter p(this);
+  const qreal ratio = devicePixelRatioF();
+  const QRectF shown(0, 0, image_.width() / ratio, image_.height() / ratio);
+  if (!image_.isNull()) p.drawImage(shown, image_);
+  // Beyond the image (a window grown during a run): the background.
+  const QColor fill = ColourFromRef(background_);
+  if (shown.right() < width()) p.fillRect(QRectF(shown.right(), 0, width() - shown.right(), height()), fill);
+  if (shown.bottom() < height())
+    p.fillRect(QRectF(0, shown.bottom(), std::min<qreal>(shown.right(), width()), height() - shown.bottom()), fill);
+}
+
+void PictureView::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  if (image_.size() != WantedImageSize()) stale_ = true;
+}
+
+void PictureView::mouseMoveEvent(QMouseEvent* event) {
+  if (pointerMoved) pointerMoved(event->position() * devicePixelRatioF());
+  QWidget::mouseMoveEvent(event);
+}
+
+void PictureView::leaveEvent(QEvent* event) {
+  if (pointerLeft) pointerLeft();
+  QWidget::leaveEvent(event);
+}
+
+}  // namespace vantor::app

@@ -1,0 +1,119 @@
+// Begin, Overlay and Stop: the run goes on the GUI thread and lets events
+// through from its pump, so every flag stays a plain variable.
+#include <QCoreApplication>
+#include <QStatusBar>
+
+#include <algorithm>
+
+#include "app/main_window.h"
+#include "app/picture_view.h"
+#include "encode/number_format.h"
+#include "plot/run_picture.h"
+
+namespace vantor::app {
+namespace {
+
+// Events are let through at most this often: often enough that Stop, a menu
+// or a repaint answer within a frame or two, rarely enough that the pump
+// costs next to nothing beside the integration.
+constexpr qint64 kPumpIntervalNs = 15'000'000;
+
+// Keeps the simulated time of the newest sample for the progress read-out.
+class ProgressSink : public RunSink {
+ public:
+  explicit ProgressSink(float& time) : time_(time) {}
+  void Sample(const RunSample& sample) override { time_ = sample[0]; }
+
+ private:
+  float& time_;
+};
+
+}  // namespace
+
+void MainWindow::CommandBegin() { RunCommand(false); }
+void MainWindow::CommandOverlay() { RunCommand(true); }
+void MainWindow::CommandStop() { flags_.stop = true; }
+
+void MainWindow::RunCommand(bool overlay) {
+  // Never a second run from inside the pump of the first, whatever the path
+  // (a key, a posted command, a script).
+  if (running_ || flags_.windowClosing) return;
+  if (!gates_.Loaded()) {
+    // The posted start-up Begin arrives without the menu's check.
+    prompts_->Warn(QString::fromLatin1(kShellCaption.data(), kShellCaption.size()),
+                   tr("No run can start: the gate table vmodels.val could not be loaded."));
+    return;
+  }
+  if (overlay && noPicture_) return;  // nothing to overlay on
+
+  noPicture_ = true;
+  if (paintCounter_ >= 0) paintCounter_ = 0;
+  running_ = true;
+  flags_.stop = false;
+  ++runsStarted_;
+  pointerSamples_.clear();
+  UpdateMenuState();
+
+  Device& device = view_->BeginDrawing(picture_.preferences.Colour(Preferences::BackgroundColour));
+  picture_.target.SetDevice(&device);
+  runTime_ = 0;
+  ProgressSink progress(runTime_);
+  RunPictureOptions options;
+  options.extraSink = &progress;
+  options.pump = [this] { Pump(); };
+  longestPumpGapMs_ = 0;
+  pumpClock_.start();
+
+  lastResult_ = overlay ? OverlayRun(picture_, params_, gates_, flags_, messages_, options)
+                        : BeginRun(picture_, params_, gates_, flags_, messages_, options);
+
+  picture_.replay.mode = kReplayOrdinary;
+  // A picture only from a run that reached its end.
+  noPicture_ = lastResult_.outcome != RunOutcome::Completed || flags_.stop;
+  picture_.target.SetDevice(nullptr);
+  view_->EndDrawing();
+  running_ = false;
+  if (flags_.windowClosing) return;  // the window is going; nothing more to show
+
+  UpdateMenuState();
+  view_->update();
+  switch (lastResult_.outcome) {
+    case RunOutcome::Completed: statusBar()->showMessage(tr("Run complete"), 3000); break;
+    case RunOutcome::Stopped: statusBar()->showMessage(tr("Run stopped"), 3000); break;
+    case RunOutcome::Refused:
+    case RunOutcome::Failed:
+      statusBar()->clearMessage();
+      prompts_->Warn(QString::fromLatin1(kShellCaption.data(), kShellCaption.size()),
+                     QString::fromStdString(lastResult_.message));
+      break;
+    case RunOutcome::WindowClosed: break;
+  }
+  if (!noPicture_) RememberRunForPointer();
+  // Paints that could not be served from the image during the run (a
+  // resize): one redraw from the records now.
+  if (paintCounter_ > 0) RedrawPicture();
+  paintCounter_ = 0;
+  emit RunFinished();
+}
+
+void MainWindow::Pump() {
+  const qint64 elapsed = pumpClock_.nsecsElapsed();
+  if (elapsed < kPumpIntervalNs) return;
+  longestPumpGapMs_ = std::max(longestPumpGapMs_, elapsed / 1e6);
+  view_->FlushDrawing();
+  view_->update();
+  ShowProgress(runTime_);
+  QCoreApplication::processEvents(QEventLoop::AllEvents);
+  pumpClock_.start();
+}
+
+void MainWindow::ShowProgress(float t) {
+  const float trial = params_.Value(param::TrialDuration);
+  const int percent = trial > 0 ? static_cast<int>(std::clamp(100.0f * t / trial, 0.0f, 100.0f)) : 0;
+  statusBar()->showMessage(tr("Running: %1 of %2 ms (%3 %)")
+                               .arg(QString::fromStdString(FormatShort(t, 5)),
+                                    QString::fromStdString(FormatShort(trial, 5)))
+                               .arg(percent));
+}
+
+}  // namespace vantor::app

@@ -1,0 +1,67 @@
+#include "app/user_prompts.h"
+
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+
+#include "device/painter_device.h"
+#include "params/parameter_file.h"
+
+namespace vantor::app {
+
+QStringList ParameterFileFilters() {
+  QStringList filters;
+  for (const ParameterFileType& type : kParameterFileTypes) {
+    // "*.vts;*.VTS" in the patterns; Qt separates them with blanks.
+    QString pattern = QString::fromLatin1(type.pattern).replace(';', ' ');
+    QString description = QString::fromLatin1(type.description);
+    const int open = description.indexOf('(');
+    if (open > 0) description = description.left(open).trimmed();
+    filters << QStringLiteral("%1 (%2)").arg(description, pattern);
+  }
+  return filters;
+}
+
+QString WithDefaultExtension(const QString& path) {
+  if (path.isEmpty() || !QFileInfo(path).suffix().isEmpty()) return path;
+  return path + "." + QString::fromLatin1(kDefaultParameterExtension);
+}
+
+void QtPrompts::Warn(const QString& caption, const QString& text) {
+  QMessageBox::warning(owner_, caption, text);
+}
+
+SaveAnswer QtPrompts::AskSave(const QString& text) {
+  const auto answer = QMessageBox::question(
+      owner_, QString::fromLatin1(kShellCaption.data(), kShellCaption.size()), text,
+      QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
+  if (answer == QMessageBox::Yes) return SaveAnswer::Yes;
+  if (answer == QMessageBox::No) return SaveAnswer::No;
+  return SaveAnswer::Cancel;
+}
+
+QString QtPrompts::OpenFileName(const QString& directory) {
+  QFileDialog dialog(owner_, QString(), directory);
+  dialog.setFileMode(QFileDialog::ExistingFile);
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  dialog.setNameFilters(ParameterFileFilters());
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  return dialog.selectedFiles().first();
+}
+
+QString QtPrompts::SaveFileName(const QString& proposed) {
+  QFileDialog dialog(owner_, QString(), proposed);
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setFileMode(QFileDialog::AnyFile);
+  dialog.setNameFilters(ParameterFileFilters());
+  dialog.setDefaultSuffix(QString::fromLatin1(kDefaultParameterExtension));
+  dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  return WithDefaultExtension(dialog.selectedFiles().first());
+}
+
+void PromptMessages::Warn(std::string_view caption, std::string_view text) {
+  prompts_.Warn(PictureText(caption), PictureText(text));
+}
+
+}  // namespace vantor::app

@@ -1,0 +1,56 @@
+// Everything the shell asks the user or tells them through a modal box or a
+// file dialog. The window uses QtPrompts; tests give it a scripted one.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include "params/messages.h"
+
+class QWidget;
+
+namespace vantor::app {
+
+enum class SaveAnswer { Yes, No, Cancel };
+
+class UserPrompts {
+ public:
+  virtual ~UserPrompts() = default;
+  // A modal warning box with an OK button.
+  virtual void Warn(const QString& caption, const QString& text) = 0;
+  // The save prompt: caption "VTWin", Yes, No and Cancel.
+  virtual SaveAnswer AskSave(const QString& text) = 0;
+  // The open-file dialog starting in `directory`; empty when cancelled.
+  virtual QString OpenFileName(const QString& directory) = 0;
+  // The save-file dialog proposing `proposed`; empty when cancelled.
+  virtual QString SaveFileName(const QString& proposed) = 0;
+};
+
+// The filter list of the parameter files, in the dialogs' order.
+QStringList ParameterFileFilters();
+// A name chosen in the save dialog without an extension gets the default one.
+QString WithDefaultExtension(const QString& path);
+
+class QtPrompts : public UserPrompts {
+ public:
+  explicit QtPrompts(QWidget* owner) : owner_(owner) {}
+  void Warn(const QString& caption, const QString& text) override;
+  SaveAnswer AskSave(const QString& text) override;
+  QString OpenFileName(const QString& directory) override;
+  QString SaveFileName(const QString& proposed) override;
+
+ private:
+  QWidget* owner_;
+};
+
+// The file readers' messages (code page 437 bytes) as boxes of `prompts`.
+class PromptMessages : public Messages {
+ public:
+  explicit PromptMessages(UserPrompts& prompts) : prompts_(prompts) {}
+  void Warn(std::string_view caption, std::string_view text) override;
+
+ private:
+  UserPrompts& prompts_;
+};
+
+}  // namespace vantor::app
