@@ -40,6 +40,9 @@ ParameterDialog::ParameterDialog(ParameterSet& params, int groupRow, bool& unsav
       template_(TemplateForGroup(groupRow)) {
   setObjectName(QString::fromLatin1(template_.name));
   setWindowTitle(QString::fromUtf8(template_.title));
+  // Modal to the main window only, so that the help window it opens can be
+  // read and scrolled while the dialog stays open.
+  setWindowModality(Qt::WindowModal);
 
   auto* grid = new QGridLayout;
   grid->setHorizontalSpacing(8);
