@@ -28,6 +28,11 @@ QString NotANumberMessage(const QString& fieldName) {
   return QStringLiteral("The value for %1 is not a number. Please enter a number!").arg(fieldName);
 }
 
+QString TooLargeMessage(const QString& fieldName) {
+  return QStringLiteral("The value for %1 is too large. Please enter a smaller number!")
+      .arg(fieldName);
+}
+
 QString NotANumberMessage(const ParameterSet& params, int index) {
   return QStringLiteral("The value for %1 is not a number. It must be between %2 and %3!")
       .arg(FromCp437(params.MessageLabel(index)),

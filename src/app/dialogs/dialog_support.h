@@ -27,6 +27,8 @@ QString RangeMessage(const ParameterSet& params, int index);
 // A field whose text does not begin with a number.
 QString NotANumberMessage(const QString& fieldName);
 QString NotANumberMessage(const ParameterSet& params, int index);
+// A number beyond the single-precision range, in a field without limits.
+QString TooLargeMessage(const QString& fieldName);
 
 // The warning box over `parent`, then the focus on `field` with its whole
 // text selected, so that the user types the value over the bad one.

@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QScrollArea>
 
+#include <cmath>
 #include <optional>
 #include <vector>
 
@@ -116,6 +117,21 @@ LayoutEditor::LayoutEditor(ParameterSet& params, bool& unsavedChanges, QWidget* 
   maximum_[0]->setFocus();
 }
 
+bool LayoutEditor::Scan(QLineEdit* field, const QString& name, float& value) {
+  const std::optional<float> v = ScanFieldNumber(field->text());
+  if (!v) {
+    RefuseField(this, field, NotANumberMessage(name));
+    return false;
+  }
+  // An infinite scale would leave nothing to draw the trace with.
+  if (std::isinf(*v)) {
+    RefuseField(this, field, TooLargeMessage(name));
+    return false;
+  }
+  value = *v;
+  return true;
+}
+
 void LayoutEditor::accept() {
   // Every field must begin with a number before anything is stored; the
   // values themselves are not limited (a minimum above the maximum is kept).
@@ -129,22 +145,10 @@ void LayoutEditor::accept() {
         {maximum_[i], QStringLiteral("Maximum")}, {minimum_[i], QStringLiteral("Minimum")}};
     float* into[] = {&values[i].maximum, &values[i].minimum};
     for (int f = 0; f < 2; ++f) {
-      const std::optional<float> v = ScanFieldNumber(fields[f].first->text());
-      if (!v) {
-        RefuseField(this, fields[f].first,
-                    NotANumberMessage(fields[f].second + QStringLiteral(" of ") + TraceLabel(i)));
+      if (!Scan(fields[f].first, fields[f].second + QStringLiteral(" of ") + TraceLabel(i), *into[f]))
         return;
-      }
-      *into[f] = *v;
     }
-    if (i == 0) {
-      const std::optional<float> v = ScanFieldNumber(percent_->text());
-      if (!v) {
-        RefuseField(this, percent_, NotANumberMessage(QStringLiteral("Plot? of ") + TraceLabel(0)));
-        return;
-      }
-      percent = *v;
-    }
+    if (i == 0 && !Scan(percent_, QStringLiteral("Plot? of ") + TraceLabel(0), percent)) return;
   }
 
   auto store = [this](float& slot, float value) {

@@ -31,6 +31,8 @@ class LayoutEditor : public QDialog {
   void FitInto(const QRect& free);
 
  private:
+  // The number a field begins with; false after refusing the field.
+  bool Scan(QLineEdit* field, const QString& name, float& value);
   QScrollArea* area_ = nullptr;
   ParameterSet& params_;
   bool& unsavedChanges_;

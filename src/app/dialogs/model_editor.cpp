@@ -7,6 +7,8 @@
 #include <QPushButton>
 #include <QScrollArea>
 
+#include <cmath>
+
 #include "app/dialogs/dialog_support.h"
 #include "app/dialogs/field_text.h"
 #include "params/gate_table.h"
@@ -65,10 +67,13 @@ ModelEditor::ModelEditor(GateTable& gates, QWidget* parent) : QDialog(parent), g
 }
 
 void ModelEditor::accept() {
-  // A field that does not begin with a number keeps its coefficient.
+  // A field that does not begin with a number keeps its coefficient; so
+  // does one beyond the single-precision range, which no rate formula
+  // could use.
   for (int r = 1; r <= kGateRowCount; ++r)
     for (int c = 0; c < kGateColumnCount; ++c)
-      if (const std::optional<float> v = ScanFieldNumber(fields_[r - 1][c]->text()))
+      if (const std::optional<float> v = ScanFieldNumber(fields_[r - 1][c]->text());
+          v && !std::isinf(*v))
         gates_.SetCoefficient(r, c, *v);
   QDialog::accept();
 }

@@ -114,6 +114,15 @@ class EditorsTest : public QObject {
     QCOMPARE(editor.MaximumField(5)->selectedText(), QStringLiteral("lots"));
     QVERIFY(params == before);
     QVERIFY(!unsaved);
+    // A scale beyond the float range is refused too.
+    editor.MaximumField(5)->setText("0.4");
+    editor.MinimumField(20)->setText("-1e39");
+    CaptureMessageBox(nullptr, &text);
+    Button(&editor, 1)->click();
+    QCOMPARE(text, QStringLiteral("The value for Minimum of g-3 (O) is too large. "
+                                  "Please enter a smaller number!"));
+    QCOMPARE(editor.focusWidget(), editor.MinimumField(20));
+    QVERIFY(params == before);
     editor.reject();
     QVERIFY(params == before);
   }
@@ -130,10 +139,13 @@ class EditorsTest : public QObject {
     editor.Field(1, 0)->setText("x");     // not a number: keeps 0.1
     editor.Field(17, 7)->setText("4.25");
     editor.Field(3, 2)->setText("1e-3");
+    editor.Field(2, 4)->setText("1e39");  // beyond a float: keeps its coefficient
+    const float kept = gates.Coefficient(2, 4);
     editor.accept();
     QCOMPARE(gates.Coefficient(1, 0), 0.1f);
     QCOMPARE(gates.Coefficient(17, 7), 4.25f);
     QCOMPARE(gates.Coefficient(3, 2), 0.001f);
+    QCOMPARE(gates.Coefficient(2, 4), kept);
     ModelEditor cancelled(gates, nullptr);
     cancelled.Field(17, 7)->setText("9");
     cancelled.reject();
