@@ -6,6 +6,7 @@
 
 #include "app/data_paths.h"
 #include "app/main_window.h"
+#include "app/session_end.h"
 
 int main(int argc, char* argv[]) {
   Q_INIT_RESOURCE(vantor);
@@ -31,6 +32,7 @@ int main(int argc, char* argv[]) {
   window.Start(vantor::app::FindDataDirectory(QApplication::applicationDirPath()), tail);
   const QByteArray geometry = QSettings().value(QStringLiteral("window/geometry")).toByteArray();
   if (geometry.isEmpty() || !window.restoreGeometry(geometry)) window.resize(1000, 720);
+  vantor::app::SessionEnd sessionEnd(window);
   window.show();
   return app.exec();
 }
