@@ -127,6 +127,32 @@ class EditorsTest : public QObject {
     QVERIFY(params == before);
   }
 
+  void tabFollowsTheRowsOfBothEditors() {
+    ParameterSet params;
+    GateTable gates;
+    bool unsaved = false;
+    auto visit = [](QDialog& d, int steps) {
+      d.show();
+      QVERIFY(QTest::qWaitForWindowActive(&d));
+      QStringList seen;
+      for (int i = 0; i < steps; ++i) {
+        seen << QApplication::focusWidget()->objectName();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+      }
+      d.setProperty("seen", seen);
+    };
+    LayoutEditor layout(params, unsaved, nullptr);
+    visit(layout, 12);
+    QCOMPARE(layout.property("seen").toStringList(),
+             QStringList({"10100", "20100", "30100", "10200", "20200", "1002", "10300", "20300",
+                          "1003", "10400", "20400", "1004"}));
+    ModelEditor model(gates, nullptr);
+    visit(model, 10);
+    QCOMPARE(model.property("seen").toStringList(),
+             QStringList({"1101", "1102", "1103", "1104", "1105", "1106", "1107", "1108", "1201",
+                          "1202"}));
+  }
+
   void modelEditorKeepsCoefficientsOfBadFields() {
     GateTable gates;
     gates.SetCoefficient(1, 0, 0.1f);
