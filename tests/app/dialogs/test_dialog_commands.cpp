@@ -37,6 +37,14 @@ int CountColour(const QImage& image, uint32_t ref, QRect area) {
   return n;
 }
 
+// The help window, whether the main window owns it as a child or not.
+app::HelpWindow* VisibleHelpWindow() {
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (auto* help = qobject_cast<app::HelpWindow*>(w); help != nullptr && help->isVisible())
+      return help;
+  return nullptr;
+}
+
 std::vector<RunSample> CurrentSamples(app::MainWindow& w) {
   return ReadRunRecord(w.RunRecords().current.recordName).value_or(std::vector<RunSample>{});
 }
@@ -153,8 +161,8 @@ class DialogCommandsTest : public QObject {
         Button(d, 777)->click();
         QVERIFY(d->isVisible());
       }));
-      auto* help = w->findChild<app::HelpWindow*>();
-      QVERIFY(help != nullptr && help->isVisible());
+      app::HelpWindow* help = VisibleHelpWindow();
+      QVERIFY(help != nullptr);
       QCoreApplication::processEvents();
       const int at = help->Browser()->verticalScrollBar()->value();
       QVERIFY2(at > previous, qPrintable(QString::number(id)));
