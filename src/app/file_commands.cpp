@@ -25,7 +25,7 @@ void MainWindow::CommandNew() {
   noPicture_ = true;
   unsaved_ = false;
   DeleteRunRecords(picture_.replay);
-  pointerSamples_.clear();
+  pointerRecord_.Use({});
   FillPictureBackground();
 }
 
@@ -47,7 +47,7 @@ void MainWindow::CommandOpen() {
     DeleteRunRecords(picture_.replay);
     UpdateTitle();
     noPicture_ = true;
-    pointerSamples_.clear();
+    pointerRecord_.Use({});
     FillPictureBackground();
     unsaved_ = false;
     return;
@@ -72,7 +72,7 @@ void MainWindow::OpenPath(const QString& path) {
   DeleteRunRecords(picture_.replay);
   UpdateTitle();
   noPicture_ = true;
-  pointerSamples_.clear();
+  pointerRecord_.Use({});
   FillPictureBackground();
   unsaved_ = false;
 }

@@ -23,7 +23,6 @@
 #include "params/startup_files.h"
 #include "plot/layout.h"
 #include "plot/replay.h"
-#include "plot/run_record.h"
 
 namespace vantor::app {
 namespace {
@@ -248,34 +247,27 @@ void MainWindow::PaintRequested() {
 }
 
 void MainWindow::RememberRunForPointer() {
-  pointerSamples_.clear();
   timeScale_ = picture_.target.surface.sx;
   timeOffset_ = picture_.target.surface.ox;
-  if (noPicture_ || picture_.replay.current.recordName.empty()) return;
-  if (auto samples = ReadRunRecord(picture_.replay.current.recordName)) {
-    pointerSamples_.reserve(samples->size());
-    for (const RunSample& s : *samples) pointerSamples_.emplace_back(s[0], s[1]);
-  }
+  pointerRecord_.Use(noPicture_ ? std::string() : picture_.replay.current.recordName);
+}
+
+QString MainWindow::PointerReadout(QPointF p) const {
+  if (running_ || noPicture_ || timeScale_ == 0) return {};
+  const auto at = pointerRecord_.At(static_cast<float>((p.x() - timeOffset_) / timeScale_));
+  if (!at) return {};
+  return QStringLiteral("t = %1 ms    V-m = %2 mV")
+      .arg(QString::fromStdString(FormatShort(at->first, 5)),
+           QString::fromStdString(FormatShort(at->second, 4)));
 }
 
 void MainWindow::PointerAt(QPointF p) {
-  if (running_ || pointerSamples_.empty() || timeScale_ == 0) return;
-  const float t = static_cast<float>((p.x() - timeOffset_) / timeScale_);
-  if (t < pointerSamples_.front().first || t > pointerSamples_.back().first) {
+  if (running_) return;  // the status bar shows the run's progress
+  const QString text = PointerReadout(p);
+  if (text.isEmpty())
     statusBar()->clearMessage();
-    return;
-  }
-  auto after = std::lower_bound(pointerSamples_.begin(), pointerSamples_.end(), t,
-                                [](const auto& s, float v) { return s.first < v; });
-  float v = after->second;
-  if (after != pointerSamples_.begin()) {
-    const auto before = after - 1;
-    const float span = after->first - before->first;
-    if (span > 0) v = before->second + (after->second - before->second) * (t - before->first) / span;
-  }
-  statusBar()->showMessage(QStringLiteral("t = %1 ms    V-m = %2 mV")
-                               .arg(QString::fromStdString(FormatShort(t, 5)),
-                                    QString::fromStdString(FormatShort(v, 4))));
+  else
+    statusBar()->showMessage(text);
 }
 
 // ---- Window events ---------------------------------------------------------

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "app/menu_table.h"
+#include "app/record_lookup.h"
 #include "app/user_prompts.h"
 #include "engine/run_driver.h"
 #include "params/gate_table.h"
@@ -105,6 +106,9 @@ class MainWindow : public QMainWindow {
   // How many runs were started (Begin and Overlay), for tests and the bench.
   int RunsStarted() const { return runsStarted_; }
   const RunResult& LastRunResult() const { return lastResult_; }
+  // The status bar's read-out for a pointer at `devicePoint` (image pixels);
+  // empty where no run was recorded.
+  QString PointerReadout(QPointF devicePoint) const;
   // The longest wall time between two event pumps of the last run, in ms.
   double LongestPumpGapMs() const { return longestPumpGapMs_; }
 
@@ -170,13 +174,14 @@ class MainWindow : public QMainWindow {
   int runsStarted_ = 0;
   RunResult lastResult_;
   QElapsedTimer pumpClock_;
+  QElapsedTimer repaintClock_;
   double longestPumpGapMs_ = 0;
   float runTime_ = 0;  // simulated time of the last sample of the run going on
 
-  // The completed current run for the pointer read-out: time transform and
-  // its (t, V) samples.
+  // The completed current run for the pointer read-out: the time transform
+  // of the picture and the run's record.
   double timeScale_ = 0, timeOffset_ = 0;
-  std::vector<std::pair<float, float>> pointerSamples_;
+  RecordLookup pointerRecord_;
 };
 
 }  // namespace vantor::app

@@ -42,15 +42,18 @@ Device& PictureView::BeginDrawing(uint32_t background) {
   painter_.setRenderHint(QPainter::Antialiasing, true);
   painter_.setRenderHint(QPainter::TextAntialiasing, true);
   device_ = std::make_unique<PainterDevice>(painter_, image_.width(), image_.height());
-  return *device_;
+  decimator_ = std::make_unique<ColumnDecimator>(*device_);
+  return *decimator_;
 }
 
 void PictureView::FlushDrawing() {
+  if (decimator_) decimator_->Flush();
   if (device_) device_->Flush();
 }
 
 void PictureView::EndDrawing() {
-  if (device_) device_->Flush();
+  FlushDrawing();
+  decimator_.reset();
   device_.reset();
   if (painter_.isActive()) painter_.end();
 }

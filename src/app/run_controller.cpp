@@ -17,6 +17,8 @@ namespace {
 // or a repaint answer within a frame or two, rarely enough that the pump
 // costs next to nothing beside the integration.
 constexpr qint64 kPumpIntervalNs = 15'000'000;
+// The live picture is shown less often: each showing copies the whole image.
+constexpr qint64 kRepaintIntervalNs = 40'000'000;
 
 // Keeps the simulated time of the newest sample for the progress read-out.
 class ProgressSink : public RunSink {
@@ -51,7 +53,7 @@ void MainWindow::RunCommand(bool overlay) {
   running_ = true;
   flags_.stop = false;
   ++runsStarted_;
-  pointerSamples_.clear();
+  pointerRecord_.Use({});
   UpdateMenuState();
 
   Device& device = view_->BeginDrawing(picture_.preferences.Colour(Preferences::BackgroundColour));
@@ -63,6 +65,7 @@ void MainWindow::RunCommand(bool overlay) {
   options.pump = [this] { Pump(); };
   longestPumpGapMs_ = 0;
   pumpClock_.start();
+  repaintClock_.invalidate();
 
   lastResult_ = overlay ? OverlayRun(picture_, params_, gates_, flags_, messages_, options)
                         : BeginRun(picture_, params_, gates_, flags_, messages_, options);
@@ -100,9 +103,12 @@ void MainWindow::Pump() {
   const qint64 elapsed = pumpClock_.nsecsElapsed();
   if (elapsed < kPumpIntervalNs) return;
   longestPumpGapMs_ = std::max(longestPumpGapMs_, elapsed / 1e6);
-  view_->FlushDrawing();
-  view_->update();
-  ShowProgress(runTime_);
+  if (!repaintClock_.isValid() || repaintClock_.nsecsElapsed() >= kRepaintIntervalNs) {
+    view_->FlushDrawing();
+    view_->update();
+    ShowProgress(runTime_);
+    repaintClock_.start();
+  }
   QCoreApplication::processEvents(QEventLoop::AllEvents);
   pumpClock_.start();
 }
