@@ -5,13 +5,20 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QImage>
+#include <QPainter>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
 
+#include "app/column_decimator.h"
 #include "app/main_window.h"
+#include "device/painter_device.h"
 #include "engine/run_driver.h"
+#include "plot/replay.h"
+#include "plot/run_picture.h"
 #include "plot/run_record.h"
 
 namespace {
@@ -59,7 +66,7 @@ void WindowRun(benchmark::State& state, bool tonic) {
   QCoreApplication::processEvents();
   if (tonic) Tonic10s(window.Parameters());
   double longestGap = 0;
-  long samples = 0;
+  long samples = 0, passes = 0;
   for (auto _ : state) {
     window.CommandBegin();
     if (window.LastRunResult().outcome != RunOutcome::Completed) {
@@ -68,8 +75,10 @@ void WindowRun(benchmark::State& state, bool tonic) {
     }
     longestGap = std::max(longestGap, window.LongestPumpGapMs());
     samples = window.LastRunResult().samples;
+    passes = window.LastRunResult().passes;
   }
   Counters(state, window.Parameters(), samples);
+  state.counters["passes"] = static_cast<double>(passes);
   state.counters["longest_pump_gap_ms"] = longestGap;
 }
 
@@ -103,21 +112,48 @@ void BM_EngineRecordTonic10s(benchmark::State& state) {
 }
 BENCHMARK(BM_EngineRecordTonic10s)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// The same run drawn on an image with the window's device chain, but no
+// window and no event pump: what the drawing itself costs.
+void BM_ImageTonic10s(benchmark::State& state) {
+  MainWindow loader(std::make_unique<NoPrompts>());
+  loader.Start(QStringLiteral(VANTOR_SOURCE_DIR "/data/"), QString());
+  ParameterSet params = loader.Parameters();
+  Tonic10s(params);
+  QImage image(1000, 690, QImage::Format_RGB32);
+  Picture picture;
+  SilentMessages quiet;
+  for (auto _ : state) {
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    PainterDevice device(painter, image.width(), image.height());
+    ColumnDecimator thin(device);
+    picture.target.SetDevice(&thin);
+    RunFlags flags;
+    BeginRun(picture, params, loader.Gates(), flags, quiet);
+    picture.target.SetDevice(nullptr);
+    thin.Flush();
+    device.Flush();
+  }
+  DeleteRunRecords(picture.replay);
+}
+BENCHMARK(BM_ImageTonic10s)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 void EngineRun(benchmark::State& state, bool tonic) {
   // The gate table as the window reads it, through a window's start-up.
   MainWindow loader(std::make_unique<NoPrompts>());
   loader.Start(QStringLiteral(VANTOR_SOURCE_DIR "/data/"), QString());
   ParameterSet base = loader.Parameters();
   if (tonic) Tonic10s(base);
-  long samples = 0;
+  long samples = 0, passes = 0;
   for (auto _ : state) {
     ParameterSet params = base;
     NullSink sink;
     RunFlags flags;
-    RunTrial(params, loader.Gates(), sink, flags);
+    passes = RunTrial(params, loader.Gates(), sink, flags).passes;
     samples = sink.count;
   }
   Counters(state, base, samples);
+  state.counters["passes"] = static_cast<double>(passes);
 }
 
 void BM_WindowDefault(benchmark::State& s) { WindowRun(s, false); }
