@@ -2,12 +2,33 @@
 // clipboard. Each is one small entry point; the state they need is reached
 // through MainWindow's accessors (Parameters(), Gates(), Prefs(),
 // PictureState(), SetUnsaved(), SetExtendedMode(), RedrawPicture() ...).
-#include <QMessageBox>
-
+#include "app/dialogs/about_box.h"
+#include "app/dialogs/comment_dialog.h"
+#include "app/dialogs/layout_editor.h"
+#include "app/dialogs/model_editor.h"
+#include "app/dialogs/parameter_dialog.h"
+#include "app/dialogs/preferences_dialog.h"
 #include "app/main_window.h"
 #include "app/picture_view.h"
+#include "app/print_copy.h"
 
 namespace vantor::app {
+namespace {
+
+// The dialogs report a change through a plain flag; the window keeps its own.
+class UnsavedFlag {
+ public:
+  explicit UnsavedFlag(MainWindow& window) : window_(window), flag(window.Unsaved()) {}
+  ~UnsavedFlag() { window_.SetUnsaved(flag); }
+
+ private:
+  MainWindow& window_;
+
+ public:
+  bool flag;
+};
+
+}  // namespace
 
 void MainWindow::CommandPrint() {
   if (NoPicture()) {
@@ -18,54 +39,56 @@ void MainWindow::CommandPrint() {
 }
 
 bool MainWindow::PrintPicture() {
-  // Printing comes with the print dialog; until then nothing is sent.
-  return true;
+  // Prompts that can also pick a printer (tests print to a PDF file) do;
+  // otherwise the platform's print dialog asks.
+  PrintDialogChooser dialog;
+  auto* scripted = dynamic_cast<PrinterChooser*>(&Prompts());
+  PrinterChooser& chooser = scripted != nullptr ? *scripted : dialog;
+  return PrintPlot(this, PictureState(), Parameters(), TitleOrUntitled(), chooser, ErrorBoxes());
 }
 
 void MainWindow::CommandCopy() {
-  // The clipboard copy of the picture.
+  if (NoPicture() || Running()) return;
+  // At the size of the picture on screen, in the image's own pixels.
+  const QSize size = View()->Image().isNull() ? View()->WantedImageSize() : View()->Image().size();
+  CopyPlotToClipboard(this, PictureState(), Parameters(), size, ErrorBoxes());
 }
 
 void MainWindow::CommandPreferences() {
-  const int32_t before = Prefs().values[Preferences::BackgroundColour];
+  const uint32_t before = Prefs().Colour(Preferences::BackgroundColour);
   RunPreferencesDialog();
   FillPictureBackground();
   RedrawPicture();
-  const int32_t after = Prefs().values[Preferences::BackgroundColour];
-  if (after == kExtendedModeColour) SetExtendedMode(true);
-  if (before == kExtendedModeColour && after != kExtendedModeColour) SetExtendedMode(false);
-  if (!GateTableLoaded()) SetExtendedMode(false);
+  const uint32_t after = Prefs().Colour(Preferences::BackgroundColour);
+  SetExtendedMode(ExtendedModeAfterPreferences(ExtendedMode(), before, after, GateTableLoaded()));
 }
 
-void MainWindow::RunPreferencesDialog() {
-  // The Preferences dialog.
-}
+void MainWindow::RunPreferencesDialog() { vantor::RunPreferencesDialog(Prefs(), ErrorBoxes(), this); }
 
 void MainWindow::CommandComment() {
-  // The Comment dialog.
+  UnsavedFlag unsaved(*this);
+  RunCommentDialog(Parameters(), unsaved.flag, this);
 }
 
 void MainWindow::CommandParameterGroup(int row) {
-  // The parameter dialog of group `row`.
-  (void)row;
+  UnsavedFlag unsaved(*this);
+  ParameterDialog dialog(Parameters(), row, unsaved.flag,
+                         [this](int context) { ShowHelpTopic(context); }, this);
+  dialog.exec();
 }
 
 void MainWindow::CommandSynapticCurrents() { CommandParameterGroup(ExtendedMode() ? 4 : 2); }
 
 void MainWindow::CommandScreenScaling() {
-  // The Layout Editor, then a full redraw.
+  {
+    UnsavedFlag unsaved(*this);
+    RunLayoutEditor(Parameters(), unsaved.flag, this);
+  }
   RedrawPicture();
 }
 
-void MainWindow::CommandEditModel() {
-  // The Model Editor.
-}
+void MainWindow::CommandEditModel() { RunModelEditor(Gates(), this); }
 
-void MainWindow::CommandAbout() {
-  QMessageBox::about(this, tr("About Vantor"),
-                     tr("<p><b>Vantor</b> %1</p><p>A simulator of one nerve cell under current "
-                        "clamp.</p>")
-                         .arg(QStringLiteral(VANTOR_VERSION)));
-}
+void MainWindow::CommandAbout() { RunAboutBox(this); }
 
 }  // namespace vantor::app

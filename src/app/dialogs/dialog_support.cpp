@@ -1,0 +1,87 @@
+#include "app/dialogs/dialog_support.h"
+
+#include <QBoxLayout>
+#include <QDialog>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+
+#include <algorithm>
+
+#include "app/dialogs/field_text.h"
+#include "encode/number_format.h"
+#include "params/parameter_set.h"
+
+namespace vantor {
+
+QString RangeMessage(const ParameterSet& params, int index) {
+  return QStringLiteral("The value for %1 is out of range. It must be between %2 and %3!")
+      .arg(FromCp437(params.MessageLabel(index)),
+           QString::fromStdString(FormatNumber(params.Minimum(index), 6, 9, AutoTrimmed)),
+           QString::fromStdString(FormatNumber(params.Maximum(index), 5, 7, AutoTrimmed)));
+}
+
+QString NotANumberMessage(const QString& fieldName) {
+  return QStringLiteral("The value for %1 is not a number. Please enter a number!").arg(fieldName);
+}
+
+QString TooLargeMessage(const QString& fieldName) {
+  return QStringLiteral("The value for %1 is too large. Please enter a smaller number!")
+      .arg(fieldName);
+}
+
+QString NotANumberMessage(const ParameterSet& params, int index) {
+  return QStringLiteral("The value for %1 is not a number. It must be between %2 and %3!")
+      .arg(FromCp437(params.MessageLabel(index)),
+           QString::fromStdString(FormatNumber(params.Minimum(index), 6, 9, AutoTrimmed)),
+           QString::fromStdString(FormatNumber(params.Maximum(index), 5, 7, AutoTrimmed)));
+}
+
+void RefuseField(QWidget* parent, QLineEdit* field, const QString& text) {
+  QMessageBox::warning(parent, QString::fromLatin1(kBadParameterCaption), text);
+  if (parent != nullptr) parent->activateWindow();
+  field->setFocus(Qt::OtherFocusReason);
+  field->selectAll();
+}
+
+QBoxLayout* ButtonRow(QDialog* dialog, std::initializer_list<std::pair<QString, int>> buttons) {
+  auto* row = new QHBoxLayout;
+  row->addStretch(1);
+  bool first = true;
+  for (const auto& [text, id] : buttons) {
+    auto* button = new QPushButton(text, dialog);
+    button->setObjectName(QString::number(id));
+    button->setAutoDefault(false);
+    if (first) button->setDefault(true);
+    first = false;
+    row->addWidget(button);
+  }
+  row->addStretch(1);
+  return row;
+}
+
+void FitInto(QScrollArea* area, QWidget* content, int reserved, const QRect& free) {
+  const QSize wanted = content->sizeHint();
+  const int bar = area->verticalScrollBar()->sizeHint().width();
+  const int height = std::min(wanted.height(), free.height() - reserved);
+  // A vertical scroll bar needs its own width beside the content.
+  const int width =
+      std::min(wanted.width() + (height < wanted.height() ? bar : 0), free.width() - 40);
+  area->setMinimumSize(std::max(width, 200), std::max(height, 120));
+}
+
+void FitOnScreen(QDialog* dialog, QScrollArea* area, QWidget* content, int reserved) {
+  area->setWidget(content);
+  area->setWidgetResizable(true);
+  area->setFrameShape(QFrame::NoFrame);
+  QScreen* screen = dialog->screen() != nullptr ? dialog->screen() : QGuiApplication::primaryScreen();
+  if (screen != nullptr)
+    FitInto(area, content, reserved, screen->availableGeometry());
+  else
+    area->setMinimumSize(content->sizeHint());
+}
+
+}  // namespace vantor

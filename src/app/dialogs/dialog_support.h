@@ -1,0 +1,49 @@
+// Small pieces the dialogs share: the "Bad Parameter" box, the texts it
+// shows, the OK/Cancel button row and fitting a tall dialog on the screen.
+#pragma once
+
+#include <QPushButton>
+#include <QString>
+
+#include <initializer_list>
+#include <utility>
+
+class QBoxLayout;
+class QRect;
+class QDialog;
+class QLineEdit;
+class QScrollArea;
+class QWidget;
+
+namespace vantor {
+
+class ParameterSet;
+
+inline constexpr const char* kBadParameterCaption = "Bad Parameter";
+
+// "The value for %s is out of range. It must be between %s and %s!" with the
+// parameter's message label and its limits as the dialogs write them.
+QString RangeMessage(const ParameterSet& params, int index);
+// A field whose text does not begin with a number.
+QString NotANumberMessage(const QString& fieldName);
+QString NotANumberMessage(const ParameterSet& params, int index);
+// A number beyond the single-precision range, in a field without limits.
+QString TooLargeMessage(const QString& fieldName);
+
+// The warning box over `parent`, then the focus on `field` with its whole
+// text selected, so that the user types the value over the bad one.
+void RefuseField(QWidget* parent, QLineEdit* field, const QString& text);
+
+// A row of push buttons at the bottom of a dialog, in the given order, each
+// named by its control number; the first one is the default (Enter).
+QBoxLayout* ButtonRow(QDialog* dialog,
+                      std::initializer_list<std::pair<QString, int>> buttons);
+
+// Puts `content` into `area` so that the dialog shows all of it when the
+// screen is large enough and scrolls it otherwise. `reserved` is the height
+// the rest of the dialog (buttons, margins, title bar) takes.
+void FitOnScreen(QDialog* dialog, QScrollArea* area, QWidget* content, int reserved);
+// The same for a given free area of a screen (logical pixels).
+void FitInto(QScrollArea* area, QWidget* content, int reserved, const QRect& free);
+
+}  // namespace vantor

@@ -1,0 +1,238 @@
+#include "app/print_copy.h"
+
+#include <QApplication>
+#include <QBoxLayout>
+#include <QClipboard>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QImage>
+#include <QLabel>
+#include <QMimeData>
+#include <QPainter>
+#include <QPointer>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPushButton>
+
+#include <cmath>
+
+#include "app/dialogs/field_text.h"
+#include "app/dialogs/layout_editor.h"
+#include "device/painter_device.h"
+#include "device/picture_file.h"
+#include "plot/picture.h"
+#include "plot/replay.h"
+#include "plot/run_record.h"
+
+namespace vantor {
+namespace {
+
+// Hands every primitive on to the printer and, every few milliseconds, lets
+// the event queue through so that the cancel box answers. Once the user has
+// cancelled, nothing more goes to the page.
+class PumpingDevice : public Device {
+ public:
+  PumpingDevice(Device& inner, const bool& cancelled) : inner_(inner), cancelled_(cancelled) {
+    clock_.start();
+  }
+  double SurfaceWidth() const override { return inner_.SurfaceWidth(); }
+  double SurfaceHeight() const override { return inner_.SurfaceHeight(); }
+  void SelectPen(uint32_t colour, int width) override { inner_.SelectPen(colour, width); }
+  void SelectFont(int cellHeight, int turns) override { inner_.SelectFont(cellHeight, turns); }
+  void RestoreInitialObjects(bool pen, bool font) override {
+    inner_.RestoreInitialObjects(pen, font);
+  }
+  void SetTextAlign(int flags) override { inner_.SetTextAlign(flags); }
+  void SetTextColour(uint32_t colour) override { inner_.SetTextColour(colour); }
+  void SetBackgroundColour(uint32_t colour) override { inner_.SetBackgroundColour(colour); }
+  void MoveTo(int x, int y) override {
+    if (Going()) inner_.MoveTo(x, y);
+  }
+  void LineTo(int x, int y) override {
+    if (Going()) inner_.LineTo(x, y);
+  }
+  void Text(int x, int y, std::string_view text) override {
+    if (Going()) inner_.Text(x, y, text);
+  }
+  TextExtent MeasureText(std::string_view text) override { return inner_.MeasureText(text); }
+  void FillRect(int x, int y, int w, int h, uint32_t colour) override {
+    if (Going()) inner_.FillRect(x, y, w, h, colour);
+  }
+
+ private:
+  bool Going() {
+    if (cancelled_) return false;
+    if (clock_.elapsed() >= 16) {
+      QCoreApplication::processEvents();
+      clock_.restart();
+    }
+    return !cancelled_;
+  }
+  Device& inner_;
+  const bool& cancelled_;
+  QElapsedTimer clock_;
+};
+
+// Printing and copying draw on other devices; the window's own drawing state
+// comes back afterwards, whatever the redraw changed in it.
+class KeepPicture {
+ public:
+  explicit KeepPicture(Picture& picture) : picture_(picture), saved_(picture) {}
+  ~KeepPicture() {
+    const bool failed = picture_.plotterOutputFailed;
+    picture_ = saved_;
+    picture_.plotterOutputFailed = failed;
+  }
+
+ private:
+  Picture& picture_;
+  Picture saved_;
+};
+
+}  // namespace
+
+bool PrintDialogChooser::Choose(QPrinter& printer, QWidget* owner) {
+  QPrintDialog dialog(&printer, owner);
+  dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
+  dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
+  dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
+  return dialog.exec() == QDialog::Accepted;
+}
+
+PrintAbortBox::PrintAbortBox(QWidget* mainWindow, bool& cancelled)
+    // No parent: the main window is disabled while printing, and a child
+    // window would be disabled with it.
+    : QDialog(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
+      mainWindow_(mainWindow),
+      cancelled_(cancelled) {
+  setObjectName(QStringLiteral("PrintDlgBox"));
+  setWindowTitle(QStringLiteral("VTWin"));
+  setAttribute(Qt::WA_DeleteOnClose);
+  auto* layout = new QVBoxLayout(this);
+  auto* text = new QLabel(QStringLiteral("Cancel VTWin Printing"), this);
+  text->setAlignment(Qt::AlignHCenter);
+  layout->addWidget(text);
+  auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
+  cancel->setObjectName(QStringLiteral("2"));
+  cancel->setDefault(true);
+  layout->addWidget(cancel, 0, Qt::AlignHCenter);
+  connect(cancel, &QPushButton::clicked, this, &PrintAbortBox::Cancel);
+  if (mainWindow != nullptr) move(mainWindow->mapToGlobal(QPoint(20, 20)));
+}
+
+void PrintAbortBox::Cancel() {
+  cancelled_ = true;
+  if (mainWindow_ != nullptr) mainWindow_->setEnabled(true);
+  close();
+}
+
+bool PrintPlot(QWidget* mainWindow, Picture& picture, const ParameterSet& params,
+               const QString& documentName, PrinterChooser& chooser, Messages& messages) {
+  QPrinter printer(QPrinter::HighResolution);
+  printer.setDocName(documentName);
+  if (!chooser.Choose(printer, mainWindow)) return true;
+
+  bool cancelled = false;
+  if (mainWindow != nullptr) mainWindow->setEnabled(false);
+  QPointer<PrintAbortBox> box = new PrintAbortBox(mainWindow, cancelled);
+  box->show();
+
+  bool ok = false;
+  {
+    KeepPicture keep(picture);
+    OutputTarget& target = picture.target;
+    target.printing = true;
+    QPainter painter;
+    if (painter.begin(&printer)) {
+      const QRect page = printer.pageLayout().paintRectPixels(printer.resolution());
+      PainterDevice device(painter, page.width(), page.height());
+      PumpingDevice pumping(device, cancelled);
+      target.SetDevice(&pumping);
+      RedrawPlot(picture, params, messages);
+      target.SetDevice(nullptr);
+      device.Flush();
+      if (cancelled) {
+        // A printer that cannot take the job back (a PDF file) keeps no
+        // half-printed file behind.
+        if (!printer.abort()) {
+          painter.end();
+          if (!printer.outputFileName().isEmpty()) QFile::remove(printer.outputFileName());
+        }
+        ok = true;  // stopped by the user: no failure message
+      } else {
+        ok = painter.end() && printer.printerState() != QPrinter::Error;
+      }
+      if (painter.isActive()) painter.end();
+    }
+  }
+  if (box != nullptr) box->close();
+  if (mainWindow != nullptr) mainWindow->setEnabled(true);
+  return ok;
+}
+
+QString SamplesAsText(const Picture& picture, const ParameterSet& params, int maxRows) {
+  const std::string& name = picture.replay.current.recordName;
+  if (name.empty()) return {};
+  const std::optional<std::vector<RunSample>> samples = ReadRunRecord(name);
+  if (!samples || samples->empty()) return {};
+
+  QStringList header{QStringLiteral("time (ms)")};
+  for (int s = 1; s < kSampleSlots; ++s) {
+    const int row = s == 1 ? 0 : s;  // slot 1 holds V-m, row 0; I-Inj is not recorded
+    QString label = TraceLabel(row);
+    if (row >= 4 && row <= 17 && params.Trace(row).cond != 0)
+      label = QStringLiteral("g") + label.mid(1, label.indexOf(QLatin1Char(' ')) - 1) +
+              QStringLiteral(" (µS)");
+    header << label;
+  }
+  QString text = header.join(QLatin1Char('\t')) + QLatin1Char('\n');
+  const std::size_t count = samples->size();
+  const std::size_t step =
+      count <= static_cast<std::size_t>(maxRows) ? 1 : (count + maxRows - 1) / maxRows;
+  text.reserve(static_cast<qsizetype>(count / step + 1) * kSampleSlots * 12);
+  for (std::size_t i = 0; i < count; i += step) {
+    // The last sample always ends the list, however the thinning falls.
+    const RunSample& sample = (*samples)[i + step >= count ? count - 1 : i];
+    for (int s = 0; s < kSampleSlots; ++s) {
+      if (s > 0) text += QLatin1Char('\t');
+      text += QString::number(static_cast<double>(sample[s]), 'g', 9);
+    }
+    text += QLatin1Char('\n');
+  }
+  return text;
+}
+
+bool CopyPlotToClipboard(QWidget* mainWindow, Picture& picture, const ParameterSet& params,
+                         QSize windowSize, Messages& messages) {
+  if (mainWindow != nullptr) mainWindow->setEnabled(false);
+  const int w = std::max(1, windowSize.width());
+  const int h = std::max(1, windowSize.height());
+  const uint32_t background = picture.preferences.Colour(Preferences::BackgroundColour);
+  QByteArray svg;
+  QImage image;
+  {
+    KeepPicture keep(picture);
+    OutputTarget& target = picture.target;
+    target.clipboardCopy = true;
+    auto redraw = [&](Device& device) {
+      target.SetDevice(&device);
+      RedrawPlot(picture, params, messages);
+      target.SetDevice(nullptr);
+    };
+    svg = RenderPicture(PictureFormat::Svg, w, h, background, redraw);
+    // The plotter and the metafile get the picture once, not once per format.
+    target.AttachPlotter(nullptr);
+    target.AttachCgm(nullptr);
+    image = QImage::fromData(RenderPicture(PictureFormat::Png, w, h, background, redraw), "PNG");
+  }
+  auto* data = new QMimeData;
+  if (!svg.isEmpty()) data->setData(QStringLiteral("image/svg+xml"), svg);
+  if (!image.isNull()) data->setImageData(image);
+  const QString samples = SamplesAsText(picture, params);
+  if (!samples.isEmpty()) data->setText(samples);
+  QApplication::clipboard()->setMimeData(data);
+  if (mainWindow != nullptr) mainWindow->setEnabled(true);
+  return true;
+}
+
+}  // namespace vantor

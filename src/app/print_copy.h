@@ -1,0 +1,62 @@
+// Printing and copying the picture: both draw it once more from the run
+// record files, on a printer page or into the clipboard's formats.
+#pragma once
+
+#include <QDialog>
+#include <QSize>
+#include <QString>
+
+#include <string>
+
+class QPrinter;
+class QWidget;
+
+namespace vantor {
+
+class Messages;
+class ParameterSet;
+struct Picture;
+
+// Picks the printer; the real one is the platform's print dialog, tests
+// script a PDF file.
+class PrinterChooser {
+ public:
+  virtual ~PrinterChooser() = default;
+  // False when the user cancelled.
+  virtual bool Choose(QPrinter& printer, QWidget* owner) = 0;
+};
+
+class PrintDialogChooser : public PrinterChooser {
+ public:
+  bool Choose(QPrinter& printer, QWidget* owner) override;
+};
+
+// The small modeless box that lets the user stop a print job.
+class PrintAbortBox : public QDialog {
+ public:
+  PrintAbortBox(QWidget* mainWindow, bool& cancelled);
+
+ private:
+  void Cancel();
+  QWidget* mainWindow_;
+  bool& cancelled_;
+};
+
+// Prints the picture with the parameter listing on one page. True for a
+// finished job, a cancelled print dialog and a job the user stopped; false
+// when the job failed (the caller says "Could not print file %s").
+bool PrintPlot(QWidget* mainWindow, Picture& picture, const ParameterSet& params,
+               const QString& documentName, PrinterChooser& chooser, Messages& messages);
+
+// The samples of the picture's current run as tab-separated text with a
+// header row; long runs are thinned evenly to at most `maxRows` samples.
+// Empty when there is no readable record.
+QString SamplesAsText(const Picture& picture, const ParameterSet& params, int maxRows = 100000);
+
+// Puts the picture on the clipboard at the window's size as SVG
+// ("image/svg+xml") and as an image, with the samples of the last run as
+// text. Always true, as the clipboard calls are not checked.
+bool CopyPlotToClipboard(QWidget* mainWindow, Picture& picture, const ParameterSet& params,
+                         QSize windowSize, Messages& messages);
+
+}  // namespace vantor

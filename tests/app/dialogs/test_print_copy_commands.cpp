@@ -1,0 +1,184 @@
+// Print and Copy through the main window: a PDF page with the picture and the
+// listing, overlays on paper, the failure messages, and the clipboard.
+#include <QClipboard>
+#include <QFile>
+#include <QMimeData>
+#include <QPrinter>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QSvgRenderer>
+#include <QTest>
+
+#include "app/app_test_support.h"
+#include "app/dialogs/picture_fixture.h"
+#include "app/menu_table.h"
+#include "app/picture_view.h"
+#include "app/print_copy.h"
+#include "plot/palette.h"
+
+using namespace vantor;
+using namespace vantor::testing;
+namespace cmd = vantor::app::cmd;
+
+namespace {
+
+// Scripted prompts that also pick the printer: a PDF file.
+class PrintingPrompts : public ScriptedPrompts, public PrinterChooser {
+ public:
+  using ScriptedPrompts::ScriptedPrompts;
+  QString pdf;
+  QString docName;
+  bool Choose(QPrinter& printer, QWidget*) override {
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(pdf);
+    docName = printer.docName();
+    return !pdf.isEmpty();
+  }
+};
+
+struct PrintingWindow {
+  std::shared_ptr<PromptLog> log = std::make_shared<PromptLog>();
+  PrintingPrompts* prompts = nullptr;
+  std::unique_ptr<app::MainWindow> window;
+  PrintingWindow() {
+    auto scripted = std::make_unique<PrintingPrompts>(log);
+    prompts = scripted.get();
+    window = std::make_unique<app::MainWindow>(std::move(scripted));
+    window->resize(900, 640);
+    window->Start(QStringLiteral(VANTOR_BIN_DIR), QString());
+    window->show();
+  }
+  app::MainWindow* operator->() { return window.get(); }
+};
+
+QImage PdfPage(const QString& pdf, const QString& png) {
+  const QString tool = QStandardPaths::findExecutable("pdftoppm");
+  if (tool.isEmpty()) return {};
+  QProcess p;
+  p.start(tool, {"-png", "-r", "80", "-singlefile", pdf, png.chopped(4)});
+  return p.waitForFinished(20000) ? QImage(png) : QImage();
+}
+
+int Pages(const QString& pdf) {
+  QFile f(pdf);
+  if (!f.open(QIODevice::ReadOnly)) return -1;
+  const QByteArray bytes = f.readAll();
+  return static_cast<int>(bytes.count("/Type /Page\n") + bytes.count("/Type /Page ") +
+                          bytes.count("/Type /Page/") + bytes.count("/Type /Page>"));
+}
+
+}  // namespace
+
+class PrintCopyCommandsTest : public QObject {
+  Q_OBJECT
+
+  QTemporaryDir work_;
+
+ private slots:
+  void initTestCase() { UseScratchWorkingDirectory(work_); }
+
+  void nothingToPrintWithoutAPicture() {
+    PrintingWindow w;
+    w.prompts->pdf = work_.filePath("none.pdf");
+    w->Dispatch(cmd::Print);
+    QCOMPARE(w.log->warnings, QStringList{"VTWin|Nothing to print!"});
+    QVERIFY(!QFile::exists(w.prompts->pdf));
+  }
+
+  void defaultRunPrintsOnePageWithPictureAndListing() {
+    PrintingWindow w;
+    w->Dispatch(cmd::Begin);
+    w.prompts->pdf = work_.filePath("default.pdf");
+    w->Dispatch(cmd::Print);
+    QVERIFY(w.log->warnings.isEmpty());
+    QCOMPARE(w.prompts->docName, QStringLiteral("(untitled)"));
+    QCOMPARE(Pages(w.prompts->pdf), 1);
+    QVERIFY(w->isEnabled());
+    const QImage page = PdfPage(w.prompts->pdf, work_.filePath("default.png"));
+    if (page.isNull()) QSKIP("pdftoppm is not installed");
+    page.save("/tmp/vantor-window-print.png");
+    QVERIFY(CountColour(page, RunColour(0), 60) > 200);
+    int listing = 0;  // the reddish text of the listing at the foot of the page
+    for (int y = page.height() * 8 / 10; y < page.height(); ++y)
+      for (int x = 0; x < page.width(); ++x) {
+        const QColor c = page.pixelColor(x, y);
+        if (c.red() - std::max(c.green(), c.blue()) > 60) ++listing;
+      }
+    QVERIFY(listing > 100);
+  }
+
+  void printedOverlayShowsEveryRun() {
+    PrintingWindow w;
+    w->Dispatch(cmd::Begin);
+    for (float current : {1.0f, 3.0f, 4.0f}) {
+      w->Parameters().SetValue(param::InjectedCurrent, current);
+      w->Dispatch(cmd::Overlay);
+    }
+    w.prompts->pdf = work_.filePath("overlay.pdf");
+    w->Dispatch(cmd::Print);
+    QCOMPARE(Pages(w.prompts->pdf), 1);
+    const QImage page = PdfPage(w.prompts->pdf, work_.filePath("overlay.png"));
+    if (page.isNull()) QSKIP("pdftoppm is not installed");
+    for (int r = 0; r < 4; ++r)
+      QVERIFY2(CountColour(page, RunColour(r), 40) > 50, qPrintable(QString::number(r)));
+  }
+
+  void failedPrintSaysSo() {
+    PrintingWindow w;
+    w->Dispatch(cmd::Begin);
+    w.prompts->pdf = work_.filePath("no-such-dir/out.pdf");
+    w->Dispatch(cmd::Print);
+    QCOMPARE(w.log->warnings, QStringList{"VTWin|Could not print file (untitled)"});
+    QVERIFY(w->isEnabled());
+    // A cancelled print dialog is no failure.
+    w.prompts->pdf.clear();
+    w->Dispatch(cmd::Print);
+    QCOMPARE(w.log->warnings.size(), 1);
+  }
+
+  void copyLeavesSvgImageAndSamples() {
+    PrintingWindow w;
+    QApplication::clipboard()->clear();
+    w->Dispatch(cmd::Copy);  // no picture: nothing
+    const QMimeData* none = QApplication::clipboard()->mimeData();
+    QVERIFY(none == nullptr || !none->hasImage());
+    w->Dispatch(cmd::Begin);
+    w->Dispatch(cmd::Copy);
+    const QMimeData* data = QApplication::clipboard()->mimeData();
+    QVERIFY(data->hasFormat("image/svg+xml"));
+    QVERIFY(data->hasImage());
+    QVERIFY(data->text().startsWith("time (ms)\tV-m (mV)\t"));
+    const QImage image = qvariant_cast<QImage>(data->imageData()).convertToFormat(QImage::Format_RGB32);
+    QCOMPARE(image.size(), w->View()->Image().size());  // the window's picture size
+
+    // Pasted back, the SVG draws the same picture as the image and the window.
+    QSvgRenderer svg(data->data("image/svg+xml"));
+    QVERIFY(svg.isValid());
+    QImage pasted(image.size(), QImage::Format_RGB32);
+    pasted.fill(Qt::white);
+    {
+      QPainter p(&pasted);
+      svg.render(&p, QRectF(QPointF(0, 0), QSizeF(image.size())));
+    }
+    const QImage window = w->View()->Image().convertToFormat(QImage::Format_RGB32);
+    int differ = 0, differWindow = 0;
+    for (int y = 0; y < image.height(); ++y)
+      for (int x = 0; x < image.width(); ++x) {
+        const QRgb a = image.pixel(x, y), b = pasted.pixel(x, y), c = window.pixel(x, y);
+        auto far = [](QRgb p, QRgb q) {
+          return std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) +
+                     std::abs(qBlue(p) - qBlue(q)) > 96;
+        };
+        differ += far(a, b);
+        differWindow += far(b, c);
+      }
+    const int total = image.width() * image.height();
+    QVERIFY2(differ < total / 100, qPrintable(QString::number(differ)));
+    QVERIFY2(differWindow < total / 100, qPrintable(QString::number(differWindow)));
+    QVERIFY(CountColour(pasted, RunColour(0), 40) > 200);
+    QVERIFY(w->isEnabled());
+  }
+};
+
+QTEST_MAIN(PrintCopyCommandsTest)
+#include "test_print_copy_commands.moc"
