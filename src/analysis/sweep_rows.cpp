@@ -25,6 +25,16 @@ std::string Number(double v, int digits) {
   return text;
 }
 
+// The shortest text that reads back as the same float: 0.3, not 0.300000012.
+std::string FloatText(float v) {
+  char text[40];
+  for (int digits = 6; digits <= 9; ++digits) {
+    std::snprintf(text, sizeof text, "%.*g", digits, static_cast<double>(v));
+    if (std::strtof(text, nullptr) == v) break;
+  }
+  return text;
+}
+
 }  // namespace
 
 std::string SweepHeader(const SweepPlan& plan) {
@@ -41,7 +51,7 @@ std::string SweepRow(long run, const std::vector<float>& point, const MeasuredRu
   std::string line = std::to_string(run);
   for (float v : point) {
     line += ',';
-    line += Number(v, 9);
+    line += FloatText(v);
   }
   const bool done = result.outcome == RunOutcome::Completed;
   for (const MeasureInfo& info : MeasureTable()) {

@@ -10,6 +10,10 @@ namespace vantor::cli {
 int DefaultsCommand(const std::vector<std::string>& args);
 int ConvertCommand(const std::vector<std::string>& args);
 int RunCommand(const std::vector<std::string>& args);
+int MeasureCommand(const std::vector<std::string>& args);
+int SweepCommand(const std::vector<std::string>& args);
+int FiCommand(const std::vector<std::string>& args);
+int MergeCommand(const std::vector<std::string>& args);
 
 // The directory of the running program (where the shipped data lies).
 std::string ProgramDirectory();

@@ -20,6 +20,12 @@ const char kUsage[] =
     "usage: vantor-cli run [PARAMFILE] [options]\n"
     "       vantor-cli defaults OUT\n"
     "       vantor-cli convert IN OUT\n"
+    "       vantor-cli measure [PARAMFILE] [--set KEY=VALUE ...] [--json]\n"
+    "       vantor-cli sweep [PARAMFILE] --vary KEY=FROM:TO:COUNT|KEY=V1,V2,... ... --out FILE\n"
+    "                  [--samples N --seed S] [--jobs N] [--shard K/N] [--resume] [--force]\n"
+    "                  [--png/--svg FILE] [--plot MEASURE] [--size WxH] [--mpi]\n"
+    "       vantor-cli fi [PARAMFILE] [--max NA] [--points N] [--out FILE] [--png/--svg FILE]\n"
+    "       vantor-cli merge SHARD... --out FILE\n"
     "run options:\n"
     "  --set KEY=VALUE   change a parameter (index 0..53, short name like gNa, or the prompt)\n"
     "  --gates FILE      gate table (default: vmodels.val beside the program)\n"
@@ -62,6 +68,10 @@ int main(int argc, char** argv) {
   if (command == "run") return vantor::cli::RunCommand(args);
   if (command == "defaults") return vantor::cli::DefaultsCommand(args);
   if (command == "convert") return vantor::cli::ConvertCommand(args);
+  if (command == "measure") return vantor::cli::MeasureCommand(args);
+  if (command == "sweep") return vantor::cli::SweepCommand(args);
+  if (command == "fi") return vantor::cli::FiCommand(args);
+  if (command == "merge") return vantor::cli::MergeCommand(args);
   std::fprintf(stderr, "vantor-cli: unknown command '%s'\n%s", command.c_str(), kUsage);
   return 2;
 }
