@@ -249,7 +249,8 @@ void DrawSweepChart(Device& d, const SweepChart& c) {
   const Box bar{plot.right + 2 * font, plot.top, plot.right + 3 * font + font / 2, plot.bottom};
   if (heat) {
     HeatMap(d, c, plot, bar, font);
-    Captions(d, plot, font, c.axisNames[0], c.axisNames[1], c.measureName);
+    Captions(d, plot, font, c.axisNames[0], c.axisNames[1],
+             c.measureName + " by " + c.axisNames[0] + " and " + c.axisNames[1]);
   } else {
     LineChart(d, c, plot, font);
     Captions(d, plot, font, c.axisNames.empty() ? "" : c.axisNames[0], c.measureName,
