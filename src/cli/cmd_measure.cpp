@@ -7,17 +7,30 @@
 
 #include "analysis/measured_run.h"
 #include "cli/commands.h"
-#include "cli/stderr_messages.h"
-#include "cli/sweep_session.h"
+#include "cli/diagnostics.h"
+#include "cli/run_inputs.h"
 #include "encode/number_format.h"
 
 namespace vantor::cli {
 namespace {
 
-int Usage(const std::string& error) {
-  std::fprintf(stderr, "vantor-cli measure: %s\n(see vantor-cli --help)\n", error.c_str());
-  return 2;
-}
+constexpr char kDetails[] =
+    "The measures, from the recorded V-m: spikes (upward crossings of the threshold), the\n"
+    "firing rate over the step while it is on (else the whole trial), first-spike latency,\n"
+    "interval mean and CV, adaptation index, peak, trough, end potential and activity class\n"
+    "(the manual page defines each).\n"
+    "options:\n"
+    "  --json            the measures as a JSON object\n"
+    "  --threshold MV    spike threshold (default 0 mV)\n"
+    "  --set KEY=VALUE, --method N, --gates FILE, --limits FILE, --force: as for 'run'\n";
+
+int Measure(const std::vector<std::string>& args);
+
+const CommandRegistration kMeasure({"measure", "[PARAMFILE] [--set KEY=VALUE ...] [--json]",
+                                    "run the cell once and print the measures of the run",
+                                    kDetails, 45, Measure});
+
+int Usage(const std::string& error) { return UsageError("measure", error); }
 
 std::string JsonNumber(double v) {
   if (!std::isfinite(v)) return "null";
@@ -59,9 +72,7 @@ void PrintTable(const Measures& m, const MeasureWindow& w) {
               FormatShort(static_cast<float>(w.to), 6).c_str());
 }
 
-}  // namespace
-
-int MeasureCommand(const std::vector<std::string>& args) {
+int Measure(const std::vector<std::string>& args) {
   bool json = false;
   double threshold = 0;
   std::vector<std::string> rest;
@@ -90,14 +101,13 @@ int MeasureCommand(const std::vector<std::string>& args) {
       !options.pltFile.empty() || !options.overlayFiles.empty() || !options.pictureSize.empty())
     return Usage("measure writes no files; use \"vantor-cli run\" for them");
 
-  StderrMessages messages;
-  ParameterSet params;
-  GateTable gates;
-  if (const int status = LoadSweepInputs(options, params, gates, messages); status != 0) return status;
-  const MeasuredRun run = MeasureTrial(params, gates, threshold);
+  RunInputs inputs;
+  if (const int status = LoadRunInputs(options, inputs); status != 0) return status;
+  const ParameterSet& params = inputs.params;
+  const MeasuredRun run = MeasureTrial(params, inputs.gates, threshold);
   if (run.outcome != RunOutcome::Completed) {
-    messages.Warn(kShellCaption, run.message);
-    return 1;
+    PrintError(run.message);
+    return kExitRefused;
   }
   const MeasureWindow window = DefaultWindow(params);
   if (json) PrintJson(run.measures, window);
@@ -105,4 +115,5 @@ int MeasureCommand(const std::vector<std::string>& args) {
   return 0;
 }
 
+}  // namespace
 }  // namespace vantor::cli

@@ -9,14 +9,23 @@
 #include "analysis/sweep_plan.h"
 #include "analysis/sweep_rows.h"
 #include "cli/commands.h"
-#include "encode/output_file.h"
+#include "cli/diagnostics.h"
+#include "cli/output_set.h"
 
 namespace vantor::cli {
 namespace {
 
+int Merge(const std::vector<std::string>& args);
+
+const CommandRegistration kMerge(
+    {"merge", "SHARD... --out FILE", "join the shard files of a sweep into the whole, in grid order",
+     "  Every shard K/N of one sweep must be given once, complete; the result is the file\n"
+     "  the sweep would have written on one machine.\n",
+     60, Merge});
+
 int Fail(int status, const std::string& text) {
-  std::fprintf(stderr, "vantor-cli merge: %s%s\n", text.c_str(),
-               status == 2 ? "\n(see vantor-cli --help)" : "");
+  if (status == kExitUsage) return UsageError("merge", text);
+  PrintError(text);
   return status;
 }
 
@@ -42,9 +51,7 @@ long RunsOf(const std::string& signature) {
   return runs;
 }
 
-}  // namespace
-
-int MergeCommand(const std::vector<std::string>& args) {
+int Merge(const std::vector<std::string>& args) {
   std::string out;
   std::vector<std::string> inputs;
   for (std::size_t i = 0; i < args.size(); ++i) {
@@ -59,7 +66,7 @@ int MergeCommand(const std::vector<std::string>& args) {
       inputs.push_back(args[i]);
     }
   }
-  if (out.empty() || inputs.empty()) return Fail(2, "usage: vantor-cli merge SHARD... --out FILE");
+  if (out.empty() || inputs.empty()) return Fail(2, out.empty() ? "merge needs --out FILE" : "merge needs the shard files");
 
   std::vector<Shard> shards;
   std::string base;
@@ -108,13 +115,16 @@ int MergeCommand(const std::vector<std::string>& args) {
       rows[static_cast<std::size_t>(expected[i])] = &s->file.rows[i].text;
   }
 
-  OutputFile file;
-  if (!file.Open(out)) return Fail(1, "cannot write " + out);
+  // The shards are read already, so the output may even replace one of them.
+  OutputSet outputs;
+  outputs.Add("--out", out);
+  if (!outputs.Open({})) return kExitRefused;
+  OutputFile& file = *outputs.File("--out");
   file.Write(base + "\n");
   file.Write(header);
   for (const std::string* row : rows) file.Write(*row);
-  if (!file.Commit()) return Fail(1, "cannot write " + out);
-  return 0;
+  return outputs.Commit() ? 0 : kExitRefused;
 }
 
+}  // namespace
 }  // namespace vantor::cli

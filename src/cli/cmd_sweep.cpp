@@ -1,7 +1,9 @@
 // vantor-cli sweep and fi: many runs over a grid (or random points) of
 // parameter values, one row of measures per run, on every core or on the
 // ranks of an MPI job.
-#include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <optional>
 #include <string>
 #include <vector>
@@ -9,7 +11,8 @@
 #include "analysis/sweep_rows.h"
 #include "analysis/sweep_runner.h"
 #include "cli/commands.h"
-#include "cli/stderr_messages.h"
+#include "cli/diagnostics.h"
+#include "cli/interrupts.h"
 #include "cli/sweep_mpi.h"
 #include "cli/sweep_output.h"
 #include "cli/sweep_progress.h"
@@ -18,12 +21,50 @@
 namespace vantor::cli {
 namespace {
 
+constexpr char kSweepDetails[] =
+    "One run per point of a grid (or of random points) of parameter values; one CSV row per\n"
+    "run with the values and every measure (see 'vantor-cli measure'), in grid order.\n"
+    "options:\n"
+    "  --vary KEY=FROM:TO:COUNT   COUNT evenly spaced values, ends included (repeatable:\n"
+    "  --vary KEY=V1,V2,...       the full grid; the first --vary varies slowest)\n"
+    "  --samples N --seed S       N random points in the ranges instead of the grid\n"
+    "  --out FILE        the rows; they collect in FILE.part while the sweep runs\n"
+    "  --resume          carry on from the rows in FILE.part after an interruption\n"
+    "  --jobs N          threads (default: the number of cores; 1 per rank with --mpi)\n"
+    "  --shard K/N       only every N-th run from run K-1 (join the parts with 'merge')\n"
+    "  --mpi             share the runs among the ranks of 'mpirun -n N vantor-cli sweep ...'\n"
+    "  --force           run a grid of more than 100000 runs\n"
+    "  --png/--svg FILE  a line chart (one varied parameter) or a heat map (two)\n"
+    "  --plot MEASURE    the measure charted (default rate_hz)\n"
+    "  --size WxH        chart size in pixels (default 1000x700)\n"
+    "  --threshold MV    spike threshold (default 0 mV)\n"
+    "  --set KEY=VALUE, --method N, --gates FILE, --limits FILE, -q: as for 'run'\n";
+
+constexpr char kFiDetails[] =
+    "The f-I curve: a sweep of the step current ('step') from 0 to a maximum.\n"
+    "options:\n"
+    "  --max NA          the largest current (default 3 nA)\n"
+    "  --points N        the number of currents (default 61)\n"
+    "  --out FILE        the rows as for 'sweep' (default: a table on standard output)\n"
+    "  --png/--svg FILE  the curve;  --plot MEASURE, --size WxH, --jobs N, --threshold MV\n"
+    "  --set KEY=VALUE, --method N, --gates FILE, --limits FILE, -q: as for 'run'\n";
+
+int Sweep(const std::vector<std::string>& args);
+int Fi(const std::vector<std::string>& args);
+
+const CommandRegistration kSweep({"sweep",
+                                  "[PARAMFILE] --vary KEY=FROM:TO:COUNT ... --out FILE [options]",
+                                  "run a grid of parameter values and write the measures of each run",
+                                  kSweepDetails, 50, Sweep});
+const CommandRegistration kFi({"fi", "[PARAMFILE] [--max NA] [--points N] [options]",
+                               "the firing rate against the step current (f-I curve)", kFiDetails,
+                               55, Fi});
+
 // Rank 0 (or the only process): the output file, the progress line and the
 // rows kept for the chart and the f-I table.
 class RowWriter {
  public:
-  RowWriter(const SweepSetup& setup, SweepOutput* output, bool keep)
-      : setup_(setup), output_(output), keep_(keep) {}
+  RowWriter(SweepOutput* output, bool keep) : output_(output), keep_(keep) {}
   void Present(const std::vector<SweepFile::Row>& rows) {
     if (keep_)
       for (const auto& row : rows) kept_.push_back(row.text);
@@ -34,15 +75,14 @@ class RowWriter {
     if (progress_) progress_->Update(++done_);
     return true;
   }
-  void StartProgress(long done, long total) {
+  void StartProgress(long done, long total, bool wanted) {
     done_ = done;
-    progress_.emplace(done, total, true);
+    progress_.emplace(done, total, wanted);
   }
   void EndProgress() { progress_.reset(); }
   const std::vector<std::string>& Kept() const { return kept_; }
 
  private:
-  const SweepSetup& setup_;
   SweepOutput* output_;
   bool keep_;
   std::vector<std::string> kept_;
@@ -50,113 +90,144 @@ class RowWriter {
   long done_ = 0;
 };
 
-// Everything rank 0 does before the runs: the output, the chart files, the
-// rows already there. 0, or the exit status after a message.
-int OpenOutput(const SweepSetup& setup, SweepOutput& output) {
-  if (const int status = CheckChartFiles(setup); status != 0) return status;
-  if (setup.options.out.empty()) return 0;
+// Everything rank 0 does before the runs: the chart files, the output and
+// the rows already there. False after a message.
+bool OpenOutputs(const SweepSetup& setup, SweepOutput& output, OutputSet& charts) {
+  if (!OpenCharts(setup, charts)) return false;
+  if (setup.options.out.empty()) return true;
   std::string error;
   if (!output.Open(setup.options.out, setup.signature, setup.header, setup.order,
-                   setup.options.resume, error))
-    return SweepError(1, error);
-  return 0;
+                   setup.options.resume, error)) {
+    PrintError(error);
+    return false;
+  }
+  return true;
+}
+
+std::vector<long> StillToRun(const SweepSetup& setup, const SweepOutput& output) {
+  const long done = static_cast<long>(output.Present().size());
+  return std::vector<long>(setup.order.begin() + done, setup.order.end());
 }
 
 // After the runs: the output in place, the charts, the f-I table.
-int Conclude(const SweepSetup& setup, SweepOutput& output, const RowWriter& writer, bool fi) {
+int Conclude(const SweepSetup& setup, SweepOutput& output, const RowWriter& writer,
+             OutputSet& charts, bool ok) {
+  if (Interrupted()) return kExitRefused;  // main() ends by the signal; the part file stays
+  if (!ok) {
+    PrintError("Could not write file " + output.PartPath() +
+               "; the rows written so far stay there for --resume");
+    return kExitRefused;
+  }
   std::string error;
-  if (!setup.options.out.empty() && !output.Finish(error)) return SweepError(1, error);
-  if (const int status = WriteCharts(setup, writer.Kept()); status != 0) return status;
-  if (fi && setup.options.out.empty() && setup.options.png.empty() && setup.options.svg.empty())
-    PrintFiTable(setup, writer.Kept());
+  if (!setup.options.out.empty() && !output.Finish(error)) {
+    PrintError(error);
+    return kExitRefused;
+  }
+  if (const int status = WriteCharts(setup, writer.Kept(), charts); status != 0) return status;
+  if (setup.options.out.empty() && charts.Empty()) PrintFiTable(writer.Kept());
   return 0;
 }
 
-int WriteFailed(const SweepOutput& output) {
-  return SweepError(1, "cannot write " + output.PartPath() +
-                           "; the rows written so far stay there for --resume");
-}
-
-bool Wants(const std::vector<std::string>& args, const char* word) {
-  for (const std::string& a : args)
-    if (a == word) return true;
-  return false;
-}
-
 int ThreadSweep(const std::vector<std::string>& args, bool fi) {
-  StderrMessages messages;
   SweepSetup setup;
-  if (const int status = PrepareSweep(args, fi, setup, messages, true); status != 0) return status;
+  if (const int status = PrepareSweep(args, fi, setup); status != 0) return status;
   SweepOutput output;
-  if (const int status = OpenOutput(setup, output); status != 0) return status;
-  const bool keep = fi || !setup.options.png.empty() || !setup.options.svg.empty();
-  RowWriter writer(setup, setup.options.out.empty() ? nullptr : &output, keep);
+  OutputSet charts;
+  if (!OpenOutputs(setup, output, charts)) return kExitRefused;
+  RowWriter writer(setup.options.out.empty() ? nullptr : &output,
+                   setup.options.out.empty() || !charts.Empty());
   writer.Present(output.Present());
+  bool ok = true;
   if (!output.AlreadyComplete()) {
-    const std::size_t done = output.Present().size();
-    const SweepJob job(setup.params, setup.gates, setup.plan,
-                       std::vector<long>(setup.order.begin() + static_cast<long>(done), setup.order.end()),
+    const SweepJob job(setup.inputs.params, setup.inputs.gates, setup.plan, StillToRun(setup, output),
                        setup.options.threshold);
-    writer.StartProgress(static_cast<long>(done), static_cast<long>(setup.order.size()));
-    const bool ok = RunOnThreads(job, setup.options.jobs,
-                                 [&](const std::string& row) { return writer.Write(row); });
+    writer.StartProgress(static_cast<long>(output.Present().size()), static_cast<long>(setup.order.size()),
+                         !setup.options.inputs.quiet);
+    ok = RunOnThreads(job, setup.options.jobs, [&](const std::string& row) { return writer.Write(row); });
     writer.EndProgress();
-    if (!ok) return WriteFailed(output);
   }
-  return Conclude(setup, output, writer, fi);
+  return Conclude(setup, output, writer, charts, ok);
 }
+
+// Standard error of the ranks other than 0 goes nowhere while they read
+// the inputs, so that a refusal is told once.
+class QuietStderr {
+ public:
+  explicit QuietStderr(bool quiet) {
+    if (!quiet) return;
+    std::fflush(stderr);
+    saved_ = dup(STDERR_FILENO);
+    const int null = open("/dev/null", O_WRONLY | O_CLOEXEC);
+    if (null >= 0) dup2(null, STDERR_FILENO), close(null);
+  }
+  ~QuietStderr() {
+    if (saved_ < 0) return;
+    std::fflush(stderr);
+    dup2(saved_, STDERR_FILENO);
+    close(saved_);
+  }
+
+ private:
+  int saved_ = -1;
+};
 
 int MpiSweep(const std::vector<std::string>& args) {
-  if (!MpiBuilt())
-    return SweepError(1, "this vantor-cli was built without MPI (install libopenmpi-dev and build again)");
+  if (!MpiBuilt()) {
+    PrintError("This vantor-cli was built without MPI (install libopenmpi-dev and build again).");
+    return kExitRefused;
+  }
   int rank = 0, size = 1;
-  if (!MpiStart(rank, size)) return SweepError(1, "MPI could not start");
-  // Every rank reads the same inputs; only rank 0 speaks about them.
-  StderrMessages loud;
-  SilentMessages quiet;
+  if (!MpiStart(rank, size)) {
+    PrintError("MPI could not start.");
+    return kExitRefused;
+  }
   SweepSetup setup;
-  int status = PrepareSweep(args, false, setup, rank == 0 ? static_cast<Messages&>(loud) : quiet, rank == 0);
+  int status = 0;
+  {
+    QuietStderr quiet(rank != 0);
+    status = PrepareSweep(args, false, setup);
+  }
   if (const int all = MpiAgree(status); all != 0) {
-    if (rank == 0 && status == 0) SweepError(1, "another MPI rank could not read the inputs of the sweep");
+    if (rank == 0 && status == 0) PrintError("Another MPI rank could not read the inputs of the sweep.");
     MpiFinish();
     return all;
   }
   SweepOutput output;
-  if (rank == 0) status = OpenOutput(setup, output);
+  OutputSet charts;
+  if (rank == 0 && !OpenOutputs(setup, output, charts)) status = kExitRefused;
   if (MpiShare(status) != 0) {
     MpiFinish();
     return status;
   }
   if (rank != 0) {
-    MpiWorker(setup.params, setup.gates, setup.plan, setup.options.threshold, setup.options.jobs);
+    MpiWorker(setup.inputs.params, setup.inputs.gates, setup.plan, setup.options.threshold,
+              setup.options.jobs);
     MpiFinish();
     return 0;
   }
-  const bool keep = !setup.options.png.empty() || !setup.options.svg.empty();
-  RowWriter writer(setup, &output, keep);
+  RowWriter writer(&output, !charts.Empty());
   writer.Present(output.Present());
-  bool ok = true;
-  const std::size_t done = output.Present().size();
-  const SweepJob job(setup.params, setup.gates, setup.plan,
-                     std::vector<long>(setup.order.begin() + static_cast<long>(done), setup.order.end()),
-                     setup.options.threshold);
-  writer.StartProgress(static_cast<long>(done), static_cast<long>(setup.order.size()));
   // A finished output still lets the other ranks go: they are told to stop.
-  ok = MpiRoot(job, setup.options.jobs, [&](const std::string& row) { return writer.Write(row); },
-               size);
+  const SweepJob job(setup.inputs.params, setup.inputs.gates, setup.plan, StillToRun(setup, output),
+                     setup.options.threshold);
+  writer.StartProgress(static_cast<long>(output.Present().size()), static_cast<long>(setup.order.size()),
+                       !setup.options.inputs.quiet);
+  const bool ok = MpiRoot(job, setup.options.jobs, [&](const std::string& row) { return writer.Write(row); },
+                          size);
   writer.EndProgress();
   MpiFinish();
-  if (!ok) return WriteFailed(output);
-  return Conclude(setup, output, writer, false);
+  return Conclude(setup, output, writer, charts, ok);
 }
 
-}  // namespace
-
-int SweepCommand(const std::vector<std::string>& args) {
-  if (Wants(args, "--mpi")) return MpiSweep(args);
+int Sweep(const std::vector<std::string>& args) {
+  for (const std::string& word : args) {
+    if (word == "--") break;
+    if (word == "--mpi") return MpiSweep(args);
+  }
   return ThreadSweep(args, false);
 }
 
-int FiCommand(const std::vector<std::string>& args) { return ThreadSweep(args, true); }
+int Fi(const std::vector<std::string>& args) { return ThreadSweep(args, true); }
 
+}  // namespace
 }  // namespace vantor::cli

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "encode/number_format.h"
+#include "cli/parameter_names.h"
 #include "encode/text_helpers.h"
 
 namespace vantor::cli {
@@ -48,6 +48,10 @@ bool ParseSweepOptions(const std::vector<std::string>& args, bool fi, SweepOptio
   std::vector<std::string> rest;  // what the run options take
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& word = args[i];
+    if (word == "--") {  // the parameter file follows, whatever its name
+      rest.insert(rest.end(), args.begin() + static_cast<long>(i), args.end());
+      break;
+    }
     std::string value;
     long long n = 0;
     double x = 0;
@@ -102,6 +106,7 @@ bool ParseSweepOptions(const std::vector<std::string>& args, bool fi, SweepOptio
       options.resume = true;
     } else if (!fi && word == "--force") {
       options.force = true;
+      options.inputs.force = true;
     } else if (!fi && word == "--mpi") {
       options.mpi = true;
     } else if (IsOption(word, "--png")) {
@@ -153,8 +158,9 @@ bool ParseSweepOptions(const std::vector<std::string>& args, bool fi, SweepOptio
   }
   // The run options that make sense here; the run's output files do not.
   for (const std::string& word : rest) {
+    if (word == "--") break;
     if (word.size() > 1 && word[0] == '-') {
-      bool allowed = false;
+      bool allowed = word == "-q" || word == "--quiet";
       for (const char* name : {"--set", "--method", "--gates", "--limits"})
         allowed = allowed || IsOption(word, name);
       if (!allowed) {
@@ -163,7 +169,9 @@ bool ParseSweepOptions(const std::vector<std::string>& args, bool fi, SweepOptio
       }
     }
   }
+  const bool force = options.inputs.force;
   if (!ParseRunOptions(rest, options.inputs, error)) return false;
+  options.inputs.force = force;
   if (fi) {
     char spec[64];
     std::snprintf(spec, sizeof spec, "%d=0:%.9g:%ld", static_cast<int>(param::InjectedCurrent),
@@ -182,11 +190,7 @@ bool ParseSweepOptions(const std::vector<std::string>& args, bool fi, SweepOptio
   return true;
 }
 
-std::string AxisName(const ParameterSet& params, int index) {
-  const std::string shortName = ParameterSet::ShortName(index);
-  if (!shortName.empty()) return shortName;
-  return Cp437ToUtf8(params.Prompt(index));
-}
+std::string AxisName(int index) { return CommandLineName(index); }
 
 int MakePlan(const SweepOptions& options, const ParameterSet& params, SweepPlan& plan,
              Messages& messages, std::string& error) {
@@ -200,7 +204,12 @@ int MakePlan(const SweepOptions& options, const ParameterSet& params, SweepPlan&
     SweepAxis axis;
     axis.index = FindParameterKey(params, key);
     if (axis.index < 0) {
-      messages.Warn(kShellCaption, "There is no parameter called \"" + Utf8ToCp437(key) + "\".");
+      std::string message = "There is no parameter called \"" + Utf8ToCp437(key) + "\".";
+      const std::vector<std::string> close = SuggestParameterNames(key);
+      for (std::size_t i = 0; i < close.size(); ++i)
+        message += (i == 0 ? " Did you mean " : i + 1 == close.size() ? " or " : ", ") + close[i];
+      if (!close.empty()) message += "?";
+      messages.Warn(kShellCaption, message + " ('vantor-cli params' lists them all.)");
       return 1;
     }
     for (const SweepAxis& earlier : plan.axes)
@@ -212,14 +221,10 @@ int MakePlan(const SweepOptions& options, const ParameterSet& params, SweepPlan&
       error = "--vary " + key + ": " + error;
       return 2;
     }
-    axis.name = AxisName(params, axis.index);
+    axis.name = AxisName(axis.index);
     for (float v : {axis.from, axis.to})
       if (!params.InRange(axis.index, v)) {
-        messages.Warn("Bad Parameter",
-                      "The value for " + params.MessageLabel(axis.index) +
-                          " is out of range. It must be between " +
-                          FormatNumber(params.Minimum(axis.index), 6, 9, AutoTrimmed) + " and " +
-                          FormatNumber(params.Maximum(axis.index), 5, 7, AutoTrimmed) + "!");
+        messages.Warn("Bad Parameter", RangeMessage(params, axis.index));
         return 1;
       }
     plan.axes.push_back(std::move(axis));

@@ -49,7 +49,7 @@ bool ParseSweepOptions(const std::vector<std::string>& args, bool fi, SweepOptio
 int MakePlan(const SweepOptions& options, const ParameterSet& params, SweepPlan& plan,
              Messages& messages, std::string& error);
 
-// The column name of a varied parameter: its short name, else its prompt (UTF-8).
-std::string AxisName(const ParameterSet& params, int index);
+// The column name of a varied parameter: its command-line name ("gA", "step").
+std::string AxisName(int index);
 
 }  // namespace vantor::cli
