@@ -8,6 +8,7 @@
 #include <map>
 #include <vector>
 
+#include "cli/interrupts.h"
 #include "cli/sweep_session.h"
 
 namespace vantor::cli {
@@ -119,14 +120,15 @@ bool MpiRoot(const SweepJob& job, int jobs, const std::function<bool(const std::
         continue;
       }
       for (const std::string& row : rows.Take(std::chrono::milliseconds(2)))
-        if (ok && !write(row)) {
-          ok = false;
-          dispenser.Stop();
-        }
-      if (!ok && outstanding.empty() && active == 0) break;
+        if (ok && !write(row)) ok = false;
+      // After a write failure or an interruption no new block goes out; the
+      // ranks finish the blocks they hold and are told to stop.
+      const bool stopping = !ok || Interrupted();
+      if (stopping) dispenser.Stop();
+      if (stopping && outstanding.empty() && active == 0) break;
     }
   }
-  return ok;
+  return ok && !Interrupted();
 }
 
 void MpiWorker(const ParameterSet& base, const GateTable& gates, const SweepPlan& plan,
