@@ -13,6 +13,7 @@
 #include "cli/commands.h"
 #include "cli/diagnostics.h"
 #include "cli/interrupts.h"
+#include "cli/output_set.h"
 #include "cli/sweep_mpi.h"
 #include "cli/sweep_output.h"
 #include "cli/sweep_progress.h"
@@ -95,6 +96,12 @@ class RowWriter {
 bool OpenOutputs(const SweepSetup& setup, SweepOutput& output, OutputSet& charts) {
   if (!OpenCharts(setup, charts)) return false;
   if (setup.options.out.empty()) return true;
+  for (const std::string& input : setup.inputs.files)
+    for (const std::string& mine : {setup.options.out, setup.options.out + ".part"})
+      if (FileIdentity(input) == FileIdentity(mine)) {
+        PrintError("The output " + mine + " is the input " + input + "; give another --out.");
+        return false;
+      }
   std::string error;
   if (!output.Open(setup.options.out, setup.signature, setup.header, setup.order,
                    setup.options.resume, error)) {

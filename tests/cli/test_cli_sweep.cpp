@@ -196,6 +196,13 @@ TEST_F(CliSweep, RefusedInputsTouchNoFile) {
   refused({"--vary", "gA=0:1:2", "--out", "keep.csv", "--plot", "speed"}, 2, "--plot");
   refused({"--vary", "gA=0:1:2", "--out", "keep.csv", "--shard", "4/3"}, 2, "--shard");
   refused({"--vary", "gA=0:1:2", "--out", "keep.csv", "--csv", "x.csv"}, 2, "--csv");
+  // Nor is an input overwritten by the rows.
+  ASSERT_EQ(Cli({"defaults", "p.vt4"}).status, 0);
+  const std::string parameters = Read("p.vt4");
+  const CliOutcome onInput = Cli({"sweep", "p.vt4", "--vary", "gA=0:1:2", "--out", "p.vt4", "-q"});
+  EXPECT_EQ(onInput.status, 1) << onInput.err;
+  EXPECT_EQ(Read("p.vt4"), parameters);
+  fs::remove(dir / "p.vt4");
   // A finished file of another grid is not resumed either.
   refused({"--vary", "gA=0:1:2", "--out", "keep.csv", "--resume"}, 1, "keep.csv");
 }
