@@ -28,7 +28,7 @@ class CliSweep : public ::testing::Test {
 
   CliOutcome Cli(std::vector<std::string> args, const std::vector<std::string>& more = {}) {
     args.insert(args.end(), more.begin(), more.end());
-    CliSpec spec;
+    CliCall spec;
     spec.dir = dir;
     spec.args = std::move(args);
     return RunCli(spec);
@@ -157,7 +157,7 @@ TEST_F(CliSweep, ResumeAfterAKillOrAnInterruptGivesTheUninterruptedFile) {
   ASSERT_EQ(Cli(whole).status, 0);
   for (int signal : {SIGKILL, SIGINT}) {
     const std::string out = signal == SIGKILL ? "killed.csv" : "interrupted.csv";
-    CliSpec spec;
+    CliCall spec;
     spec.dir = dir;
     spec.args = args;
     spec.args.push_back(out);
@@ -283,7 +283,7 @@ TEST_F(CliSweep, FiTableAndCharts) {
 }
 
 TEST_F(CliSweep, ProgressLineOnATerminalOnly) {
-  CliSpec spec;
+  CliCall spec;
   spec.dir = dir;
   spec.args = {"sweep", "--vary", "step=0:3:4", "--out", "a.csv", "--set", "duration=30"};
   spec.stderrTerminal = true;
