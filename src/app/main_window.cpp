@@ -62,6 +62,7 @@ MainWindow::~MainWindow() {
   view_->EndDrawing();
   picture_.target.SetDevice(nullptr);
   DeleteRunRecords(picture_.replay);
+  delete help_;  // a window of its own, not a child: see ShowHelpTopic
 }
 
 // ---- Menus and keys ------------------------------------------------------
@@ -312,7 +313,9 @@ void MainWindow::dropEvent(QDropEvent* event) {
 void MainWindow::CommandHelpIndex() { ShowHelpTopic(kHelpIndex); }
 
 void MainWindow::ShowHelpTopic(int context) {
-  if (!help_) help_ = new HelpWindow(dataDirectory_ + QStringLiteral("vantorw.html"), this);
+  // Without a parent, so that a dialog open over the main window (which
+  // asks for help) does not block the help window too.
+  if (!help_) help_ = new HelpWindow(dataDirectory_ + QStringLiteral("vantorw.html"), nullptr);
   help_->ShowTopic(context);
 }
 

@@ -136,12 +136,14 @@ bool PrintPlot(QWidget* mainWindow, Picture& picture, const ParameterSet& params
   if (mainWindow != nullptr) mainWindow->setEnabled(false);
   QPointer<PrintAbortBox> box = new PrintAbortBox(mainWindow, cancelled);
   box->show();
+  QCoreApplication::processEvents();  // the box shows (and can be pressed) before the page starts
 
   bool ok = false;
   {
     KeepPicture keep(picture);
     OutputTarget& target = picture.target;
     target.printing = true;
+    target.devicePerInch = printer.resolution();  // labels keep their legible size on paper
     QPainter painter;
     if (painter.begin(&printer)) {
       const QRect page = printer.pageLayout().paintRectPixels(printer.resolution());

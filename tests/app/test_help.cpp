@@ -1,5 +1,6 @@
 // The help page and its window: every context number the dialogs use has its
 // anchor, the window opens at it, and it closes with the main window.
+#include <QApplication>
 #include <QFile>
 #include <QRegularExpression>
 #include <QScrollBar>
@@ -42,8 +43,12 @@ class HelpTest : public QObject {
   void indexAndTopicsOpenInTheWindowAndCloseWithIt() {
     TestWindow w;
     w->Dispatch(cmd::HelpIndex);
-    auto* help = w->findChild<HelpWindow*>();
+    // A window of its own (not a child), so dialogs over the main window leave it usable.
+    HelpWindow* help = nullptr;
+    for (QWidget* top : QApplication::topLevelWidgets())
+      if (auto* h = qobject_cast<HelpWindow*>(top)) help = h;
     QVERIFY(help != nullptr);
+    QVERIFY(help->parentWidget() == nullptr);
     QVERIFY(help->HelpFileFound());
     QVERIFY(help->isVisible());
     QVERIFY(help->Browser()->toPlainText().contains(QStringLiteral("Miscellaneous Parameters")));
