@@ -53,8 +53,8 @@ void Integrator::Start(float startingVm) {
 
 void Integrator::SetMethodFromModel(float model) {
   const float code = std::trunc(model - 1.0f);
-  method_ = (code >= 0.0f && code <= 2.0f) ? static_cast<int>(code) : 0;
-  static const int kStageBound[3] = {2, 3, 5};
+  method_ = (code >= 0.0f && code <= 3.0f) ? static_cast<int>(code) : 0;
+  static const int kStageBound[4] = {2, 3, 5, 2};
   nstage_ = kStageBound[method_];
 }
 

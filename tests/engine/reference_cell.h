@@ -1,9 +1,12 @@
 // An independent reference for the built-in cell (Na, K and the two GHK leaks
-// under a current step): the same equations written out plainly in double
-// precision and integrated with the classical fourth-order Runge-Kutta method
-// at a fixed, very small step. Nothing of the engine is used.
+// under a base current and a current step): the same equations written out
+// plainly in double precision and integrated with the classical fourth-order
+// Runge-Kutta method at a fixed, very small step that lands on the step's
+// onset and offset. Nothing of the engine is used. Spike times come from a
+// cubic through both ends of the step that crosses 0 mV and their slopes.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <vector>
@@ -12,15 +15,24 @@ namespace vantor::test {
 
 class ReferenceCell {
  public:
-  // Spike times (upward crossings of 0 mV) of the built-in parameters.
+  ReferenceCell() = default;
+  ReferenceCell(double base, double step, double onset, double offset)
+      : base_(base), step_(step), onset_(onset), offset_(offset) {}
+
+  // Spike times (upward crossings of 0 mV) over the trial.
   std::vector<double> SpikeTimes(double trial = 80.0, double dt = 0.0005) {
     State y = Rest(-65.0);
     std::vector<double> spikes;
-    for (double t = 0.0; t < trial; t += dt) {
-      const State next = Step(y, t, dt);
-      if (y[0] < 0.0 && next[0] >= 0.0)
-        spikes.push_back(t + dt * (0.0 - y[0]) / (next[0] - y[0]));
+    double t = 0.0;
+    while (t < trial) {
+      double end = std::min(trial, t + dt);
+      // Land on the onset and offset: the current jumps there.
+      for (double tp : {onset_, offset_})
+        if (t < tp && end > tp) end = tp;
+      const State next = Step(y, t, end - t);
+      if (y[0] < 0.0 && next[0] >= 0.0) spikes.push_back(Crossing(y, next, t, end));
       y = next;
+      t = end;
     }
     return spikes;
   }
@@ -56,13 +68,34 @@ class ReferenceCell {
 
   State Derivative(const State& y, double t) const {
     const double v = y[0], m = y[1], h = y[2], n = y[3];
-    const double injected = (t > 10.0 && t < 60.0) ? 2.0 : 0.0;
+    const double injected = base_ + ((t > onset_ && t < offset_) ? step_ : 0.0);
     const double leak = 1.0 * Ghk(v, 0.135, 0.0031) + 0.06 * Ghk(v, 0.031, 0.145);
     const double ionic = leak + 20.0 * m * m * m * h * (v - eNa) + 2.0 * n * n * n * n * (v - eK);
     auto gate = [&](double x, double a, double b) { return phi * (a * (1.0 - x) - b * x); };
     return {-(ionic - injected) / kCm, gate(m, AlphaM(v), BetaM(v)), gate(h, AlphaH(v), BetaH(v)),
             gate(n, AlphaN(v), BetaN(v))};
   }
+
+  // Where V crosses 0 mV between a and b: Newton on the cubic Hermite
+  // interpolant of V through both ends and their slopes.
+  double Crossing(const State& a, const State& b, double t0, double t1) const {
+    const double h = t1 - t0;
+    const double v0 = a[0], v1 = b[0];
+    const double d0 = Derivative(a, t0 + h / 2)[0] * h, d1 = Derivative(b, t1 - h / 2)[0] * h;
+    auto v = [&](double s) {
+      const double s2 = s * s, s3 = s2 * s;
+      return (2 * s3 - 3 * s2 + 1) * v0 + (s3 - 2 * s2 + s) * d0 + (-2 * s3 + 3 * s2) * v1 +
+             (s3 - s2) * d1;
+    };
+    double lo = 0.0, hi = 1.0;
+    for (int i = 0; i < 60; ++i) {
+      const double mid = (lo + hi) / 2;
+      (v(mid) >= 0.0 ? hi : lo) = mid;
+    }
+    return t0 + h * (lo + hi) / 2;
+  }
+
+  double base_ = 0.0, step_ = 2.0, onset_ = 10.0, offset_ = 60.0;
 
   State Step(const State& y, double t, double dt) const {
     auto add = [](const State& a, const State& b, double s) {

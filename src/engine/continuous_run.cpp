@@ -1,0 +1,237 @@
+#include "engine/continuous_run.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <limits>
+
+#include "engine/cell_rates.h"
+#include "engine/dormand_prince.h"
+#include "engine/integrator.h"
+#include "engine/stage.h"
+
+namespace vantor {
+namespace {
+
+constexpr double kNever = std::numeric_limits<double>::infinity();
+// Step-size control of the pair: safety factor, bounds of the change per
+// step and the exponents of the proportional-integral controller.
+constexpr double kSafety = 0.9, kLargestShrink = 5.0, kLargestGrowth = 10.0;
+constexpr double kErrorExponent = 0.17, kHistoryExponent = 0.04;
+// The sampling rule looks for a crossing of the "Maximum dV for plot" band
+// at this many points of each step before it narrows it down.
+constexpr int kScanPoints = 8;
+constexpr int kBisections = 48;
+
+double InjectedAt(const ParameterSet& params, double t) {
+  double current = params.Value(param::BaseCurrent);
+  if (params.Value(param::StepOnset) < t && t < params.Value(param::StepOffset))
+    current += params.Value(param::InjectedCurrent);
+  return current;
+}
+
+// The first landing point after t: the trial end, the step onset and offset,
+// the next synaptic event.
+double NextLanding(const ParameterSet& params, const SynapticAccumulators& synapses, double t) {
+  double next = params.Value(param::TrialDuration);
+  for (int k : {param::StepOnset, param::StepOffset}) {
+    const double tp = params.Value(k);
+    if (tp > t && tp < next) next = tp;
+  }
+  return std::fmin(next, synapses.NextEvent());
+}
+
+// Bisects [a, b] for the point where `outside` turns true (false at a, true at b).
+template <class F>
+double FirstTrue(double a, double b, F outside) {
+  for (int i = 0; i < kBisections && b - a > 0.0; ++i) {
+    const double m = a + (b - a) / 2;
+    if (m <= a || m >= b) break;
+    (outside(m) ? b : a) = m;
+  }
+  return b;
+}
+
+class Recorder {
+ public:
+  Recorder(const ParameterSet& params, const DormandPrince& rk, const CellRates& rates,
+           SampleTaker& taker)
+      : params_(params), rk_(rk), rates_(rates), taker_(taker) {}
+
+  // The sample at time s of the last accepted step (or its start state).
+  bool At(double s, double iInj) {
+    ContinuousState y, dy;
+    rk_.DenseState(s, y);
+    rates_.Evaluate(s, iInj, y.data(), dy.data(), &sample_);
+    CellState state;
+    for (int i = 0; i < kCellStateSize; ++i) state[i] = static_cast<float>(y[i]);
+    sample_[slot::V] = state[cell::V];
+    lastV_ = y[cell::V];
+    next_ = s + params_.Value(param::MaxDtForPlot);
+    ++count_;
+    return taker_.Take(static_cast<float>(s), state, sample_);
+  }
+
+  // Every sample the rule asks for inside the last accepted step, the
+  // highest point of V in it when V turns there, and the end when it is a
+  // landing point.
+  bool Step(double iInj, bool landed) {
+    const double t0 = rk_.DenseStart(), t1 = rk_.DenseEnd();
+    const double band = params_.Value(param::MaxDvForPlot);
+    double peak = kNever;
+    if (rk_.Slope()[cell::V] < 0.0 && turnsDown_) peak = Peak(t0, t1);
+    double at = t0;
+    while (true) {
+      const double end = std::fmin(std::fmin(t1, next_), peak);
+      auto outside = [&](double s) { return std::fabs(rk_.DenseValue(cell::V, s) - lastV_) > band; };
+      double crossing = kNever;
+      for (int i = 1; i <= kScanPoints; ++i) {
+        const double s = at + (end - at) * i / kScanPoints;
+        if (outside(s)) {
+          crossing = FirstTrue(at + (end - at) * (i - 1) / kScanPoints, s, outside);
+          break;
+        }
+      }
+      if (crossing < kNever) {
+        if (!At(crossing, iInj)) return false;
+        at = crossing;
+      } else if (end == peak) {
+        if (!At(peak, iInj)) return false;
+        at = peak;
+        peak = kNever;
+      } else if (end == next_ && next_ < t1) {
+        if (!At(next_, iInj)) return false;
+        at = end;
+      } else {
+        break;
+      }
+    }
+    turnsDown_ = rk_.Slope()[cell::V] > 0.0;
+    if (landed || t1 >= next_) return At(t1, iInj);
+    return true;
+  }
+
+  // Where the initialisation pass left the record: its sample at t = 0.
+  void Start(double v) {
+    lastV_ = v;
+    next_ = params_.Value(param::MaxDtForPlot);
+  }
+  long Count() const { return count_; }
+
+ private:
+  // The highest V in [a, b] where V rises at a and falls at b.
+  double Peak(double a, double b) const {
+    for (int i = 0; i < kBisections; ++i) {
+      const double m1 = a + (b - a) / 3, m2 = b - (b - a) / 3;
+      if (rk_.DenseValue(cell::V, m1) < rk_.DenseValue(cell::V, m2)) a = m1;
+      else b = m2;
+    }
+    return (a + b) / 2;
+  }
+
+  const ParameterSet& params_;
+  const DormandPrince& rk_;
+  const CellRates& rates_;
+  SampleTaker& taker_;
+  RunSample sample_{};
+  double lastV_ = 1000.0, next_ = 0.0;
+  bool turnsDown_ = false;  // V rose at the end of the previous step
+  long count_ = 0;
+};
+
+std::string Stopped(double t, const std::string& what) {
+  char at[48];
+  std::snprintf(at, sizeof at, "The run stopped at t = %g ms: ", t);
+  return at + what;
+}
+
+}  // namespace
+
+double ToleranceFromMaxChange(float maxChangePercent) {
+  return static_cast<double>(maxChangePercent) / 5e7;
+}
+
+RunResult RunContinuous(const ParameterSet& params, const GateTable& gates,
+                        const RunConstants& constants, const CellState& start,
+                        const RunTuning& tuning, SampleTaker& taker, RunFlags& flags,
+                        RunResult result) {
+  CellRates rates(params, gates, constants);
+  DormandPrince rk(rates);
+  const int n = rk.Size();
+  ContinuousState y{}, atol{};
+  for (int i = 0; i < kCellStateSize; ++i) y[i] = start[i];
+
+  const double trial = params.Value(param::TrialDuration);
+  double t = 0.0;
+  rates.Synapses().AddEventsUpTo(t, y.data() + kCellStateSize);
+  rk.Restart(t, y, InjectedAt(params, 1e-9));
+  Recorder recorder(params, rk, rates, taker);
+  recorder.Start(y[cell::V]);
+  double h = kFirstStep, history = 1e-4;
+  auto fail = [&](std::string message) {
+    result.samples += recorder.Count();
+    result.outcome = RunOutcome::Failed;
+    result.message = std::move(message);
+    return result;
+  };
+  auto end = [&](RunOutcome outcome) {
+    result.samples += recorder.Count();
+    result.outcome = outcome;
+    return result;
+  };
+
+  while (t < trial) {
+    const double rtol = tuning.tolerance > 0.0
+                            ? tuning.tolerance
+                            : ToleranceFromMaxChange(params.Value(param::MaxChangeInGates));
+    // Each value's absolute tolerance in its own units.
+    for (int i = 0; i < n; ++i)
+      atol[i] = rtol * (i == cell::V ? 1.0 : (i == cell::CaL || i == cell::CaT) ? 1e-8 : 1e-3);
+    const double landing = NextLanding(params, rates.Synapses(), t);
+    const bool lands = t + h >= landing;
+    const double step = lands ? landing - t : h;
+    if (!(step > 1e-12 * std::fmax(1.0, t)))
+      return fail(Stopped(t, "the time step became too small for the time to advance."));
+    const double iInj = InjectedAt(params, t + step / 2);
+    const double err = rk.Attempt(step, iInj, rtol, atol);
+    ++result.passes;
+    if (!(err <= 1.0)) {  // reject, a blow-up included
+      ++result.rejected;
+      const double shrink = std::isfinite(err)
+                                ? std::fmin(kLargestShrink, std::pow(err, kErrorExponent) / kSafety)
+                                : kLargestShrink * 2;
+      h = step / shrink;
+      continue;
+    }
+    const double factor = std::fmax(1.0 / kLargestGrowth,
+                                    std::fmin(kLargestShrink, std::pow(err, kErrorExponent) /
+                                                                  std::pow(history, kHistoryExponent) /
+                                                                  kSafety));
+    history = std::fmax(err, 1e-4);
+    const double grown = step / factor;
+    if (!lands || grown < h) h = grown;  // a step cut short to land says little about the next
+    const double before = rk.State()[cell::V];
+    rk.Accept(lands ? landing : t + step);
+    const double reached = rk.Time();
+    if (tuning.spikes && before < tuning.spikeThreshold &&
+        rk.State()[cell::V] >= tuning.spikeThreshold)
+      tuning.spikes->Spike(FirstTrue(t, reached, [&](double s) {
+        return rk.DenseValue(cell::V, s) >= tuning.spikeThreshold;
+      }));
+    if (!recorder.Step(iInj, lands)) return fail(taker.failure);
+    t = reached;
+    if (lands) {
+      // A discontinuity: events add to the drive, the injected current may
+      // change, and the last stage of the step no longer holds.
+      ContinuousState here = rk.State();
+      rates.Synapses().AddEventsUpTo(t, here.data() + kCellStateSize);
+      for (int i = cell::CaL; i <= cell::CaT; ++i) here[i] = std::fmax(here[i], kCalciumFloor);
+      rk.Restart(t, here, InjectedAt(params, t + 1e-9 * std::fmax(1.0, t)));
+    }
+    if (flags.windowClosing) return end(RunOutcome::WindowClosed);
+    if (flags.stop) return end(RunOutcome::Stopped);
+  }
+  return end(RunOutcome::Completed);
+}
+
+}  // namespace vantor
