@@ -94,8 +94,10 @@ RunResult RunTrial(ParameterSet& params, const GateTable& gates, RunSink& sink, 
 
   if (std::string why = RunRefusal(params); !why.empty())
     return Ended(result, RunOutcome::Refused, why);
-  if (tuning.tolerance != 0.0 &&
-      !(tuning.tolerance > kSmallestTolerance && tuning.tolerance < kLargestTolerance))
+  RunTuning chosen = tuning;
+  if (chosen.tolerance == 0.0) chosen.tolerance = flags.tolerance;
+  if (chosen.tolerance != 0.0 &&
+      !(chosen.tolerance > kSmallestTolerance && chosen.tolerance < kLargestTolerance))
     return Ended(result, RunOutcome::Refused,
                  "The tolerance must lie between 1e-12 and 1e-2 (both excluded).");
   ApplyConcentrationFloor(params);
@@ -145,7 +147,7 @@ RunResult RunTrial(ParameterSet& params, const GateTable& gates, RunSink& sink, 
     if (flags.stop) return Ended(result, RunOutcome::Stopped);
     if (pass.initialisation && integrator.MethodCode() == kContinuousMethodCode) {
       ContinuousTaker taker(params, gates, sink, pump);
-      return RunContinuous(params, gates, constants, integrator.Accepted(), tuning, taker, flags,
+      return RunContinuous(params, gates, constants, integrator.Accepted(), chosen, taker, flags,
                            result);
     }
   }

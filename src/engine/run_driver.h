@@ -15,6 +15,9 @@ namespace vantor {
 struct RunFlags {
   bool stop = false;
   bool windowClosing = false;
+  // Model 4's relative tolerance chosen by the shell (0: none chosen); a
+  // RunTuning::tolerance given to RunTrial comes first.
+  double tolerance = 0;
 };
 
 enum class RunOutcome {

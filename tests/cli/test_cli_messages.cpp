@@ -131,7 +131,7 @@ TEST(CliMessages, ParamsListsEveryParameterAndSetKnowsTheirNames) {
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '{'), 54);
   EXPECT_TRUE(Has(run.out, "{\"index\": 49, \"name\": \"model\", \"prompt\": \"Model (1=Step.F,2=Euler.F,3=RK)\", "
-                           "\"unit\": \"\", \"default\": 1, \"minimum\": 1, \"maximum\": 3}"))
+                           "\"unit\": \"\", \"default\": 1, \"minimum\": 1, \"maximum\": 4}"))
       << run.out;
 
   // Short names, any case; the CSV shows the values took.
@@ -190,11 +190,10 @@ TEST(CliMessages, MethodIsAWholeNumberTheLimitsAllowAndSizeHasBounds) {
   for (const char* method : {"2.5", "x", "", "-1", "1e0"})
     EXPECT_EQ(Cli(dir, {"run", "--method", method}).status, 2) << method;
   EXPECT_EQ(Cli(dir, {"run", "--method=3", "--csv", "a.csv"}).status, 0);
-  // The shipped limits allow 1 .. 3; a limits file that allows a fourth
-  // method lets --method 4 through to the run.
+  // The shipped limits allow 1 .. 4.
   CliOutcome run = Cli(dir, {"run", "--method", "9"});
   EXPECT_EQ(run.status, 1);
-  EXPECT_TRUE(Has(run.err, "The value for Model  is out of range. It must be between 1 and 3!"))
+  EXPECT_TRUE(Has(run.err, "The value for Model  is out of range. It must be between 1 and 4!"))
       << run.err;
   for (const char* size : {"99x100", "100x99", "20001x800", "0x0", "100"})
     EXPECT_EQ(Cli(dir, {"run", "--png", "p.png", "--size", size}).status, 2) << size;
