@@ -41,13 +41,20 @@ double NextLanding(const ParameterSet& params, const SynapticAccumulators& synap
   return std::fmin(next, synapses.NextEvent());
 }
 
-// Bisects [a, b] for the point where `outside` turns true (false at a, true at b).
-template <class F>
-double FirstTrue(double a, double b, F outside) {
-  for (int i = 0; i < kBisections && b - a > 0.0; ++i) {
-    const double m = a + (b - a) / 2;
-    if (m <= a || m >= b) break;
-    (outside(m) ? b : a) = m;
+// The first point of [a, b] where f turns from below 0 to at or above it
+// (f(a) < 0 <= f(b)): Newton steps kept inside a shrinking bracket.
+template <class F, class D>
+double Root(double a, double b, F f, D slope) {
+  const double close = 1e-12 * std::fmax(1.0, std::fabs(b));
+  double x = a + (b - a) / 2;
+  for (int i = 0; i < kBisections && b - a > close; ++i) {
+    const double fx = f(x);
+    (fx >= 0.0 ? b : a) = x;
+    const double d = slope(x);
+    double next = d != 0.0 ? x - fx / d : a;
+    if (!(next > a && next < b)) next = a + (b - a) / 2;
+    if (std::fabs(next - x) < close) return next;
+    x = next;
   }
   return b;
 }
@@ -78,19 +85,23 @@ class Recorder {
   bool Step(double iInj, bool landed) {
     const double t0 = rk_.DenseStart(), t1 = rk_.DenseEnd();
     const double band = params_.Value(param::MaxDvForPlot);
+    const DormandPrince::Quartic v = rk_.DenseQuartic(cell::V);
     double peak = kNever;
-    if (rk_.Slope()[cell::V] < 0.0 && turnsDown_) peak = Peak(t0, t1);
+    if (rk_.Slope()[cell::V] < 0.0 && risingAtStart_) peak = Peak(v, t0, t1);
     double at = t0;
     while (true) {
       const double end = std::fmin(std::fmin(t1, next_), peak);
-      auto outside = [&](double s) { return std::fabs(rk_.DenseValue(cell::V, s) - lastV_) > band; };
+      const double level = lastV_;
+      auto outside = [&](double s) { return std::fabs(v.Value(s) - level) - band; };
       double crossing = kNever;
-      for (int i = 1; i <= kScanPoints; ++i) {
+      for (int i = 1; i <= kScanPoints && crossing == kNever; ++i) {
         const double s = at + (end - at) * i / kScanPoints;
-        if (outside(s)) {
-          crossing = FirstTrue(at + (end - at) * (i - 1) / kScanPoints, s, outside);
-          break;
-        }
+        const double above = v.Value(s) - level;
+        if (std::fabs(above) <= band) continue;
+        // Which edge of the band it left by decides the sign of the slope.
+        const double sign = above > 0.0 ? 1.0 : -1.0;
+        crossing = Root(at + (end - at) * (i - 1) / kScanPoints, s, outside,
+                        [&](double x) { return sign * v.Slope(x); });
       }
       if (crossing < kNever) {
         if (!At(crossing, iInj)) return false;
@@ -106,7 +117,7 @@ class Recorder {
         break;
       }
     }
-    turnsDown_ = rk_.Slope()[cell::V] > 0.0;
+    risingAtStart_ = rk_.Slope()[cell::V] > 0.0;
     if (landed || t1 >= next_) return At(t1, iInj);
     return true;
   }
@@ -119,14 +130,12 @@ class Recorder {
   long Count() const { return count_; }
 
  private:
-  // The highest V in [a, b] where V rises at a and falls at b.
-  double Peak(double a, double b) const {
-    for (int i = 0; i < kBisections; ++i) {
-      const double m1 = a + (b - a) / 3, m2 = b - (b - a) / 3;
-      if (rk_.DenseValue(cell::V, m1) < rk_.DenseValue(cell::V, m2)) a = m1;
-      else b = m2;
-    }
-    return (a + b) / 2;
+  // The highest V in [a, b] where V rises at a and falls at b: where its
+  // slope turns from positive to negative.
+  static double Peak(const DormandPrince::Quartic& v, double a, double b) {
+    const double step = (b - a) * 1e-7;
+    return Root(a, b, [&](double s) { return -v.Slope(s); },
+                [&](double s) { return -(v.Slope(s + step) - v.Slope(s - step)) / (2 * step); });
   }
 
   const ParameterSet& params_;
@@ -135,7 +144,7 @@ class Recorder {
   SampleTaker& taker_;
   RunSample sample_{};
   double lastV_ = 1000.0, next_ = 0.0;
-  bool turnsDown_ = false;  // V rose at the end of the previous step
+  bool risingAtStart_ = false;  // V rose at the end of the previous step
   long count_ = 0;
 };
 
@@ -215,9 +224,12 @@ RunResult RunContinuous(const ParameterSet& params, const GateTable& gates,
     const double reached = rk.Time();
     if (tuning.spikes && before < tuning.spikeThreshold &&
         rk.State()[cell::V] >= tuning.spikeThreshold)
-      tuning.spikes->Spike(FirstTrue(t, reached, [&](double s) {
-        return rk.DenseValue(cell::V, s) >= tuning.spikeThreshold;
-      }));
+    {
+      const DormandPrince::Quartic v = rk.DenseQuartic(cell::V);
+      tuning.spikes->Spike(Root(
+          t, reached, [&](double s) { return v.Value(s) - tuning.spikeThreshold; },
+          [&](double s) { return v.Slope(s); }));
+    }
     if (!recorder.Step(iInj, lands)) return fail(taker.failure);
     t = reached;
     if (lands) {

@@ -101,6 +101,30 @@ double DormandPrince::DenseValue(int i, double s) const {
                   theta1 * (dense_[2][i] + theta * (dense_[3][i] + theta1 * dense_[4][i])));
 }
 
+DormandPrince::Quartic DormandPrince::DenseQuartic(int i) const {
+  const double r0 = dense_[0][i], r1 = dense_[1][i], r2 = dense_[2][i], r3 = dense_[3][i],
+               r4 = dense_[4][i];
+  Quartic q;
+  q.start = denseT_;
+  q.h = denseH_;
+  q.c[0] = r0;
+  q.c[1] = r1 + r2;
+  q.c[2] = r3 + r4 - r2;
+  q.c[3] = -(r3 + 2 * r4);
+  q.c[4] = r4;
+  return q;
+}
+
+double DormandPrince::Quartic::Value(double s) const {
+  const double x = (s - start) / h;
+  return c[0] + x * (c[1] + x * (c[2] + x * (c[3] + x * c[4])));
+}
+
+double DormandPrince::Quartic::Slope(double s) const {
+  const double x = (s - start) / h;
+  return (c[1] + x * (2 * c[2] + x * (3 * c[3] + x * 4 * c[4]))) / h;
+}
+
 void DormandPrince::DenseState(double s, ContinuousState& y) const {
   for (int i = 0; i < n_; ++i) y[i] = DenseValue(i, s);
 }

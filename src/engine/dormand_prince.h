@@ -37,6 +37,16 @@ class DormandPrince {
   // dy/dt at the start (the first stage).
   const ContinuousState& Slope() const { return k_[0]; }
 
+  // One value's dense output over the last accepted step as a polynomial in
+  // θ = (s - start) / h, power basis: c[0] + c[1] θ + ... + c[4] θ⁴.
+  struct Quartic {
+    double start = 0, h = 1;
+    double c[5] = {};
+    double Value(double s) const;
+    double Slope(double s) const;  // per ms
+  };
+  Quartic DenseQuartic(int i) const;
+
   // The dense output of the last accepted step [t, t + h]: value i at time s.
   double DenseValue(int i, double s) const;
   void DenseState(double s, ContinuousState& y) const;

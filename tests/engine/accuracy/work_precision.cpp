@@ -1,0 +1,117 @@
+// Work against precision of the four methods on the built-in run and on ten
+// seconds of tonic firing: the worst spike-time error against the
+// independent reference solver, and the engine's wall time. Prints the
+// table of docs/accuracy.md and, with a file name, the points of its plot.
+//   vantor_accuracy [points.csv]
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "engine/run_driver.h"
+#include "engine_fixtures.h"
+#include "reference_cell.h"
+
+namespace {
+
+using namespace vantor;
+
+struct Case {
+  const char* name;
+  ParameterSet params;
+  std::vector<double> truth;
+};
+
+struct Collect : RunSink, SpikeSink {
+  void Sample(const RunSample& s) override { samples.push_back(s); }
+  void Spike(double t) override { spikes.push_back(t); }
+  std::vector<RunSample> samples;
+  std::vector<double> spikes;
+};
+
+struct Outcome {
+  long spikes = 0;
+  double worst = NAN;  // ms; not a number when the count differs
+  double millis = 0;   // median wall time of the run
+};
+
+Outcome Measure(const Case& c, const GateTable& gates, float model, float change, double tol) {
+  std::vector<double> times;
+  Outcome out;
+  for (int repeat = 0; repeat < 5; ++repeat) {
+    ParameterSet params = c.params;
+    params.SetValue(param::Model, model);
+    params.SetValue(param::MaxChangeInGates, change);
+    Collect sink;
+    sink.samples.reserve(400000);
+    RunFlags flags;
+    RunTuning tuning;
+    tuning.tolerance = tol;
+    tuning.spikes = &sink;
+    const auto start = std::chrono::steady_clock::now();
+    const RunResult r = RunTrial(params, gates, sink, flags, {}, tuning);
+    times.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() -
+                                                              start).count());
+    if (r.outcome != RunOutcome::Completed) return out;
+    std::vector<double> spikes = sink.spikes;
+    if (model < 4.0f) {
+      spikes.clear();
+      for (float t : test::SpikeTimes(sink.samples)) spikes.push_back(t);
+    }
+    out.spikes = static_cast<long>(spikes.size());
+    if (spikes.size() == c.truth.size()) {
+      out.worst = 0;
+      for (std::size_t i = 0; i < spikes.size(); ++i)
+        out.worst = std::max(out.worst, std::fabs(spikes[i] - c.truth[i]));
+    }
+    if (times.back() > 2000.0) break;  // slow settings once
+  }
+  std::sort(times.begin(), times.end());
+  out.millis = times[times.size() / 2];
+  return out;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const GateTable gates = test::ShippedGates();
+  std::vector<Case> cases;
+  cases.push_back({"built-in 80 ms", ParameterSet(), test::ReferenceCell().SpikeTimes()});
+  ParameterSet tonic;
+  tonic.SetValue(param::TrialDuration, 10000.0f);
+  tonic.SetValue(param::BaseCurrent, 2.0f);
+  tonic.SetValue(param::InjectedCurrent, 0.0f);
+  cases.push_back({"10 s tonic", tonic, test::ReferenceCell(2.0, 0.0, 10.0, 60.0).SpikeTimes(10000.0)});
+
+  FILE* points = argc > 1 ? std::fopen(argv[1], "w") : nullptr;
+  if (points) std::fprintf(points, "run,method,setting,ms,worst_ms,spikes\n");
+  const float changes[] = {50, 20, 10, 5, 2, 1, 0.5f};
+  const double tolerances[] = {1e-4, 1e-5, 1e-6, 1e-7, 1e-8, 1e-9, 1e-10};
+  for (const Case& c : cases) {
+    std::printf("\n%s (reference: %zu spikes)\n\n", c.name, c.truth.size());
+    std::printf("| method | setting | wall time (ms) | spikes | worst spike error (ms) |\n");
+    std::printf("|---|---|---|---|---|\n");
+    for (int model = 1; model <= 4; ++model) {
+      for (int i = 0; i < 7; ++i) {
+        const float change = model < 4 ? changes[i] : 50.0f;
+        const double tol = model < 4 ? 0.0 : tolerances[i];
+        const Outcome o = Measure(c, gates, static_cast<float>(model), change, tol);
+        char setting[32];
+        if (model < 4) std::snprintf(setting, sizeof setting, "Max %%change %g", change);
+        else std::snprintf(setting, sizeof setting, "tolerance %g", tol);
+        char worst[32] = "count differs";
+        if (!std::isnan(o.worst)) std::snprintf(worst, sizeof worst, "%.2g", o.worst);
+        if (o.spikes == 0 && std::isnan(o.worst)) std::snprintf(worst, sizeof worst, "run stops");
+        std::printf("| %d | %s | %.3g | %ld | %s |\n", model, setting, o.millis, o.spikes, worst);
+        std::fflush(stdout);
+        if (points && !std::isnan(o.worst))
+          std::fprintf(points, "%s,%d,%s,%g,%g,%ld\n", c.name, model, setting, o.millis, o.worst,
+                       o.spikes);
+      }
+    }
+  }
+  if (points) std::fclose(points);
+  return 0;
+}
