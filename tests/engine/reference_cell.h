@@ -40,20 +40,24 @@ class ReferenceCell {
  private:
   using State = std::array<double, 4>;  // V, m, h, n
 
+  // Parameters, coefficients and run constants are single precision
+  // numbers, as the program stores them; everything else is double.
   static constexpr double kF = 96480.0, kR = 8.314, kCelsius = 35.0;
-  const double frt = kF / (kR * (kCelsius + 273.0));
-  const double phi = std::pow(3.0, (kCelsius - 23.5) / 10.0);
-  const double eNa = 1000.0 * std::log(145.0 / 31.0) / frt;
-  const double eK = 1000.0 * std::log(3.1 / 135.0) / frt;
-  static constexpr double kCm = 0.29;
+  static double Single(double x) { return static_cast<float>(x); }
+  const double frt = Single(kF / (kR * (kCelsius + 273.0)));
+  const double phi = Single(std::pow(3.0, (kCelsius - 23.5) / 10.0));
+  const double eNa = Single(1000.0 * std::log(Single(145.0 / 31.0)) / frt);
+  const double eK = Single(1000.0 * std::log(Single(3.1f / 135.0f)) / frt);
+  static constexpr double kCm = 0.29f;
+  static constexpr double kNaLeak = 0.06f;
 
   // Rates of the shipped gate table at 23.5 °C (1/ms).
-  static double AlphaM(double v) { return 0.091 * (v + 38.0) / (1.0 - std::exp(-(v + 38.0) / 5.0)); }
-  static double BetaM(double v) { return -0.062 * (v + 38.0) / (1.0 - std::exp((v + 38.0) / 5.0)); }
-  static double AlphaH(double v) { return 0.016 * std::exp((-55.0 - v) / 15.0); }
-  static double BetaH(double v) { return 2.07 / (std::exp((17.0 - v) / 21.0) + 1.0); }
-  static double AlphaN(double v) { return 0.01 * (-45.0 - v) / (std::exp((-45.0 - v) / 5.0) - 1.0); }
-  static double BetaN(double v) { return 0.17 * std::exp((-50.0 - v) / 40.0); }
+  static double AlphaM(double v) { return 0.091f * (v + 38.0) / (1.0 - std::exp(-(v + 38.0) / 5.0)); }
+  static double BetaM(double v) { return -0.062f * (v + 38.0) / (1.0 - std::exp((v + 38.0) / 5.0)); }
+  static double AlphaH(double v) { return 0.016f * std::exp((-55.0 - v) / 15.0); }
+  static double BetaH(double v) { return 2.07f / (std::exp((17.0 - v) / 21.0) + 1.0); }
+  static double AlphaN(double v) { return 0.01f * (-45.0 - v) / (std::exp((-45.0 - v) / 5.0) - 1.0); }
+  static double BetaN(double v) { return 0.17f * std::exp((-50.0 - v) / 40.0); }
 
   // Goldman-Hodgkin-Katz current of a monovalent ion per unit permeability.
   double Ghk(double v, double inside, double outside) const {
@@ -69,7 +73,7 @@ class ReferenceCell {
   State Derivative(const State& y, double t) const {
     const double v = y[0], m = y[1], h = y[2], n = y[3];
     const double injected = base_ + ((t > onset_ && t < offset_) ? step_ : 0.0);
-    const double leak = 1.0 * Ghk(v, 0.135, 0.0031) + 0.06 * Ghk(v, 0.031, 0.145);
+    const double leak = 1.0 * Ghk(v, 0.135, 3.1f / 1000.0) + kNaLeak * Ghk(v, 0.031, 0.145);
     const double ionic = leak + 20.0 * m * m * m * h * (v - eNa) + 2.0 * n * n * n * n * (v - eK);
     auto gate = [&](double x, double a, double b) { return phi * (a * (1.0 - x) - b * x); };
     return {-(ionic - injected) / kCm, gate(m, AlphaM(v), BetaM(v)), gate(h, AlphaH(v), BetaH(v)),
@@ -103,10 +107,12 @@ class ReferenceCell {
       for (int i = 0; i < 4; ++i) r[i] = a[i] + s * b[i];
       return r;
     };
-    const State k1 = Derivative(y, t);
-    const State k2 = Derivative(add(y, k1, dt / 2), t + dt / 2);
-    const State k3 = Derivative(add(y, k2, dt / 2), t + dt / 2);
-    const State k4 = Derivative(add(y, k3, dt), t + dt);
+    // The current is read once per step, inside it: no step straddles a jump.
+    const double mid = t + dt / 2;
+    const State k1 = Derivative(y, mid);
+    const State k2 = Derivative(add(y, k1, dt / 2), mid);
+    const State k3 = Derivative(add(y, k2, dt / 2), mid);
+    const State k4 = Derivative(add(y, k3, dt), mid);
     State r;
     for (int i = 0; i < 4; ++i) r[i] = y[i] + dt / 6 * (k1[i] + 2 * k2[i] + 2 * k3[i] + k4[i]);
     return r;

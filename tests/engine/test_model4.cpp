@@ -57,10 +57,10 @@ TEST_F(Model4, BuiltInRunMatchesTheReference) {
   ASSERT_EQ(truth.size(), 5u);
   RunResult r = Run(1e-10);
   ASSERT_EQ(r.outcome, RunOutcome::Completed) << r.message;
-  EXPECT_LT(WorstError(truth), 0.001);
+  EXPECT_LT(WorstError(truth), 1e-6);
   r = Run();  // the tolerance "Max %change in gates" 50 stands for
   ASSERT_EQ(r.outcome, RunOutcome::Completed) << r.message;
-  EXPECT_LT(WorstError(truth), 0.01);
+  EXPECT_LT(WorstError(truth), 1e-3);
   // The record: starts at 0, lands on both protocol times, ends on the trial end.
   EXPECT_EQ(sink.samples.front()[slot::Time], 0.0f);
   EXPECT_EQ(sink.samples.back()[slot::Time], 80.0f);

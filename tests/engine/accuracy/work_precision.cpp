@@ -2,7 +2,7 @@
 // seconds of tonic firing: the worst spike-time error against the
 // independent reference solver, and the engine's wall time. Prints the
 // table of docs/accuracy.md and, with a file name, the points of its plot.
-//   vantor_accuracy [points.csv]
+//   vantor_accuracy [points.csv [methods]]     e.g. methods "14" for 1 and 4
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -94,6 +94,8 @@ int main(int argc, char** argv) {
     std::printf("| method | setting | wall time (ms) | spikes | worst spike error (ms) |\n");
     std::printf("|---|---|---|---|---|\n");
     for (int model = 1; model <= 4; ++model) {
+      if (argc > 2 && std::string(argv[2]).find(static_cast<char>('0' + model)) == std::string::npos)
+        continue;
       for (int i = 0; i < 7; ++i) {
         const float change = model < 4 ? changes[i] : 50.0f;
         const double tol = model < 4 ? 0.0 : tolerances[i];
