@@ -21,6 +21,7 @@ constexpr double kErrorExponent = 0.17, kHistoryExponent = 0.04;
 // The sampling rule looks for a crossing of the "Maximum dV for plot" band
 // at this many points of each step before it narrows it down.
 constexpr int kScanPoints = 8;
+constexpr double kShortestUsefulStep = 1e-7;  // ms
 constexpr int kBisections = 48;
 
 double InjectedAt(const ParameterSet& params, double t) {
@@ -201,6 +202,12 @@ RunResult RunContinuous(const ParameterSet& params, const GateTable& gates,
     const double step = lands ? landing - t : h;
     if (!(step > 1e-12 * std::fmax(1.0, t)))
       return fail(Stopped(t, "the time step became too small for the time to advance."));
+    // Far below what any spike needs: a gate whose time constant has
+    // collapsed (V driven thousands of mV away) makes the explicit method
+    // crawl for ever; the exponential steps of methods 1 .. 3 stay stable.
+    if (!(h > kShortestUsefulStep))
+      return fail(Stopped(t, "the cell became too stiff for method 4 (steps below 1e-7 ms). "
+                             "Methods 1, 2 and 3 can run it."));
     const double iInj = InjectedAt(params, t + step / 2);
     const double err = rk.Attempt(step, iInj, rtol, atol);
     ++result.passes;

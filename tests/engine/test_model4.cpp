@@ -112,6 +112,18 @@ TEST_F(Model4, ToleranceOutsideItsRangeIsRefused) {
   EXPECT_LT(ToleranceFromMaxChange(1.0f), ToleranceFromMaxChange(2.0f));
 }
 
+// -200 nA drives V thousands of mV down, where the gates' time constants
+// collapse: the explicit method ends the run with a message instead of
+// crawling on for hours.
+TEST_F(Model4, AStiffCellEndsTheRunWithAMessage) {
+  params.SetValue(param::InjectedCurrent, -200.0f);
+  const RunResult r = Run();
+  EXPECT_EQ(r.outcome, RunOutcome::Failed);
+  EXPECT_NE(r.message.find("too stiff for method 4"), std::string::npos) << r.message;
+  EXPECT_FALSE(sink.samples.empty());
+  EXPECT_GT(sink.samples.back()[slot::Time], 10.0f);
+}
+
 // With fixed steps, halving the step divides the error by about 2^5.
 TEST_F(Model4, FifthOrderWithFixedSteps) {
   params.SetValue(param::BaseCurrent, 2.0f);
