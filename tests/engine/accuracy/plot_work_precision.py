@@ -1,4 +1,4 @@
-#!/usr/bin/env python3
+#!/usr/bin/python3
 """Log-log plot of worst spike-time error against wall time from the points
 that vantor_accuracy writes:  plot_work_precision.py points.csv out.png"""
 import csv
