@@ -106,8 +106,7 @@ bool Integrator::StepControl(const ParameterSet& params, RunSample& sample) {
   const float m = e >= 1.0f ? kSafetyFactor / e : GrowthFactor(kSafetyFactor / e, nstage_ + 2);
   // No shorter step would move the time at all, so this one is taken (a
   // limit of 0 set during the run still collapses the step to 0).
-  const bool shortest = m > 0.0f && t_ + dt_ <= ShortestStepEnd(t_);
-  if (e >= 1.0f && !shortest) {  // reject: shorter step from the same start
+  if (e >= 1.0f && !(m > 0.0f && t_ + dt_ <= ShortestStepEnd(t_))) {  // reject: shorter step
     dt_ *= m;
     c_[5][cell::V] = c_[0][cell::V];
     return false;

@@ -135,6 +135,7 @@ namespace {
 
 SynapticTrain MakeTrain(float g, float onset, float frequency, float count) {
   SynapticTrain train;
+  if (g == 0.0f) return train;  // the common case, on every pass
   train.count = SynapticEventCount(count);
   train.on = g != 0.0f && train.count > 0 && std::isfinite(onset);
   train.onset = onset;
