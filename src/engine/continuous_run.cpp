@@ -178,6 +178,7 @@ RunResult RunContinuous(const ParameterSet& params, const GateTable& gates,
   Recorder recorder(params, rk, rates, taker);
   recorder.Start(y[cell::V]);
   double h = kFirstStep, history = 1e-4;
+  bool justRejected = false;
   auto fail = [&](std::string message) {
     result.samples += recorder.Count();
     result.outcome = RunOutcome::Failed;
@@ -213,10 +214,12 @@ RunResult RunContinuous(const ParameterSet& params, const GateTable& gates,
     ++result.passes;
     if (!(err <= 1.0)) {  // reject, a blow-up included
       ++result.rejected;
+      // The full fifth-order estimate of the step that would just pass.
       const double shrink = std::isfinite(err)
-                                ? std::fmin(kLargestShrink, std::pow(err, kErrorExponent) / kSafety)
+                                ? std::fmin(kLargestShrink, std::pow(err, 0.2) / kSafety)
                                 : kLargestShrink * 2;
       h = step / shrink;
+      justRejected = true;
       continue;
     }
     const double factor = std::fmax(1.0 / kLargestGrowth,
@@ -224,8 +227,11 @@ RunResult RunContinuous(const ParameterSet& params, const GateTable& gates,
                                                                   std::pow(history, kHistoryExponent) /
                                                                   kSafety));
     history = std::fmax(err, 1e-4);
-    const double grown = step / factor;
-    if (!lands || grown < h) h = grown;  // a step cut short to land says little about the next
+    // No growth right after a rejection; a step cut short to land says little
+    // about the next.
+    const double grown = justRejected ? std::fmin(step / factor, step) : step / factor;
+    justRejected = false;
+    if (!lands || grown < h) h = grown;
     const double before = rk.State()[cell::V];
     rk.Accept(lands ? landing : t + step);
     const double reached = rk.Time();
