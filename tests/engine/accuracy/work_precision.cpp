@@ -3,6 +3,7 @@
 // independent reference solver, and the engine's wall time. Prints the
 // table of docs/accuracy.md and, with a file name, the points of its plot.
 //   vantor_accuracy [points.csv [methods]]     e.g. methods "14" for 1 and 4
+//   vantor_accuracy --reference spikes.txt     the 10 s reference spike times
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -77,6 +78,13 @@ Outcome Measure(const Case& c, const GateTable& gates, float model, float change
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 3 && std::string(argv[1]) == "--reference") {
+    FILE* out = std::fopen(argv[2], "w");
+    if (!out) return 1;
+    for (double t : test::ReferenceCell(2.0, 0.0, 10.0, 60.0).SpikeTimes(10000.0))
+      std::fprintf(out, "%.9f\n", t);
+    return std::fclose(out) == 0 ? 0 : 1;
+  }
   const GateTable gates = test::ShippedGates();
   std::vector<Case> cases;
   cases.push_back({"built-in 80 ms", ParameterSet(), test::ReferenceCell().SpikeTimes()});
