@@ -65,7 +65,7 @@ void CellRates::Evaluate(double t, double iInj, const double* y, double* dy,
   GateContextD context{v, y[cell::CaL], p.Value(param::HShift), k.phi};
   auto gate = [&](int row) {
     const GateRateD rate = GateSteadyState(row, gates_.Row(row), context);
-    dy[row] = (rate.inf - y[row]) / rate.tau;
+    dy[row] = rate.drive - rate.decay * y[row];
     return y[row];
   };
 

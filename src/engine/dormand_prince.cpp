@@ -115,16 +115,6 @@ DormandPrince::Quartic DormandPrince::DenseQuartic(int i) const {
   return q;
 }
 
-double DormandPrince::Quartic::Value(double s) const {
-  const double x = (s - start) / h;
-  return c[0] + x * (c[1] + x * (c[2] + x * (c[3] + x * c[4])));
-}
-
-double DormandPrince::Quartic::Slope(double s) const {
-  const double x = (s - start) / h;
-  return (c[1] + x * (2 * c[2] + x * (3 * c[3] + x * 4 * c[4]))) / h;
-}
-
 void DormandPrince::DenseState(double s, ContinuousState& y) const {
   for (int i = 0; i < n_; ++i) y[i] = DenseValue(i, s);
 }

@@ -42,8 +42,14 @@ class DormandPrince {
   struct Quartic {
     double start = 0, h = 1;
     double c[5] = {};
-    double Value(double s) const;
-    double Slope(double s) const;  // per ms
+    double Value(double s) const {
+      const double x = (s - start) / h;
+      return c[0] + x * (c[1] + x * (c[2] + x * (c[3] + x * c[4])));
+    }
+    double Slope(double s) const {  // per ms
+      const double x = (s - start) / h;
+      return (c[1] + x * (2 * c[2] + x * (3 * c[3] + x * 4 * c[4]))) / h;
+    }
   };
   Quartic DenseQuartic(int i) const;
 

@@ -1,6 +1,7 @@
 #include "engine/kinetics.h"
 
 #include <cmath>
+#include <type_traits>
 
 namespace vantor {
 namespace {
@@ -12,12 +13,26 @@ double Boltzmann(double v, double g, double h) { return 1.0 / (std::exp((v - g) 
 
 template <class R>
 BasicGateRate<R> FromRates(double alpha, double beta, double phi) {
-  return {static_cast<R>(alpha / (alpha + beta)), static_cast<R>(1.0 / ((alpha + beta) * phi))};
+  if constexpr (std::is_same_v<R, double>) {
+    BasicGateRate<R> r;
+    r.drive = alpha * phi;
+    r.decay = (alpha + beta) * phi;
+    return r;
+  } else {
+    return {static_cast<R>(alpha / (alpha + beta)), static_cast<R>(1.0 / ((alpha + beta) * phi))};
+  }
 }
 
 template <class R>
 BasicGateRate<R> FromTau(double inf, double tau) {
-  return {static_cast<R>(inf), static_cast<R>(tau)};
+  if constexpr (std::is_same_v<R, double>) {
+    BasicGateRate<R> r;
+    r.decay = 1.0 / tau;
+    r.drive = inf * r.decay;
+    return r;
+  } else {
+    return {static_cast<R>(inf), static_cast<R>(tau)};
+  }
 }
 
 template <class R>

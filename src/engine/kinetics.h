@@ -15,6 +15,9 @@ template <class Real>
 struct BasicGateRate {
   Real inf = 0;  // steady state x∞
   Real tau = 0;  // time constant (ms), temperature already applied
+  // dx/dt = drive - decay · x, i.e. x∞ / τ and 1 / τ: filled in double
+  // precision only, where the rows with rate constants need no division for it.
+  Real drive = 0, decay = 0;
 };
 
 // What a gate's formula may read besides its own coefficients.
