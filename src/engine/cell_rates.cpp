@@ -63,9 +63,12 @@ void CellRates::Evaluate(double t, double iInj, const double* y, double* dy,
   }
 
   GateContextD context{v, y[cell::CaL], p.Value(param::HShift), k.phi};
+  // A sample needs the currents, not how the gates move.
   auto gate = [&](int row) {
-    const GateRateD rate = GateSteadyState(row, gates_.Row(row), context);
-    dy[row] = rate.drive - rate.decay * y[row];
+    if (!sample) {
+      const GateRateD rate = GateSteadyState(row, gates_.Row(row), context);
+      dy[row] = rate.drive - rate.decay * y[row];
+    }
     return y[row];
   };
 

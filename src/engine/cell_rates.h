@@ -24,8 +24,8 @@ class CellRates {
   SynapticAccumulators& Synapses() { return synapses_; }
 
   // dy/dt at time t (ms) with the injected current iInj (nA). With `sample`,
-  // also files I-cap and every enabled current (or its conductance) in the
-  // slots as a stage evaluation does.
+  // files I-cap and every enabled current (or its conductance) in the slots
+  // as a stage evaluation does instead; dy then holds dV/dt only.
   void Evaluate(double t, double iInj, const double* y, double* dy,
                 RunSample* sample = nullptr) const;
 

@@ -39,6 +39,14 @@ template <class R>
 BasicGateRate<R> MNa(const GateRow& c, const BasicGateContext<R>& in) {
   const double z = GuardedSum<R>(in.v, c.B);
   const double w = GuardedSum<R>(in.v, c.E);
+  if constexpr (std::is_same_v<R, double>) {
+    // The shipped table gives both rates the same centre and slope: then
+    // one exponential serves both (the continuous method only).
+    if (c.B == c.E && c.C == c.F) {
+      const double e = std::exp(-z / c.C);
+      return FromRates<R>(c.A * z / (1.0 - e), c.D * w / (1.0 - 1.0 / e), in.factors.phi);
+    }
+  }
   const double alpha = c.A * z / (1.0 - std::exp(-z / c.C));
   const double beta = c.D * w / (1.0 - std::exp(w / c.F));
   return FromRates<R>(alpha, beta, in.factors.phi);
