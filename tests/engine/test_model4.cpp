@@ -112,6 +112,22 @@ TEST_F(Model4, ToleranceOutsideItsRangeIsRefused) {
   EXPECT_LT(ToleranceFromMaxChange(1.0f), ToleranceFromMaxChange(2.0f));
 }
 
+// An EPSP train at 29 Hz from 10 ms has its 30th event at
+// 1010.0000000000001 ms in double precision, a rounding after the step
+// offset at 1010 ms: both are one landing point, not a step too short to take.
+TEST_F(Model4, LandingPointsARoundingApartAreOne) {
+  params.SetValue(param::TrialDuration, 1020.0f);
+  params.SetValue(param::StepOffset, 1010.0f);
+  params.SetValue(param::gEPSP, 0.02f);
+  params.SetValue(param::EpscOnset, 10.0f);
+  params.SetValue(param::EpspCount, 40.0f);
+  for (float frequency : {29.0f, 19.0f}) {  // just after and just before 1010 ms
+    params.SetValue(param::EpspFrequency, frequency);
+    const RunResult r = Run();
+    EXPECT_EQ(r.outcome, RunOutcome::Completed) << frequency << ": " << r.message;
+  }
+}
+
 // -200 nA drives V thousands of mV down, where the gates' time constants
 // collapse: the explicit method ends the run with a message instead of
 // crawling on for hours.
