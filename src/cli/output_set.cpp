@@ -2,6 +2,8 @@
 
 #include <sys/stat.h>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 
@@ -12,12 +14,15 @@ namespace vantor::cli {
 std::string FileIdentity(const std::string& path) {
   if (path == "-" || path == "/dev/stdout" || path == "/dev/fd/1" || path == "/proc/self/fd/1")
     return "standard output";
-  struct stat info {};
-  if (stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode))
-    return "inode " + std::to_string(info.st_dev) + ":" + std::to_string(info.st_ino);
+  // The kernel does not pass through a missing folder ("new/../a.csv"); the
+  // name is made plain first, then an existing file is known by its inode.
   std::error_code error;
   const std::filesystem::path canonical = std::filesystem::weakly_canonical(path, error);
-  return error ? path : canonical.string();
+  const std::string plain = error ? path : canonical.string();
+  struct stat info {};
+  if (stat(plain.c_str(), &info) == 0 && S_ISREG(info.st_mode))
+    return "inode " + std::to_string(info.st_dev) + ":" + std::to_string(info.st_ino);
+  return plain;
 }
 
 void OutputSet::Add(const std::string& option, const std::string& path) {
@@ -42,10 +47,13 @@ bool OutputSet::Open(const std::vector<std::string>& inputs) {
     }
   }
   for (Output& out : outputs_) {
-    const bool opened =
-        out.path == "-" ? out.file->OpenStandardOutput() : out.file->Open(out.path);
+    // A name the folder cannot take (too long) is only found out by the
+    // rename at the end; ask first.
+    const std::string problem = out.path == "-" ? std::string() : WriteProblem(out.path);
+    const bool opened = problem.empty() && (out.path == "-" ? out.file->OpenStandardOutput()
+                                                             : out.file->Open(out.path));
     if (!opened) {
-      const std::string reason = WriteProblem(out.path);
+      const std::string reason = problem.empty() ? WriteProblem(out.path) : problem;
       PrintError("Could not write file " + out.path + (reason.empty() ? "" : " (" + reason + ")"));
       Abandon();
       return false;
@@ -69,8 +77,11 @@ const std::string& OutputSet::Path(const std::string& option) const {
 
 bool OutputSet::Commit() {
   for (Output& out : outputs_) {
+    errno = 0;
     if (out.file->Commit()) continue;
-    PrintError("Could not write file " + out.path);
+    const int error = errno;
+    PrintError("Could not write file " + out.path +
+               (error != 0 ? " (" + std::string(std::strerror(error)) + ")" : ""));
     Abandon();
     return false;
   }
