@@ -27,6 +27,8 @@ constexpr char kDetails[] =
     "  --set KEY=VALUE   change a parameter; KEY is an index 0..53, a name such as gNa,\n"
     "                    duration, onset or vstart, or the prompt ('vantor-cli params')\n"
     "  --method N        integration method (same as --set model=N)\n"
+    "  --tolerance RTOL  relative tolerance of method 4, between 1e-12 and 1e-2\n"
+    "                    (default: Max %change in gates / 5e7)\n"
     "  --gates FILE      gate table (default: vmodels.val beside the program)\n"
     "  --limits FILE     limits file *.mnx (default: VANTOR.mnx beside the program)\n"
     "  --csv FILE        the samples as CSV (FILE '-' is standard output); rows are\n"
@@ -89,6 +91,12 @@ int Run(const std::vector<std::string>& args) {
     if (options.csvFile.empty()) return UsageError("run", "--dt applies to --csv, which is missing");
     gridStep = step;
   }
+  double tolerance = 0;
+  if (!options.tolerance.empty() &&
+      (!ParseGridStep(options.tolerance, tolerance) || !(tolerance > kSmallestTolerance) ||
+       !(tolerance < kLargestTolerance)))
+    return UsageError("run", "--tolerance needs a number between 1e-12 and 1e-2 (both excluded): " +
+                                 options.tolerance);
   StderrMessages messages;
   PictureJob pictures(options, messages);
   if (!pictures.Check(error)) return UsageError("run", error);
@@ -126,6 +134,7 @@ int Run(const std::vector<std::string>& args) {
   }
 
   RunFlags flags;
+  flags.tolerance = tolerance;
   StopOnInterrupt stopOnSignal(flags);
   ProgressLine progress(!options.quiet, params.Value(param::TrialDuration));
   float lastTime = 0;

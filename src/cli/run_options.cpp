@@ -16,6 +16,7 @@ const ValueOption kValueOptions[] = {
     {"--csv", &RunOptions::csvFile},
     {"--dt", &RunOptions::csvStep},
     {"--record", &RunOptions::recordFile},
+    {"--tolerance", &RunOptions::tolerance},
     {"--png", &RunOptions::pngFile},
     {"--svg", &RunOptions::svgFile},
     {"--pdf", &RunOptions::pdfFile},

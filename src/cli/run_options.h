@@ -19,6 +19,7 @@ struct RunOptions {
   std::string csvFile;     // "-": standard output
   std::string csvStep;     // --dt: the CSV resampled onto this grid (ms)
   std::string recordFile;
+  std::string tolerance;   // --tolerance: Model 4's relative tolerance
   // The picture (picture_output.h): files, size "WxH", overlaid runs.
   std::string pngFile;
   std::string svgFile;

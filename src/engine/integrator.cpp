@@ -53,8 +53,8 @@ void Integrator::Start(float startingVm) {
 
 void Integrator::SetMethodFromModel(float model) {
   const float code = std::trunc(model - 1.0f);
-  method_ = (code >= 0.0f && code <= 2.0f) ? static_cast<int>(code) : 0;
-  static const int kStageBound[3] = {2, 3, 5};
+  method_ = (code >= 0.0f && code <= 3.0f) ? static_cast<int>(code) : 0;
+  static const int kStageBound[4] = {2, 3, 5, 2};
   nstage_ = kStageBound[method_];
 }
 
@@ -106,8 +106,7 @@ bool Integrator::StepControl(const ParameterSet& params, RunSample& sample) {
   const float m = e >= 1.0f ? kSafetyFactor / e : GrowthFactor(kSafetyFactor / e, nstage_ + 2);
   // No shorter step would move the time at all, so this one is taken (a
   // limit of 0 set during the run still collapses the step to 0).
-  const bool shortest = m > 0.0f && t_ + dt_ <= ShortestStepEnd(t_);
-  if (e >= 1.0f && !shortest) {  // reject: shorter step from the same start
+  if (e >= 1.0f && !(m > 0.0f && t_ + dt_ <= ShortestStepEnd(t_))) {  // reject: shorter step
     dt_ *= m;
     c_[5][cell::V] = c_[0][cell::V];
     return false;

@@ -17,6 +17,8 @@ constexpr float kFirstStep = 0.005f;          // ms, the step after it
 constexpr float kSafetyFactor = 0.8f;
 constexpr float kErrorRatioFloor = 0.001f;
 constexpr float kProtocolStepDivisor = 100.0f;
+// Model 4: the run continues with the error-controlled fifth-order method.
+constexpr int kContinuousMethodCode = 3;
 
 struct PassResult {
   bool initialisation = false;  // this was the initialisation pass
@@ -43,7 +45,8 @@ class Integrator {
   float Time() const { return t_; }
   float Step() const { return dt_; }
   const CellState& Accepted() const { return c_[0]; }
-  // 0, 1 or 2 after the initialisation pass (Model - 1), 7 during it.
+  // 0, 1 or 2 after the initialisation pass (Model - 1), 7 during it; 3 for
+  // Model 4, which this class does not step (see continuous_run.h).
   int MethodCode() const { return method_; }
   int StageBound() const { return nstage_; }
 

@@ -1,6 +1,7 @@
 #include "engine/kinetics.h"
 
 #include <cmath>
+#include <type_traits>
 
 namespace vantor {
 namespace {
@@ -10,35 +11,61 @@ namespace {
 
 double Boltzmann(double v, double g, double h) { return 1.0 / (std::exp((v - g) / h) + 1.0); }
 
-GateRate FromRates(double alpha, double beta, double phi) {
-  return {static_cast<float>(alpha / (alpha + beta)),
-          static_cast<float>(1.0 / ((alpha + beta) * phi))};
+template <class R>
+BasicGateRate<R> FromRates(double alpha, double beta, double phi) {
+  if constexpr (std::is_same_v<R, double>) {
+    BasicGateRate<R> r;
+    r.drive = alpha * phi;
+    r.decay = (alpha + beta) * phi;
+    return r;
+  } else {
+    return {static_cast<R>(alpha / (alpha + beta)), static_cast<R>(1.0 / ((alpha + beta) * phi))};
+  }
 }
 
-GateRate FromTau(double inf, double tau) {
-  return {static_cast<float>(inf), static_cast<float>(tau)};
+template <class R>
+BasicGateRate<R> FromTau(double inf, double tau) {
+  if constexpr (std::is_same_v<R, double>) {
+    BasicGateRate<R> r;
+    r.decay = 1.0 / tau;
+    r.drive = inf * r.decay;
+    return r;
+  } else {
+    return {static_cast<R>(inf), static_cast<R>(tau)};
+  }
 }
 
-GateRate MNa(const GateRow& c, const GateContext& in) {
-  const double z = GuardedSum(in.v, c.B);
-  const double w = GuardedSum(in.v, c.E);
+template <class R>
+BasicGateRate<R> MNa(const GateRow& c, const BasicGateContext<R>& in) {
+  const double z = GuardedSum<R>(in.v, c.B);
+  const double w = GuardedSum<R>(in.v, c.E);
+  if constexpr (std::is_same_v<R, double>) {
+    // The shipped table gives both rates the same centre and slope: then
+    // one exponential serves both (the continuous method only).
+    if (c.B == c.E && c.C == c.F) {
+      const double e = std::exp(-z / c.C);
+      return FromRates<R>(c.A * z / (1.0 - e), c.D * w / (1.0 - 1.0 / e), in.factors.phi);
+    }
+  }
   const double alpha = c.A * z / (1.0 - std::exp(-z / c.C));
   const double beta = c.D * w / (1.0 - std::exp(w / c.F));
-  return FromRates(alpha, beta, in.factors.phi);
+  return FromRates<R>(alpha, beta, in.factors.phi);
 }
 
-GateRate HNa(const GateRow& c, const GateContext& in) {
+template <class R>
+BasicGateRate<R> HNa(const GateRow& c, const BasicGateContext<R>& in) {
   const double v = in.v;
   const double alpha = c.A * std::exp((c.B - v) / c.C);
   const double beta = c.D / (std::exp((c.E - v) / c.F) + 1.0);
-  return FromRates(alpha, beta, in.factors.phi);
+  return FromRates<R>(alpha, beta, in.factors.phi);
 }
 
-GateRate MK(const GateRow& c, const GateContext& in) {
-  const double z = GuardedDifference(c.B, in.v);
+template <class R>
+BasicGateRate<R> MK(const GateRow& c, const BasicGateContext<R>& in) {
+  const double z = GuardedDifference<R>(c.B, in.v);
   const double alpha = c.A * z / (std::exp(z / c.C) - 1.0);
   const double beta = c.D * std::exp((c.E - in.v) / c.F);
-  return FromRates(alpha, beta, in.factors.phi);
+  return FromRates<R>(alpha, beta, in.factors.phi);
 }
 
 // Shared by mA and mT: a bell-shaped time constant plus a floor E.
@@ -46,73 +73,84 @@ double BellTau(const GateRow& c, double v) {
   return 1.0 / (std::exp((v - c.A) / c.B) + std::exp((v - c.C) / c.D)) + c.E;
 }
 
-GateRate MA(const GateRow& c, const GateContext& in) {
-  return FromTau(Boltzmann(in.v, c.G, c.H), BellTau(c, in.v) / in.factors.phi);
+template <class R>
+BasicGateRate<R> MA(const GateRow& c, const BasicGateContext<R>& in) {
+  return FromTau<R>(Boltzmann(in.v, c.G, c.H), BellTau(c, in.v) / in.factors.phi);
 }
 
-GateRate HA(const GateRow& c, const GateContext& in) {
+template <class R>
+BasicGateRate<R> HA(const GateRow& c, const BasicGateContext<R>& in) {
   const double v = in.v;
   const double tau0 =
       in.v >= c.E ? c.F : 1.0 / (std::exp((v - c.A) / c.B) + std::exp((v - c.C) / c.D));
-  return FromTau(Boltzmann(v, c.G, c.H), tau0 / in.factors.phi);
+  return FromTau<R>(Boltzmann(v, c.G, c.H), tau0 / in.factors.phi);
 }
 
-GateRate MT(const GateRow& c, const GateContext& in) {
-  return FromTau(Boltzmann(in.v, c.G, c.H), BellTau(c, in.v) / in.factors.phiMT);
+template <class R>
+BasicGateRate<R> MT(const GateRow& c, const BasicGateContext<R>& in) {
+  return FromTau<R>(Boltzmann(in.v, c.G, c.H), BellTau(c, in.v) / in.factors.phiMT);
 }
 
-GateRate HT(const GateRow& c, const GateContext& in) {
+template <class R>
+BasicGateRate<R> HT(const GateRow& c, const BasicGateContext<R>& in) {
   const double v = in.v;
   const double tau0 = in.v >= c.A ? std::exp((v + c.D) / c.E) + c.F : std::exp((v + c.B) / c.C);
-  return FromTau(Boltzmann(v, c.G, c.H), tau0 / in.factors.phiHT);
+  return FromTau<R>(Boltzmann(v, c.G, c.H), tau0 / in.factors.phiHT);
 }
 
-GateRate MC(const GateRow& c, const GateContext& in) {
+template <class R>
+BasicGateRate<R> MC(const GateRow& c, const BasicGateContext<R>& in) {
   const double v = in.v;
   const double alpha = c.A * static_cast<double>(in.caL) * std::exp(v / c.B);
   const double beta = c.C * std::exp(-v / c.D);
-  return FromRates(alpha, beta, in.factors.phi);
+  return FromRates<R>(alpha, beta, in.factors.phi);
 }
 
-GateRate ML(const GateRow& c, const GateContext& in) {
+template <class R>
+BasicGateRate<R> ML(const GateRow& c, const BasicGateContext<R>& in) {
   const double v = in.v;
-  const double w = GuardedSum(in.v, c.E);
+  const double w = GuardedSum<R>(in.v, c.E);
   const double alpha = c.A / (std::exp((v - c.C) * c.B) + 1.0);
   const double beta = c.D * w / (std::exp(w / c.F) - 1.0);
-  return FromTau(Boltzmann(v, c.G, c.H), 1.0 / ((alpha + beta) * in.factors.phi));
+  return FromTau<R>(Boltzmann(v, c.G, c.H), 1.0 / ((alpha + beta) * in.factors.phi));
 }
 
-GateRate MH(const GateRow& c, const GateContext& in) {
+template <class R>
+BasicGateRate<R> MH(const GateRow& c, const BasicGateContext<R>& in) {
   const double v = static_cast<double>(in.v) - in.hShift;
   const double inf = 1.0 / (std::exp((v - c.G) / c.H) + 1.0);
   const double tau = c.A / (std::exp(v * c.E + c.D) + std::exp(v * c.C + c.B)) / in.factors.phi;
-  return FromTau(inf, tau);
+  return FromTau<R>(inf, tau);
 }
 
-GateRate MM(const GateRow& c, const GateContext& in) {
+template <class R>
+BasicGateRate<R> MM(const GateRow& c, const BasicGateContext<R>& in) {
   const double v = in.v;
   const double tau =
       c.A / ((std::exp((v + c.C) / c.D) + std::exp(-(v + c.E) / c.F)) * c.B) / in.factors.phi;
-  return FromTau(Boltzmann(v, c.G, c.H), tau);
+  return FromTau<R>(Boltzmann(v, c.G, c.H), tau);
 }
 
-GateRate MNap(const GateRow& c, const GateContext& in) {
-  const double z = GuardedSum(in.v, c.B);
-  const double w = GuardedSum(in.v, c.E);
+template <class R>
+BasicGateRate<R> MNap(const GateRow& c, const BasicGateContext<R>& in) {
+  const double z = GuardedSum<R>(in.v, c.B);
+  const double w = GuardedSum<R>(in.v, c.E);
   const double alpha = c.A * z / (1.0 - std::exp(-z / c.C));
   const double beta = c.D * w / (1.0 - std::exp(w / c.F));
-  return FromTau(Boltzmann(in.v, c.G, c.H), 1.0 / ((alpha + beta) * in.factors.phi));
+  return FromTau<R>(Boltzmann(in.v, c.G, c.H), 1.0 / ((alpha + beta) * in.factors.phi));
 }
 
-GateRate MAHP(const GateRow& c, const GateContext& in) {
+template <class R>
+BasicGateRate<R> MAHP(const GateRow& c, const BasicGateContext<R>& in) {
   const double alpha = (c.A * 1e9) * TruncatedPower(in.caL, c.B);
   const double beta = c.C;
-  return FromRates(alpha, beta, in.factors.phi);
+  return FromRates<R>(alpha, beta, in.factors.phi);
 }
 
 }  // namespace
 
-GateRate GateSteadyState(int row, const GateRow& c, const GateContext& in) {
+template <class R>
+BasicGateRate<R> GateSteadyState(int row, const GateRow& c, const BasicGateContext<R>& in) {
   switch (row) {
     case gate::mNa: return MNa(c, in);
     case gate::hNa: return HNa(c, in);
@@ -130,6 +168,9 @@ GateRate GateSteadyState(int row, const GateRow& c, const GateContext& in) {
     default: return {};
   }
 }
+
+template GateRate GateSteadyState(int, const GateRow&, const GateContext&);
+template GateRateD GateSteadyState(int, const GateRow&, const GateContextD&);
 
 float RelaxationShare(float r) {
   if (r >= 0.1f) return static_cast<float>(1.0 - std::exp(-static_cast<double>(r)));

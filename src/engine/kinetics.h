@@ -11,28 +11,43 @@ namespace vantor {
 // Stands in for a linear term that would be exactly zero (0/0 in a rate).
 constexpr float kGuardEpsilon = 1e-10f;
 
-struct GateRate {
-  float inf = 0;  // steady state x∞
-  float tau = 0;  // time constant (ms), temperature already applied
+template <class Real>
+struct BasicGateRate {
+  Real inf = 0;  // steady state x∞
+  Real tau = 0;  // time constant (ms), temperature already applied
+  // dx/dt = drive - decay · x, i.e. x∞ / τ and 1 / τ: filled in double
+  // precision only, where the rows with rate constants need no division for it.
+  Real drive = 0, decay = 0;
 };
 
 // What a gate's formula may read besides its own coefficients.
-struct GateContext {
-  float v = 0;       // working-point potential (mV), after the 0 / -0.5 mV guard
+template <class Real>
+struct BasicGateContext {
+  Real v = 0;       // working-point potential (mV), after the 0 / -0.5 mV guard
   // L-shell calcium (mol/L), read by mC and mAHP: the working point's value
   // once the stage has advanced the shells, which happens before those gates.
-  float caL = 0;
-  float hShift = 0;  // "H shift (mV)", read by mH
+  Real caL = 0;
+  Real hShift = 0;  // "H shift (mV)", read by mH
   TemperatureFactors factors;
 };
 
+// The stepping methods keep single precision; the continuous method reads the
+// same formulas in double precision.
+using GateRate = BasicGateRate<float>;
+using GateContext = BasicGateContext<float>;
+using GateRateD = BasicGateRate<double>;
+using GateContextD = BasicGateContext<double>;
+
 // v + b, or ε when v == -b exactly.
-inline float GuardedSum(float v, float b) { return v == -b ? kGuardEpsilon : v + b; }
+template <class Real>
+Real GuardedSum(Real v, Real b) { return v == -b ? Real(kGuardEpsilon) : v + b; }
 // b - v, or ε when v == b exactly.
-inline float GuardedDifference(float b, float v) { return v == b ? kGuardEpsilon : b - v; }
+template <class Real>
+Real GuardedDifference(Real b, Real v) { return v == b ? Real(kGuardEpsilon) : b - v; }
 
 // Steady state and time constant of gate row 1 .. 13 (gate::mNa .. gate::mAHP).
-GateRate GateSteadyState(int row, const GateRow& c, const GateContext& in);
+template <class Real>
+BasicGateRate<Real> GateSteadyState(int row, const GateRow& c, const BasicGateContext<Real>& in);
 
 // The share of the way to the steady state covered in a step of r = Δt / τ:
 // r itself while r < 0.1, the exact exponential share 1 - exp(-r) above.

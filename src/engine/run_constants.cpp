@@ -43,9 +43,9 @@ RunConstants ComputeRunConstants(const ParameterSet& params) {
 std::string RunRefusal(const ParameterSet& params) {
   if (!Positive(params.Value(param::TrialDuration)))
     return Refuse(params, param::TrialDuration, "a number greater than 0");
-  // The method is Model - 1 truncated toward zero: 0, 1 or 2.
+  // The method is Model - 1 truncated toward zero: 0, 1, 2 or 3 (Model 4).
   const float model = params.Value(param::Model);
-  if (!(model >= 1.0f && model < 4.0f)) return Refuse(params, param::Model, "1, 2 or 3");
+  if (!(model >= 1.0f && model < 5.0f)) return Refuse(params, param::Model, "1, 2, 3 or 4");
   if (!Positive(params.Value(param::MembraneArea)))
     return Refuse(params, param::MembraneArea, "a number greater than 0");
   if (!Positive(params.Value(param::Depth)))

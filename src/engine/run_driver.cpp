@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "engine/continuous_run.h"
 #include "engine/integrator.h"
 #include "engine/ions.h"
 #include "engine/progress_guard.h"
@@ -53,6 +54,31 @@ float InjectedCurrent(const ParameterSet& params, float t) {
   return current;
 }
 
+// Records a sample of Model 4 through the same checks, sink and pump.
+class ContinuousTaker : public SampleTaker {
+ public:
+  ContinuousTaker(const ParameterSet& params, const GateTable& gates, RunSink& sink,
+                  const std::function<void()>& pump)
+      : params_(params), gates_(gates), sink_(sink), pump_(pump) {}
+  bool Take(float t, const CellState& state, RunSample& sample) override {
+    FillRecordedSlots(params_, gates_, t, state, sample);
+    for (int s = 0; s < kSampleSlots; ++s)
+      if (!std::isfinite(sample[s])) {
+        failure = NotFinite(t, SlotName(s));
+        return false;
+      }
+    sink_.Sample(sample);
+    if (pump_) pump_();
+    return true;
+  }
+
+ private:
+  const ParameterSet& params_;
+  const GateTable& gates_;
+  RunSink& sink_;
+  const std::function<void()>& pump_;
+};
+
 RunResult Ended(RunResult result, RunOutcome outcome, std::string message = {}) {
   result.outcome = outcome;
   result.message = std::move(message);
@@ -62,12 +88,18 @@ RunResult Ended(RunResult result, RunOutcome outcome, std::string message = {}) 
 }  // namespace
 
 RunResult RunTrial(ParameterSet& params, const GateTable& gates, RunSink& sink, RunFlags& flags,
-                   const std::function<void()>& pump) {
+                   const std::function<void()>& pump, const RunTuning& tuning) {
   RunResult result;
   RunSample sample{};
 
   if (std::string why = RunRefusal(params); !why.empty())
     return Ended(result, RunOutcome::Refused, why);
+  RunTuning chosen = tuning;
+  if (chosen.tolerance == 0.0) chosen.tolerance = flags.tolerance;
+  if (chosen.tolerance != 0.0 &&
+      !(chosen.tolerance > kSmallestTolerance && chosen.tolerance < kLargestTolerance))
+    return Ended(result, RunOutcome::Refused,
+                 "The tolerance must lie between 1e-12 and 1e-2 (both excluded).");
   ApplyConcentrationFloor(params);
   const RunConstants constants = ComputeRunConstants(params);
   if (std::string why = ConstantsRefusal(constants); !why.empty())
@@ -113,6 +145,11 @@ RunResult RunTrial(ParameterSet& params, const GateTable& gates, RunSink& sink, 
     }
     if (flags.windowClosing) return Ended(result, RunOutcome::WindowClosed);
     if (flags.stop) return Ended(result, RunOutcome::Stopped);
+    if (pass.initialisation && integrator.MethodCode() == kContinuousMethodCode) {
+      ContinuousTaker taker(params, gates, sink, pump);
+      return RunContinuous(params, gates, constants, integrator.Accepted(), chosen, taker, flags,
+                           result);
+    }
   }
   return Ended(result, RunOutcome::Completed);
 }

@@ -15,6 +15,9 @@ namespace vantor {
 struct RunFlags {
   bool stop = false;
   bool windowClosing = false;
+  // Model 4's relative tolerance chosen by the shell (0: none chosen); a
+  // RunTuning::tolerance given to RunTrial comes first.
+  double tolerance = 0;
 };
 
 enum class RunOutcome {
@@ -35,6 +38,26 @@ struct RunResult {
   long rejected = 0;    // rejected steps
 };
 
+// Model 4 times every upward crossing of a threshold on its continuous
+// output and hands it here (the stepping methods find none).
+class SpikeSink {
+ public:
+  virtual ~SpikeSink() = default;
+  virtual void Spike(double t) = 0;  // ms
+};
+
+// What a caller may ask of a run beyond the parameters.
+struct RunTuning {
+  // Model 4's relative tolerance; 0 takes it from "Max %change in gates".
+  double tolerance = 0;
+  SpikeSink* spikes = nullptr;
+  double spikeThreshold = 0;  // mV
+};
+
+// The smallest and largest tolerance Model 4 accepts (both excluded).
+constexpr double kSmallestTolerance = 1e-12;
+constexpr double kLargestTolerance = 1e-2;
+
 // Runs one trial from the current parameters. The run reads each parameter at
 // the moment it is used, so a change made inside `pump` takes effect at the
 // next stage that uses it. Every recorded sample goes to `sink`, then `pump`
@@ -43,6 +66,7 @@ struct RunResult {
 // Settings no run can use are refused before anything changes; a value that
 // stops being a finite number ends the run as Failed before it is handed on.
 RunResult RunTrial(ParameterSet& params, const GateTable& gates, RunSink& sink,
-                   RunFlags& flags, const std::function<void()>& pump = {});
+                   RunFlags& flags, const std::function<void()>& pump = {},
+                   const RunTuning& tuning = {});
 
 }  // namespace vantor

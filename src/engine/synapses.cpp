@@ -7,9 +7,24 @@
 namespace vantor {
 namespace {
 
+// 1 - e^(-x), which is exactly 1 in double precision once x > 40: the
+// exponential, slow once it underflows, is then not taken.
+double Rise(double x) { return x > 40.0 ? 1.0 : 1.0 - std::exp(-x); }
+
 // Rise and decay of one event: (1 - e^(-s/A)) e^(-s/B) / C.
 double DualExponential(const GateRow& c, double s) {
-  return (1.0 - std::exp(-s / c.A)) * std::exp(-s / c.B) / c.C;
+  return Rise(s / c.A) * std::exp(-s / c.B) / c.C;
+}
+
+// exp(x) is exactly 0 in double precision for every x below -746, so a term
+// whose decay has run that far adds exactly 0 to a sum.
+constexpr double kUnderflow = 746.0;
+
+// True when a dual exponential of this row is exactly 0 once its decay has
+// underflowed: the rise stays finite and the scale neither divides by 0 nor
+// is infinite.
+bool VanishesWhenDecayed(const GateRow& c, double scale) {
+  return c.A > 0.0f && c.B > 0.0f && c.C != 0.0f && std::isfinite(c.C) && std::isfinite(scale);
 }
 
 // The time of the previous event of a train; a frequency of 0 means a single
@@ -47,16 +62,24 @@ SynapticConductances IpspConductances(const ParameterSet& params, const GateTabl
   const double weightA = params.Value(param::GabaAWeight);
   const double weightB = params.Value(param::GabaBWeight);
 
+  // Terms that are exactly 0 are skipped: the sums come out the same.
+  const bool fastVanishes = VanishesWhenDecayed(a, g * weightA);
+  const bool slowVanishes = b.A > 0.0f && b.E >= 0.0f && std::isfinite(b.B) && b.F != 0.0f &&
+                            std::isfinite(b.F) && std::isfinite(g * weightB);
   SynapticConductances sum;
   float tk = t;
   for (int n = SynapticEventCount(params.Value(param::IpspCount)); n != 0; --n) {
     const float since = tk - onset;
     const double s = since * kinetics;
     const double sb = since * phiB;
-    sum.fast += static_cast<float>(DualExponential(a, s) * g * weightA);
-    const double rise = std::pow(1.0 - std::exp(-sb / b.A), static_cast<double>(b.E));
-    const double decay = (1.0 - b.B) * std::exp(-sb / b.D) + b.B * std::exp(-sb / b.C);
-    sum.slow += static_cast<float>(rise * decay * g / b.F * weightB);
+    if (!(fastVanishes && s / a.B > kUnderflow))
+      sum.fast += static_cast<float>(DualExponential(a, s) * g * weightA);
+    if (!(slowVanishes && sb / b.D > kUnderflow && sb / b.C > kUnderflow)) {
+      const double up = Rise(sb / b.A);
+      const double rise = up == 1.0 ? 1.0 : std::pow(up, static_cast<double>(b.E));
+      const double decay = (1.0 - b.B) * std::exp(-sb / b.D) + b.B * std::exp(-sb / b.C);
+      sum.slow += static_cast<float>(rise * decay * g / b.F * weightB);
+    }
     tk = PreviousEvent(tk, frequency);
     if (tk < onset) break;
   }
@@ -82,14 +105,19 @@ SynapticConductances EpspTimeCourse(const ParameterSet& params, const GateTable&
   const double weightAmpa = params.Value(param::AmpaWeight);
   const double weightNmda = params.Value(param::NmdaWeight);
 
+  // Terms that are exactly 0 are skipped: the sums come out the same.
+  const bool ampaVanishes = VanishesWhenDecayed(ampa, g * weightAmpa);
+  const bool nmdaVanishes = VanishesWhenDecayed(nmda, g * weightNmda);
   SynapticConductances sum;
   float tk = t;
   for (int n = SynapticEventCount(params.Value(param::EpspCount)); n != 0; --n) {
     const double s = (tk - onset) * kinetics;
-    sum.fast += static_cast<float>(DualExponential(ampa, s) * g * weightAmpa);
+    if (!(ampaVanishes && s / ampa.B > kUnderflow))
+      sum.fast += static_cast<float>(DualExponential(ampa, s) * g * weightAmpa);
     double sn = (tk - onset - nmda.D) * kinetics;  // NMDA.D is a delay (ms)
     if (sn < 0.0) sn = 0.0;
-    sum.slow += static_cast<float>(DualExponential(nmda, sn) * g * weightNmda);
+    if (!(nmdaVanishes && sn / nmda.B > kUnderflow))
+      sum.slow += static_cast<float>(DualExponential(nmda, sn) * g * weightNmda);
     tk = PreviousEvent(tk, frequency);
     if (tk < onset) break;
   }
@@ -107,6 +135,7 @@ namespace {
 
 SynapticTrain MakeTrain(float g, float onset, float frequency, float count) {
   SynapticTrain train;
+  if (g == 0.0f) return train;  // the common case, on every pass
   train.count = SynapticEventCount(count);
   train.on = g != 0.0f && train.count > 0 && std::isfinite(onset);
   train.onset = onset;

@@ -187,7 +187,7 @@ TEST_F(RunDriver, SettingsARunCannotUseAreRefused) {
   params.SetValue(param::KOut, 0.0f);  // would be floored by a run that starts
   params.SetValue(param::Model, 0.0f);
   ExpectRefused("Model");
-  params.SetValue(param::Model, 4.0f);
+  params.SetValue(param::Model, 5.0f);
   ExpectRefused("Model");
   params.SetValue(param::Model, 1.0f);
 

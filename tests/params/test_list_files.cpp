@@ -188,7 +188,7 @@ TEST(InitFile, ShippedLimitsKeepTheBuiltInRangesAndOpenTheRest) {
   }
   EXPECT_GT(params.Minimum(param::MembraneArea), 0.0f);
   EXPECT_GT(params.Minimum(param::Depth), 0.0f);
-  EXPECT_EQ(params.Maximum(param::Model), 3.0f);
+  EXPECT_EQ(params.Maximum(param::Model), 4.0f);
   EXPECT_EQ(params.Minimum(param::HShift), -50.0f);
   EXPECT_EQ(params.Maximum(param::MembraneArea), 1e9f);
 }

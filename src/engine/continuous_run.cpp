@@ -1,0 +1,272 @@
+#include "engine/continuous_run.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <limits>
+
+#include "engine/cell_rates.h"
+#include "engine/dormand_prince.h"
+#include "engine/integrator.h"
+#include "engine/stage.h"
+
+namespace vantor {
+namespace {
+
+constexpr double kNever = std::numeric_limits<double>::infinity();
+// Step-size control of the pair: safety factor, bounds of the change per
+// step and the exponents of the proportional-integral controller.
+constexpr double kSafety = 0.9, kLargestShrink = 5.0, kLargestGrowth = 10.0;
+constexpr double kErrorExponent = 0.17, kHistoryExponent = 0.04;
+// The sampling rule looks for a crossing of the "Maximum dV for plot" band
+// at this many points of each step before it narrows it down.
+constexpr int kScanPoints = 8;
+constexpr double kShortestUsefulStep = 1e-7;  // ms
+constexpr int kBisections = 48;
+
+double InjectedAt(const ParameterSet& params, double t) {
+  double current = params.Value(param::BaseCurrent);
+  if (params.Value(param::StepOnset) < t && t < params.Value(param::StepOffset))
+    current += params.Value(param::InjectedCurrent);
+  return current;
+}
+
+// The first landing point after t: the trial end, the step onset and offset,
+// the next synaptic event.
+double NextLanding(const ParameterSet& params, const SynapticAccumulators& synapses, double t) {
+  double next = params.Value(param::TrialDuration);
+  for (int k : {param::StepOnset, param::StepOffset}) {
+    const double tp = params.Value(k);
+    if (tp > t && tp < next) next = tp;
+  }
+  return std::fmin(next, synapses.NextEvent());
+}
+
+// The first point of [a, b] where f turns from below 0 to at or above it
+// (f(a) < 0 <= f(b)): Newton steps kept inside a shrinking bracket.
+template <class F, class D>
+double Root(double a, double b, F f, D slope) {
+  const double close = 1e-12 * std::fmax(1.0, std::fabs(b));
+  double x = a + (b - a) / 2;
+  for (int i = 0; i < kBisections && b - a > close; ++i) {
+    const double fx = f(x);
+    (fx >= 0.0 ? b : a) = x;
+    const double d = slope(x);
+    double next = d != 0.0 ? x - fx / d : a;
+    if (!(next > a && next < b)) next = a + (b - a) / 2;
+    if (std::fabs(next - x) < close) return next;
+    x = next;
+  }
+  return b;
+}
+
+class Recorder {
+ public:
+  Recorder(const ParameterSet& params, const DormandPrince& rk, const CellRates& rates,
+           SampleTaker& taker)
+      : params_(params), rk_(rk), rates_(rates), taker_(taker) {}
+
+  // The sample at time s of the last accepted step (or its start state).
+  bool At(double s, double iInj) {
+    ContinuousState y, dy;
+    rk_.DenseState(s, y);
+    rates_.Evaluate(s, iInj, y.data(), dy.data(), &sample_);
+    CellState state;
+    for (int i = 0; i < kCellStateSize; ++i) state[i] = static_cast<float>(y[i]);
+    sample_[slot::V] = state[cell::V];
+    lastV_ = y[cell::V];
+    next_ = s + params_.Value(param::MaxDtForPlot);
+    ++count_;
+    return taker_.Take(static_cast<float>(s), state, sample_);
+  }
+
+  // Every sample the rule asks for inside the last accepted step, the
+  // highest point of V in it when V turns there, and the end when it is a
+  // landing point.
+  bool Step(double iInj, bool landed) {
+    const double t0 = rk_.DenseStart(), t1 = rk_.DenseEnd();
+    const double band = params_.Value(param::MaxDvForPlot);
+    const DormandPrince::Quartic v = rk_.DenseQuartic(cell::V);
+    double peak = kNever;
+    if (rk_.Slope()[cell::V] < 0.0 && risingAtStart_) peak = Peak(v, t0, t1);
+    double at = t0;
+    while (true) {
+      const double end = std::fmin(std::fmin(t1, next_), peak);
+      const double level = lastV_;
+      auto outside = [&](double s) { return std::fabs(v.Value(s) - level) - band; };
+      double crossing = kNever;
+      for (int i = 1; i <= kScanPoints && crossing == kNever; ++i) {
+        const double s = at + (end - at) * i / kScanPoints;
+        const double above = v.Value(s) - level;
+        if (std::fabs(above) <= band) continue;
+        // Which edge of the band it left by decides the sign of the slope.
+        const double sign = above > 0.0 ? 1.0 : -1.0;
+        crossing = Root(at + (end - at) * (i - 1) / kScanPoints, s, outside,
+                        [&](double x) { return sign * v.Slope(x); });
+      }
+      if (crossing < kNever) {
+        if (!At(crossing, iInj)) return false;
+        at = crossing;
+      } else if (end == peak) {
+        if (!At(peak, iInj)) return false;
+        at = peak;
+        peak = kNever;
+      } else if (end == next_ && next_ < t1) {
+        if (!At(next_, iInj)) return false;
+        at = end;
+      } else {
+        break;
+      }
+    }
+    risingAtStart_ = rk_.Slope()[cell::V] > 0.0;
+    if (landed || t1 >= next_) return At(t1, iInj);
+    return true;
+  }
+
+  // Where the initialisation pass left the record: its sample at t = 0.
+  void Start(double v) {
+    lastV_ = v;
+    next_ = params_.Value(param::MaxDtForPlot);
+  }
+  long Count() const { return count_; }
+
+ private:
+  // The highest V in [a, b] where V rises at a and falls at b: where its
+  // slope turns from positive to negative.
+  static double Peak(const DormandPrince::Quartic& v, double a, double b) {
+    const double step = (b - a) * 1e-7;
+    return Root(a, b, [&](double s) { return -v.Slope(s); },
+                [&](double s) { return -(v.Slope(s + step) - v.Slope(s - step)) / (2 * step); });
+  }
+
+  const ParameterSet& params_;
+  const DormandPrince& rk_;
+  const CellRates& rates_;
+  SampleTaker& taker_;
+  RunSample sample_{};
+  double lastV_ = 1000.0, next_ = 0.0;
+  bool risingAtStart_ = false;  // V rose at the end of the previous step
+  long count_ = 0;
+};
+
+std::string Stopped(double t, const std::string& what) {
+  char at[48];
+  std::snprintf(at, sizeof at, "The run stopped at t = %g ms: ", t);
+  return at + what;
+}
+
+}  // namespace
+
+double ToleranceFromMaxChange(float maxChangePercent) {
+  return static_cast<double>(maxChangePercent) / 5e7;
+}
+
+RunResult RunContinuous(const ParameterSet& params, const GateTable& gates,
+                        const RunConstants& constants, const CellState& start,
+                        const RunTuning& tuning, SampleTaker& taker, RunFlags& flags,
+                        RunResult result) {
+  CellRates rates(params, gates, constants);
+  DormandPrince rk(rates);
+  const int n = rk.Size();
+  ContinuousState y{}, atol{};
+  for (int i = 0; i < kCellStateSize; ++i) y[i] = start[i];
+
+  const double trial = params.Value(param::TrialDuration);
+  double t = 0.0;
+  rates.Synapses().AddEventsUpTo(t, y.data() + kCellStateSize);
+  rk.Restart(t, y, InjectedAt(params, 1e-9));
+  Recorder recorder(params, rk, rates, taker);
+  recorder.Start(y[cell::V]);
+  double h = kFirstStep, history = 1e-4;
+  bool justRejected = false;
+  auto fail = [&](std::string message) {
+    result.samples += recorder.Count();
+    result.outcome = RunOutcome::Failed;
+    result.message = std::move(message);
+    return result;
+  };
+  auto end = [&](RunOutcome outcome) {
+    result.samples += recorder.Count();
+    result.outcome = outcome;
+    return result;
+  };
+
+  while (t < trial) {
+    const double rtol = tuning.tolerance > 0.0
+                            ? tuning.tolerance
+                            : ToleranceFromMaxChange(params.Value(param::MaxChangeInGates));
+    // Each value's absolute tolerance in its own units.
+    for (int i = 0; i < n; ++i)
+      atol[i] = rtol * (i == cell::V ? 1.0 : (i == cell::CaL || i == cell::CaT) ? 1e-8 : 1e-3);
+    const double landing = NextLanding(params, rates.Synapses(), t);
+    const double hair = 1e-12 * std::fmax(1.0, t);
+    if (landing - t <= hair) {
+      // Two landing points a rounding apart (a synaptic event computed in
+      // double next to a protocol time): one discontinuity, taken here.
+      t = landing;
+      ContinuousState here = rk.State();
+      rates.Synapses().AddEventsUpTo(t, here.data() + kCellStateSize);
+      rk.Restart(t, here, InjectedAt(params, t + 1e-9 * std::fmax(1.0, t)));
+      continue;
+    }
+    const bool lands = t + h >= landing;
+    const double step = lands ? landing - t : h;
+    if (!(step > hair))
+      return fail(Stopped(t, "the time step became too small for the time to advance."));
+    // Far below what any spike needs: a gate whose time constant has
+    // collapsed (V driven thousands of mV away) makes the explicit method
+    // crawl for ever; the exponential steps of methods 1 .. 3 stay stable.
+    if (!(h > kShortestUsefulStep))
+      return fail(Stopped(t, "the cell became too stiff for method 4 (steps below 1e-7 ms). "
+                             "Methods 1, 2 and 3 can run it."));
+    const double iInj = InjectedAt(params, t + step / 2);
+    const double err = rk.Attempt(step, iInj, rtol, atol);
+    ++result.passes;
+    if (!(err <= 1.0)) {  // reject, a blow-up included
+      ++result.rejected;
+      // The full fifth-order estimate of the step that would just pass.
+      const double shrink = std::isfinite(err)
+                                ? std::fmin(kLargestShrink, std::pow(err, 0.2) / kSafety)
+                                : kLargestShrink * 2;
+      h = step / shrink;
+      justRejected = true;
+      continue;
+    }
+    const double factor = std::fmax(1.0 / kLargestGrowth,
+                                    std::fmin(kLargestShrink, std::pow(err, kErrorExponent) /
+                                                                  std::pow(history, kHistoryExponent) /
+                                                                  kSafety));
+    history = std::fmax(err, 1e-4);
+    // No growth right after a rejection; a step cut short to land says little
+    // about the next.
+    const double grown = justRejected ? std::fmin(step / factor, step) : step / factor;
+    justRejected = false;
+    if (!lands || grown < h) h = grown;
+    const double before = rk.State()[cell::V];
+    rk.Accept(lands ? landing : t + step);
+    const double reached = rk.Time();
+    if (tuning.spikes && before < tuning.spikeThreshold &&
+        rk.State()[cell::V] >= tuning.spikeThreshold)
+    {
+      const DormandPrince::Quartic v = rk.DenseQuartic(cell::V);
+      tuning.spikes->Spike(Root(
+          t, reached, [&](double s) { return v.Value(s) - tuning.spikeThreshold; },
+          [&](double s) { return v.Slope(s); }));
+    }
+    if (!recorder.Step(iInj, lands)) return fail(taker.failure);
+    t = reached;
+    if (lands) {
+      // A discontinuity: events add to the drive, the injected current may
+      // change, and the last stage of the step no longer holds.
+      ContinuousState here = rk.State();
+      rates.Synapses().AddEventsUpTo(t, here.data() + kCellStateSize);
+      for (int i = cell::CaL; i <= cell::CaT; ++i) here[i] = std::fmax(here[i], kCalciumFloor);
+      rk.Restart(t, here, InjectedAt(params, t + 1e-9 * std::fmax(1.0, t)));
+    }
+    if (flags.windowClosing) return end(RunOutcome::WindowClosed);
+    if (flags.stop) return end(RunOutcome::Stopped);
+  }
+  return end(RunOutcome::Completed);
+}
+
+}  // namespace vantor

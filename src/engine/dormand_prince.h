@@ -1,0 +1,75 @@
+// The explicit embedded Runge-Kutta pair 5(4) of Dormand and Prince with its
+// first-same-as-last stage, error estimate and continuous (dense) output of
+// order 4, on a state of at most kMaxContinuousState values in double
+// precision. Nothing is allocated: the stages live in the object.
+#pragma once
+
+#include <array>
+
+#include "engine/cell_rates.h"
+
+namespace vantor {
+
+using ContinuousState = std::array<double, kMaxContinuousState>;
+
+class DormandPrince {
+ public:
+  explicit DormandPrince(const CellRates& rates) : rates_(rates), n_(rates.Size()) {}
+
+  int Size() const { return n_; }
+
+  // Takes y at t as the start and evaluates the first stage there (again
+  // after a discontinuity: the last stage of the previous step no longer
+  // holds).
+  void Restart(double t, const ContinuousState& y, double iInj);
+
+  // One attempt of length h from the start. Returns the error norm with
+  // tolerance atol_i + rtol · max(|y0_i|, |y1_i|) (1 is at the limit; not a
+  // finite number when the attempt blew up).
+  double Attempt(double h, double iInj, double rtol, const ContinuousState& atol);
+
+  // Makes the attempt the new start at time `end` (t + h, or the landing
+  // point it was cut to, exactly) and prepares its dense output.
+  void Accept(double end);
+
+  const ContinuousState& State() const { return y0_; }
+  double Time() const { return t0_; }
+  // dy/dt at the start (the first stage).
+  const ContinuousState& Slope() const { return k_[0]; }
+
+  // One value's dense output over the last accepted step as a polynomial in
+  // θ = (s - start) / h, power basis: c[0] + c[1] θ + ... + c[4] θ⁴.
+  struct Quartic {
+    double start = 0, h = 1;
+    double c[5] = {};
+    double Value(double s) const {
+      const double x = (s - start) / h;
+      return c[0] + x * (c[1] + x * (c[2] + x * (c[3] + x * c[4])));
+    }
+    double Slope(double s) const {  // per ms
+      const double x = (s - start) / h;
+      return (c[1] + x * (2 * c[2] + x * (3 * c[3] + x * 4 * c[4]))) / h;
+    }
+  };
+  Quartic DenseQuartic(int i) const;
+
+  // The dense output of the last accepted step [t, t + h]: value i at time s.
+  double DenseValue(int i, double s) const;
+  void DenseState(double s, ContinuousState& y) const;
+  double DenseStart() const { return denseT_; }
+  double DenseEnd() const { return denseT_ + denseH_; }
+
+  long Evaluations() const { return evaluations_; }
+
+ private:
+  const CellRates& rates_;
+  int n_;
+  double t0_ = 0, h_ = 0;
+  ContinuousState y0_{}, y1_{}, scratch_{};
+  std::array<ContinuousState, 7> k_{};
+  std::array<ContinuousState, 5> dense_{};
+  double denseT_ = 0, denseH_ = 0;
+  long evaluations_ = 0;
+};
+
+}  // namespace vantor

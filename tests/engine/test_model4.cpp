@@ -1,0 +1,219 @@
+// Model 4, the error-controlled fifth-order method: accuracy against the
+// independent reference, order of convergence, landing on synaptic onsets,
+// the synaptic accumulators against the closed form, and its tolerance.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "engine/cell_rates.h"
+#include "engine/continuous_run.h"
+#include "engine/dormand_prince.h"
+#include "engine/integrator.h"
+#include "engine/stage.h"
+#include "engine/synapses.h"
+#include "engine_fixtures.h"
+#include "reference_cell.h"
+
+namespace vantor {
+namespace {
+
+class SpikeList : public SpikeSink {
+ public:
+  void Spike(double t) override { times.push_back(t); }
+  std::vector<double> times;
+};
+
+class Model4 : public ::testing::Test {
+ protected:
+  void SetUp() override { params.SetValue(param::Model, 4.0f); }
+  RunResult Run(double tolerance = 0) {
+    sink.samples.clear();
+    spikes.times.clear();
+    RunFlags flags;
+    RunTuning tuning;
+    tuning.tolerance = tolerance;
+    tuning.spikes = &spikes;
+    ParameterSet copy = params;
+    return RunTrial(copy, gates, sink, flags, {}, tuning);
+  }
+  double WorstError(const std::vector<double>& truth) const {
+    EXPECT_EQ(spikes.times.size(), truth.size());
+    double worst = 0;
+    for (std::size_t i = 0; i < std::min(truth.size(), spikes.times.size()); ++i)
+      worst = std::max(worst, std::fabs(spikes.times[i] - truth[i]));
+    return worst;
+  }
+
+  ParameterSet params;
+  GateTable gates = test::ShippedGates();
+  test::KeepingSink sink;
+  SpikeList spikes;
+};
+
+TEST_F(Model4, BuiltInRunMatchesTheReference) {
+  const std::vector<double> truth = test::ReferenceCell().SpikeTimes();
+  ASSERT_EQ(truth.size(), 5u);
+  RunResult r = Run(1e-10);
+  ASSERT_EQ(r.outcome, RunOutcome::Completed) << r.message;
+  EXPECT_LT(WorstError(truth), 1e-6);
+  r = Run();  // the tolerance "Max %change in gates" 50 stands for
+  ASSERT_EQ(r.outcome, RunOutcome::Completed) << r.message;
+  EXPECT_LT(WorstError(truth), 1e-3);
+  // The record: starts at 0, lands on both protocol times, ends on the trial end.
+  EXPECT_EQ(sink.samples.front()[slot::Time], 0.0f);
+  EXPECT_EQ(sink.samples.back()[slot::Time], 80.0f);
+  for (float tp : {10.0f, 60.0f})
+    EXPECT_TRUE(std::any_of(sink.samples.begin(), sink.samples.end(),
+                            [tp](const RunSample& s) { return s[slot::Time] == tp; }));
+  for (std::size_t i = 1; i < sink.samples.size(); ++i)
+    ASSERT_GE(sink.samples[i][slot::Time], sink.samples[i - 1][slot::Time]);
+  // Every spike's peak is in the record: the highest sample of each spike is
+  // the highest V a record sampled every 0.001 mV shows.
+  auto peaks = [&] {
+    std::vector<float> top;
+    for (const RunSample& s : sink.samples) {
+      if (s[slot::V] < 0.0f) continue;
+      if (top.size() < spikes.times.size() && s[slot::Time] > spikes.times[top.size()])
+        top.push_back(s[slot::V]);
+      else if (!top.empty())
+        top.back() = std::max(top.back(), s[slot::V]);
+    }
+    return top;
+  };
+  const std::vector<float> coarse = peaks();
+  params.SetValue(param::MaxDvForPlot, 0.001f);
+  Run();
+  const std::vector<float> fine = peaks();
+  ASSERT_EQ(coarse.size(), 5u);
+  ASSERT_EQ(fine.size(), 5u);
+  for (int i = 0; i < 5; ++i) EXPECT_NEAR(coarse[i], fine[i], 1e-3f) << i;
+}
+
+TEST_F(Model4, TenSecondsOfTonicFiring) {
+  params.SetValue(param::TrialDuration, 10000.0f);
+  params.SetValue(param::BaseCurrent, 2.0f);
+  params.SetValue(param::InjectedCurrent, 0.0f);
+  const RunResult r = Run();
+  ASSERT_EQ(r.outcome, RunOutcome::Completed) << r.message;
+  EXPECT_EQ(spikes.times.size(), 985u);
+  EXPECT_EQ(test::SpikeTimes(sink.samples).size(), 985u);  // the record holds them too
+}
+
+TEST_F(Model4, ToleranceOutsideItsRangeIsRefused) {
+  for (double bad : {1e-12, 1e-13, 1e-2, 0.5, -1e-6, std::nan("")}) {
+    const RunResult r = Run(bad);
+    EXPECT_EQ(r.outcome, RunOutcome::Refused) << bad;
+    EXPECT_NE(r.message.find("tolerance"), std::string::npos) << r.message;
+    EXPECT_TRUE(sink.samples.empty());
+  }
+  EXPECT_EQ(ToleranceFromMaxChange(50.0f), 1e-6);
+  EXPECT_LT(ToleranceFromMaxChange(1.0f), ToleranceFromMaxChange(2.0f));
+}
+
+// An EPSP train at 29 Hz from 10 ms has its 30th event at
+// 1010.0000000000001 ms in double precision, a rounding after the step
+// offset at 1010 ms: both are one landing point, not a step too short to take.
+TEST_F(Model4, LandingPointsARoundingApartAreOne) {
+  params.SetValue(param::TrialDuration, 1020.0f);
+  params.SetValue(param::StepOffset, 1010.0f);
+  params.SetValue(param::gEPSP, 0.02f);
+  params.SetValue(param::EpscOnset, 10.0f);
+  params.SetValue(param::EpspCount, 40.0f);
+  for (float frequency : {29.0f, 19.0f}) {  // just after and just before 1010 ms
+    params.SetValue(param::EpspFrequency, frequency);
+    const RunResult r = Run();
+    EXPECT_EQ(r.outcome, RunOutcome::Completed) << frequency << ": " << r.message;
+  }
+}
+
+// -200 nA drives V thousands of mV down, where the gates' time constants
+// collapse: the explicit method ends the run with a message instead of
+// crawling on for hours.
+TEST_F(Model4, AStiffCellEndsTheRunWithAMessage) {
+  params.SetValue(param::InjectedCurrent, -200.0f);
+  const RunResult r = Run();
+  EXPECT_EQ(r.outcome, RunOutcome::Failed);
+  EXPECT_NE(r.message.find("too stiff for method 4"), std::string::npos) << r.message;
+  EXPECT_FALSE(sink.samples.empty());
+  EXPECT_GT(sink.samples.back()[slot::Time], 10.0f);
+}
+
+// With fixed steps, halving the step divides the error by about 2^5.
+TEST_F(Model4, FifthOrderWithFixedSteps) {
+  params.SetValue(param::BaseCurrent, 2.0f);
+  const RunConstants constants = ComputeRunConstants(params);
+  Integrator init;
+  init.Start(-65.0f);
+  RunSample unused{};
+  init.Pass(params, gates, constants, 0.0f, unused);
+  CellRates rates(params, gates, constants);
+  ContinuousState start{}, atol{};
+  for (int i = 0; i < kCellStateSize; ++i) start[i] = init.Accepted()[i];
+  atol.fill(1.0);
+  // 12 ms from rest through the upstroke of the first spike.
+  auto endV = [&](int steps) {
+    DormandPrince rk(rates);
+    rk.Restart(0.0, start, 2.0);
+    const double h = 12.0 / steps;
+    for (int i = 0; i < steps; ++i) {
+      rk.Attempt(h, 2.0, 1.0, atol);
+      rk.Accept((i + 1) * h);
+    }
+    return rk.State()[cell::V];
+  };
+  const double truth = endV(25600);
+  const double e1 = std::fabs(endV(800) - truth), e2 = std::fabs(endV(1600) - truth),
+               e3 = std::fabs(endV(3200) - truth);
+  // Between 2^4 and 2^6 each time (a fourth-order pair would give 16 or less).
+  EXPECT_GT(e1 / e2, 16.0) << e1 << " " << e2;
+  EXPECT_LT(e1 / e2, 64.0) << e1 << " " << e2;
+  EXPECT_GT(e2 / e3, 16.0) << e2 << " " << e3;
+  EXPECT_LT(e2 / e3, 64.0) << e2 << " " << e3;
+}
+
+// The accumulators give the closed-form train exactly from each onset on:
+// the recorded AMPA and GABAa conductances equal the sums over the events.
+TEST_F(Model4, SynapticTrainsStartOnTheirOnsets) {
+  params.SetValue(param::InjectedCurrent, 0.0f);
+  params.SetValue(param::TrialDuration, 200.0f);
+  params.SetValue(param::gEPSP, 0.02f);
+  params.SetValue(param::EpscOnset, 40.3f);
+  params.SetValue(param::EpspFrequency, 30.0f);
+  params.SetValue(param::EpspCount, 4.0f);
+  params.SetValue(param::gIPSP, 0.02f);
+  params.SetValue(param::IpscOnset, 120.7f);
+  params.SetValue(param::IpspFrequency, 50.0f);
+  params.SetValue(param::IpspCount, 3.0f);
+  params.SetValue(param::MaxDtForPlot, 0.05f);
+  params.Trace(slot::IAMPA).cond = 1;
+  params.Trace(slot::IGABAa).cond = 1;
+  params.Trace(slot::IGABAb).cond = 1;
+  const float phi = ComputeRunConstants(params).phi.phi;
+  int compared = 0;
+  // A whole GABAb rise power is expanded into accumulators; any other is
+  // summed over the events.
+  for (float power : {4.0f, 2.5f}) {
+    gates.Row(gate::GABAb).E = power;
+    const RunResult r = Run();
+    ASSERT_EQ(r.outcome, RunOutcome::Completed) << r.message;
+    for (const RunSample& s : sink.samples) {
+      const float t = s[slot::Time];
+      const SynapticConductances epsp = EpspConductances(params, gates, t, -65.0f, phi, 37.0f);
+      const SynapticConductances ipsp = IpspConductances(params, gates, t, phi);
+      if (t > 40.3f) {
+        ASSERT_NEAR(s[slot::IAMPA], epsp.fast, 1e-4f * 0.02f + 1e-4f * epsp.fast) << t;
+        ++compared;
+      }
+      if (t > 120.7f) {
+        ASSERT_NEAR(s[slot::IGABAa], ipsp.fast, 1e-4f * 0.02f + 1e-4f * ipsp.fast) << t;
+        ASSERT_NEAR(s[slot::IGABAb], ipsp.slow, 1e-6f + 1e-3f * ipsp.slow) << power << " " << t;
+      }
+    }
+  }
+  EXPECT_GT(compared, 100);
+}
+
+}  // namespace
+}  // namespace vantor
