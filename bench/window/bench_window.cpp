@@ -19,6 +19,7 @@
 #include "plot/replay.h"
 #include "plot/run_picture.h"
 #include "plot/run_record.h"
+#include "../trials.h"
 
 namespace {
 
@@ -41,12 +42,6 @@ class NullSink : public RunSink {
   long count = 0;
 };
 
-void Tonic10s(ParameterSet& p) {
-  p.SetValue(param::TrialDuration, 10000);
-  p.SetValue(param::BaseCurrent, 2);
-  p.SetValue(param::InjectedCurrent, 0);
-}
-
 void Counters(benchmark::State& state, const ParameterSet& params, long samples) {
   const double simulated = params.Value(param::TrialDuration) / 1000.0;
   state.counters["wall_per_sim_s"] = benchmark::Counter(
@@ -63,7 +58,7 @@ void WindowRun(benchmark::State& state, bool tonic) {
   window.Start(QStringLiteral(VANTOR_SOURCE_DIR "/data/"), QString());
   window.show();
   QCoreApplication::processEvents();
-  if (tonic) Tonic10s(window.Parameters());
+  if (tonic) bench::SetTonicFiring10s(window.Parameters());
   double longestGap = 0;
   long samples = 0, passes = 0;
   for (auto _ : state) {
@@ -87,7 +82,7 @@ void BM_WindowRedrawTonic10s(benchmark::State& state) {
   window.resize(1000, 720);
   window.Start(QStringLiteral(VANTOR_SOURCE_DIR "/data/"), QString());
   window.show();
-  Tonic10s(window.Parameters());
+  bench::SetTonicFiring10s(window.Parameters());
   window.CommandBegin();
   for (auto _ : state) window.RedrawPicture();
 }
@@ -98,7 +93,7 @@ void BM_EngineRecordTonic10s(benchmark::State& state) {
   MainWindow loader(std::make_unique<NoPrompts>());
   loader.Start(QStringLiteral(VANTOR_SOURCE_DIR "/data/"), QString());
   ParameterSet base = loader.Parameters();
-  Tonic10s(base);
+  bench::SetTonicFiring10s(base);
   for (auto _ : state) {
     ParameterSet params = base;
     RunRecordWriter record;
@@ -117,7 +112,7 @@ void BM_ImageTonic10s(benchmark::State& state) {
   MainWindow loader(std::make_unique<NoPrompts>());
   loader.Start(QStringLiteral(VANTOR_SOURCE_DIR "/data/"), QString());
   ParameterSet params = loader.Parameters();
-  Tonic10s(params);
+  bench::SetTonicFiring10s(params);
   QImage image(1000, 690, QImage::Format_RGB32);
   Picture picture;
   SilentMessages quiet;
@@ -145,7 +140,7 @@ void EngineRun(benchmark::State& state, bool tonic) {
   MainWindow loader(std::make_unique<NoPrompts>());
   loader.Start(QStringLiteral(VANTOR_SOURCE_DIR "/data/"), QString());
   ParameterSet base = loader.Parameters();
-  if (tonic) Tonic10s(base);
+  if (tonic) bench::SetTonicFiring10s(base);
   long samples = 0, passes = 0;
   for (auto _ : state) {
     ParameterSet params = base;
