@@ -10,6 +10,7 @@
 #include "engine/run_driver.h"
 #include "params/gate_table.h"
 #include "params/parameter_set.h"
+#include "trials.h"
 
 namespace {
 
@@ -72,9 +73,7 @@ BENCHMARK(BM_DefaultRun)->Arg(1)->Arg(2)->Arg(3)->Arg(4)->Unit(benchmark::kMicro
 
 ParameterSet TonicFiring() {
   ParameterSet params;
-  params.SetValue(param::TrialDuration, 10000.0f);
-  params.SetValue(param::BaseCurrent, 2.0f);
-  params.SetValue(param::InjectedCurrent, 0.0f);
+  bench::SetTonicFiring10s(params);
   return params;
 }
 

@@ -18,6 +18,7 @@
 #include "engine/run_driver.h"
 #include "plot/replay.h"
 #include "plot/run_record.h"
+#include "trials.h"
 
 namespace {
 
@@ -29,9 +30,7 @@ ParameterSet BuiltInRun() { return ParameterSet(); }
 
 ParameterSet TenSecondRun() {
   ParameterSet params;
-  params.SetValue(param::TrialDuration, 10000);
-  params.SetValue(param::BaseCurrent, 2);
-  params.SetValue(param::InjectedCurrent, 0);
+  bench::SetTonicFiring10s(params);
   return params;
 }
 

@@ -13,13 +13,13 @@
 #include <cstdlib>
 #include <memory>
 
-#include "app/column_decimator.h"
 #include "app/main_window.h"
 #include "device/painter_device.h"
 #include "engine/run_driver.h"
 #include "plot/replay.h"
 #include "plot/run_picture.h"
 #include "plot/run_record.h"
+#include "../trials.h"
 
 namespace {
 
@@ -42,12 +42,6 @@ class NullSink : public RunSink {
   long count = 0;
 };
 
-void Tonic10s(ParameterSet& p) {
-  p.SetValue(param::TrialDuration, 10000);
-  p.SetValue(param::BaseCurrent, 2);
-  p.SetValue(param::InjectedCurrent, 0);
-}
-
 void Counters(benchmark::State& state, const ParameterSet& params, long samples) {
   const double simulated = params.Value(param::TrialDuration) / 1000.0;
   state.counters["wall_per_sim_s"] = benchmark::Counter(
@@ -64,7 +58,7 @@ void WindowRun(benchmark::State& state, bool tonic) {
   window.Start(QStringLiteral(VANTOR_SOURCE_DIR "/data/"), QString());
   window.show();
   QCoreApplication::processEvents();
-  if (tonic) Tonic10s(window.Parameters());
+  if (tonic) bench::SetTonicFiring10s(window.Parameters());
   double longestGap = 0;
   long samples = 0, passes = 0;
   for (auto _ : state) {
@@ -88,7 +82,7 @@ void BM_WindowRedrawTonic10s(benchmark::State& state) {
   window.resize(1000, 720);
   window.Start(QStringLiteral(VANTOR_SOURCE_DIR "/data/"), QString());
   window.show();
-  Tonic10s(window.Parameters());
+  bench::SetTonicFiring10s(window.Parameters());
   window.CommandBegin();
   for (auto _ : state) window.RedrawPicture();
 }
@@ -99,7 +93,7 @@ void BM_EngineRecordTonic10s(benchmark::State& state) {
   MainWindow loader(std::make_unique<NoPrompts>());
   loader.Start(QStringLiteral(VANTOR_SOURCE_DIR "/data/"), QString());
   ParameterSet base = loader.Parameters();
-  Tonic10s(base);
+  bench::SetTonicFiring10s(base);
   for (auto _ : state) {
     ParameterSet params = base;
     RunRecordWriter record;
@@ -112,29 +106,32 @@ void BM_EngineRecordTonic10s(benchmark::State& state) {
 }
 BENCHMARK(BM_EngineRecordTonic10s)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-// The same run drawn on an image with the window's device chain, but no
+// The same run drawn on an image with the window's device, but no
 // window and no event pump: what the drawing itself costs.
 void BM_ImageTonic10s(benchmark::State& state) {
   MainWindow loader(std::make_unique<NoPrompts>());
   loader.Start(QStringLiteral(VANTOR_SOURCE_DIR "/data/"), QString());
   ParameterSet params = loader.Parameters();
-  Tonic10s(params);
+  bench::SetTonicFiring10s(params);
   QImage image(1000, 690, QImage::Format_RGB32);
   Picture picture;
   SilentMessages quiet;
+  long samples = 0, passes = 0;
   for (auto _ : state) {
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing, true);
     PainterDevice device(painter, image.width(), image.height());
-    ColumnDecimator thin(device);
-    picture.target.SetDevice(&thin);
+    picture.target.SetDevice(&device);
     RunFlags flags;
-    BeginRun(picture, params, loader.Gates(), flags, quiet);
+    const RunResult result = BeginRun(picture, params, loader.Gates(), flags, quiet);
+    samples = result.samples;
+    passes = result.passes;
     picture.target.SetDevice(nullptr);
-    thin.Flush();
     device.Flush();
   }
   DeleteRunRecords(picture.replay);
+  Counters(state, params, samples);
+  state.counters["passes"] = static_cast<double>(passes);
 }
 BENCHMARK(BM_ImageTonic10s)->Unit(benchmark::kMillisecond)->UseRealTime();
 
@@ -143,7 +140,7 @@ void EngineRun(benchmark::State& state, bool tonic) {
   MainWindow loader(std::make_unique<NoPrompts>());
   loader.Start(QStringLiteral(VANTOR_SOURCE_DIR "/data/"), QString());
   ParameterSet base = loader.Parameters();
-  if (tonic) Tonic10s(base);
+  if (tonic) bench::SetTonicFiring10s(base);
   long samples = 0, passes = 0;
   for (auto _ : state) {
     ParameterSet params = base;

@@ -22,11 +22,8 @@ void MainWindow::CommandNew() {
   fileTitle_.clear();
   UpdateTitle();
   flags_.stop = true;  // ends a run in progress
-  noPicture_ = true;
   unsaved_ = false;
-  DeleteRunRecords(picture_.replay);
-  pointerRecord_.Use({});
-  FillPictureBackground();
+  DropPicture();
 }
 
 QString MainWindow::OpenStartDirectory() const {
@@ -44,11 +41,8 @@ void MainWindow::CommandOpen() {
   filePath_.clear();  // a cancelled dialog leaves the title without a path
   const QString name = prompts_->OpenFileName(start);
   if (name.isEmpty()) {
-    DeleteRunRecords(picture_.replay);
     UpdateTitle();
-    noPicture_ = true;
-    pointerRecord_.Use({});
-    FillPictureBackground();
+    DropPicture();
     unsaved_ = false;
     return;
   }
@@ -69,11 +63,8 @@ void MainWindow::OpenPath(const QString& path) {
     filePath_.clear();
     fileTitle_.clear();
   }
-  DeleteRunRecords(picture_.replay);
   UpdateTitle();
-  noPicture_ = true;
-  pointerRecord_.Use({});
-  FillPictureBackground();
+  DropPicture();
   unsaved_ = false;
 }
 

@@ -207,6 +207,13 @@ SaveAnswer MainWindow::AskSaveChanges() {
 
 // ---- Picture ---------------------------------------------------------------
 
+void MainWindow::DropPicture() {
+  DeleteRunRecords(picture_.replay);
+  noPicture_ = true;
+  pointerRecord_.Use({});
+  FillPictureBackground();
+}
+
 void MainWindow::FillPictureBackground() {
   const uint32_t background = picture_.preferences.Colour(Preferences::BackgroundColour);
   if (view_->Drawing())

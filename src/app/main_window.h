@@ -118,6 +118,8 @@ class MainWindow : public QMainWindow {
   void RedrawPicture();
   // Fills the picture with the background colour (New, Open, Preferences).
   void FillPictureBackground();
+  // Deletes the records and leaves an empty picture (New, Open).
+  void DropPicture();
   // Sets the window title from the file title.
   void UpdateTitle();
   // A warning box with caption "VTWin"; `format` has one %s for the file title.

@@ -41,19 +41,17 @@ Device& PictureView::BeginDrawing(uint32_t background) {
   painter_.begin(&image_);
   painter_.setRenderHint(QPainter::Antialiasing, true);
   painter_.setRenderHint(QPainter::TextAntialiasing, true);
+  // The device thins long polylines to what a pixel column shows.
   device_ = std::make_unique<PainterDevice>(painter_, image_.width(), image_.height());
-  decimator_ = std::make_unique<ColumnDecimator>(*device_);
-  return *decimator_;
+  return *device_;
 }
 
 void PictureView::FlushDrawing() {
-  if (decimator_) decimator_->Flush();
   if (device_) device_->Flush();
 }
 
 void PictureView::EndDrawing() {
   FlushDrawing();
-  decimator_.reset();
   device_.reset();
   if (painter_.isActive()) painter_.end();
 }

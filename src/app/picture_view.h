@@ -10,7 +10,6 @@
 #include <functional>
 #include <memory>
 
-#include "app/column_decimator.h"
 #include "device/painter_device.h"
 
 namespace vantor::app {
@@ -58,7 +57,6 @@ class PictureView : public QWidget {
   QImage image_;
   QPainter painter_;
   std::unique_ptr<PainterDevice> device_;
-  std::unique_ptr<ColumnDecimator> decimator_;  // in front of device_
   uint32_t background_ = 0xFFFFFF;
   bool stale_ = true;
 };

@@ -6,6 +6,7 @@
 
 #include <cmath>
 
+#include "device/vector_state.h"
 #include "encode/text_helpers.h"
 
 namespace vantor {
@@ -59,7 +60,10 @@ PainterDevice::~PainterDevice() { Flush(); }
 
 void PainterDevice::Flush() {
   line_.Finish();
-  if (line_.Points().size() >= 2) painter_.drawPolyline(line_.Points());
+  if (line_.Points().size() >= 2) {
+    painter_.drawPolyline(line_.Points());
+    ReleaseWideVectorState();
+  }
   line_.Clear();
 }
 
@@ -115,6 +119,7 @@ void PainterDevice::LineTo(int x, int y) {
     pieceLength_ += (points[measured_] - points[measured_ - 1]).manhattanLength();
   if (pieceLength_ >= kPieceLengthPerSize * (width_ + height_)) {
     painter_.drawPolyline(points);
+    ReleaseWideVectorState();
     line_.KeepLastPoint();
     measured_ = 1;
     pieceLength_ = 0;
@@ -146,6 +151,7 @@ void PainterDevice::Text(int x, int y, std::string_view text) {
   painter_.setPen(ColourFromRef(textColour_));
   painter_.drawText(QPointF(dx, dy), s);
   painter_.restore();
+  ReleaseWideVectorState();
 }
 
 TextExtent PainterDevice::MeasureText(std::string_view text) {
@@ -159,6 +165,7 @@ TextExtent PainterDevice::MeasureText(std::string_view text) {
 void PainterDevice::FillRect(int x, int y, int width, int height, uint32_t colour) {
   Flush();
   painter_.fillRect(QRect(x, y, width, height), ColourFromRef(colour));
+  ReleaseWideVectorState();
 }
 
 }  // namespace vantor

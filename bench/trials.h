@@ -1,0 +1,16 @@
+// The trials the benchmark programs share.
+#pragma once
+
+#include "params/parameter_set.h"
+
+namespace vantor::bench {
+
+// Ten seconds of steady firing on a 2 nA base current, no current step
+// (`--set 0=10000 --set 1=2 --set 4=0`).
+inline void SetTonicFiring10s(ParameterSet& params) {
+  params.SetValue(param::TrialDuration, 10000.0f);
+  params.SetValue(param::BaseCurrent, 2.0f);
+  params.SetValue(param::InjectedCurrent, 0.0f);
+}
+
+}  // namespace vantor::bench
