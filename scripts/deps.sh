@@ -1,7 +1,8 @@
 # Installs the Debian packages the build and the tests need, once: a second
 # call finds them all present and returns at once.
 vantor_packages=(cmake ninja-build g++ libgtest-dev libbenchmark-dev
-  qt6-base-dev qt6-svg-dev qt6-qpa-plugins libgl-dev fonts-liberation hp2xx)
+  qt6-base-dev qt6-svg-dev qt6-qpa-plugins libgl-dev fonts-liberation hp2xx
+  libopenmpi-dev openmpi-bin)
 
 vantor_install_deps() {
   local missing=()

@@ -1,28 +1,30 @@
 // vantor-cli defaults OUT: the built-in parameter set as a parameter file,
 // version 4 for a ".vt4" name, otherwise version 3 with its companion.
-#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "cli/commands.h"
-#include "cli/stderr_messages.h"
-#include "params/parameter_file.h"
+#include "cli/diagnostics.h"
+#include "cli/parameter_files.h"
 
 namespace vantor::cli {
+namespace {
 
-int DefaultsCommand(const std::vector<std::string>& args) {
-  if (args.size() != 1 || args[0].empty()) {
-    std::fputs("usage: vantor-cli defaults OUT\n", stderr);
-    return 2;
-  }
-  StderrMessages messages;
+int Defaults(const std::vector<std::string>& args) {
+  std::vector<std::string> words;
+  std::string error;
+  if (!PositionalWords(args, words, error)) return UsageError("defaults", error);
+  if (words.size() != 1 || words[0].empty())
+    return UsageError("defaults", "defaults needs one output file name");
   const ParameterSet builtIn;
-  const ParameterFileWrite written = WriteParameterFile(args[0], builtIn, messages);
-  if (!written) {
-    messages.Warn(kShellCaption, "Could not write file " + written.failedPath);
-    return 1;
-  }
-  return 0;
+  return SaveParameterFile(words[0], builtIn, {}) ? 0 : kExitRefused;
 }
 
+const CommandRegistration kDefaults(
+    {"defaults", "OUT", "write the built-in parameter set (.vt4, or .vts with its .cin)",
+     "  OUT ending in .vt4 is a version 4 file; any other name a version 3 file\n"
+     "  with its companion (.cin) beside it.\n",
+     30, Defaults});
+
+}  // namespace
 }  // namespace vantor::cli

@@ -1,121 +1,166 @@
 // vantor-cli run: one run of the cell, headless, from the built-in parameters
 // or a parameter file, with settings changed on the command line.
-#include <cstdio>
+#include <cmath>
+#include <cstdlib>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "cli/commands.h"
 #include "cli/csv_sink.h"
+#include "cli/diagnostics.h"
+#include "cli/interrupts.h"
+#include "cli/output_set.h"
 #include "cli/picture_output.h"
+#include "cli/progress.h"
+#include "cli/run_inputs.h"
 #include "cli/run_options.h"
-#include "cli/stderr_messages.h"
-#include "encode/output_file.h"
 #include "engine/run_driver.h"
-#include "params/gate_table.h"
-#include "params/list_files.h"
-#include "params/parameter_file.h"
 #include "plot/live.h"
 #include "plot/run_record.h"
 
 namespace vantor::cli {
 namespace {
 
-constexpr int kRefused = 1;
-constexpr int kUsage = 2;
+constexpr char kDetails[] =
+    "options:\n"
+    "  --set KEY=VALUE   change a parameter; KEY is an index 0..53, a name such as gNa,\n"
+    "                    duration, onset or vstart, or the prompt ('vantor-cli params')\n"
+    "  --method N        integration method (same as --set model=N)\n"
+    "  --gates FILE      gate table (default: vmodels.val beside the program)\n"
+    "  --limits FILE     limits file *.mnx (default: VANTOR.mnx beside the program)\n"
+    "  --csv FILE        the samples as CSV (FILE '-' is standard output); rows are\n"
+    "                    spaced irregularly, as the run recorded them, unless --dt MS\n"
+    "                    interpolates them onto a fixed grid\n"
+    "  --record FILE     the binary record file (84-byte samples)\n"
+    "  --png/--svg/--pdf FILE   the picture ('-' for standard output)\n"
+    "  --size WxH        picture size in pixels, each side 100 to 20000 (default 1200x800)\n"
+    "  --cgm FILE  --plt FILE   the metafile and the HP-GL output of the picture\n"
+    "  --overlay PARAMFILE      a further run drawn over the first (may repeat)\n"
+    "  --force           run a parameter file whose trial duration is beyond the limits\n"
+    "  -q, --quiet       no progress line and no notices\n"
+    "  --                the next word is the parameter file, even if it begins with '-'\n";
 
-int UsageError(const std::string& error) {
-  std::fprintf(stderr, "vantor-cli run: %s\n(see vantor-cli --help)\n", error.c_str());
-  return kUsage;
+int Run(const std::vector<std::string>& args);
+
+const CommandRegistration kRun({"run", "[PARAMFILE] [options]",
+                                "run the cell once and write its samples and picture", kDetails,
+                                10, Run});
+
+constexpr const char* kOutputOptions[] = {"--record", "--csv", "--png", "--svg",
+                                          "--pdf",    "--cgm", "--plt"};
+
+const std::string& OptionValue(const RunOptions& options, const std::string& option) {
+  if (option == "--record") return options.recordFile;
+  if (option == "--csv") return options.csvFile;
+  if (option == "--png") return options.pngFile;
+  if (option == "--svg") return options.svgFile;
+  if (option == "--pdf") return options.pdfFile;
+  if (option == "--cgm") return options.cgmFile;
+  return options.pltFile;
 }
 
-int CannotWrite(const std::string& path) {
-  std::fprintf(stderr, "vantor-cli run: cannot write %s\n", path.c_str());
-  return kRefused;
+// "-" is standard output for the outputs written as one stream.
+bool StandardOutputAllowed(const std::string& option) {
+  return option != "--record";
 }
 
-// Limits, parameter file, settings and gate table, in the order the program
-// itself meets them. 0, or the exit status after the messages.
-int LoadInputs(const RunOptions& options, ParameterSet& params, GateTable& gates,
-               StderrMessages& messages) {
-  const std::string directory = ProgramDirectory();
-  if (options.limitsFile.empty()) {
-    // As at start-up: without the shipped limits file the built-in ones apply.
-    ReadInitFile(directory + "VANTOR.mnx", params, messages);
-  } else {
-    // The limits reader names its file through the extension ".mnx".
-    if (ReplaceExtension(options.limitsFile, ".mnx") != options.limitsFile)
-      return UsageError("--limits needs a limits file named *.mnx: " + options.limitsFile);
-    const int before = messages.count;
-    ReadInitFile(options.limitsFile, params, messages);
-    if (messages.count != before) return kRefused;
-  }
-  if (!options.parameterFile.empty() &&
-      !ReadParameterFile(options.parameterFile, params, messages))
-    return kRefused;
-  if (!ApplySettings(options, params, messages)) return kRefused;
-  const std::string gatesPath =
-      options.gatesFile.empty() ? directory + "vmodels.val" : options.gatesFile;
-  if (!LoadGateTable(gatesPath, gates, messages)) {
-    std::fprintf(stderr, "vantor-cli run: the gate table %s cannot be used\n", gatesPath.c_str());
-    return kRefused;
-  }
-  return 0;
+bool ParseGridStep(const std::string& text, double& step) {
+  char* end = nullptr;
+  step = std::strtod(text.c_str(), &end);
+  return !text.empty() && *end == '\0' && std::isfinite(step) && step > 0;
 }
 
-}  // namespace
+int NotCompleted(const RunResult& result) {
+  if (Interrupted()) return kExitRefused;  // main() ends by the signal
+  PrintError(result.message.empty() ? "The run did not complete." : result.message);
+  return kExitRefused;
+}
 
-int RunCommand(const std::vector<std::string>& args) {
+int Run(const std::vector<std::string>& args) {
   RunOptions options;
   std::string error;
-  if (!ParseRunOptions(args, options, error)) return UsageError(error);
-  StderrMessages pictureMessages;
-  PictureJob pictures(options, pictureMessages);
-  if (!pictures.Check(error)) return UsageError(error);
-
+  if (!ParseRunOptions(args, options, error)) return UsageError("run", error);
+  std::optional<double> gridStep;
+  if (!options.csvStep.empty()) {
+    double step = 0;
+    if (!ParseGridStep(options.csvStep, step))
+      return UsageError("run", "--dt needs a time step in ms greater than 0: " + options.csvStep);
+    if (options.csvFile.empty()) return UsageError("run", "--dt applies to --csv, which is missing");
+    gridStep = step;
+  }
   StderrMessages messages;
-  ParameterSet params;
-  GateTable gates;
-  if (const int status = LoadInputs(options, params, gates, messages); status != 0) return status;
+  PictureJob pictures(options, messages);
+  if (!pictures.Check(error)) return UsageError("run", error);
 
-  // Outputs go to files beside their targets and replace them only after a
-  // complete run.
+  OutputSet outputs;
+  for (const char* option : kOutputOptions) {
+    const std::string& path = OptionValue(options, option);
+    if (path.empty()) continue;
+    if (path == "-" && !StandardOutputAllowed(option))
+      return UsageError("run", std::string(option) + " cannot write to standard output");
+    outputs.Add(option, path);
+  }
+
+  RunInputs inputs;
+  if (const int status = LoadRunInputs(options, inputs); status != 0) return status;
+  ParameterSet& params = inputs.params;
+  if (gridStep && params.Value(param::TrialDuration) / *gridStep > 1e8)
+    return UsageError("run", "--dt " + options.csvStep + " would make more than 10^8 rows");
+  if (pictures.Wanted() && !EnsureGuiApplication()) {
+    PrintError("The drawing system could not be started.");
+    return kExitRefused;
+  }
+  if (!outputs.Open(inputs.files)) return kExitRefused;
+
   SinkFanOut sinks;
-  OutputFile recordFile;
   std::optional<RunRecordWriter> record;
-  if (!options.recordFile.empty()) {
-    if (!recordFile.Open(options.recordFile)) return CannotWrite(options.recordFile);
-    record.emplace(recordFile.Stream());
+  if (OutputFile* file = outputs.File("--record")) {
+    record.emplace(file->Stream());
     sinks.Add(&*record);
   }
-  OutputFile csvFile;
   std::optional<CsvSink> csv;
-  if (!options.csvFile.empty()) {
-    if (!csvFile.Open(options.csvFile)) return CannotWrite(options.csvFile);
-    csv.emplace(csvFile.Stream(), params);
+  if (OutputFile* file = outputs.File("--csv")) {
+    csv.emplace(file->Stream(), params, gridStep);
     sinks.Add(&*csv);
   }
 
   RunFlags flags;
-  const RunResult result = pictures.Wanted() ? pictures.RunFirst(params, gates, sinks)
-                                             : RunTrial(params, gates, sinks, flags);
-  if (result.outcome != RunOutcome::Completed) {
-    messages.Warn(kShellCaption, result.message.empty() ? "The run did not complete." : result.message);
-    return kRefused;  // the unfinished outputs are removed, earlier files stay
-  }
+  StopOnInterrupt stopOnSignal(flags);
+  ProgressLine progress(!options.quiet, params.Value(param::TrialDuration));
+  float lastTime = 0;
+  struct TimeSink : RunSink {
+    float* time;
+    void Sample(const RunSample& sample) override { *time = sample[0]; }
+  } clock;
+  clock.time = &lastTime;
+  sinks.Add(&clock);
+  const auto pump = [&] { progress.Update(lastTime); };
 
-  if (record && (!record->Close() || !recordFile.Commit())) return CannotWrite(options.recordFile);
-  if (csv && (csv->Failed() || !csvFile.Commit())) return CannotWrite(options.csvFile);
-  if (pictures.Wanted()) {
-    const RunResult overlaid = pictures.RunOverlays(params, gates);
-    if (overlaid.outcome != RunOutcome::Completed) {
-      messages.Warn(kShellCaption,
-                    overlaid.message.empty() ? "The run did not complete." : overlaid.message);
-      return kRefused;
-    }
-    return pictures.WriteFiles(params);
+  const RunResult result = pictures.Wanted() ? pictures.RunFirst(params, inputs.gates, sinks, flags, pump)
+                                             : RunTrial(params, inputs.gates, sinks, flags, pump);
+  if (result.outcome != RunOutcome::Completed) return NotCompleted(result);
+  if (csv) csv->Finish();
+  if (record && !record->Close()) {
+    PrintError("Could not write file " + options.recordFile);
+    return kExitRefused;
   }
+  if (csv && csv->Failed()) {
+    PrintError("Could not write file " + options.csvFile);
+    return kExitRefused;
+  }
+  if (pictures.Wanted()) {
+    const RunResult overlaid =
+        pictures.RunOverlays(params, inputs.overlays, inputs.gates, flags, pump);
+    if (overlaid.outcome != RunOutcome::Completed) return NotCompleted(overlaid);
+    if (const int status = pictures.WriteFiles(params, outputs); status != 0) return status;
+  }
+  if (Interrupted()) return kExitRefused;
+  if (!outputs.Commit()) return kExitRefused;
+  if (outputs.Empty() && !options.quiet)
+    PrintWarning("the run completed and wrote nothing (no --csv, --png, --svg, ... was given)");
   return 0;
 }
 
+}  // namespace
 }  // namespace vantor::cli

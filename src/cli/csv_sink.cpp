@@ -1,9 +1,14 @@
 #include "cli/csv_sink.h"
 
+#include <charconv>
+
 #include "encode/text_helpers.h"
 
 namespace vantor::cli {
 namespace {
+
+// Rows are collected and written in blocks of about this size.
+constexpr std::size_t kBlock = 1 << 16;
 
 // What a g-k column holds: the gate named by its number, V for 0, a calcium
 // shell for 14 and 15; only exact whole numbers select anything.
@@ -29,43 +34,101 @@ std::string Quoted(const std::string& field) {
   return q;
 }
 
+std::string ColumnName(const ParameterSet& params, int row) {
+  const TraceRow& trace = params.Trace(row);
+  // A current shown as its conductance is "g-..." in µS; the three chosen
+  // state values name what they hold.
+  const bool conductance = row >= 4 && row <= 17 && trace.cond != 0;
+  const std::string prefix = conductance ? std::string("g") : trace.prefix;
+  const std::string unit = row >= 18 ? ChosenStateName(params.Value(param::Gate1 + (row - 18)))
+                                     : (conductance ? std::string("\xE6S") : trace.unit);
+  std::string name = prefix;
+  name.append("-").append(trace.suffix).append(" (").append(unit).append(")");
+  return Cp437ToUtf8(name);
+}
+
+// As printf("%.9g"): nine significant digits give every float back exactly.
+void AppendNumber(std::string& out, double value) {
+  char text[32];
+  const auto result = std::to_chars(text, text + sizeof text, value, std::chars_format::general, 9);
+  out.append(text, result.ptr);
+}
+
 }  // namespace
 
 std::vector<std::string> CsvColumnNames(const ParameterSet& params) {
   std::vector<std::string> names{"time (ms)"};
-  for (int s = 1; s < kSampleSlots; ++s) {
-    const int row = s == 1 ? 0 : s;  // slot 1 holds V-m, trace row 0
-    const TraceRow& trace = params.Trace(row);
-    // A current shown as its conductance is "g-..." in µS; the three chosen
-    // state values name what they hold.
-    const bool conductance = row >= 4 && row <= 17 && trace.cond != 0;
-    const std::string prefix = conductance ? std::string("g") : trace.prefix;
-    const std::string unit =
-        row >= 18 ? ChosenStateName(params.Value(param::Gate1 + (row - 18)))
-                  : (conductance ? std::string("\xE6S") : trace.unit);
-    std::string name = prefix;
-    name.append("-").append(trace.suffix).append(" (").append(unit).append(")");
-    names.push_back(Cp437ToUtf8(name));
-  }
+  for (int row = 0; row < kTraceCount; ++row) names.push_back(ColumnName(params, row));
   return names;
 }
 
-CsvSink::CsvSink(std::FILE* stream, const ParameterSet& params) : stream_(stream) {
-  std::string line;
+CsvSink::CsvSink(std::FILE* stream, const ParameterSet& params, std::optional<double> gridStep)
+    : stream_(stream),
+      base_(params.Value(param::BaseCurrent)),
+      onset_(params.Value(param::StepOnset)),
+      offset_(params.Value(param::StepOffset)),
+      step_(params.Value(param::InjectedCurrent)),
+      gridStep_(gridStep) {
+  buffer_.reserve(kBlock + 1024);
   for (const std::string& name : CsvColumnNames(params)) {
-    if (!line.empty()) line += ',';
-    line += Quoted(name);
+    if (!buffer_.empty()) buffer_ += ',';
+    buffer_ += Quoted(name);
   }
-  line += '\n';
-  if (std::fputs(line.c_str(), stream_) < 0) failed_ = true;
+  buffer_ += '\n';
+}
+
+void CsvSink::Row(double t, const double* slots) {
+  AppendNumber(buffer_, t);
+  // Slot 1 is V-m; the injected current, which has no slot, follows it as
+  // in the trace table.
+  buffer_ += ',';
+  AppendNumber(buffer_, slots[1]);
+  buffer_ += ',';
+  float current = base_;
+  if (onset_ < t && t < offset_) current += step_;
+  AppendNumber(buffer_, current);
+  for (int s = 2; s < kSampleSlots; ++s) {
+    buffer_ += ',';
+    AppendNumber(buffer_, slots[s]);
+  }
+  buffer_ += '\n';
+  if (buffer_.size() >= kBlock) Flush();
 }
 
 void CsvSink::Sample(const RunSample& sample) {
-  // Nine significant digits give every float back exactly.
-  for (int s = 0; s < kSampleSlots; ++s)
-    if (std::fprintf(stream_, s == 0 ? "%.9g" : ",%.9g", static_cast<double>(sample[s])) < 0)
-      failed_ = true;
-  if (std::fputc('\n', stream_) == EOF) failed_ = true;
+  double now[kSampleSlots];
+  for (int s = 0; s < kSampleSlots; ++s) now[s] = sample[s];
+  if (!gridStep_) {
+    Row(now[0], now);
+    return;
+  }
+  const double step = *gridStep_;
+  double row[kSampleSlots];
+  for (;;) {
+    const double t = static_cast<double>(nextGrid_) * step;
+    if (t > now[0]) break;
+    if (!previous_ || t >= now[0] || (*previous_)[0] >= now[0]) {
+      Row(t, now);
+    } else {
+      const double t0 = (*previous_)[0];
+      const double w = (t - t0) / (now[0] - t0);
+      for (int s = 1; s < kSampleSlots; ++s) {
+        const double a = (*previous_)[s];
+        row[s] = a + (now[s] - a) * w;
+      }
+      Row(t, row);
+    }
+    ++nextGrid_;
+  }
+  previous_ = sample;
 }
+
+void CsvSink::Flush() {
+  if (buffer_.empty()) return;
+  if (std::fwrite(buffer_.data(), 1, buffer_.size(), stream_) != buffer_.size()) failed_ = true;
+  buffer_.clear();
+}
+
+void CsvSink::Finish() { Flush(); }
 
 }  // namespace vantor::cli

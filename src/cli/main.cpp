@@ -1,67 +1,85 @@
-// vantor-cli: the headless front end.
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
+// vantor-cli: the headless front end. The commands register themselves
+// (commands.h); this file finds them and answers the questions every
+// command shares: help, --help, -h and --version.
 #include <clocale>
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
-#include <QCoreApplication>
-#include <QGuiApplication>
-
 #include "cli/commands.h"
+#include "cli/diagnostics.h"
+#include "cli/interrupts.h"
 
+namespace vantor::cli {
 namespace {
 
-const char kUsage[] =
-    "usage: vantor-cli run [PARAMFILE] [options]\n"
-    "       vantor-cli defaults OUT\n"
-    "       vantor-cli convert IN OUT\n"
-    "run options:\n"
-    "  --set KEY=VALUE   change a parameter (index 0..53, short name like gNa, or the prompt)\n"
-    "  --gates FILE      gate table (default: vmodels.val beside the program)\n"
-    "  --limits FILE     limits file (default: VANTOR.mnx beside the program)\n"
-    "  --method 1|2|3    integration method\n"
-    "  --csv FILE        the samples as CSV\n"
-    "  --record FILE     the binary record file (84-byte samples)\n"
-    "  --png/--svg/--pdf FILE   the picture;  --size WxH (default 1200x800)\n"
-    "  --cgm FILE  --plt FILE   the metafile and the HP-GL output of the picture\n"
-    "  --overlay PARAMFILE      a further run drawn over the first (may repeat)\n";
-
-}  // namespace
-
-int main(int argc, char** argv) {
-  // Pictures need fonts, and fonts need a GUI application object; the
-  // command line never needs a display.
-  if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-  // Qt wants a runtime directory and complains on the terminal without one;
-  // give it the private one it would fall back to anyway.
-  if (std::getenv("XDG_RUNTIME_DIR") == nullptr) {
-    const std::string dir = "/tmp/runtime-" + std::to_string(getuid());
-    if (mkdir(dir.c_str(), 0700) == 0 || errno == EEXIST) setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
+void PrintOverview(std::FILE* to) {
+  std::string text = "usage: vantor-cli COMMAND [options] [--] [FILES]\n\ncommands:\n";
+  for (const CommandInfo& info : Commands()) {
+    std::string name = std::string("  ") + info.name;
+    name.resize(std::max<std::size_t>(name.size() + 1, 12), ' ');
+    text += name + info.summary + "\n";
   }
-  QGuiApplication app(argc, argv);
-  // The application object adopts the user's locale; files and labels are
-  // always written with a decimal point.
-  std::setlocale(LC_NUMERIC, "C");
+  text +=
+      "\n'vantor-cli COMMAND --help' (or -h) tells more about a command;\n"
+      "'vantor-cli --version' names the version.\n"
+      "Exit status: 0 done, 1 an input was refused, 2 usage error.\n";
+  std::fputs(text.c_str(), to);
+}
 
-  std::vector<std::string> args(argv + 1, argv + argc);
-  if (args.empty() || args[0] == "--help" || args[0] == "-h") {
-    std::fputs(kUsage, args.empty() ? stderr : stdout);
-    return args.empty() ? 2 : 0;
-  }
-  if (args[0] == "--version") {
-    std::printf("vantor-cli %s\n", VANTOR_VERSION);
+int Version() {
+  std::printf("vantor-cli %s\n", VANTOR_VERSION);
+  return 0;
+}
+
+int Help(const std::vector<std::string>& words) {
+  if (words.empty()) {
+    PrintOverview(stdout);
     return 0;
   }
-  const std::string command = args[0];
-  args.erase(args.begin());
-  if (command == "run") return vantor::cli::RunCommand(args);
-  if (command == "defaults") return vantor::cli::DefaultsCommand(args);
-  if (command == "convert") return vantor::cli::ConvertCommand(args);
-  std::fprintf(stderr, "vantor-cli: unknown command '%s'\n%s", command.c_str(), kUsage);
-  return 2;
+  const CommandInfo* info = FindCommand(words[0]);
+  if (info == nullptr) return UsageError("", "unknown command '" + words[0] + "'");
+  std::fputs(CommandHelp(*info).c_str(), stdout);
+  return 0;
+}
+
+int Main(const std::vector<std::string>& args) {
+  if (args.empty()) {
+    PrintOverview(stderr);
+    return kExitUsage;
+  }
+  const std::string& first = args[0];
+  if (first == "--help" || first == "-h" || first == "help")
+    return Help(std::vector<std::string>(args.begin() + 1, args.end()));
+  if (first == "--version") return Version();
+  const CommandInfo* info = FindCommand(first);
+  if (info == nullptr) {
+    if (first.size() > 1 && first[0] == '-') return UsageError("", "unknown option " + first);
+    return UsageError("", "unknown command '" + first + "'");
+  }
+  std::vector<std::string> rest(args.begin() + 1, args.end());
+  // Options every command shares; after "--" every word is the command's.
+  for (const std::string& word : rest) {
+    if (word == "--") break;
+    if (word == "--help" || word == "-h") {
+      std::fputs(CommandHelp(*info).c_str(), stdout);
+      return 0;
+    }
+    if (word == "--version") return Version();
+  }
+  return info->run(rest);
+}
+
+}  // namespace
+}  // namespace vantor::cli
+
+int main(int argc, char** argv) {
+  std::setlocale(LC_NUMERIC, "C");
+  vantor::cli::InstallInterruptHandlers();
+  const int status = vantor::cli::Main(std::vector<std::string>(argv + 1, argv + argc));
+  std::fflush(stdout);
+  // An interrupted command has cleaned up behind itself; now end as the
+  // signal would have ended it.
+  vantor::cli::ExitIfInterrupted();
+  return status;
 }

@@ -3,8 +3,11 @@
 #include <QImage>
 #include <QPainter>
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <functional>
 
 #include "device/painter_device.h"
@@ -17,24 +20,26 @@
 #include "plot/replay.h"
 #include "plot/run_picture.h"
 #include "cli/commands.h"
+#include "cli/diagnostics.h"
 
 namespace vantor::cli {
 namespace {
 
-constexpr int kMaxSide = 8000;
+// Smaller pictures cannot hold the labels; larger ones take gigabytes.
+constexpr int kMinSide = 100;
+constexpr int kMaxSide = 20000;
 
 bool ParseSide(const std::string& text, int& value) {
   if (text.empty() || text.size() > 5) return false;
   for (char c : text)
     if (c < '0' || c > '9') return false;
   value = std::atoi(text.c_str());
-  return value >= 1 && value <= kMaxSide;
+  return value >= kMinSide && value <= kMaxSide;
 }
 
 int CannotWrite(const std::string& path, const std::string& why) {
-  std::fprintf(stderr, "vantor-cli run: cannot write %s%s%s\n", path.c_str(),
-               why.empty() ? "" : ": ", why.c_str());
-  return 1;
+  PrintError("Could not write file " + path + (why.empty() ? "" : " (" + why + ")"));
+  return kExitRefused;
 }
 
 // The picture files never drive a plotter from the parameters: HP-GL comes
@@ -85,6 +90,10 @@ PictureJob::~PictureJob() {
   state_->device.reset();
   if (state_->painter.isActive()) state_->painter.end();
   DeleteRunRecords(state_->picture.replay);
+  if (!recordDirectory_.empty()) {
+    std::error_code error;
+    std::filesystem::remove_all(recordDirectory_, error);
+  }
 }
 
 bool PictureJob::Wanted() const {
@@ -94,14 +103,28 @@ bool PictureJob::Wanted() const {
 
 bool PictureJob::Check(std::string& error) {
   if (!options_.pictureSize.empty() && !ParsePictureSize(options_.pictureSize, width_, height_)) {
-    error = "--size needs WxH, each 1 to 8000: " + options_.pictureSize;
+    error = "--size needs WxH, each side " + std::to_string(kMinSide) + " to " +
+            std::to_string(kMaxSide) + " pixels: " + options_.pictureSize;
     return false;
   }
   return true;
 }
 
-RunResult PictureJob::RunFirst(ParameterSet& params, const GateTable& gates, RunSink& extra) {
+RunResult PictureJob::RunFirst(ParameterSet& params, const GateTable& gates, RunSink& extra,
+                               RunFlags& flags, const std::function<void()>& pump) {
   State& s = *state_;
+  // The runs' record files go to a folder of their own, removed with
+  // everything in it however the command ends.
+  std::error_code error;
+  std::string pattern = (std::filesystem::temp_directory_path(error) / "vantor-cli-XXXXXX").string();
+  if (error || mkdtemp(pattern.data()) == nullptr) {
+    RunResult refused;
+    refused.outcome = RunOutcome::Refused;
+    refused.message = "No folder for the run's record file could be made in " +
+                      std::filesystem::temp_directory_path(error).string() + ".";
+    return refused;
+  }
+  recordDirectory_ = pattern;
   // The colours the program would use here, if its preference file is there.
   SilentMessages quiet;
   ReadCountList(ProgramDirectory() + "VANTORW.INI", s.picture.preferences.values.data(),
@@ -114,31 +137,30 @@ RunResult PictureJob::RunFirst(ParameterSet& params, const GateTable& gates, Run
   s.device = std::make_unique<PainterDevice>(s.painter, width_, height_);
   s.picture.target.SetDevice(s.device.get());
 
-  RunFlags flags;
   RunPictureOptions runOptions;
+  runOptions.recordDirectory = recordDirectory_;
   runOptions.extraSink = &extra;
+  runOptions.pump = pump;
   return BeginRun(s.picture, params, gates, flags, messages_, runOptions);
 }
 
-RunResult PictureJob::RunOverlays(ParameterSet& params, const GateTable& gates) {
+RunResult PictureJob::RunOverlays(ParameterSet& params, const std::vector<ParameterSet>& overlays,
+                                  const GateTable& gates, RunFlags& flags,
+                                  const std::function<void()>& pump) {
   RunResult result;
-  for (const std::string& file : options_.overlayFiles) {
-    ParameterSet read = params;
-    if (!ReadParameterFile(file, read, messages_)) {
-      result.outcome = RunOutcome::Refused;
-      result.message = "The overlay file " + file + " could not be read.";
-      return result;
-    }
-    for (int k = 0; k < kParameterCount; ++k) params.SetValue(k, read.Value(k));
+  RunPictureOptions runOptions;
+  runOptions.recordDirectory = recordDirectory_;
+  runOptions.pump = pump;
+  for (const ParameterSet& overlay : overlays) {
+    for (int k = 0; k < kParameterCount; ++k) params.SetValue(k, overlay.Value(k));
     params.SetValue(param::PlotChoice, 0);
-    RunFlags flags;
-    result = OverlayRun(state_->picture, params, gates, flags, messages_);
+    result = OverlayRun(state_->picture, params, gates, flags, messages_, runOptions);
     if (result.outcome != RunOutcome::Completed) return result;
   }
   return result;
 }
 
-int PictureJob::WriteFiles(const ParameterSet& params) {
+int PictureJob::WriteFiles(const ParameterSet& params, OutputSet& outputs) {
   State& s = *state_;
   OutputTarget& target = s.picture.target;
   target.SetDevice(nullptr);
@@ -155,35 +177,38 @@ int PictureJob::WriteFiles(const ParameterSet& params) {
   };
   const uint32_t background = s.picture.preferences.Colour(Preferences::BackgroundColour);
 
-  const std::pair<const std::string*, PictureFormat> files[] = {
-      {&options_.pngFile, PictureFormat::Png},
-      {&options_.svgFile, PictureFormat::Svg},
-      {&options_.pdfFile, PictureFormat::Pdf},
+  const std::pair<const char*, PictureFormat> files[] = {
+      {"--png", PictureFormat::Png},
+      {"--svg", PictureFormat::Svg},
+      {"--pdf", PictureFormat::Pdf},
   };
-  for (const auto& [path, format] : files) {
-    if (path->empty()) continue;
-    std::string error;
-    if (!SavePicture(format, *path, width_, height_, background, redraw(plain, "vt.plt", messages_), error))
-      return CannotWrite(*path, error);
+  for (const auto& [option, format] : files) {
+    OutputFile* out = outputs.File(option);
+    if (out == nullptr) continue;
+    const QByteArray bytes =
+        RenderPicture(format, width_, height_, background, redraw(plain, "vt.plt", messages_));
+    if (bytes.isEmpty()) return CannotWrite(outputs.Path(option), "the picture could not be encoded");
+    out->Write(std::string(bytes.constData(), static_cast<std::size_t>(bytes.size())));
   }
 
-  if (!options_.cgmFile.empty()) {
+  if (OutputFile* out = outputs.File("--cgm")) {
     CgmWriter cgm(target.surface);
-    if (!cgm.CgmOpen(options_.cgmFile)) return CannotWrite(options_.cgmFile, "");
+    if (!cgm.CgmOpen(out->HandOver())) return CannotWrite(options_.cgmFile, "");
     target.AttachCgm(&cgm);
     DrawScratch(width_, height_, redraw(plain, "vt.plt", messages_));
     target.AttachCgm(nullptr);
     if (!cgm.CgmClose()) return CannotWrite(options_.cgmFile, "");
   }
 
-  if (!options_.pltFile.empty()) {
+  if (OutputFile* out = outputs.File("--plt")) {
+    const std::string pltPath = out->HandOver();
     // Plotter choice 3: a plotter file, here under the name given.
     const ParameterSet toFile = WithPlotChoice(params, 3);
     HpglPlotter plotter;
     target.AttachPlotter(&plotter);
     s.picture.plotterOutputFailed = false;
     CountingMessages told(messages_);
-    DrawScratch(width_, height_, redraw(toFile, options_.pltFile, told));
+    DrawScratch(width_, height_, redraw(toFile, pltPath, told));
     const bool closedCleanly = !plotter.Active() || plotter.ClosePlotter();
     target.AttachPlotter(nullptr);
     if (told.count > 0 || !closedCleanly || s.picture.plotterOutputFailed)

@@ -3,9 +3,12 @@
 // written from a full redraw of all runs.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "cli/output_set.h"
 #include "cli/run_options.h"
 #include "engine/run_driver.h"
 #include "params/gate_table.h"
@@ -14,13 +17,13 @@
 
 namespace vantor::cli {
 
-// "WxH" with both between 1 and 8000.
+// "WxH" with both between 100 and 20000.
 bool ParsePictureSize(const std::string& text, int& width, int& height);
 
 class PictureJob {
  public:
   PictureJob(const RunOptions& options, Messages& messages);
-  // The record files of the runs are deleted.
+  // The record files of the runs are deleted, with their folder.
   ~PictureJob();
   PictureJob(const PictureJob&) = delete;
   PictureJob& operator=(const PictureJob&) = delete;
@@ -30,16 +33,21 @@ class PictureJob {
   // False with a one-line usage error (a bad --size).
   bool Check(std::string& error);
 
-  // The first run, with `extra` receiving its samples (CSV, record file).
-  RunResult RunFirst(ParameterSet& params, const GateTable& gates, RunSink& extra);
-  // Each --overlay file: its values replace those of the run before, the
-  // layout and title stay. Returns the outcome of the first run that did
-  // not complete, or of the last one; `params` ends as the last run's.
-  RunResult RunOverlays(ParameterSet& params, const GateTable& gates);
+  // The first run, with `extra` receiving its samples (CSV, record file)
+  // and `pump` called after each.
+  RunResult RunFirst(ParameterSet& params, const GateTable& gates, RunSink& extra,
+                     RunFlags& flags, const std::function<void()>& pump);
+  // Each overlay's values (read before the first run) replace those of the
+  // run before; the layout and title stay. Returns the outcome of the first
+  // run that did not complete, or of the last one; `params` ends as the
+  // last run's.
+  RunResult RunOverlays(ParameterSet& params, const std::vector<ParameterSet>& overlays,
+                        const GateTable& gates, RunFlags& flags,
+                        const std::function<void()>& pump);
 
-  // Writes every requested file from a full redraw. The exit status: 0, or
-  // 1 after a message on standard error.
-  int WriteFiles(const ParameterSet& params);
+  // Writes every requested picture into its open output from a full
+  // redraw. The exit status: 0, or 1 after a message on standard error.
+  int WriteFiles(const ParameterSet& params, OutputSet& outputs);
 
  private:
   struct State;
@@ -48,6 +56,7 @@ class PictureJob {
   int width_ = 1200;
   int height_ = 800;
   std::unique_ptr<State> state_;
+  std::string recordDirectory_;  // private, made for the runs' record files
 };
 
 }  // namespace vantor::cli

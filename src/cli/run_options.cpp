@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdlib>
 
+#include "cli/parameter_names.h"
 #include "encode/number_format.h"
 #include "encode/text_helpers.h"
 
@@ -13,6 +14,7 @@ const ValueOption kValueOptions[] = {
     {"--gates", &RunOptions::gatesFile},
     {"--limits", &RunOptions::limitsFile},
     {"--csv", &RunOptions::csvFile},
+    {"--dt", &RunOptions::csvStep},
     {"--record", &RunOptions::recordFile},
     {"--png", &RunOptions::pngFile},
     {"--svg", &RunOptions::svgFile},
@@ -51,6 +53,26 @@ bool ParseValue(const std::string& text, float& value) {
   return end != nullptr && *end == '\0';
 }
 
+bool IsWholeNumber(const std::string& text) {
+  if (text.empty() || text.size() > 9) return false;
+  for (char c : text)
+    if (c < '0' || c > '9') return false;
+  return true;
+}
+
+bool SetPositional(RunOptions& options, const std::string& word, std::string& error) {
+  if (!options.parameterFile.empty()) {
+    error = "only one parameter file may be given (" + options.parameterFile + ", " + word + ")";
+    return false;
+  }
+  if (word.empty()) {
+    error = "the parameter file name is empty";
+    return false;
+  }
+  options.parameterFile = word;
+  return true;
+}
+
 }  // namespace
 
 bool ParseRunOptions(const std::vector<std::string>& args, RunOptions& options,
@@ -58,6 +80,19 @@ bool ParseRunOptions(const std::vector<std::string>& args, RunOptions& options,
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& word = args[i];
     std::string value;
+    if (word == "--") {
+      for (++i; i < args.size(); ++i)
+        if (!SetPositional(options, args[i], error)) return false;
+      return true;
+    }
+    if (word == "--force") {
+      options.force = true;
+      continue;
+    }
+    if (word == "--quiet" || word == "-q") {
+      options.quiet = true;
+      continue;
+    }
     if (IsOption(word, "--set")) {
       if (!TakeValue(args, i, "--set", value)) {
         error = "--set needs KEY=VALUE";
@@ -73,8 +108,11 @@ bool ParseRunOptions(const std::vector<std::string>& args, RunOptions& options,
       continue;
     }
     if (IsOption(word, "--method")) {
-      if (!TakeValue(args, i, "--method", value)) {
-        error = "--method needs 1, 2 or 3";
+      // The limits file says which methods there are; the range check of
+      // the settings tells.
+      if (!TakeValue(args, i, "--method", value) || !IsWholeNumber(value)) {
+        error = "--method needs the number of an integration method (1, 2, ...)" +
+                (value.empty() ? std::string() : ": " + value);
         return false;
       }
       options.settings.emplace_back(std::to_string(param::Model), value);
@@ -104,26 +142,28 @@ bool ParseRunOptions(const std::vector<std::string>& args, RunOptions& options,
       error = "unknown option " + word;
       return false;
     }
-    if (!options.parameterFile.empty()) {
-      error = "only one parameter file may be given (" + options.parameterFile + ", " + word + ")";
-      return false;
-    }
-    options.parameterFile = word;
+    if (!SetPositional(options, word, error)) return false;
   }
   return true;
 }
 
-int FindParameterKey(const ParameterSet& params, const std::string& key) {
-  const int k = params.Find(key);
-  if (k >= 0) return k;
-  return params.Find(Utf8ToCp437(key));
+std::string RangeMessage(const ParameterSet& params, int k) {
+  return "The value for " + params.MessageLabel(k) + " is out of range. It must be between " +
+         FormatNumber(params.Minimum(k), 6, 9, AutoTrimmed) + " and " +
+         FormatNumber(params.Maximum(k), 5, 7, AutoTrimmed) + "!";
 }
 
 bool ApplySettings(const RunOptions& options, ParameterSet& params, Messages& messages) {
   for (const auto& [key, text] : options.settings) {
     const int k = FindParameterKey(params, key);
     if (k < 0) {
-      messages.Warn(kShellCaption, "There is no parameter called \"" + Utf8ToCp437(key) + "\".");
+      std::string message = "There is no parameter called \"" + Utf8ToCp437(key) + "\".";
+      const std::vector<std::string> close = SuggestParameterNames(key);
+      for (std::size_t i = 0; i < close.size(); ++i)
+        message += (i == 0 ? " Did you mean " : i + 1 == close.size() ? " or " : ", ") + close[i];
+      if (!close.empty()) message += "?";
+      message += " ('vantor-cli params' lists them all.)";
+      messages.Warn(kShellCaption, message);
       return false;
     }
     float value = 0;
@@ -135,11 +175,7 @@ bool ApplySettings(const RunOptions& options, ParameterSet& params, Messages& me
       return false;
     }
     if (!params.InRange(k, value)) {
-      messages.Warn(kRangeCaption,
-                    "The value for " + params.MessageLabel(k) +
-                        " is out of range. It must be between " +
-                        FormatNumber(params.Minimum(k), 6, 9, AutoTrimmed) + " and " +
-                        FormatNumber(params.Maximum(k), 5, 7, AutoTrimmed) + "!");
+      messages.Warn(kRangeCaption, RangeMessage(params, k));
       return false;
     }
     params.SetValue(k, value);

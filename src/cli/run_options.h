@@ -16,7 +16,8 @@ struct RunOptions {
   std::vector<std::pair<std::string, std::string>> settings;
   std::string gatesFile;   // empty: vmodels.val beside the program
   std::string limitsFile;  // empty: VANTOR.mnx beside the program
-  std::string csvFile;
+  std::string csvFile;     // "-": standard output
+  std::string csvStep;     // --dt: the CSV resampled onto this grid (ms)
   std::string recordFile;
   // The picture (picture_output.h): files, size "WxH", overlaid runs.
   std::string pngFile;
@@ -26,6 +27,8 @@ struct RunOptions {
   std::string pltFile;
   std::string pictureSize;
   std::vector<std::string> overlayFiles;  // --overlay, in the order given
+  bool force = false;  // run a trial whose duration lies beyond the limits
+  bool quiet = false;  // no progress line, no notices
 };
 
 // An option that takes one file or value: its name and where it goes. A new
@@ -37,20 +40,18 @@ struct ValueOption {
 };
 
 // Parses the words after "run". False with a one-line `error` for a usage
-// error: an unknown option, a missing value, a --set without "=", a second
-// parameter file.
+// error: an unknown option, a missing value, a --set without "=", a --method
+// that is not a whole number, a second parameter file. "--" ends the options.
 bool ParseRunOptions(const std::vector<std::string>& args, RunOptions& options,
                      std::string& error);
 
-// The parameter a --set key names: an index 0 .. 53, a short name ("gNa",
-// "[Ca]o") or a prompt, typed in UTF-8 ("µ" matches the prompt's byte 0xE6).
-// -1 when none.
-int FindParameterKey(const ParameterSet& params, const std::string& key);
-
 // Applies the settings in order with the range check of the parameter
 // dialogs. False after telling `messages` about the first key that names no
-// parameter, value that is not a number, or value outside the limits
-// ("Bad Parameter"); the settings before it stay applied.
+// parameter (with the names it may have meant), value that is not a number,
+// or value outside the limits; the settings before it stay applied.
 bool ApplySettings(const RunOptions& options, ParameterSet& params, Messages& messages);
+
+// The range message of the parameter dialogs for parameter k.
+std::string RangeMessage(const ParameterSet& params, int k);
 
 }  // namespace vantor::cli

@@ -1,5 +1,8 @@
 #include "encode/output_file.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <filesystem>
 #include <optional>
@@ -38,6 +41,24 @@ std::optional<fs::path> FollowLinks(const fs::path& target) {
   return std::nullopt;
 }
 
+// The process's own descriptors: replacing what they name would cut the
+// shell's redirection off from the output.
+bool IsOwnDescriptor(const std::string& name) {
+  return name == "/dev/stdout" || name == "/dev/stderr" || name.rfind("/dev/fd/", 0) == 0 ||
+         name.rfind("/proc/self/fd/", 0) == 0;
+}
+
+enum class TargetKind { Replaceable, Direct, Refused };
+
+TargetKind KindOf(const std::string& target) {
+  if (IsOwnDescriptor(target)) return TargetKind::Direct;
+  struct stat info {};
+  if (stat(target.c_str(), &info) != 0) return TargetKind::Replaceable;  // a new file
+  if (S_ISCHR(info.st_mode) || S_ISFIFO(info.st_mode)) return TargetKind::Direct;
+  if (S_ISBLK(info.st_mode) || S_ISSOCK(info.st_mode)) return TargetKind::Refused;
+  return TargetKind::Replaceable;
+}
+
 }  // namespace
 
 OutputFile::~OutputFile() { Abandon(); }
@@ -46,6 +67,14 @@ bool OutputFile::Open(const std::string& target) {
   Abandon();
   failed_ = false;
   if (!UsableName(target)) return false;
+  switch (KindOf(target)) {
+    case TargetKind::Direct:
+      return OpenDevice(target);
+    case TargetKind::Refused:
+      return false;
+    case TargetKind::Replaceable:
+      break;
+  }
   const std::optional<fs::path> resolved = FollowLinks(target);
   if (!resolved) return false;
   std::error_code error;
@@ -90,16 +119,44 @@ bool OutputFile::OpenDevice(const std::string& device) {
   return true;
 }
 
+bool OutputFile::OpenStandardOutput() {
+  Abandon();
+  failed_ = false;
+  std::fflush(stdout);
+  const int copy = dup(STDOUT_FILENO);
+  if (copy < 0) return false;
+  stream_ = fdopen(copy, "wb");
+  if (stream_ == nullptr) {
+    close(copy);
+    return false;
+  }
+  target_ = "/dev/stdout";  // for writers that open a name themselves
+  return true;
+}
+
+std::string OutputFile::HandOver() {
+  if (stream_ == nullptr) return {};
+  if (std::fclose(stream_) != 0) failed_ = true;
+  stream_ = nullptr;
+  handedOver_ = true;
+  return temp_.empty() ? target_ : temp_;
+}
+
 void OutputFile::Write(const std::string& text) {
   if (stream_ == nullptr) return;
   if (std::fwrite(text.data(), 1, text.size(), stream_) != text.size()) failed_ = true;
 }
 
 bool OutputFile::Commit() {
-  if (stream_ == nullptr) return false;
-  bool ok = !failed_ && std::fflush(stream_) == 0 && std::ferror(stream_) == 0;
-  ok = (std::fclose(stream_) == 0) && ok;
-  stream_ = nullptr;
+  bool ok = !failed_;
+  if (stream_ != nullptr) {
+    ok = ok && std::fflush(stream_) == 0 && std::ferror(stream_) == 0;
+    ok = (std::fclose(stream_) == 0) && ok;
+    stream_ = nullptr;
+  } else if (!handedOver_) {
+    return false;
+  }
+  handedOver_ = false;
   if (temp_.empty()) return ok;
   if (ok) {
     // The new file keeps the access rights the old one had.
@@ -114,6 +171,7 @@ bool OutputFile::Commit() {
 }
 
 void OutputFile::Abandon() {
+  handedOver_ = false;
   if (stream_ != nullptr) {
     std::fclose(stream_);
     stream_ = nullptr;

@@ -1,8 +1,9 @@
 // An output file that replaces its target only when it is complete: the
 // bytes go to a new file beside the target, which is renamed over the target
 // on Commit. A user's previous file is never left half-overwritten, and a
-// failed write leaves it untouched. Device files (printer ports) cannot be
-// renamed and are written directly.
+// failed write leaves it untouched. Character devices, FIFOs and the
+// process's own descriptors (/dev/stdout, /dev/fd/N) cannot be replaced and
+// are written directly.
 #pragma once
 
 #include <cstdio>
@@ -21,8 +22,12 @@ class OutputFile {
   // when the name is empty or unusable, the target is a directory, the
   // directory does not take a new file, or the target exists but may not be
   // written. A target that is a link is followed: the file it names is the
-  // one replaced, and the link stays.
+  // one replaced, and the link stays. A character device or a FIFO is opened
+  // for writing as it is (a FIFO waits for its reader); a block device or a
+  // socket is refused.
   bool Open(const std::string& target);
+  // Writes into a copy of standard output.
+  bool OpenStandardOutput();
   // Opens a device for writing as it is, without a temporary file.
   bool OpenDevice(const std::string& device);
 
@@ -31,6 +36,14 @@ class OutputFile {
   std::FILE* Stream() const { return stream_; }
   // The file that Commit replaces (a link already followed) or the device.
   const std::string& Target() const { return target_; }
+
+  // True when the bytes go straight to the target (a device, standard
+  // output): nothing is held back until Commit.
+  bool IsDirect() const { return stream_ != nullptr && temp_.empty(); }
+  // For writers that open a file by name themselves: closes the stream and
+  // returns the name to write to (the temporary file, or the device). Commit
+  // then puts that file in place.
+  std::string HandOver();
 
   // Writes text as it is; a short write makes the later Commit fail.
   void Write(const std::string& text);
@@ -48,6 +61,7 @@ class OutputFile {
   std::string target_;
   std::string temp_;  // empty for a device
   bool failed_ = false;
+  bool handedOver_ = false;
 };
 
 }  // namespace vantor

@@ -1,0 +1,240 @@
+// vantor-cli sweep and fi: many runs over a grid (or random points) of
+// parameter values, one row of measures per run, on every core or on the
+// ranks of an MPI job.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "analysis/sweep_rows.h"
+#include "analysis/sweep_runner.h"
+#include "cli/commands.h"
+#include "cli/diagnostics.h"
+#include "cli/interrupts.h"
+#include "cli/output_set.h"
+#include "cli/sweep_mpi.h"
+#include "cli/sweep_output.h"
+#include "cli/sweep_progress.h"
+#include "cli/sweep_session.h"
+
+namespace vantor::cli {
+namespace {
+
+constexpr char kSweepDetails[] =
+    "One run per point of a grid (or of random points) of parameter values; one CSV row per\n"
+    "run with the values and every measure (see 'vantor-cli measure'), in grid order.\n"
+    "options:\n"
+    "  --vary KEY=FROM:TO:COUNT   COUNT evenly spaced values, ends included (repeatable:\n"
+    "  --vary KEY=V1,V2,...       the full grid; the first --vary varies slowest)\n"
+    "  --samples N --seed S       N random points in the ranges instead of the grid\n"
+    "  --out FILE        the rows; they collect in FILE.part while the sweep runs\n"
+    "  --resume          carry on from the rows in FILE.part after an interruption\n"
+    "  --jobs N          threads (default: the number of cores; 1 per rank with --mpi)\n"
+    "  --shard K/N       only every N-th run from run K-1 (join the parts with 'merge')\n"
+    "  --mpi             share the runs among the ranks of 'mpirun -n N vantor-cli sweep ...'\n"
+    "  --force           run a grid of more than 100000 runs\n"
+    "  --png/--svg FILE  a line chart (one varied parameter) or a heat map (two)\n"
+    "  --plot MEASURE    the measure charted (default rate_hz)\n"
+    "  --size WxH        chart size in pixels (default 1000x700)\n"
+    "  --threshold MV    spike threshold (default 0 mV)\n"
+    "  --set KEY=VALUE, --method N, --gates FILE, --limits FILE, -q: as for 'run'\n";
+
+constexpr char kFiDetails[] =
+    "The f-I curve: a sweep of the step current ('step') from 0 to a maximum.\n"
+    "options:\n"
+    "  --max NA          the largest current (default 3 nA)\n"
+    "  --points N        the number of currents (default 61)\n"
+    "  --out FILE        the rows as for 'sweep' (default: a table on standard output)\n"
+    "  --png/--svg FILE  the curve;  --plot MEASURE, --size WxH, --jobs N, --threshold MV\n"
+    "  --set KEY=VALUE, --method N, --gates FILE, --limits FILE, -q: as for 'run'\n";
+
+int Sweep(const std::vector<std::string>& args);
+int Fi(const std::vector<std::string>& args);
+
+const CommandRegistration kSweep({"sweep",
+                                  "[PARAMFILE] --vary KEY=FROM:TO:COUNT ... --out FILE [options]",
+                                  "run a grid of parameter values and write the measures of each run",
+                                  kSweepDetails, 50, Sweep});
+const CommandRegistration kFi({"fi", "[PARAMFILE] [--max NA] [--points N] [options]",
+                               "the firing rate against the step current (f-I curve)", kFiDetails,
+                               55, Fi});
+
+// Rank 0 (or the only process): the output file, the progress line and the
+// rows kept for the chart and the f-I table.
+class RowWriter {
+ public:
+  RowWriter(SweepOutput* output, bool keep) : output_(output), keep_(keep) {}
+  void Present(const std::vector<SweepFile::Row>& rows) {
+    if (keep_)
+      for (const auto& row : rows) kept_.push_back(row.text);
+  }
+  bool Write(const std::string& row) {
+    if (output_ != nullptr && !output_->Append(row)) return false;
+    if (keep_) kept_.push_back(row);
+    if (progress_) progress_->Update(++done_);
+    return true;
+  }
+  void StartProgress(long done, long total, bool wanted) {
+    done_ = done;
+    progress_.emplace(done, total, wanted);
+  }
+  void EndProgress() { progress_.reset(); }
+  const std::vector<std::string>& Kept() const { return kept_; }
+
+ private:
+  SweepOutput* output_;
+  bool keep_;
+  std::vector<std::string> kept_;
+  std::optional<SweepProgress> progress_;
+  long done_ = 0;
+};
+
+// Everything rank 0 does before the runs: the chart files, the output and
+// the rows already there. False after a message.
+bool OpenOutputs(const SweepSetup& setup, SweepOutput& output, OutputSet& charts) {
+  if (!OpenCharts(setup, charts)) return false;
+  if (setup.options.out.empty()) return true;
+  for (const std::string& input : setup.inputs.files)
+    for (const std::string& mine : {setup.options.out, setup.options.out + ".part"})
+      if (FileIdentity(input) == FileIdentity(mine)) {
+        PrintError("The output " + mine + " is the input " + input + "; give another --out.");
+        return false;
+      }
+  std::string error;
+  if (!output.Open(setup.options.out, setup.signature, setup.header, setup.order,
+                   setup.options.resume, error)) {
+    PrintError(error);
+    return false;
+  }
+  return true;
+}
+
+std::vector<long> StillToRun(const SweepSetup& setup, const SweepOutput& output) {
+  const long done = static_cast<long>(output.Present().size());
+  return std::vector<long>(setup.order.begin() + done, setup.order.end());
+}
+
+// After the runs: the output in place, the charts, the f-I table.
+int Conclude(const SweepSetup& setup, SweepOutput& output, const RowWriter& writer,
+             OutputSet& charts, bool ok) {
+  if (Interrupted()) return kExitRefused;  // main() ends by the signal; the part file stays
+  if (!ok) {
+    PrintError("Could not write file " + output.PartPath() +
+               "; the rows written so far stay there for --resume");
+    return kExitRefused;
+  }
+  std::string error;
+  if (!setup.options.out.empty() && !output.Finish(error)) {
+    PrintError(error);
+    return kExitRefused;
+  }
+  if (const int status = WriteCharts(setup, writer.Kept(), charts); status != 0) return status;
+  if (setup.options.out.empty() && charts.Empty()) PrintFiTable(writer.Kept());
+  return 0;
+}
+
+int ThreadSweep(const std::vector<std::string>& args, bool fi) {
+  SweepSetup setup;
+  if (const int status = PrepareSweep(args, fi, setup); status != 0) return status;
+  SweepOutput output;
+  OutputSet charts;
+  if (!OpenOutputs(setup, output, charts)) return kExitRefused;
+  RowWriter writer(setup.options.out.empty() ? nullptr : &output,
+                   setup.options.out.empty() || !charts.Empty());
+  writer.Present(output.Present());
+  bool ok = true;
+  if (!output.AlreadyComplete()) {
+    const SweepJob job(setup.inputs.params, setup.inputs.gates, setup.plan, StillToRun(setup, output),
+                       setup.options.threshold);
+    writer.StartProgress(static_cast<long>(output.Present().size()), static_cast<long>(setup.order.size()),
+                         !setup.options.inputs.quiet);
+    ok = RunOnThreads(job, setup.options.jobs, [&](const std::string& row) { return writer.Write(row); });
+    writer.EndProgress();
+  }
+  return Conclude(setup, output, writer, charts, ok);
+}
+
+// Standard error of the ranks other than 0 goes nowhere while they read
+// the inputs, so that a refusal is told once.
+class QuietStderr {
+ public:
+  explicit QuietStderr(bool quiet) {
+    if (!quiet) return;
+    std::fflush(stderr);
+    saved_ = dup(STDERR_FILENO);
+    const int null = open("/dev/null", O_WRONLY | O_CLOEXEC);
+    if (null >= 0) dup2(null, STDERR_FILENO), close(null);
+  }
+  ~QuietStderr() {
+    if (saved_ < 0) return;
+    std::fflush(stderr);
+    dup2(saved_, STDERR_FILENO);
+    close(saved_);
+  }
+
+ private:
+  int saved_ = -1;
+};
+
+int MpiSweep(const std::vector<std::string>& args) {
+  if (!MpiBuilt()) {
+    PrintError("This vantor-cli was built without MPI (install libopenmpi-dev and build again).");
+    return kExitRefused;
+  }
+  int rank = 0, size = 1;
+  if (!MpiStart(rank, size)) {
+    PrintError("MPI could not start.");
+    return kExitRefused;
+  }
+  SweepSetup setup;
+  int status = 0;
+  {
+    QuietStderr quiet(rank != 0);
+    status = PrepareSweep(args, false, setup);
+  }
+  if (const int all = MpiAgree(status); all != 0) {
+    if (rank == 0 && status == 0) PrintError("Another MPI rank could not read the inputs of the sweep.");
+    MpiFinish();
+    return all;
+  }
+  SweepOutput output;
+  OutputSet charts;
+  if (rank == 0 && !OpenOutputs(setup, output, charts)) status = kExitRefused;
+  if (MpiShare(status) != 0) {
+    MpiFinish();
+    return status;
+  }
+  if (rank != 0) {
+    MpiWorker(setup.inputs.params, setup.inputs.gates, setup.plan, setup.options.threshold,
+              setup.options.jobs);
+    MpiFinish();
+    return 0;
+  }
+  RowWriter writer(&output, !charts.Empty());
+  writer.Present(output.Present());
+  // A finished output still lets the other ranks go: they are told to stop.
+  const SweepJob job(setup.inputs.params, setup.inputs.gates, setup.plan, StillToRun(setup, output),
+                     setup.options.threshold);
+  writer.StartProgress(static_cast<long>(output.Present().size()), static_cast<long>(setup.order.size()),
+                       !setup.options.inputs.quiet);
+  const bool ok = MpiRoot(job, setup.options.jobs, [&](const std::string& row) { return writer.Write(row); },
+                          size);
+  writer.EndProgress();
+  MpiFinish();
+  return Conclude(setup, output, writer, charts, ok);
+}
+
+int Sweep(const std::vector<std::string>& args) {
+  for (const std::string& word : args) {
+    if (word == "--") break;
+    if (word == "--mpi") return MpiSweep(args);
+  }
+  return ThreadSweep(args, false);
+}
+
+int Fi(const std::vector<std::string>& args) { return ThreadSweep(args, true); }
+
+}  // namespace
+}  // namespace vantor::cli

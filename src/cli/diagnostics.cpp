@@ -1,0 +1,108 @@
+#include "cli/diagnostics.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+
+#include "cli/interrupts.h"
+#include "encode/text_helpers.h"
+#include "params/parameter_file.h"
+
+namespace vantor::cli {
+namespace {
+
+void Print(std::string_view level, std::string_view text) {
+  // Once the user has interrupted the command (or the reader of its output
+  // has gone), what fails after that is no news.
+  if (Interrupted()) return;
+  // Texts from files may begin with a blank (" The file x is invalid.");
+  // the frame supplies the separation.
+  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+  std::string line = "vantor-cli: ";
+  line.append(level).append(": ").append(text).append("\n");
+  std::fwrite(line.data(), 1, line.size(), stderr);
+}
+
+}  // namespace
+
+bool EndsWith(const std::string& text, std::string_view end);
+
+void PrintError(std::string_view text) { Print("error", text); }
+void PrintWarning(std::string_view text) { Print("warning", text); }
+
+int UsageError(const std::string& command, const std::string& text) {
+  PrintError(text);
+  const std::string help = command.empty() ? "vantor-cli help" : "vantor-cli " + command + " --help";
+  std::fprintf(stderr, "(see '%s')\n", help.c_str());
+  return kExitUsage;
+}
+
+std::string ReadProblem(const std::string& path) {
+  if (path.empty()) return "empty name";
+  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return std::strerror(errno);
+  struct stat info {};
+  std::string problem;
+  if (fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) problem = std::strerror(EISDIR);
+  close(fd);
+  return problem;
+}
+
+std::string WriteProblem(const std::string& path) {
+  if (path.empty()) return "empty name";
+  struct stat info {};
+  if (stat(path.c_str(), &info) == 0) {
+    if (S_ISDIR(info.st_mode)) return std::strerror(EISDIR);
+    if (access(path.c_str(), W_OK) != 0) return std::strerror(errno);
+    if (!S_ISREG(info.st_mode)) return {};
+  } else if (errno != ENOENT) {
+    return std::strerror(errno);
+  }
+  std::filesystem::path folder = std::filesystem::path(path).parent_path();
+  if (folder.empty()) folder = ".";
+  if (access(folder.c_str(), W_OK | X_OK) != 0) return std::strerror(errno);
+  return {};
+}
+
+bool EndsWith(const std::string& text, std::string_view end) {
+  return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+void FileMessages::Warn(std::string_view, std::string_view text) {
+  std::string line = Cp437ToUtf8(text);
+  const std::string shown = Cp437ToUtf8(path_);
+  constexpr std::string_view kNotFound = " file not found.";
+  const bool notFound = EndsWith(line, kNotFound) || EndsWith(line, "not found!");
+  if (line.find(shown) != std::string::npos) {
+    const std::string reason = notFound ? ReadProblem(path_) : std::string();
+    if (!reason.empty()) line += " (" + reason + ")";
+  } else if (EndsWith(line, kNotFound) &&
+             Utf8ToCp437(line.substr(0, line.size() - kNotFound.size())) == CompanionPath(path_)) {
+    // The companion names itself; add why it could not be read.
+    const std::string reason = ReadProblem(CompanionPath(path_));
+    if (!reason.empty()) line += " (" + reason + ")";
+  } else {
+    const std::string reason = ReadProblem(path_);
+    line += " (" + shown + (reason.empty() ? "" : ": " + reason) + ")";
+  }
+  texts_.push_back(std::move(line));
+}
+
+int FileMessages::Print(bool asErrors) {
+  for (const std::string& text : texts_) asErrors ? PrintError(text) : PrintWarning(text);
+  const int n = static_cast<int>(texts_.size());
+  texts_.clear();
+  return n;
+}
+
+void StderrMessages::Warn(std::string_view, std::string_view text) {
+  PrintError(Cp437ToUtf8(text));
+  ++count;
+}
+
+}  // namespace vantor::cli

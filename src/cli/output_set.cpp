@@ -1,0 +1,93 @@
+#include "cli/output_set.h"
+
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <system_error>
+
+#include "cli/diagnostics.h"
+
+namespace vantor::cli {
+
+std::string FileIdentity(const std::string& path) {
+  if (path == "-" || path == "/dev/stdout" || path == "/dev/fd/1" || path == "/proc/self/fd/1")
+    return "standard output";
+  struct stat info {};
+  if (stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode))
+    return "inode " + std::to_string(info.st_dev) + ":" + std::to_string(info.st_ino);
+  std::error_code error;
+  const std::filesystem::path canonical = std::filesystem::weakly_canonical(path, error);
+  return error ? path : canonical.string();
+}
+
+void OutputSet::Add(const std::string& option, const std::string& path) {
+  outputs_.push_back({option, path, std::make_unique<OutputFile>()});
+}
+
+bool OutputSet::Open(const std::vector<std::string>& inputs) {
+  for (std::size_t i = 0; i < outputs_.size(); ++i) {
+    const Output& out = outputs_[i];
+    const std::string identity = FileIdentity(out.path);
+    for (const std::string& input : inputs) {
+      if (input.empty() || FileIdentity(input) != identity) continue;
+      PrintError("the output " + out.option + " " + out.path + " is also an input (" + input +
+                 "); refusing to replace it");
+      return false;
+    }
+    for (std::size_t j = 0; j < i; ++j) {
+      if (FileIdentity(outputs_[j].path) != identity) continue;
+      PrintError(out.option + " " + out.path + " and " + outputs_[j].option + " " +
+                 outputs_[j].path + " name the same file");
+      return false;
+    }
+  }
+  for (Output& out : outputs_) {
+    const bool opened =
+        out.path == "-" ? out.file->OpenStandardOutput() : out.file->Open(out.path);
+    if (!opened) {
+      const std::string reason = WriteProblem(out.path);
+      PrintError("Could not write file " + out.path + (reason.empty() ? "" : " (" + reason + ")"));
+      Abandon();
+      return false;
+    }
+  }
+  return true;
+}
+
+OutputFile* OutputSet::File(const std::string& option) {
+  for (Output& out : outputs_)
+    if (out.option == option) return out.file.get();
+  return nullptr;
+}
+
+const std::string& OutputSet::Path(const std::string& option) const {
+  static const std::string none;
+  for (const Output& out : outputs_)
+    if (out.option == option) return out.path;
+  return none;
+}
+
+bool OutputSet::Commit() {
+  for (Output& out : outputs_) {
+    if (out.file->Commit()) continue;
+    PrintError("Could not write file " + out.path);
+    Abandon();
+    return false;
+  }
+  return true;
+}
+
+void OutputSet::Abandon() {
+  for (Output& out : outputs_) out.file->Abandon();
+}
+
+std::string OutputSet::Names() const {
+  std::string names;
+  for (const Output& out : outputs_) {
+    if (!names.empty()) names += ", ";
+    names += out.path == "-" ? "standard output" : out.path;
+  }
+  return names;
+}
+
+}  // namespace vantor::cli

@@ -1,0 +1,30 @@
+// The MPI side of "vantor-cli sweep --mpi": rank 0 hands out blocks of runs
+// and writes the rows in order; every other rank runs the blocks it is given.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "analysis/sweep_runner.h"
+
+namespace vantor::cli {
+
+// True when this program was built with MPI.
+bool MpiBuilt();
+// Starts MPI; false when it is not built or could not start.
+bool MpiStart(int& rank, int& size);
+void MpiFinish();
+// The largest status of all ranks (every rank calls it).
+int MpiAgree(int status);
+// Rank 0's status to every rank.
+int MpiShare(int status);
+
+// Rank 0: runs `job` on its own `jobs` threads and on the other ranks; rows
+// reach `write` in order. False when `write` failed.
+bool MpiRoot(const SweepJob& job, int jobs, const std::function<bool(const std::string&)>& write,
+             int size);
+// Every other rank: runs the blocks rank 0 sends until it says stop.
+void MpiWorker(const ParameterSet& base, const GateTable& gates, const SweepPlan& plan,
+               double threshold, int jobs);
+
+}  // namespace vantor::cli

@@ -1,0 +1,242 @@
+#include "cli/sweep_options.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+
+#include "cli/parameter_names.h"
+#include "encode/text_helpers.h"
+
+namespace vantor::cli {
+namespace {
+
+// "--name=value" or "--name value"; false when the value is missing.
+bool TakeValue(const std::vector<std::string>& args, std::size_t& i, const std::string& name,
+               std::string& value) {
+  const std::string& word = args[i];
+  if (word.size() > name.size() && word.compare(0, name.size(), name) == 0 &&
+      word[name.size()] == '=') {
+    value = word.substr(name.size() + 1);
+    return !value.empty();
+  }
+  if (word != name || i + 1 >= args.size()) return false;
+  value = args[++i];
+  return !value.empty();
+}
+
+bool IsOption(const std::string& word, const std::string& name) {
+  return word == name || word.rfind(name + "=", 0) == 0;
+}
+
+bool WholeNumber(const std::string& text, long long low, long long high, long long& value) {
+  char* end = nullptr;
+  errno = 0;
+  value = std::strtoll(text.c_str(), &end, 10);
+  return !text.empty() && *end == '\0' && errno != ERANGE && value >= low && value <= high;
+}
+
+bool Number(const std::string& text, double& value) {
+  char* end = nullptr;
+  value = std::strtod(text.c_str(), &end);
+  return !text.empty() && *end == '\0' && std::isfinite(value);
+}
+
+}  // namespace
+
+bool ParseSweepOptions(const std::vector<std::string>& args, bool fi, SweepOptions& options,
+                       std::string& error) {
+  std::vector<std::string> rest;  // what the run options take
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& word = args[i];
+    if (word == "--") {  // the parameter file follows, whatever its name
+      rest.insert(rest.end(), args.begin() + static_cast<long>(i), args.end());
+      break;
+    }
+    std::string value;
+    long long n = 0;
+    double x = 0;
+    auto need = [&](const char* name) {
+      if (TakeValue(args, i, name, value)) return true;
+      error = std::string(name) + " needs a value";
+      return false;
+    };
+    if (!fi && IsOption(word, "--vary")) {
+      if (!need("--vary")) return false;
+      if (value.find('=') == std::string::npos) {
+        error = "--vary " + value + ": expected KEY=FROM:TO:COUNT or KEY=V1,V2,...";
+        return false;
+      }
+      options.vary.push_back(value);
+    } else if (!fi && IsOption(word, "--samples")) {
+      if (!need("--samples")) return false;
+      if (!WholeNumber(value, 1, 1000000000, n)) {
+        error = "--samples needs a whole number of at least 1: " + value;
+        return false;
+      }
+      options.samples = static_cast<long>(n);
+    } else if (!fi && IsOption(word, "--seed")) {
+      if (!need("--seed")) return false;
+      if (!WholeNumber(value, 0, 9007199254740992LL, n)) {
+        error = "--seed needs a whole number of at least 0: " + value;
+        return false;
+      }
+      options.seed = static_cast<std::uint64_t>(n);
+    } else if (IsOption(word, "--out")) {
+      if (!need("--out")) return false;
+      options.out = value;
+    } else if (IsOption(word, "--jobs")) {
+      if (!need("--jobs")) return false;
+      if (!WholeNumber(value, 1, 4096, n)) {
+        error = "--jobs needs a whole number from 1 to 4096: " + value;
+        return false;
+      }
+      options.jobs = static_cast<int>(n);
+    } else if (!fi && IsOption(word, "--shard")) {
+      if (!need("--shard")) return false;
+      const std::size_t slash = value.find('/');
+      long long k = 0, count = 0;
+      if (slash == std::string::npos || !WholeNumber(value.substr(slash + 1), 1, 100000, count) ||
+          !WholeNumber(value.substr(0, slash), 1, count, k)) {
+        error = "--shard needs K/N with 1 <= K <= N: " + value;
+        return false;
+      }
+      options.shardIndex = static_cast<int>(k);
+      options.shardCount = static_cast<int>(count);
+    } else if (!fi && word == "--resume") {
+      options.resume = true;
+    } else if (!fi && word == "--force") {
+      options.force = true;
+      options.inputs.force = true;
+    } else if (!fi && word == "--mpi") {
+      options.mpi = true;
+    } else if (IsOption(word, "--png")) {
+      if (!need("--png")) return false;
+      options.png = value;
+    } else if (IsOption(word, "--svg")) {
+      if (!need("--svg")) return false;
+      options.svg = value;
+    } else if (IsOption(word, "--size")) {
+      if (!need("--size")) return false;
+      options.size = value;
+    } else if (IsOption(word, "--plot")) {
+      if (!need("--plot")) return false;
+      if (!FindMeasure(value, options.plot)) {
+        error = "--plot names no measure: " + value + " (rate_hz, spikes, latency_ms, ...)";
+        return false;
+      }
+      if (options.plot == MeasureId::Class) {
+        error = "--plot needs a measure with a number; the class is a name";
+        return false;
+      }
+    } else if (IsOption(word, "--threshold")) {
+      if (!need("--threshold")) return false;
+      if (!Number(value, x)) {
+        error = "--threshold needs a potential in mV: " + value;
+        return false;
+      }
+      options.threshold = x;
+    } else if (fi && IsOption(word, "--max")) {
+      if (!need("--max")) return false;
+      if (!Number(value, x)) {
+        error = "--max needs a current in nA: " + value;
+        return false;
+      }
+      options.fiMax = static_cast<float>(x);
+    } else if (fi && IsOption(word, "--points")) {
+      if (!need("--points")) return false;
+      if (!WholeNumber(value, 2, 100000, n)) {
+        error = "--points needs a whole number from 2 to 100000: " + value;
+        return false;
+      }
+      options.fiPoints = static_cast<long>(n);
+    } else {
+      rest.push_back(word);
+      // The value of a run option travels with it.
+      for (const char* withValue : {"--set", "--method", "--gates", "--limits"})
+        if (word == withValue && i + 1 < args.size()) rest.push_back(args[++i]);
+    }
+  }
+  // The run options that make sense here; the run's output files do not.
+  for (const std::string& word : rest) {
+    if (word == "--") break;
+    if (word.size() > 1 && word[0] == '-') {
+      bool allowed = word == "-q" || word == "--quiet";
+      for (const char* name : {"--set", "--method", "--gates", "--limits"})
+        allowed = allowed || IsOption(word, name);
+      if (!allowed) {
+        error = "unknown option " + word;
+        return false;
+      }
+    }
+  }
+  const bool force = options.inputs.force;
+  if (!ParseRunOptions(rest, options.inputs, error)) return false;
+  options.inputs.force = force;
+  if (fi) {
+    char spec[64];
+    std::snprintf(spec, sizeof spec, "%d=0:%.9g:%ld", static_cast<int>(param::InjectedCurrent),
+                  static_cast<double>(options.fiMax), options.fiPoints);
+    options.vary = {spec};
+    return true;
+  }
+  if (options.vary.empty()) {
+    error = "a sweep needs at least one --vary KEY=FROM:TO:COUNT";
+    return false;
+  }
+  if (options.out.empty()) {
+    error = "a sweep needs --out FILE";
+    return false;
+  }
+  return true;
+}
+
+std::string AxisName(int index) { return CommandLineName(index); }
+
+int MakePlan(const SweepOptions& options, const ParameterSet& params, SweepPlan& plan,
+             Messages& messages, std::string& error) {
+  plan = SweepPlan{};
+  plan.samples = options.samples;
+  plan.seed = options.seed;
+  for (const std::string& vary : options.vary) {
+    // Prompts may hold "=" ("Model (1=Step.F,2=Euler.F,3=RK)"), values never do.
+    const std::size_t eq = vary.rfind('=');
+    const std::string key = vary.substr(0, eq);
+    SweepAxis axis;
+    axis.index = FindParameterKey(params, key);
+    if (axis.index < 0) {
+      std::string message = "There is no parameter called \"" + Utf8ToCp437(key) + "\".";
+      const std::vector<std::string> close = SuggestParameterNames(key);
+      for (std::size_t i = 0; i < close.size(); ++i)
+        message += (i == 0 ? " Did you mean " : i + 1 == close.size() ? " or " : ", ") + close[i];
+      if (!close.empty()) message += "?";
+      messages.Warn(kShellCaption, message + " ('vantor-cli params' lists them all.)");
+      return 1;
+    }
+    for (const SweepAxis& earlier : plan.axes)
+      if (earlier.index == axis.index) {
+        error = "--vary names " + key + " twice";
+        return 2;
+      }
+    if (!ParseAxisValues(vary.substr(eq + 1), axis, error)) {
+      error = "--vary " + key + ": " + error;
+      return 2;
+    }
+    axis.name = AxisName(axis.index);
+    for (float v : {axis.from, axis.to})
+      if (!params.InRange(axis.index, v)) {
+        messages.Warn("Bad Parameter", RangeMessage(params, axis.index));
+        return 1;
+      }
+    plan.axes.push_back(std::move(axis));
+  }
+  const long runs = plan.Runs();
+  if (runs > kGridLimit && !options.force) {
+    messages.Warn(kShellCaption, "The sweep has " + std::to_string(runs) + " runs, more than " +
+                                     std::to_string(kGridLimit) +
+                                     ". Add --force to run it all the same.");
+    return 1;
+  }
+  return 0;
+}
+
+}  // namespace vantor::cli

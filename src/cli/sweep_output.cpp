@@ -1,0 +1,158 @@
+#include "cli/sweep_output.h"
+
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <system_error>
+
+#include "encode/output_file.h"
+
+namespace vantor::cli {
+namespace fs = std::filesystem;
+
+namespace {
+
+// The rows of `file` must be the first rows of `order`.
+bool RowsFollowOrder(const SweepFile& file, const std::vector<long>& order) {
+  if (file.rows.size() > order.size()) return false;
+  for (std::size_t i = 0; i < file.rows.size(); ++i)
+    if (file.rows[i].run != order[i]) return false;
+  return true;
+}
+
+std::string OtherSweep(const std::string& path) {
+  return path + " holds the rows of another sweep (its plan, parameters, gate table, shard or "
+                "threshold differ); give another --out";
+}
+
+}  // namespace
+
+SweepOutput::~SweepOutput() {
+  if (stream_ != nullptr) std::fclose(stream_);
+}
+
+bool SweepOutput::Open(const std::string& out, const std::string& signature,
+                       const std::string& header, const std::vector<long>& order, bool resume,
+                       std::string& error) {
+  out_ = out;
+  part_ = out + ".part";
+  std::error_code ec;
+  // The output must be replaceable before any run starts.
+  {
+    OutputFile probe;
+    if (!probe.Open(out)) {
+      error = "cannot write " + out;
+      return false;
+    }
+  }
+  const bool partExists = fs::exists(part_, ec) || fs::is_symlink(part_, ec);
+  if (!resume) {
+    if (partExists) {
+      error = part_ + " holds an interrupted sweep: carry on with --resume, or remove it";
+      return false;
+    }
+    stream_ = std::fopen(part_.c_str(), "w+bx");
+    if (stream_ == nullptr) {
+      error = "cannot write " + part_;
+      return false;
+    }
+  } else if (partExists) {
+    if (!fs::is_regular_file(part_, ec)) {
+      error = part_ + " is not a file";
+      return false;
+    }
+    SweepFile file;
+    if (!ReadSweepFile(part_, file, error)) return false;
+    if (file.signature != signature || file.header != header) {
+      error = OtherSweep(part_);
+      return false;
+    }
+    if (!RowsFollowOrder(file, order)) {
+      error = part_ + ": its rows are not those of this sweep, in order";
+      return false;
+    }
+    stream_ = std::fopen(part_.c_str(), "r+b");
+    if (stream_ == nullptr) {
+      error = "cannot write " + part_;
+      return false;
+    }
+    // A row cut short by the interruption is dropped.
+    if (ftruncate(fileno(stream_), static_cast<off_t>(file.completeBytes)) != 0 ||
+        std::fseek(stream_, 0, SEEK_END) != 0) {
+      error = "cannot write " + part_;
+      return false;
+    }
+    present_ = std::move(file.rows);
+  } else {
+    // Nothing interrupted: the output may already be the finished sweep.
+    if (fs::exists(out, ec)) {
+      SweepFile file;
+      if (ReadSweepFile(out, file, error)) {
+        if (file.signature != signature || file.header != header) {
+          error = OtherSweep(out);
+          return false;
+        }
+        if (file.rows.size() == order.size() && RowsFollowOrder(file, order)) {
+          present_ = std::move(file.rows);
+          complete_ = true;
+          return true;
+        }
+      }
+      error = out + " is not the finished sweep, and there is no " + part_ + " to resume";
+      return false;
+    }
+    stream_ = std::fopen(part_.c_str(), "w+bx");
+    if (stream_ == nullptr) {
+      error = "cannot write " + part_;
+      return false;
+    }
+  }
+  // Two sweeps writing one part file would interleave their rows.
+  if (flock(fileno(stream_), LOCK_EX | LOCK_NB) != 0) {
+    std::fclose(stream_);
+    stream_ = nullptr;
+    error = "another sweep is writing " + part_;
+    return false;
+  }
+  if (present_.empty() && std::ftell(stream_) == 0) {
+    const std::string start = signature + "\n" + header;
+    if (std::fputs(start.c_str(), stream_) < 0 || std::fflush(stream_) != 0) {
+      error = "cannot write " + part_;
+      return false;
+    }
+  }
+  return true;
+}
+
+bool SweepOutput::Append(const std::string& row) {
+  return stream_ != nullptr && std::fputs(row.c_str(), stream_) >= 0 && std::fflush(stream_) == 0;
+}
+
+bool SweepOutput::Finish(std::string& error) {
+  if (complete_) return true;
+  if (stream_ == nullptr || std::fflush(stream_) != 0) {
+    error = "cannot write " + part_;
+    return false;
+  }
+  OutputFile file;
+  if (!file.Open(out_)) {
+    error = "cannot write " + out_;
+    return false;
+  }
+  std::rewind(stream_);
+  char buffer[65536];
+  for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, stream_)) > 0;)
+    file.Write(std::string(buffer, n));
+  if (std::ferror(stream_) || !file.Commit()) {
+    error = "cannot write " + out_;
+    return false;
+  }
+  std::fclose(stream_);
+  stream_ = nullptr;
+  std::remove(part_.c_str());
+  return true;
+}
+
+}  // namespace vantor::cli

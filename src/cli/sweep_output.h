@@ -1,0 +1,51 @@
+// Where the rows of a sweep go while it runs: "OUT.part" beside the output,
+// appended and flushed as each row is ready, so that an interrupted sweep
+// keeps every finished row and --resume can carry on from them. The output
+// itself is replaced only when the sweep is complete.
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "analysis/sweep_rows.h"
+
+namespace vantor::cli {
+
+class SweepOutput {
+ public:
+  SweepOutput() = default;
+  ~SweepOutput();
+  SweepOutput(const SweepOutput&) = delete;
+  SweepOutput& operator=(const SweepOutput&) = delete;
+
+  // Prepares the output for a sweep whose first line is `signature`, whose
+  // header is `header` and whose rows are the runs `order`, in that order.
+  // Without `resume` a left-over part file is refused; with it, the rows
+  // present (in the part file, or a finished output) are kept when the
+  // signature agrees. Nothing is written or removed on refusal: false with
+  // a message in `error`.
+  bool Open(const std::string& out, const std::string& signature, const std::string& header,
+            const std::vector<long>& order, bool resume, std::string& error);
+
+  // Rows already present (a resumed sweep), as SweepFile rows.
+  const std::vector<SweepFile::Row>& Present() const { return present_; }
+  // True when the output is already complete: nothing to run.
+  bool AlreadyComplete() const { return complete_; }
+
+  // Appends one row and flushes it. False when the write failed.
+  bool Append(const std::string& row);
+  // Copies the part file over the output (safely) and removes it.
+  bool Finish(std::string& error);
+
+  const std::string& PartPath() const { return part_; }
+
+ private:
+  std::string out_;
+  std::string part_;
+  std::FILE* stream_ = nullptr;
+  std::vector<SweepFile::Row> present_;
+  bool complete_ = false;
+};
+
+}  // namespace vantor::cli

@@ -1,0 +1,50 @@
+// The parts of a sweep that "sweep", "fi" and every MPI rank share: reading
+// the inputs and making the plan, the chart files, and the threads that run
+// the job.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "analysis/sweep_plan.h"
+#include "analysis/sweep_runner.h"
+#include "cli/output_set.h"
+#include "cli/run_inputs.h"
+#include "cli/sweep_options.h"
+
+namespace vantor::cli {
+
+struct SweepSetup {
+  const char* command = "sweep";  // for messages: "sweep" or "fi"
+  SweepOptions options;
+  RunInputs inputs;
+  SweepPlan plan;
+  std::vector<long> order;  // the runs of this sweep or shard, in row order
+  std::string signature;
+  std::string header;
+  int chartWidth = 1000;
+  int chartHeight = 700;
+};
+
+// Parses, reads the inputs and makes the plan. 0, or the exit status after
+// a message on standard error.
+int PrepareSweep(const std::vector<std::string>& args, bool fi, SweepSetup& setup);
+
+// Opens the chart files (refusing ones that cannot be written, or that name
+// an input or the output), before any run. False after a message.
+bool OpenCharts(const SweepSetup& setup, OutputSet& charts);
+// Draws the charts from the rows of the whole sweep and puts them in place.
+// 0 or 1 after a message.
+int WriteCharts(const SweepSetup& setup, const std::vector<std::string>& rows, OutputSet& charts);
+
+// Prints the f-I table (current, rate, spikes, class) from the rows.
+void PrintFiTable(const std::vector<std::string>& rows);
+
+// Runs `job` on `jobs` threads; `write` receives each row in order as soon
+// as it and all before it are done. False when `write` failed or the user
+// interrupted the sweep; the runs in flight are finished first and their
+// rows written as far as they are in order.
+bool RunOnThreads(const SweepJob& job, int jobs, const std::function<bool(const std::string&)>& write);
+
+}  // namespace vantor::cli

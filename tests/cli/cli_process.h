@@ -1,0 +1,44 @@
+// Runs vantor-cli as a child process under the test's control: its own
+// folder, environment, standard streams, a time limit and signals.
+#pragma once
+
+#include <chrono>
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace vantor::testing {
+
+struct CliSpec {
+  std::filesystem::path dir;                             // working folder
+  std::vector<std::string> args;                         // after the program name
+  std::map<std::string, std::optional<std::string>> env;  // set, or unset when empty
+  std::optional<std::string> input;                      // standard input (else /dev/null)
+  bool stderrTerminal = false;  // standard error on a pseudo terminal
+  // Send `signal` after `signalAfter` (0: none).
+  int signal = 0;
+  std::chrono::milliseconds signalAfter{0};
+  std::chrono::milliseconds timeLimit{20000};  // then killed; `timedOut` set
+};
+
+struct CliOutcome {
+  int status = -1;      // exit status, -1 when ended by a signal
+  int termSignal = 0;   // the signal that ended it
+  bool timedOut = false;
+  std::string out;
+  std::string err;
+};
+
+CliOutcome RunCli(const CliSpec& spec);
+
+// Every file name in `dir` (one level, hidden ones included), sorted.
+std::vector<std::string> FileNames(const std::filesystem::path& dir);
+std::string ReadFile(const std::filesystem::path& path);
+void WriteFile(const std::filesystem::path& path, const std::string& bytes);
+
+// A fresh folder under the system temporary folder, named after the test.
+std::filesystem::path TestFolder();
+
+}  // namespace vantor::testing

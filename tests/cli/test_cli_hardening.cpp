@@ -1,0 +1,158 @@
+// vantor-cli against what a careless or hostile user does with files,
+// signals and the environment.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include "cli/cli_process.h"
+
+namespace vantor::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+CliOutcome Cli(const fs::path& dir, std::vector<std::string> args) {
+  CliSpec spec;
+  spec.dir = dir;
+  spec.args = std::move(args);
+  spec.env["TMPDIR"] = dir.string();
+  return RunCli(spec);
+}
+
+bool HasLeftovers(const fs::path& dir) {
+  for (const std::string& name : FileNames(dir))
+    if (name.rfind(".vantor-", 0) == 0 || name.rfind("VTW", 0) == 0 ||
+        name.rfind("vantor-cli-", 0) == 0)
+      return true;
+  return false;
+}
+
+TEST(CliHardening, FifosAndDevicesAreWrittenIntoNotReplaced) {
+  const fs::path dir = TestFolder();
+  ASSERT_EQ(mkfifo((dir / "pipe").c_str(), 0644), 0);
+  std::string received;
+  std::thread reader([&] { received = ReadFile(dir / "pipe"); });
+  const CliOutcome run = Cli(dir, {"run", "--csv", "pipe"});
+  reader.join();
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(received.rfind("time (ms),", 0), 0u);
+  struct stat info {};
+  ASSERT_EQ(stat((dir / "pipe").c_str(), &info), 0);
+  EXPECT_TRUE(S_ISFIFO(info.st_mode));
+
+  // A character device (a copy of the null device where we may make one).
+  if (mknod((dir / "null").c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0) {
+    EXPECT_EQ(Cli(dir, {"run", "--csv", "null", "--png", "null.png"}).status, 0);
+    ASSERT_EQ(stat((dir / "null").c_str(), &info), 0);
+    EXPECT_TRUE(S_ISCHR(info.st_mode));
+    fs::remove(dir / "null");
+  }
+  EXPECT_FALSE(HasLeftovers(dir));
+  fs::remove_all(dir);
+}
+
+TEST(CliHardening, DashAndDevStdoutAreStandardOutput) {
+  const fs::path dir = TestFolder();
+  const CliOutcome csv = Cli(dir, {"run", "--csv", "-"});
+  EXPECT_EQ(csv.status, 0) << csv.err;
+  EXPECT_EQ(csv.out.rfind("time (ms),V-m (mV),", 0), 0u);
+  const CliOutcome svg = Cli(dir, {"run", "--svg", "-"});
+  EXPECT_EQ(svg.status, 0) << svg.err;
+  EXPECT_NE(svg.out.find("<svg"), std::string::npos);
+  const CliOutcome named = Cli(dir, {"run", "--csv", "/dev/stdout"});
+  EXPECT_EQ(named.status, 0) << named.err;
+  EXPECT_EQ(named.out, csv.out);
+  // Standard output cannot take two outputs.
+  EXPECT_EQ(Cli(dir, {"run", "--csv", "-", "--svg", "/dev/stdout"}).status, 1);
+  EXPECT_TRUE(FileNames(dir).empty());
+
+  // A reader that goes away early ends the run, as it ends any filter.
+  const std::string command = "'" VANTOR_BIN_DIR "/vantor-cli' run --set duration=20000 --csv "
+                              "/dev/stdout 2>'" + (dir / "err").string() + "' | head -c 100 >/dev/null";
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(std::system(("cd '" + dir.string() + "' && " + command).c_str()), 0);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+  EXPECT_EQ(ReadFile(dir / "err"), "");
+  fs::remove_all(dir);
+}
+
+TEST(CliHardening, ARefusedCommandReplacesNothing) {
+  const fs::path dir = TestFolder();
+  WriteFile(dir / "keep.csv", "OLD\n");
+  CliOutcome run = Cli(dir, {"run", "--csv", "keep.csv", "--png", "k.png", "--overlay", "missing.vt4"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("missing.vt4"), std::string::npos) << run.err;
+  EXPECT_EQ(ReadFile(dir / "keep.csv"), "OLD\n");
+
+  run = Cli(dir, {"run", "--csv", "ok.csv", "--png", "/nonexistent/x.png"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("/nonexistent/x.png (No such file or directory)"), std::string::npos)
+      << run.err;
+  EXPECT_EQ(FileNames(dir), std::vector<std::string>{"keep.csv"});
+
+  // An output that is an input, or another output.
+  ASSERT_EQ(Cli(dir, {"defaults", "p.vt4"}).status, 0);
+  const std::string before = ReadFile(dir / "p.vt4");
+  EXPECT_EQ(Cli(dir, {"run", "p.vt4", "--csv", "p.vt4"}).status, 1);
+  EXPECT_EQ(Cli(dir, {"run", "p.vt4", "--csv", "./sub/../p.vt4"}).status, 1);
+  EXPECT_EQ(Cli(dir, {"run", "--overlay", "p.vt4", "--png", "p.vt4"}).status, 1);
+  EXPECT_EQ(Cli(dir, {"convert", "p.vt4", "p.vt4"}).status, 1);
+  EXPECT_EQ(ReadFile(dir / "p.vt4"), before);
+  run = Cli(dir, {"run", "--csv", "a.csv", "--record", "a.csv"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("name the same file"), std::string::npos) << run.err;
+  EXPECT_EQ(FileNames(dir), (std::vector<std::string>{"keep.csv", "p.vt4"}));
+  fs::remove_all(dir);
+}
+
+class CliSignals : public ::testing::TestWithParam<int> {};
+
+TEST_P(CliSignals, RemoveTemporaryFilesAndEndBySignal) {
+  const fs::path dir = TestFolder();
+  WriteFile(dir / "c.csv", "OLD\n");
+  CliSpec spec;
+  spec.dir = dir;
+  spec.env["TMPDIR"] = dir.string();
+  spec.args = {"run", "--set", "0=200000", "--set", "1=2", "--set", "4=0", "--png", "p.png",
+               "--csv", "c.csv"};
+  spec.signal = GetParam();
+  spec.signalAfter = std::chrono::milliseconds(700);
+  const CliOutcome run = RunCli(spec);
+  EXPECT_FALSE(run.timedOut);
+  EXPECT_EQ(run.termSignal, GetParam()) << run.status << run.err;
+  EXPECT_EQ(run.err, "");
+  EXPECT_EQ(FileNames(dir), std::vector<std::string>{"c.csv"});
+  EXPECT_EQ(ReadFile(dir / "c.csv"), "OLD\n");
+  fs::remove_all(dir);
+}
+
+INSTANTIATE_TEST_SUITE_P(IntTermHup, CliSignals, ::testing::Values(SIGINT, SIGTERM, SIGHUP));
+
+TEST(CliHardening, NoDisplayIsEverNeeded) {
+  const fs::path dir = TestFolder();
+  for (const char* platform : {"xcb", "wayland"}) {
+    for (std::vector<std::string> args :
+         {std::vector<std::string>{"--version"}, {"params"}, {"run", "--png", "p.png"},
+          {"help"}, {"defaults", "d.vt4"}}) {
+      CliSpec spec;
+      spec.dir = dir;
+      spec.args = args;
+      spec.env["QT_QPA_PLATFORM"] = platform;
+      spec.env["DISPLAY"] = std::nullopt;
+      spec.env["WAYLAND_DISPLAY"] = std::nullopt;
+      const CliOutcome run = RunCli(spec);
+      EXPECT_EQ(run.status, 0) << platform << " " << args[0] << "\n" << run.err;
+    }
+  }
+  EXPECT_GT(fs::file_size(dir / "p.png"), 1000u);
+  fs::remove_all(dir);
+}
+
+}  // namespace
+}  // namespace vantor::testing

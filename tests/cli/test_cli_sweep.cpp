@@ -1,0 +1,285 @@
+// vantor-cli sweep, fi, measure and merge as a user meets them: the same rows
+// whatever the threads, shards or interruptions, and refusals that leave
+// every existing file as it was.
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <filesystem>
+#include <sstream>
+
+#include "cli/cli_process.h"
+
+namespace vantor::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Tiny runs: 30 ms trials with the step from 10 to 25 ms.
+const std::vector<std::string> kShort = {"--set", "duration=30", "--set", "offset=25", "-q"};
+const std::vector<std::string> kGrid = {"--vary", "gA=0:2:3", "--vary", "gK=1,2,3", "--vary",
+                                        "step=0:3:3"};
+
+class CliSweep : public ::testing::Test {
+ protected:
+  void SetUp() override { dir = TestFolder(); }
+  void TearDown() override { fs::remove_all(dir); }
+
+  CliOutcome Cli(std::vector<std::string> args, const std::vector<std::string>& more = {}) {
+    args.insert(args.end(), more.begin(), more.end());
+    CliSpec spec;
+    spec.dir = dir;
+    spec.args = std::move(args);
+    return RunCli(spec);
+  }
+  // A sweep of the small grid into `out`, with `extra` options.
+  CliOutcome Sweep(const std::string& out, std::vector<std::string> extra = {}) {
+    std::vector<std::string> args = {"sweep", "--out", out};
+    args.insert(args.end(), kShort.begin(), kShort.end());
+    args.insert(args.end(), kGrid.begin(), kGrid.end());
+    return Cli(args, extra);
+  }
+  std::string Read(const std::string& name) { return ReadFile(dir / name); }
+  std::vector<std::string> Lines(const std::string& name) {
+    std::istringstream in(Read(name));
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+  }
+
+  fs::path dir;
+};
+
+TEST_F(CliSweep, SameRowsForOneOrTwoJobsInGridOrder) {
+  ASSERT_EQ(Sweep("one.csv", {"--jobs", "1"}).status, 0);
+  const CliOutcome two = Sweep("two.csv", {"--jobs", "2"});
+  ASSERT_EQ(two.status, 0) << two.err;
+  EXPECT_EQ(Read("one.csv"), Read("two.csv"));
+  const std::vector<std::string> lines = Lines("one.csv");
+  ASSERT_EQ(lines.size(), 2u + 27u);
+  EXPECT_EQ(lines[0].rfind("# vantor-cli sweep; runs 27;", 0), 0u);
+  EXPECT_EQ(lines[1],
+            "run,gA,gK,step,spikes,rate_hz,latency_ms,isi_mean_ms,isi_cv,adaptation,peak_mv,"
+            "trough_mv,end_mv,class,error");
+  // The last --vary varies fastest.
+  EXPECT_EQ(lines[2].rfind("0,0,1,0,", 0), 0u);
+  EXPECT_EQ(lines[3].rfind("1,0,1,1.5,", 0), 0u);
+  EXPECT_EQ(lines[5].rfind("3,0,2,0,", 0), 0u);
+  EXPECT_EQ(lines[28].rfind("26,2,3,3,", 0), 0u);
+  EXPECT_FALSE(fs::exists(dir / "one.csv.part"));
+}
+
+TEST_F(CliSweep, RandomPointsAreTheSameForAnyNumberOfJobs) {
+  const std::vector<std::string> random = {"--samples", "6", "--seed", "42"};
+  std::vector<std::string> args = {"sweep", "--vary", "gA=0.5:1.5:2", "--vary", "step=1,2"};
+  args.insert(args.end(), kShort.begin(), kShort.end());
+  args.insert(args.end(), random.begin(), random.end());
+  ASSERT_EQ(Cli(args, {"--out", "a.csv", "--jobs", "1"}).status, 0);
+  ASSERT_EQ(Cli(args, {"--out", "b.csv", "--jobs", "2"}).status, 0);
+  EXPECT_EQ(Read("a.csv"), Read("b.csv"));
+  const std::vector<std::string> lines = Lines("a.csv");
+  ASSERT_EQ(lines.size(), 8u);
+  for (std::size_t i = 2; i < lines.size(); ++i) {
+    const double gA = std::stod(lines[i].substr(lines[i].find(',') + 1));
+    EXPECT_GE(gA, 0.5);
+    EXPECT_LE(gA, 1.5);
+  }
+}
+
+TEST_F(CliSweep, ShardsMergeIntoTheWholeAndBadSetsAreRefused) {
+  ASSERT_EQ(Sweep("whole.csv").status, 0);
+  for (int k = 1; k <= 3; ++k)
+    ASSERT_EQ(Sweep("s" + std::to_string(k) + ".csv", {"--shard", std::to_string(k) + "/3"}).status, 0);
+  EXPECT_EQ(Lines("s1.csv").size(), 2u + 9u);
+  CliOutcome merged = Cli({"merge", "s3.csv", "s1.csv", "s2.csv", "--out", "merged.csv"});
+  ASSERT_EQ(merged.status, 0) << merged.err;
+  EXPECT_EQ(Read("merged.csv"), Read("whole.csv"));
+
+  WriteFile(dir / "keep.csv", "mine\n");
+  const auto refused = [&](std::vector<std::string> args, const std::string& says) {
+    args.insert(args.begin(), "merge");
+    args.insert(args.end(), {"--out", "keep.csv"});
+    const CliOutcome r = Cli(args);
+    EXPECT_EQ(r.status, 1) << says;
+    EXPECT_NE(r.err.find(says), std::string::npos) << r.err;
+    EXPECT_EQ(Read("keep.csv"), "mine\n");
+  };
+  refused({"s1.csv", "s3.csv"}, "shard 2/3 is missing");
+  refused({"s1.csv", "s2.csv", "s2.csv", "s3.csv"}, "overlapping shards");
+  refused({"s1.csv", "s2.csv", "whole.csv"}, "whole.csv is not a shard");
+  ASSERT_EQ(Sweep("other.csv", {"--shard", "2/3", "--set", "gNa=10"}).status, 0);
+  refused({"s1.csv", "other.csv", "s3.csv"}, "belongs to another sweep");
+  // A shard cut short (an interrupted one) is named.
+  std::vector<std::string> lines = Lines("s2.csv");
+  std::string cut;
+  for (std::size_t i = 0; i + 2 < lines.size(); ++i) cut += lines[i] + "\n";
+  WriteFile(dir / "s2cut.csv", cut);
+  refused({"s1.csv", "s2cut.csv", "s3.csv"}, "incomplete");
+  refused({"s1.csv", "missing.csv"}, "missing.csv");
+  EXPECT_EQ(Cli({"merge", "s1.csv"}).status, 2);
+}
+
+TEST_F(CliSweep, ResumeCarriesOnFromTheRowsPresent) {
+  ASSERT_EQ(Sweep("whole.csv").status, 0);
+  // What an interruption leaves: the finished rows and one cut short.
+  const std::vector<std::string> lines = Lines("whole.csv");
+  std::string part;
+  for (std::size_t i = 0; i < 12; ++i) part += lines[i] + "\n";
+  part += lines[12].substr(0, 5);
+  WriteFile(dir / "r.csv.part", part);
+  // Without --resume the part file is not thrown away.
+  EXPECT_EQ(Sweep("r.csv").status, 1);
+  EXPECT_EQ(Read("r.csv.part"), part);
+  const CliOutcome resumed = Sweep("r.csv", {"--resume", "--jobs", "2"});
+  ASSERT_EQ(resumed.status, 0) << resumed.err;
+  EXPECT_EQ(Read("r.csv"), Read("whole.csv"));
+  EXPECT_FALSE(fs::exists(dir / "r.csv.part"));
+  // Resuming a finished sweep changes nothing.
+  EXPECT_EQ(Sweep("r.csv", {"--resume"}).status, 0);
+  EXPECT_EQ(Read("r.csv"), Read("whole.csv"));
+  // Nor may another grid resume it.
+  WriteFile(dir / "r.csv.part", part);
+  const CliOutcome other = Cli({"sweep", "--vary", "gA=0:2:4", "--out", "r.csv", "--resume", "-q"});
+  EXPECT_EQ(other.status, 1);
+  EXPECT_NE(other.err.find("another sweep"), std::string::npos) << other.err;
+  EXPECT_EQ(Read("r.csv.part"), part);
+  EXPECT_EQ(Read("r.csv"), Read("whole.csv"));
+}
+
+TEST_F(CliSweep, ResumeAfterAKillOrAnInterruptGivesTheUninterruptedFile) {
+  // Enough 1 s runs on one thread to be stopped part of the way through.
+  const std::vector<std::string> args = {"sweep", "--set", "duration=1000", "--set", "onset=0",
+                                         "--set", "offset=1000", "--vary", "step=0:3:120",
+                                         "--jobs", "1", "-q", "--out"};
+  std::vector<std::string> whole = args;
+  whole.push_back("whole.csv");
+  ASSERT_EQ(Cli(whole).status, 0);
+  for (int signal : {SIGKILL, SIGINT}) {
+    const std::string out = signal == SIGKILL ? "killed.csv" : "interrupted.csv";
+    CliSpec spec;
+    spec.dir = dir;
+    spec.args = args;
+    spec.args.push_back(out);
+    spec.signal = signal;
+    spec.signalAfter = std::chrono::milliseconds(150);
+    const CliOutcome stopped = RunCli(spec);
+    if (stopped.status == 0) continue;  // a fast machine finished first
+    EXPECT_EQ(stopped.termSignal, signal);
+    std::vector<std::string> again = args;
+    again.insert(again.end(), {out, "--resume"});
+    const CliOutcome resumed = Cli(again);
+    ASSERT_EQ(resumed.status, 0) << resumed.err;
+    EXPECT_EQ(Read(out), Read("whole.csv"));
+  }
+}
+
+TEST_F(CliSweep, RefusedInputsTouchNoFile) {
+  WriteFile(dir / "keep.csv", "mine\n");
+  const auto refused = [&](std::vector<std::string> args, int status, const std::string& says) {
+    args.insert(args.begin(), "sweep");
+    const CliOutcome r = Cli(args);
+    EXPECT_EQ(r.status, status) << says << "\n" << r.err;
+    EXPECT_NE(r.err.find(says), std::string::npos) << r.err;
+    EXPECT_EQ(Read("keep.csv"), "mine\n");
+    EXPECT_EQ(FileNames(dir), std::vector<std::string>{"keep.csv"}) << says;
+  };
+  refused({"--vary", "gX=0:1:2", "--out", "keep.csv"}, 1, "There is no parameter called \"gX\"");
+  refused({"--vary", "gA=0:300:2", "--out", "keep.csv"}, 1, "out of range");
+  refused({"--vary", "step=1,2,500", "--out", "keep.csv"}, 1, "out of range");
+  refused({"--vary", "gA=0:1:0", "--out", "keep.csv"}, 2, "COUNT");
+  refused({"--vary", "gA=0:1:2x", "--out", "keep.csv"}, 2, "COUNT");
+  refused({"--vary", "gA=0:1:400", "--vary", "gK=0:1:400", "--out", "keep.csv"}, 1, "--force");
+  refused({"--vary", "gA=0:1:2", "--out", "no/such/dir/x.csv"}, 1, "no/such/dir/x.csv");
+  refused({"--vary", "gA=0:1:2", "--out", "."}, 1, "");
+  refused({"--vary", "gA=0:1:2"}, 2, "--out");
+  refused({"--vary", "gA=0:1:2", "--vary", "gK=1,2", "--vary", "step=1,2", "--out", "x.csv",
+           "--png", "x.png"}, 2, "one or two");
+  refused({"--vary", "gA=0:1:2", "--out", "keep.csv", "--plot", "speed"}, 2, "--plot");
+  refused({"--vary", "gA=0:1:2", "--out", "keep.csv", "--shard", "4/3"}, 2, "--shard");
+  refused({"--vary", "gA=0:1:2", "--out", "keep.csv", "--csv", "x.csv"}, 2, "--csv");
+  // Nor is an input overwritten by the rows.
+  ASSERT_EQ(Cli({"defaults", "p.vt4"}).status, 0);
+  const std::string parameters = Read("p.vt4");
+  const CliOutcome onInput = Cli({"sweep", "p.vt4", "--vary", "gA=0:1:2", "--out", "p.vt4", "-q"});
+  EXPECT_EQ(onInput.status, 1) << onInput.err;
+  EXPECT_EQ(Read("p.vt4"), parameters);
+  fs::remove(dir / "p.vt4");
+  // A finished file of another grid is not resumed either.
+  refused({"--vary", "gA=0:1:2", "--out", "keep.csv", "--resume"}, 1, "keep.csv");
+}
+
+TEST_F(CliSweep, RefusedOrFailedRunsKeepTheirMessageAndTheSweepGoesOn) {
+  // Limits that let the membrane area reach 0, which no run accepts.
+  std::istringstream shipped(ReadFile(fs::path(VANTOR_BIN_DIR) / "VANTOR.mnx"));
+  std::string limits;
+  int line = 0;
+  for (std::string text; std::getline(shipped, text); ++line) limits += (line == 50 ? "1e9 0" : text) + "\n";
+  WriteFile(dir / "wide.mnx", limits);
+  std::vector<std::string> args = {"sweep", "--limits", "wide.mnx", "--vary", "area=0,29000",
+                                   "--out", "a.csv"};
+  args.insert(args.end(), kShort.begin(), kShort.end());
+  const CliOutcome r = Cli(args);
+  ASSERT_EQ(r.status, 0) << r.err;
+  const std::vector<std::string> lines = Lines("a.csv");
+  ASSERT_EQ(lines.size(), 4u);
+  EXPECT_EQ(lines[2].rfind("0,0,,,,,,,,,,,", 0), 0u) << lines[2];
+  EXPECT_NE(lines[2].find("Membrane area"), std::string::npos) << lines[2];
+  EXPECT_EQ(lines[3].back(), ',');  // the second run completed: no message
+}
+
+TEST_F(CliSweep, MeasureTableAndJson) {
+  const CliOutcome table = Cli({"measure"});
+  ASSERT_EQ(table.status, 0) << table.err;
+  EXPECT_NE(table.out.find("spikes               5\n"), std::string::npos) << table.out;
+  EXPECT_NE(table.out.find("firing rate          100 Hz\n"), std::string::npos);
+  EXPECT_NE(table.out.find("activity             tonic\n"), std::string::npos);
+  const CliOutcome json = Cli({"measure", "--json", "--set", "step=0"});
+  ASSERT_EQ(json.status, 0) << json.err;
+  EXPECT_NE(json.out.find("\"spikes\": 0,"), std::string::npos) << json.out;
+  EXPECT_NE(json.out.find("\"latency_ms\": null,"), std::string::npos);
+  EXPECT_NE(json.out.find("\"class\": \"silent\","), std::string::npos);
+  EXPECT_EQ(Cli({"measure", "--csv", "x.csv"}).status, 2);
+  EXPECT_EQ(Cli({"measure", "--set", "gQ=1"}).status, 1);
+  EXPECT_TRUE(FileNames(dir).empty());
+}
+
+TEST_F(CliSweep, FiTableAndCharts) {
+  const CliOutcome table = Cli({"fi", "--points", "3", "-q"});
+  ASSERT_EQ(table.status, 0) << table.err;
+  EXPECT_NE(table.out.find("           0          0       0  silent\n"), std::string::npos) << table.out;
+  EXPECT_NE(table.out.find("           3        160       8  tonic\n"), std::string::npos) << table.out;
+  std::vector<std::string> args = {"fi", "--points", "4", "--png", "fi.png", "--svg", "fi.svg"};
+  args.insert(args.end(), kShort.begin(), kShort.end());
+  ASSERT_EQ(Cli(args).status, 0);
+  EXPECT_EQ(Read("fi.png").substr(1, 3), "PNG");
+  EXPECT_NE(Read("fi.svg").find("step (nA)"), std::string::npos);
+  std::vector<std::string> heat = {"sweep", "--vary", "gA=0:1:2", "--vary", "gK=1,2", "--out",
+                                   "h.csv", "--png", "h.png", "--plot", "spikes"};
+  heat.insert(heat.end(), kShort.begin(), kShort.end());
+  ASSERT_EQ(Cli(heat).status, 0);
+  EXPECT_EQ(Read("h.png").substr(1, 3), "PNG");
+  // The chart may not overwrite the rows, nor be anything but PNG or SVG.
+  heat[6] = "h.png";
+  EXPECT_EQ(Cli(heat).status, 1);
+  heat[8] = "h.gif";
+  EXPECT_EQ(Cli(heat).status, 2);
+}
+
+TEST_F(CliSweep, ProgressLineOnATerminalOnly) {
+  CliSpec spec;
+  spec.dir = dir;
+  spec.args = {"sweep", "--vary", "step=0:3:4", "--out", "a.csv", "--set", "duration=30"};
+  spec.stderrTerminal = true;
+  const CliOutcome shown = RunCli(spec);
+  ASSERT_EQ(shown.status, 0) << shown.err;
+  EXPECT_NE(shown.err.find("4 of 4 runs"), std::string::npos) << shown.err;
+  spec.args.back() = "duration=31";
+  spec.args.push_back("--resume");
+  spec.stderrTerminal = false;
+  fs::remove(dir / "a.csv");
+  const CliOutcome hidden = RunCli(spec);
+  ASSERT_EQ(hidden.status, 0) << hidden.err;
+  EXPECT_EQ(hidden.err.find("runs"), std::string::npos) << hidden.err;
+}
+
+}  // namespace
+}  // namespace vantor::testing
