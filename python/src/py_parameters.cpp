@@ -39,7 +39,7 @@ float FiniteScale(double value) {
 // Trace tokens are written between blanks in a parameter file.
 std::string Token(const std::string& utf8, std::size_t limit) {
   const std::string bytes = Utf8ToCp437(utf8);
-  if (bytes.empty() || bytes.find_first_of(" \t\r\n") != std::string::npos)
+  if (bytes.empty() || bytes.find_first_of(std::string(" \t\r\n\0", 5)) != std::string::npos)
     Raise(PyExc_ValueError, "a trace unit, prefix or suffix is one word: \"" + utf8 + "\"");
   if (bytes.size() > limit)
     Raise(PyExc_ValueError, "\"" + utf8 + "\" is longer than " + std::to_string(limit) + " characters");
@@ -200,8 +200,8 @@ its short name or its prompt; values are checked against the limits.)")
           "comment", [](const ParameterSet& p) { return Cp437ToUtf8(p.Comment()); },
           [](ParameterSet& p, const std::string& text) {
             // The comment is the first line of a parameter file.
-            if (text.find_first_of("\r\n") != std::string::npos)
-              Raise(PyExc_ValueError, "the comment is one line");
+            if (text.find_first_of(std::string("\r\n\0", 3)) != std::string::npos)
+              Raise(PyExc_ValueError, "the comment is one line of text");
             p.SetComment(Utf8ToCp437(text));
           })
       .def_property_readonly("traces", [](py::object self) {

@@ -14,6 +14,7 @@
 #include "analysis/measured_run.h"
 #include "analysis/sweep_plan.h"
 #include "analysis/sweep_runner.h"
+#include "cli/parameter_names.h"
 #include "cli/sweep_options.h"
 #include "encode/text_helpers.h"
 #include "support.h"
@@ -30,7 +31,7 @@ std::string AxisSpec(const py::handle& values) {
   if (!py::isinstance<py::iterable>(values)) items = py::make_tuple(values);
   std::string spec;
   for (const py::handle& item : items) {
-    const float v = static_cast<float>(item.cast<double>());
+    const float v = static_cast<float>(Number(item));
     if (!std::isfinite(v)) Raise(PyExc_ValueError, "a swept value must be a finite number");
     char text[32];
     const auto end = std::to_chars(text, text + sizeof text, v);
@@ -51,9 +52,9 @@ cli::SweepOptions Options(const ParameterSet& params, const py::dict& vary, long
                           std::uint64_t seed, bool force, double threshold) {
   cli::SweepOptions options;
   for (const auto& [key, values] : vary) {
-    // The index names the parameter whatever the key's form.
+    // The parameter's own name, whatever the key's form.
     const int k = ParameterIndex(params, key);
-    options.vary.push_back(std::to_string(k) + "=" + AxisSpec(values));
+    options.vary.push_back(cli::CommandLineName(k) + "=" + AxisSpec(values));
   }
   options.samples = samples;
   options.seed = seed;
@@ -185,8 +186,11 @@ py::dict Sweep(const ParameterSet& given, const py::dict& vary, const py::object
     const unsigned cores = std::thread::hardware_concurrency();
     jobs = cores == 0 ? 1 : static_cast<int>(cores);
   } else {
-    jobs = jobsArg.cast<int>();
-    if (jobs < 1) Raise(PyExc_ValueError, "jobs must be 1 or more");
+    // As many as the command line allows.
+    const double wanted = Number(jobsArg);
+    if (!(wanted >= 1 && wanted <= 4096) || wanted != static_cast<int>(wanted))
+      Raise(PyExc_ValueError, "jobs must be a whole number from 1 to 4096");
+    jobs = static_cast<int>(wanted);
   }
   const bool mainThread = OnMainThread();
   SweepRuns runs(params, gates, plan, threshold);

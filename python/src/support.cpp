@@ -96,10 +96,13 @@ std::string PathText(const py::handle& path) {
 int ParameterIndex(const ParameterSet& params, const py::handle& key) {
   if (py::isinstance<py::bool_>(key)) Raise(PyExc_TypeError, "a parameter is named by an int or a str");
   if (py::isinstance<py::int_>(key) || PyIndex_Check(key.ptr())) {
-    const long long index = py::int_(py::reinterpret_borrow<py::object>(key)).cast<long long>();
+    const py::int_ number(py::reinterpret_borrow<py::object>(key));
+    int overflow = 0;
+    const long long index = PyLong_AsLongLongAndOverflow(number.ptr(), &overflow);
     const long long k = index < 0 ? index + kParameterCount : index;
-    if (k < 0 || k >= kParameterCount)
-      Raise(PyExc_IndexError, "parameter index " + std::to_string(index) + " is outside 0 .. 53");
+    if (overflow != 0 || k < 0 || k >= kParameterCount)
+      Raise(PyExc_IndexError, "parameter index " + std::string(py::repr(number)) +
+                                  " is outside 0 .. 53");
     return static_cast<int>(k);
   }
   if (!py::isinstance<py::str>(key)) Raise(PyExc_TypeError, "a parameter is named by an int or a str");
@@ -129,9 +132,15 @@ bool OnMainThread() {
   return PyThread_get_thread_ident() == mainIdent;
 }
 
+double Number(const py::handle& value) {
+  const double v = PyFloat_AsDouble(value.ptr());  // TypeError for what is not a number
+  if (v == -1.0 && PyErr_Occurred()) throw py::error_already_set();
+  return v;
+}
+
 ParameterSet WithMethod(const ParameterSet& params, const py::object& method) {
   ParameterSet copy = params;
-  if (!method.is_none()) SetChecked(copy, param::Model, method.cast<double>());
+  if (!method.is_none()) SetChecked(copy, param::Model, Number(method));
   return copy;
 }
 

@@ -51,6 +51,9 @@ int ParameterIndex(const ParameterSet& params, const py::handle& key);
 // program's range message when it is outside the limits.
 void SetChecked(ParameterSet& params, int k, double value);
 
+// A Python number as a double; TypeError for anything else.
+double Number(const py::handle& value);
+
 // Only the main thread sees Python's signals (Ctrl+C).
 bool OnMainThread();
 

@@ -44,6 +44,9 @@ def test_unknown_keys_and_wrong_types():
         p[54]
     with pytest.raises(IndexError):
         p[-55]
+    with pytest.raises(IndexError):
+        p[10**30]
+    assert p[np.int64(5)] == 20
     with pytest.raises(TypeError):
         p[1.5]
     with pytest.raises(TypeError):
@@ -86,8 +89,9 @@ def test_comment_and_repr():
     assert p.comment == "Ströme 5 µS ?"
     p.comment = "x" * 100
     assert len(p.comment) == 79
-    with pytest.raises(ValueError):
-        p.comment = "two\nlines"
+    for bad in ("two\nlines", "nul\0byte"):
+        with pytest.raises(ValueError):
+            p.comment = bad
     text = repr(p)
     assert "gNa" in text and "Trial duration (ms)" in text and "[1, 1e+06]" in text
     assert len(text.splitlines()) == 56
@@ -111,6 +115,8 @@ def test_trace_table_views_write_through():
         traces[0].unit = "m V"
     with pytest.raises(ValueError):
         traces[0].unit = "toolong"
+    with pytest.raises(ValueError):
+        traces[0].unit = "m\0V"
     with pytest.raises(ValueError):
         traces[0].maximum = math.inf
     # A view keeps its set alive.

@@ -62,6 +62,8 @@ def test_method_and_gates_arguments():
     assert not np.array_equal(euler.v[:50], vantor.run(p).v[:50]) or len(euler.t) != len(vantor.run(p).t)
     with pytest.raises(ValueError, match="out of range"):
         vantor.run(p, method=99)
+    with pytest.raises(TypeError):
+        vantor.run(p, method="RK")
     gates = vantor.GateTable()
     gates["mNa", "A"] = 0  # no sodium activation: no spikes
     assert len(vantor.run(p, gates=gates).spikes) == 0

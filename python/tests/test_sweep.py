@@ -74,5 +74,10 @@ def test_bad_sweeps_are_refused():
         vantor.sweep(p, vary={"gA": [0, math.nan]})
     with pytest.raises(ValueError, match="force=True"):
         vantor.sweep(p, vary={"gA": "0:1:1000", "gK": "0:1:1000"})
-    with pytest.raises(ValueError):
-        vantor.sweep(p, vary={"gA": [0, 1]}, jobs=0)
+    for jobs in (0, 10**12, 1.5):
+        with pytest.raises(ValueError):
+            vantor.sweep(p, vary={"gA": [0, 1]}, jobs=jobs)
+    with pytest.raises(TypeError):
+        vantor.sweep(p, vary={"gA": [[0, 1]]})
+    with pytest.raises(ValueError, match="vary gA: expected"):
+        vantor.sweep(p, vary={"gA": "a:b"})
