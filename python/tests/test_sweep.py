@@ -81,3 +81,14 @@ def test_bad_sweeps_are_refused():
         vantor.sweep(p, vary={"gA": [[0, 1]]})
     with pytest.raises(ValueError, match="vary gA: expected"):
         vantor.sweep(p, vary={"gA": "a:b"})
+
+
+def test_a_data_frame_when_pandas_is_there():
+    pandas = pytest.importorskip("pandas")
+    p = vantor.Parameters()
+    frame = vantor.sweep(p, vary={"step": [1, 2]})
+    assert isinstance(frame, pandas.DataFrame)
+    columns = vantor.sweep(p, vary={"step": [1, 2]}, frame=False)
+    assert list(frame.columns) == list(columns)
+    assert frame["rate_hz"].tolist() == columns["rate_hz"].tolist()
+    assert frame["class"].tolist() == ["silent", "tonic"]
