@@ -139,6 +139,7 @@ int Run(const std::vector<std::string>& args) {
 
   const RunResult result = pictures.Wanted() ? pictures.RunFirst(params, inputs.gates, sinks, flags, pump)
                                              : RunTrial(params, inputs.gates, sinks, flags, pump);
+  progress.Clear();
   if (result.outcome != RunOutcome::Completed) return NotCompleted(result);
   if (csv) csv->Finish();
   if (record && !record->Close()) {
@@ -152,6 +153,7 @@ int Run(const std::vector<std::string>& args) {
   if (pictures.Wanted()) {
     const RunResult overlaid =
         pictures.RunOverlays(params, inputs.overlays, inputs.gates, flags, pump);
+    progress.Clear();
     if (overlaid.outcome != RunOutcome::Completed) return NotCompleted(overlaid);
     if (const int status = pictures.WriteFiles(params, outputs); status != 0) return status;
   }

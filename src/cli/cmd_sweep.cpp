@@ -47,6 +47,7 @@ constexpr char kFiDetails[] =
     "  --max NA          the largest current (default 3 nA)\n"
     "  --points N        the number of currents (default 61)\n"
     "  --out FILE        the rows as for 'sweep' (default: a table on standard output)\n"
+    "  --resume          carry on from the rows in FILE.part after an interruption\n"
     "  --png/--svg FILE  the curve;  --plot MEASURE, --size WxH, --jobs N, --threshold MV\n"
     "  --set KEY=VALUE, --method N, --gates FILE, --limits FILE, -q: as for 'run'\n";
 

@@ -1,7 +1,7 @@
 #include "cli/csv_sink.h"
 
-#include <charconv>
 
+#include "cli/csv_number.h"
 #include "encode/text_helpers.h"
 
 namespace vantor::cli {
@@ -47,13 +47,6 @@ std::string ColumnName(const ParameterSet& params, int row) {
   return Cp437ToUtf8(name);
 }
 
-// As printf("%.9g"): nine significant digits give every float back exactly.
-void AppendNumber(std::string& out, double value) {
-  char text[32];
-  const auto result = std::to_chars(text, text + sizeof text, value, std::chars_format::general, 9);
-  out.append(text, result.ptr);
-}
-
 }  // namespace
 
 std::vector<std::string> CsvColumnNames(const ParameterSet& params) {
@@ -77,19 +70,24 @@ CsvSink::CsvSink(std::FILE* stream, const ParameterSet& params, std::optional<do
   buffer_ += '\n';
 }
 
+void CsvSink::Number(double value) {
+  char text[32];
+  buffer_.append(text, FormatNine(text, value));
+}
+
 void CsvSink::Row(double t, const double* slots) {
-  AppendNumber(buffer_, t);
   // Slot 1 is V-m; the injected current, which has no slot, follows it as
-  // in the trace table.
-  buffer_ += ',';
-  AppendNumber(buffer_, slots[1]);
-  buffer_ += ',';
+  // in the trace table (column 2).
   float current = base_;
   if (onset_ < t && t < offset_) current += step_;
-  AppendNumber(buffer_, current);
+  Number(t);
+  buffer_ += ',';
+  Number(slots[1]);
+  buffer_ += ',';
+  Number(current);
   for (int s = 2; s < kSampleSlots; ++s) {
     buffer_ += ',';
-    AppendNumber(buffer_, slots[s]);
+    Number(slots[s]);
   }
   buffer_ += '\n';
   if (buffer_.size() >= kBlock) Flush();

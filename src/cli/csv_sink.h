@@ -37,6 +37,7 @@ class CsvSink : public RunSink {
 
  private:
   void Row(double t, const double* slots);
+  void Number(double value);
   void Flush();
 
   std::FILE* stream_;

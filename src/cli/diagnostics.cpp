@@ -76,20 +76,18 @@ bool EndsWith(const std::string& text, std::string_view end) {
 void FileMessages::Warn(std::string_view, std::string_view text) {
   std::string line = Cp437ToUtf8(text);
   const std::string shown = Cp437ToUtf8(path_);
-  constexpr std::string_view kNotFound = " file not found.";
-  const bool notFound = EndsWith(line, kNotFound) || EndsWith(line, "not found!");
-  if (line.find(shown) != std::string::npos) {
-    const std::string reason = notFound ? ReadProblem(path_) : std::string();
+  const bool notFound = EndsWith(line, " file not found.") || EndsWith(line, "not found!");
+  // A message that names its own file (the parameter file, a companion)
+  // gets only the system's reason, and only when the file was not found.
+  for (const std::string& named : {path_, CompanionPath(path_)}) {
+    if (line.find(Cp437ToUtf8(named)) == std::string::npos) continue;
+    const std::string reason = notFound ? ReadProblem(named) : std::string();
     if (!reason.empty()) line += " (" + reason + ")";
-  } else if (EndsWith(line, kNotFound) &&
-             Utf8ToCp437(line.substr(0, line.size() - kNotFound.size())) == CompanionPath(path_)) {
-    // The companion names itself; add why it could not be read.
-    const std::string reason = ReadProblem(CompanionPath(path_));
-    if (!reason.empty()) line += " (" + reason + ")";
-  } else {
-    const std::string reason = ReadProblem(path_);
-    line += " (" + shown + (reason.empty() ? "" : ": " + reason) + ")";
+    texts_.push_back(std::move(line));
+    return;
   }
+  const std::string reason = ReadProblem(path_);
+  line += " (" + shown + (reason.empty() ? "" : ": " + reason) + ")";
   texts_.push_back(std::move(line));
 }
 

@@ -12,12 +12,15 @@ namespace vantor::cli {
 std::string FileIdentity(const std::string& path) {
   if (path == "-" || path == "/dev/stdout" || path == "/dev/fd/1" || path == "/proc/self/fd/1")
     return "standard output";
-  struct stat info {};
-  if (stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode))
-    return "inode " + std::to_string(info.st_dev) + ":" + std::to_string(info.st_ino);
+  // The kernel does not pass through a missing folder ("new/../a.csv"); the
+  // name is made plain first, then an existing file is known by its inode.
   std::error_code error;
   const std::filesystem::path canonical = std::filesystem::weakly_canonical(path, error);
-  return error ? path : canonical.string();
+  const std::string plain = error ? path : canonical.string();
+  struct stat info {};
+  if (stat(plain.c_str(), &info) == 0 && S_ISREG(info.st_mode))
+    return "inode " + std::to_string(info.st_dev) + ":" + std::to_string(info.st_ino);
+  return plain;
 }
 
 void OutputSet::Add(const std::string& option, const std::string& path) {

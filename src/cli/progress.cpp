@@ -37,7 +37,9 @@ void ProgressLine::Update(float t) {
     return;
   last_ = now;
   const double seconds = std::chrono::duration<double>(now - start_).count();
-  const std::string text = "\r" + Text(t, duration_, seconds) + "\x1b[K";
+  std::string text(1, '\r');
+  text += Text(t, duration_, seconds);
+  text += "\x1b[K";
   std::fputs(text.c_str(), stderr);
   std::fflush(stderr);
   shown_ = true;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <chrono>
+#include <string>
 
 namespace vantor::cli {
 
@@ -16,9 +17,10 @@ class ProgressLine {
   void Update(float t);
   // The line as shown (for tests): "t = 1234.5 ms  12.3 %  4567 ms/s".
   static std::string Text(double t, double duration, double seconds);
+  // Takes the line away (before other messages are printed).
+  void Clear();
 
  private:
-  void Clear();
   bool enabled_;
   double duration_;
   long calls_ = 0;

@@ -102,7 +102,7 @@ bool ParseSweepOptions(const std::vector<std::string>& args, bool fi, SweepOptio
       }
       options.shardIndex = static_cast<int>(k);
       options.shardCount = static_cast<int>(count);
-    } else if (!fi && word == "--resume") {
+    } else if (word == "--resume") {
       options.resume = true;
     } else if (!fi && word == "--force") {
       options.force = true;

@@ -1,6 +1,7 @@
 #include "cli/sweep_output.h"
 
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -39,6 +40,14 @@ bool SweepOutput::Open(const std::string& out, const std::string& signature,
   out_ = out;
   part_ = out + ".part";
   std::error_code ec;
+  // The rows go through a part file that is renamed into place at the end:
+  // only a regular file can be replaced that way, and a device or a FIFO
+  // must never be (stat does not wait on a FIFO, as opening it would).
+  struct stat info {};
+  if (stat(out.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
+    error = out + " is not a regular file; a sweep writes its rows into a file";
+    return false;
+  }
   // The output must be replaceable before any run starts.
   {
     OutputFile probe;

@@ -53,6 +53,7 @@ int PrepareSweep(const std::vector<std::string>& args, bool fi, SweepSetup& setu
   for (const std::string* file : {&o.png, &o.svg})
     if (!file->empty() && !PictureFormatForPath(*file))
       return UsageError(setup.command, "a chart file ends in .png or .svg: " + *file);
+  if (o.resume && o.out.empty()) return UsageError(setup.command, "--resume needs --out");
   if (const int status = LoadRunInputs(o.inputs, setup.inputs); status != 0) return status;
   StderrMessages messages;
   if (const int status = MakePlan(o, setup.inputs.params, setup.plan, messages, error); status != 0)

@@ -17,44 +17,42 @@ namespace vantor::testing {
 
 namespace fs = std::filesystem;
 
-CliOutcome RunCli(const CliSpec& spec) {
-  const fs::path outPath = spec.dir.parent_path() / (spec.dir.filename().string() + ".out");
-  const fs::path errPath = spec.dir.parent_path() / (spec.dir.filename().string() + ".err");
-  const fs::path inPath = spec.dir.parent_path() / (spec.dir.filename().string() + ".in");
-  if (spec.input) WriteFile(inPath, *spec.input);
+CliOutcome RunCli(const CliCall& call) {
+  const fs::path outPath = call.dir.parent_path() / (call.dir.filename().string() + ".out");
+  const fs::path errPath = call.dir.parent_path() / (call.dir.filename().string() + ".err");
   int master = -1;
   std::string slaveName;
-  if (spec.stderrTerminal) {
+  if (call.stderrTerminal) {
     master = posix_openpt(O_RDWR | O_NOCTTY);
     if (master >= 0 && grantpt(master) == 0 && unlockpt(master) == 0) slaveName = ptsname(master);
   }
   const std::string program = VANTOR_BIN_DIR "/vantor-cli";
   const pid_t pid = fork();
   if (pid == 0) {
-    if (chdir(spec.dir.c_str()) != 0) _exit(97);
+    if (chdir(call.dir.c_str()) != 0) _exit(97);
     for (int number = 1; number < 32; ++number) signal(number, SIG_DFL);
     sigset_t none;
     sigemptyset(&none);
     sigprocmask(SIG_SETMASK, &none, nullptr);
-    for (const auto& [name, value] : spec.env)
+    for (const auto& [name, value] : call.env)
       value ? setenv(name.c_str(), value->c_str(), 1) : unsetenv(name.c_str());
-    const int in = open(spec.input ? inPath.c_str() : "/dev/null", O_RDONLY);
+    const int in = open("/dev/null", O_RDONLY);
     const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    const int err = spec.stderrTerminal ? open(slaveName.c_str(), O_RDWR)
+    const int err = call.stderrTerminal ? open(slaveName.c_str(), O_RDWR)
                                         : open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (in < 0 || out < 0 || err < 0) _exit(98);
     dup2(in, 0);
     dup2(out, 1);
     dup2(err, 2);
     std::vector<char*> argv{const_cast<char*>(program.c_str())};
-    for (const std::string& a : spec.args) argv.push_back(const_cast<char*>(a.c_str()));
+    for (const std::string& a : call.args) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
     execv(program.c_str(), argv.data());
     _exit(99);
   }
   CliOutcome outcome;
   const auto start = std::chrono::steady_clock::now();
-  bool signalled = spec.signal == 0;
+  bool signalled = call.signal == 0;
   int raw = 0;
   std::string terminal;
   for (;;) {
@@ -70,11 +68,11 @@ CliOutcome RunCli(const CliSpec& spec) {
     const pid_t done = waitpid(pid, &raw, WNOHANG);
     if (done == pid) break;
     const auto elapsed = std::chrono::steady_clock::now() - start;
-    if (!signalled && elapsed >= spec.signalAfter) {
-      kill(pid, spec.signal);
+    if (!signalled && elapsed >= call.signalAfter) {
+      kill(pid, call.signal);
       signalled = true;
     }
-    if (elapsed > spec.timeLimit) {
+    if (elapsed > call.timeLimit) {
       kill(pid, SIGKILL);
       waitpid(pid, &raw, 0);
       outcome.timedOut = true;
@@ -100,7 +98,6 @@ CliOutcome RunCli(const CliSpec& spec) {
   }
   fs::remove(outPath);
   fs::remove(errPath);
-  fs::remove(inPath);
   return outcome;
 }
 

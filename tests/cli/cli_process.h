@@ -11,11 +11,11 @@
 
 namespace vantor::testing {
 
-struct CliSpec {
+struct CliCall {
   std::filesystem::path dir;                             // working folder
   std::vector<std::string> args;                         // after the program name
   std::map<std::string, std::optional<std::string>> env;  // set, or unset when empty
-  std::optional<std::string> input;                      // standard input (else /dev/null)
+  // Standard input is /dev/null.
   bool stderrTerminal = false;  // standard error on a pseudo terminal
   // Send `signal` after `signalAfter` (0: none).
   int signal = 0;
@@ -31,7 +31,7 @@ struct CliOutcome {
   std::string err;
 };
 
-CliOutcome RunCli(const CliSpec& spec);
+CliOutcome RunCli(const CliCall& call);
 
 // Every file name in `dir` (one level, hidden ones included), sorted.
 std::vector<std::string> FileNames(const std::filesystem::path& dir);

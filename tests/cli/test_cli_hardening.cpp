@@ -18,11 +18,11 @@ namespace {
 namespace fs = std::filesystem;
 
 CliOutcome Cli(const fs::path& dir, std::vector<std::string> args) {
-  CliSpec spec;
-  spec.dir = dir;
-  spec.args = std::move(args);
-  spec.env["TMPDIR"] = dir.string();
-  return RunCli(spec);
+  CliCall call;
+  call.dir = dir;
+  call.args = std::move(args);
+  call.env["TMPDIR"] = dir.string();
+  return RunCli(call);
 }
 
 bool HasLeftovers(const fs::path& dir) {
@@ -100,7 +100,12 @@ TEST(CliHardening, ARefusedCommandReplacesNothing) {
   ASSERT_EQ(Cli(dir, {"defaults", "p.vt4"}).status, 0);
   const std::string before = ReadFile(dir / "p.vt4");
   EXPECT_EQ(Cli(dir, {"run", "p.vt4", "--csv", "p.vt4"}).status, 1);
-  EXPECT_EQ(Cli(dir, {"run", "p.vt4", "--csv", "./sub/../p.vt4"}).status, 1);
+  run = Cli(dir, {"run", "p.vt4", "--csv", "./sub/../p.vt4"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("is also an input"), std::string::npos) << run.err;
+  fs::create_hard_link(dir / "p.vt4", dir / "same.vt4");
+  EXPECT_EQ(Cli(dir, {"run", "p.vt4", "--record", "same.vt4"}).status, 1);
+  fs::remove(dir / "same.vt4");
   EXPECT_EQ(Cli(dir, {"run", "--overlay", "p.vt4", "--png", "p.vt4"}).status, 1);
   EXPECT_EQ(Cli(dir, {"convert", "p.vt4", "p.vt4"}).status, 1);
   EXPECT_EQ(ReadFile(dir / "p.vt4"), before);
@@ -116,14 +121,14 @@ class CliSignals : public ::testing::TestWithParam<int> {};
 TEST_P(CliSignals, RemoveTemporaryFilesAndEndBySignal) {
   const fs::path dir = TestFolder();
   WriteFile(dir / "c.csv", "OLD\n");
-  CliSpec spec;
-  spec.dir = dir;
-  spec.env["TMPDIR"] = dir.string();
-  spec.args = {"run", "--set", "0=200000", "--set", "1=2", "--set", "4=0", "--png", "p.png",
+  CliCall call;
+  call.dir = dir;
+  call.env["TMPDIR"] = dir.string();
+  call.args = {"run", "--set", "0=200000", "--set", "1=2", "--set", "4=0", "--png", "p.png",
                "--csv", "c.csv"};
-  spec.signal = GetParam();
-  spec.signalAfter = std::chrono::milliseconds(700);
-  const CliOutcome run = RunCli(spec);
+  call.signal = GetParam();
+  call.signalAfter = std::chrono::milliseconds(700);
+  const CliOutcome run = RunCli(call);
   EXPECT_FALSE(run.timedOut);
   EXPECT_EQ(run.termSignal, GetParam()) << run.status << run.err;
   EXPECT_EQ(run.err, "");
@@ -140,17 +145,30 @@ TEST(CliHardening, NoDisplayIsEverNeeded) {
     for (std::vector<std::string> args :
          {std::vector<std::string>{"--version"}, {"params"}, {"run", "--png", "p.png"},
           {"help"}, {"defaults", "d.vt4"}}) {
-      CliSpec spec;
-      spec.dir = dir;
-      spec.args = args;
-      spec.env["QT_QPA_PLATFORM"] = platform;
-      spec.env["DISPLAY"] = std::nullopt;
-      spec.env["WAYLAND_DISPLAY"] = std::nullopt;
-      const CliOutcome run = RunCli(spec);
+      CliCall call;
+      call.dir = dir;
+      call.args = args;
+      call.env["QT_QPA_PLATFORM"] = platform;
+      call.env["DISPLAY"] = std::nullopt;
+      call.env["WAYLAND_DISPLAY"] = std::nullopt;
+      const CliOutcome run = RunCli(call);
       EXPECT_EQ(run.status, 0) << platform << " " << args[0] << "\n" << run.err;
     }
   }
   EXPECT_GT(fs::file_size(dir / "p.png"), 1000u);
+
+  // Commands that draw nothing start no GUI application: Qt's plugin
+  // loader, which would tell about the platform plugin, stays silent.
+  for (std::vector<std::string> args :
+       {std::vector<std::string>{"params"}, {"run", "-q", "--csv", "r.csv"}, {"convert", "d.vt4", "e.vts"}}) {
+    CliCall call;
+    call.dir = dir;
+    call.args = args;
+    call.env["QT_DEBUG_PLUGINS"] = "1";
+    const CliOutcome run = RunCli(call);
+    EXPECT_EQ(run.status, 0) << args[0];
+    EXPECT_EQ(run.err, "") << args[0];
+  }
   fs::remove_all(dir);
 }
 

@@ -15,10 +15,18 @@ namespace {
 namespace fs = std::filesystem;
 
 CliOutcome Cli(const fs::path& dir, std::vector<std::string> args) {
-  CliSpec spec;
-  spec.dir = dir;
-  spec.args = std::move(args);
-  return RunCli(spec);
+  CliCall call;
+  call.dir = dir;
+  call.args = std::move(args);
+  return RunCli(call);
+}
+
+// The shipped limits of parameter k: "maximum minimum" as the file has them.
+std::pair<std::string, std::string> ShippedLimits(int k) {
+  std::istringstream in(ReadFile(VANTOR_BIN_DIR "/VANTOR.mnx"));
+  std::string maximum, minimum;
+  for (int i = 0; i <= k; ++i) in >> maximum >> minimum;
+  return {maximum, minimum};
 }
 
 bool Has(const std::string& text, const std::string& part) {
@@ -130,8 +138,10 @@ TEST(CliMessages, ParamsListsEveryParameterAndSetKnowsTheirNames) {
   run = Cli(dir, {"params", "--json"});
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '{'), 54);
+  const auto [modelMax, modelMin] = ShippedLimits(49);
   EXPECT_TRUE(Has(run.out, "{\"index\": 49, \"name\": \"model\", \"prompt\": \"Model (1=Step.F,2=Euler.F,3=RK)\", "
-                           "\"unit\": \"\", \"default\": 1, \"minimum\": 1, \"maximum\": 3}"))
+                           "\"unit\": \"\", \"default\": 1, \"minimum\": " + modelMin +
+                           ", \"maximum\": " + modelMax + "}"))
       << run.out;
 
   // Short names, any case; the CSV shows the values took.
@@ -190,12 +200,21 @@ TEST(CliMessages, MethodIsAWholeNumberTheLimitsAllowAndSizeHasBounds) {
   for (const char* method : {"2.5", "x", "", "-1", "1e0"})
     EXPECT_EQ(Cli(dir, {"run", "--method", method}).status, 2) << method;
   EXPECT_EQ(Cli(dir, {"run", "--method=3", "--csv", "a.csv"}).status, 0);
-  // The shipped limits allow 1 .. 3; a limits file that allows a fourth
-  // method lets --method 4 through to the run.
+  // The limits file says which methods there are.
+  const auto [modelMax, modelMin] = ShippedLimits(49);
   CliOutcome run = Cli(dir, {"run", "--method", "9"});
   EXPECT_EQ(run.status, 1);
-  EXPECT_TRUE(Has(run.err, "The value for Model  is out of range. It must be between 1 and 3!"))
+  EXPECT_TRUE(Has(run.err, "The value for Model  is out of range. It must be between " + modelMin +
+                               " and " + modelMax + "!"))
       << run.err;
+  std::string limits = ReadFile(VANTOR_BIN_DIR "/VANTOR.mnx");
+  std::istringstream lines(limits);
+  std::string wider, line;
+  for (int k = 0; std::getline(lines, line); ++k) wider += (k == 49 ? "9 1" : line) + "\n";
+  WriteFile(dir / "wide.mnx", wider);
+  run = Cli(dir, {"run", "--limits", "wide.mnx", "--method", "9"});
+  EXPECT_FALSE(Has(run.err, "out of range")) << run.err;  // the run itself refuses method 9
+  fs::remove(dir / "wide.mnx");
   for (const char* size : {"99x100", "100x99", "20001x800", "0x0", "100"})
     EXPECT_EQ(Cli(dir, {"run", "--png", "p.png", "--size", size}).status, 2) << size;
   EXPECT_EQ(Cli(dir, {"run", "--png", "p.png", "--size", "100x100"}).status, 0);

@@ -3,6 +3,8 @@
 // every existing file as it was.
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 
 #include <filesystem>
 #include <sstream>
@@ -26,7 +28,7 @@ class CliSweep : public ::testing::Test {
 
   CliOutcome Cli(std::vector<std::string> args, const std::vector<std::string>& more = {}) {
     args.insert(args.end(), more.begin(), more.end());
-    CliSpec spec;
+    CliCall spec;
     spec.dir = dir;
     spec.args = std::move(args);
     return RunCli(spec);
@@ -155,7 +157,7 @@ TEST_F(CliSweep, ResumeAfterAKillOrAnInterruptGivesTheUninterruptedFile) {
   ASSERT_EQ(Cli(whole).status, 0);
   for (int signal : {SIGKILL, SIGINT}) {
     const std::string out = signal == SIGKILL ? "killed.csv" : "interrupted.csv";
-    CliSpec spec;
+    CliCall spec;
     spec.dir = dir;
     spec.args = args;
     spec.args.push_back(out);
@@ -196,6 +198,22 @@ TEST_F(CliSweep, RefusedInputsTouchNoFile) {
   refused({"--vary", "gA=0:1:2", "--out", "keep.csv", "--plot", "speed"}, 2, "--plot");
   refused({"--vary", "gA=0:1:2", "--out", "keep.csv", "--shard", "4/3"}, 2, "--shard");
   refused({"--vary", "gA=0:1:2", "--out", "keep.csv", "--csv", "x.csv"}, 2, "--csv");
+  // Devices and FIFOs are never replaced by the finished rows (a copy of
+  // the null device where the test may make one).
+  ASSERT_EQ(mkfifo((dir / "fifo").c_str(), 0644), 0);
+  const CliOutcome fifo = Cli({"sweep", "--vary", "gA=0:1:2", "--out", "fifo", "-q"});
+  EXPECT_EQ(fifo.status, 1) << fifo.err;
+  EXPECT_NE(fifo.err.find("not a regular file"), std::string::npos) << fifo.err;
+  struct stat info {};
+  ASSERT_EQ(stat((dir / "fifo").c_str(), &info), 0);
+  EXPECT_TRUE(S_ISFIFO(info.st_mode));
+  fs::remove(dir / "fifo");
+  if (mknod((dir / "null").c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0) {
+    EXPECT_EQ(Cli({"sweep", "--vary", "gA=0:1:2", "--out", "null", "-q"}).status, 1);
+    ASSERT_EQ(stat((dir / "null").c_str(), &info), 0);
+    EXPECT_TRUE(S_ISCHR(info.st_mode));
+    fs::remove(dir / "null");
+  }
   // Nor is an input overwritten by the rows.
   ASSERT_EQ(Cli({"defaults", "p.vt4"}).status, 0);
   const std::string parameters = Read("p.vt4");
@@ -265,7 +283,7 @@ TEST_F(CliSweep, FiTableAndCharts) {
 }
 
 TEST_F(CliSweep, ProgressLineOnATerminalOnly) {
-  CliSpec spec;
+  CliCall spec;
   spec.dir = dir;
   spec.args = {"sweep", "--vary", "step=0:3:4", "--out", "a.csv", "--set", "duration=30"};
   spec.stderrTerminal = true;

@@ -1,0 +1,75 @@
+// Writing the CSV of a run: the cost of one sample's row, against the
+// per-number formatted printing it replaced, on the samples of a real run.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <fstream>
+#include <vector>
+
+#include "cli/csv_sink.h"
+#include "engine/run_driver.h"
+#include "params/gate_table.h"
+#include "params/parameter_set.h"
+
+namespace {
+
+using namespace vantor;
+
+class Keep : public RunSink {
+ public:
+  void Sample(const RunSample& s) override { samples.push_back(s); }
+  std::vector<RunSample> samples;
+};
+
+const std::vector<RunSample>& TonicSamples() {
+  static const std::vector<RunSample> samples = [] {
+    GateTable gates;
+    std::ifstream in(VANTOR_SOURCE_DIR "/data/vmodels.val");
+    for (int r = 1; r <= kGateRowCount; ++r) {
+      std::string name;
+      in >> name;
+      for (int c = 0; c < kGateColumnCount; ++c) in >> gates.Row(r)[c];
+    }
+    ParameterSet params;
+    params.SetValue(param::TrialDuration, 1000);
+    params.SetValue(param::BaseCurrent, 2);
+    params.SetValue(param::InjectedCurrent, 0);
+    Keep keep;
+    RunFlags flags;
+    RunTrial(params, gates, keep, flags);
+    return keep.samples;
+  }();
+  return samples;
+}
+
+void BM_CsvRows(benchmark::State& state) {
+  const auto& samples = TonicSamples();
+  std::FILE* sink = std::fopen("/dev/null", "wb");
+  const ParameterSet params;
+  for (auto _ : state) {
+    cli::CsvSink csv(sink, params);
+    for (const RunSample& s : samples) csv.Sample(s);
+    csv.Finish();
+  }
+  std::fclose(sink);
+  state.SetItemsProcessed(static_cast<int64_t>(samples.size()) * state.iterations());
+}
+BENCHMARK(BM_CsvRows)->Unit(benchmark::kMillisecond);
+
+// The way rows were written before: one formatted print per number.
+void BM_CsvRowsPrintf(benchmark::State& state) {
+  const auto& samples = TonicSamples();
+  std::FILE* sink = std::fopen("/dev/null", "wb");
+  for (auto _ : state) {
+    for (const RunSample& sample : samples) {
+      for (int s = 0; s < kSampleSlots; ++s)
+        std::fprintf(sink, s == 0 ? "%.9g" : ",%.9g", static_cast<double>(sample[s]));
+      std::fputc('\n', sink);
+    }
+  }
+  std::fclose(sink);
+  state.SetItemsProcessed(static_cast<int64_t>(samples.size()) * state.iterations());
+}
+BENCHMARK(BM_CsvRowsPrintf)->Unit(benchmark::kMillisecond);
+
+}  // namespace
