@@ -1,41 +1,34 @@
 #!/usr/bin/env python3
 """The default run through the engine alone and through vantor.run.
 
-    PYTHONPATH=build/python python3 bench/vantor_run.py [repeats]
+    PYTHONPATH=build/python python3 bench/vantor_run.py [pairs]
 
-Prints the best of 15 rounds, taken in turn, per run: the engine with its samples
-discarded, then vantor.run with the samples recorded into NumPy arrays,
-spikes and measures; and the difference.
+Times single runs taken in turn (engine with its samples discarded, then
+vantor.run with the samples recorded into NumPy arrays, spikes and
+measures), so that a busy moment of the machine hits both alike, and
+prints the fastest and the median of each and their difference.
 """
+import statistics
 import sys
 import time
 
 import vantor
 from vantor import _core
 
-repeats = int(sys.argv[1]) if len(sys.argv) > 1 else 100
-rounds = 15
+pairs = int(sys.argv[1]) if len(sys.argv) > 1 else 1000
 params = vantor.Parameters()
 gates = vantor.GateTable()
-vantor.run(params, gates=gates)  # warm up
+samples = len(vantor.run(params, gates=gates).t)  # also warms up
 
-
-def through_run():
+engine, python = [], []
+for _ in range(pairs):
+    engine.append(_core._time_engine(params, gates, 1))
     start = time.perf_counter()
-    for _ in range(repeats):
-        vantor.run(params, gates=gates)
-    return time.perf_counter() - start
+    vantor.run(params, gates=gates)
+    python.append(time.perf_counter() - start)
 
-
-# Rounds in turn, so that a busy moment of the machine hits both alike.
-engine_rounds, python_rounds = [], []
-for _ in range(rounds):
-    engine_rounds.append(_core._time_engine(params, gates, repeats))
-    python_rounds.append(through_run())
-engine = min(engine_rounds) / repeats
-python = min(python_rounds) / repeats
-samples = len(vantor.run(params, gates=gates).t)
-print(f"default run, {samples} samples, best of {rounds} x {repeats} runs")
-print(f"  engine only : {engine * 1e6:9.1f} us per run")
-print(f"  vantor.run  : {python * 1e6:9.1f} us per run")
-print(f"  difference  : {(python - engine) * 1e6:9.1f} us ({(python / engine - 1) * 100:+.1f} %)")
+print(f"default run ({samples} samples), {pairs} runs each, in turn")
+for what in (min, statistics.median):
+    e, p = what(engine) * 1e6, what(python) * 1e6
+    print(f"  {what.__name__:6s}: engine only {e:8.1f} us, vantor.run {p:8.1f} us, "
+          f"difference {p - e:6.1f} us ({(p / e - 1) * 100:+.1f} %)")

@@ -18,7 +18,7 @@ namespace {
 
 class SampleStore : public RunSink {
  public:
-  SampleStore() { samples.reserve(4096); }
+  SampleStore() { samples.reserve(1024); }
   void Sample(const RunSample& sample) override { samples.push_back(sample); }
   std::vector<RunSample> samples;
 };
