@@ -2,6 +2,8 @@
 
 #include <sys/stat.h>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 
@@ -45,10 +47,13 @@ bool OutputSet::Open(const std::vector<std::string>& inputs) {
     }
   }
   for (Output& out : outputs_) {
-    const bool opened =
-        out.path == "-" ? out.file->OpenStandardOutput() : out.file->Open(out.path);
+    // A name the folder cannot take (too long) is only found out by the
+    // rename at the end; ask first.
+    const std::string problem = out.path == "-" ? std::string() : WriteProblem(out.path);
+    const bool opened = problem.empty() && (out.path == "-" ? out.file->OpenStandardOutput()
+                                                             : out.file->Open(out.path));
     if (!opened) {
-      const std::string reason = WriteProblem(out.path);
+      const std::string reason = problem.empty() ? WriteProblem(out.path) : problem;
       PrintError("Could not write file " + out.path + (reason.empty() ? "" : " (" + reason + ")"));
       Abandon();
       return false;
@@ -72,8 +77,11 @@ const std::string& OutputSet::Path(const std::string& option) const {
 
 bool OutputSet::Commit() {
   for (Output& out : outputs_) {
+    errno = 0;
     if (out.file->Commit()) continue;
-    PrintError("Could not write file " + out.path);
+    const int error = errno;
+    PrintError("Could not write file " + out.path +
+               (error != 0 ? " (" + std::string(std::strerror(error)) + ")" : ""));
     Abandon();
     return false;
   }

@@ -122,9 +122,13 @@ void WriteFile(const fs::path& path, const std::string& bytes) {
 }
 
 fs::path TestFolder() {
+  // Other checkouts may run the same tests at the same time: the process id
+  // keeps the folders apart, and a parameterised name stays one folder.
   const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-  const fs::path dir = fs::temp_directory_path() /
-                       (std::string("vantor_cli_") + info->test_suite_name() + "_" + info->name());
+  std::string name = std::string("vantor_cli_") + info->test_suite_name() + "_" + info->name() +
+                     "_" + std::to_string(getpid());
+  std::replace(name.begin(), name.end(), '/', '_');
+  const fs::path dir = fs::temp_directory_path() / name;
   fs::remove_all(dir);
   fs::create_directories(dir);
   return dir;

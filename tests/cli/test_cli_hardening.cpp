@@ -95,6 +95,11 @@ TEST(CliHardening, ARefusedCommandReplacesNothing) {
   EXPECT_NE(run.err.find("/nonexistent/x.png (No such file or directory)"), std::string::npos)
       << run.err;
   EXPECT_EQ(FileNames(dir), std::vector<std::string>{"keep.csv"});
+  // A name the folder cannot take is known before the run, not at the end.
+  run = Cli(dir, {"run", "--csv", "ok.csv", "--png", std::string(300, 'a') + ".png"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("(File name too long)"), std::string::npos) << run.err;
+  EXPECT_EQ(FileNames(dir), std::vector<std::string>{"keep.csv"});
 
   // An output that is an input, or another output.
   ASSERT_EQ(Cli(dir, {"defaults", "p.vt4"}).status, 0);

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -23,7 +24,8 @@ class CliRun : public ::testing::Test {
   void SetUp() override {
     dir = fs::temp_directory_path() /
           (std::string("vantor_cli_run_") +
-           ::testing::UnitTest::GetInstance()->current_test_info()->name());
+           ::testing::UnitTest::GetInstance()->current_test_info()->name() + "_" +
+           std::to_string(getpid()));
     fs::remove_all(dir);
     fs::create_directories(dir);
   }

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "encode/output_file.h"
@@ -152,6 +154,43 @@ TEST(OutputFile, ADeviceIsWrittenDirectly) {
   ASSERT_TRUE(file.Commit());
   EXPECT_EQ(ReadAll(dir / "port"), "page");
   EXPECT_FALSE(file.OpenDevice(dir / "missing/port"));
+}
+
+TEST(OutputFile, FifosAreWrittenIntoAndNamedWritersGetTheTemporaryFile) {
+  ScratchDir dir;
+  ASSERT_EQ(mkfifo((dir / "pipe").c_str(), 0644), 0);
+  std::string received;
+  std::thread reader([&] { received = ReadAll(dir / "pipe"); });
+  {
+    OutputFile file;
+    ASSERT_TRUE(file.Open(dir / "pipe"));
+    EXPECT_TRUE(file.IsDirect());
+    file.Write("through");
+    EXPECT_TRUE(file.Commit());
+  }
+  reader.join();
+  EXPECT_EQ(received, "through");
+  struct stat info {};
+  ASSERT_EQ(stat((dir / "pipe").c_str(), &info), 0);
+  EXPECT_TRUE(S_ISFIFO(info.st_mode));
+
+  // A writer that opens a name itself writes the temporary file, which
+  // Commit then puts in place; abandoned, it goes.
+  WriteAll(dir / "out.cgm", "old");
+  OutputFile file;
+  ASSERT_TRUE(file.Open(dir / "out.cgm"));
+  EXPECT_FALSE(file.IsDirect());
+  const std::string temporary = file.HandOver();
+  EXPECT_NE(temporary, dir / "out.cgm");
+  WriteAll(temporary, "new");
+  EXPECT_EQ(ReadAll(dir / "out.cgm"), "old");
+  ASSERT_TRUE(file.Commit());
+  EXPECT_EQ(ReadAll(dir / "out.cgm"), "new");
+  ASSERT_TRUE(file.Open(dir / "out.cgm"));
+  WriteAll(file.HandOver(), "newer");
+  file.Abandon();
+  EXPECT_EQ(ReadAll(dir / "out.cgm"), "new");
+  EXPECT_EQ(dir.Names(), (std::vector<std::string>{"out.cgm", "pipe"}));
 }
 
 }  // namespace
