@@ -1,0 +1,166 @@
+// vantor._core.run: one trial on a copy of the parameters, with the GIL
+// released while the engine runs; the recorded samples come back as one
+// array with a row per CSV column. The package makes the Result of it.
+#include <pybind11/numpy.h>
+#include <pybind11/stl.h>
+
+#include <chrono>
+#include <thread>
+
+#include "analysis/measures.h"
+#include "analysis/spikes.h"
+#include "cli/csv_sink.h"
+#include "engine/run_driver.h"
+#include "support.h"
+
+namespace vantor::python {
+namespace {
+
+class SampleStore : public RunSink {
+ public:
+  SampleStore() { samples.reserve(1024); }
+  void Sample(const RunSample& sample) override { samples.push_back(sample); }
+  std::vector<RunSample> samples;
+};
+
+class DiscardSamples : public RunSink {
+ public:
+  void Sample(const RunSample& sample) override { last = sample[0]; }
+  float last = 0;
+};
+
+// Ctrl+C reaches a long run: now and then (never within the first tenth of
+// a second, so short runs never wait for the GIL) the main thread takes the
+// GIL to let Python look at its signals.
+class InterruptCheck {
+ public:
+  explicit InterruptCheck(bool mainThread) : mainThread_(mainThread) {}
+  void operator()(RunFlags& flags) {
+    if (!mainThread_ || ++count_ % 256 != 0) return;
+    const auto now = std::chrono::steady_clock::now();
+    if (now - last_ < std::chrono::milliseconds(100)) return;
+    last_ = now;
+    py::gil_scoped_acquire gil;
+    if (PyErr_CheckSignals() != 0) flags.stop = interrupted = true;
+  }
+  bool interrupted = false;
+
+ private:
+  bool mainThread_;
+  long count_ = 0;
+  std::chrono::steady_clock::time_point last_ = std::chrono::steady_clock::now();
+};
+
+const char* OutcomeName(RunOutcome outcome) {
+  switch (outcome) {
+    case RunOutcome::Completed: return "completed";
+    case RunOutcome::Stopped: return "stopped";
+    case RunOutcome::WindowClosed: return "stopped";
+    case RunOutcome::Refused: return "refused";
+    case RunOutcome::Failed: return "failed";
+  }
+  return "failed";
+}
+
+// Rows: time, V-m, I-Inj (the protocol's current, as the CSV writes it),
+// then slots 2 .. 20.
+py::array_t<double> SampleArray(const std::vector<RunSample>& samples, const ParameterSet& p) {
+  const py::ssize_t n = static_cast<py::ssize_t>(samples.size());
+  py::array_t<double> data({py::ssize_t{kSampleSlots + 1}, n});
+  double* out = data.mutable_data();
+  const float base = p.Value(param::BaseCurrent), onset = p.Value(param::StepOnset);
+  const float offset = p.Value(param::StepOffset), step = p.Value(param::InjectedCurrent);
+  for (py::ssize_t i = 0; i < n; ++i) {
+    const RunSample& s = samples[static_cast<std::size_t>(i)];
+    const double t = s[0];
+    float current = base;
+    if (onset < t && t < offset) current += step;
+    out[i] = t;
+    out[n + i] = s[1];
+    out[2 * n + i] = current;
+    for (int slot = 2; slot < kSampleSlots; ++slot) out[(slot + 1) * n + i] = s[slot];
+  }
+  return data;
+}
+
+py::dict MeasureDict(const Measures& m) {
+  py::dict measures;
+  for (const MeasureInfo& info : MeasureTable()) {
+    if (info.id == MeasureId::Class)
+      measures[info.key] = ActivityClassName(m.activity);
+    else if (info.id == MeasureId::Spikes)
+      measures[info.key] = m.spikes;
+    else
+      measures[info.key] = MeasureValue(m, info.id);
+  }
+  return measures;
+}
+
+py::dict Run(const ParameterSet& given, const py::object& method, const py::object& gatesArg,
+             double threshold) {
+  // Copies, so that other Python threads may change the originals meanwhile.
+  ParameterSet params = WithMethod(given, method);
+  const GateTable gates = GatesArgument(gatesArg);
+  SampleStore store;
+  RunResult result;
+  InterruptCheck interrupt(OnMainThread());
+  {
+    py::gil_scoped_release release;
+    RunFlags flags;
+    result = RunTrial(params, gates, store, flags, [&] { interrupt(flags); });
+  }
+  if (interrupt.interrupted) throw py::error_already_set();
+
+  VmTrace trace;
+  trace.t.reserve(store.samples.size());
+  trace.v.reserve(store.samples.size());
+  for (const RunSample& s : store.samples) trace.t.push_back(s[0]), trace.v.push_back(s[1]);
+  const std::vector<double> spikes = SpikeTimes(trace, threshold);
+
+  std::vector<std::string> names = cli::CsvColumnNames(params);
+  names.erase(names.begin());
+  py::dict out;
+  out["outcome"] = OutcomeName(result.outcome);
+  out["message"] = result.message;
+  out["data"] = SampleArray(store.samples, params);
+  out["names"] = names;
+  out["spikes"] = py::array_t<double>(static_cast<py::ssize_t>(spikes.size()), spikes.data());
+  out["samples"] = result.samples;
+  out["passes"] = result.passes;
+  out["rejected"] = result.rejected;
+  if (result.outcome == RunOutcome::Completed) {
+    // As the sweeps measure: the default window of the run's parameters.
+    MeasureOptions options;
+    options.threshold = threshold;
+    options.window = DefaultWindow(params);
+    out["measures"] = MeasureDict(Measure(trace, options));
+    out["window"] = py::make_tuple(options.window.from, options.window.to);
+  }
+  return out;
+}
+
+// Seconds for `repeats` runs through the engine alone (samples discarded),
+// for the benchmark script.
+double TimeEngine(const ParameterSet& given, const py::object& gatesArg, int repeats) {
+  const GateTable gates = GatesArgument(gatesArg);
+  py::gil_scoped_release release;
+  DiscardSamples sink;
+  const auto start = std::chrono::steady_clock::now();
+  for (int i = 0; i < repeats; ++i) {
+    ParameterSet params = given;
+    RunFlags flags;
+    RunTrial(params, gates, sink, flags);
+  }
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+}  // namespace
+
+void BindRun(py::module_& m) {
+  m.def("run", &Run, py::arg("params"), py::arg("method") = py::none(), py::arg("gates") = py::none(),
+        py::arg("threshold") = 0.0);
+  m.def("_time_engine", &TimeEngine, py::arg("params"), py::arg("gates") = py::none(),
+        py::arg("repeats") = 1);
+}
+
+}  // namespace vantor::python

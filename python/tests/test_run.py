@@ -1,0 +1,95 @@
+import json
+import math
+
+import numpy as np
+import pytest
+
+import vantor
+from conftest import read_csv, spike_times
+
+
+def test_default_run_arrays():
+    p = vantor.Parameters()
+    r = vantor.run(p)
+    assert r.outcome == "completed" and r.message == ""
+    assert r.traces.shape == (21, len(r.t)) and len(r.names) == 21
+    assert r.names[:3] == ["V-m (mV)", "I-Inj (nA)", "I-cap (nA)"]
+    assert r.t[0] == 0 and r.t[-1] == 80 and np.all(np.diff(r.t) >= 0)
+    assert r["V-m (mV)"] is not None and np.array_equal(r["V-m"], r.v)
+    assert r.v[0] == -65
+    # I-Inj: 2 nA strictly inside the step from 10 to 60 ms.
+    inside = (r.t > 10) & (r.t < 60)
+    assert np.all(r["I-Inj"][inside] == 2) and np.all(r["I-Inj"][~inside] == 0)
+    assert len(r.spikes) == r.measures["spikes"] > 0
+    assert r.measures["class"] == "tonic" and r.window == (10, 60)
+    assert math.isnan(vantor.run(vantor.Parameters(), threshold=100).measures["latency_ms"])
+    with pytest.raises(KeyError):
+        r["nonsense"]
+    assert "spikes" in repr(r)
+    assert p["[Ca]i"] == 10 and p == vantor.Parameters()  # the run used a copy
+
+
+def test_run_matches_the_command_line_to_the_last_digit(cli, tmp_path):
+    p = vantor.Parameters()
+    p["gA"] = 0.5
+    p["step"] = 2.5
+    p.traces[5].cond = True
+    p.save(tmp_path / "p.vt4")
+    cli("run", str(tmp_path / "p.vt4"), "--csv", str(tmp_path / "run.csv"))
+    header, rows = read_csv(tmp_path / "run.csv")
+    r = vantor.run(p)
+    assert header == ["time (ms)"] + r.names
+    columns = np.array(rows).T
+    assert np.array_equal(columns[0], r.t)
+    assert np.array_equal(columns[1:], r.traces)
+    expected = spike_times(list(columns[0]), list(columns[1]))
+    assert len(expected) > 1
+    assert r.spikes.tolist() == expected
+    measured = json.loads(cli("measure", str(tmp_path / "p.vt4"), "--json").stdout)
+    for key, value in r.measures.items():
+        if key == "class":
+            assert value == measured[key]
+        elif measured[key] is None:
+            assert math.isnan(value)
+        else:
+            assert "%.9g" % value == "%.9g" % measured[key], key
+
+
+def test_method_and_gates_arguments():
+    p = vantor.Parameters()
+    euler = vantor.run(p, method=2)
+    assert p["model"] == 1
+    assert not np.array_equal(euler.v[:50], vantor.run(p).v[:50]) or len(euler.t) != len(vantor.run(p).t)
+    with pytest.raises(ValueError, match="out of range"):
+        vantor.run(p, method=99)
+    with pytest.raises(TypeError):
+        vantor.run(p, method="RK")
+    gates = vantor.GateTable()
+    gates["mNa", "A"] = 0  # no sodium activation: no spikes
+    assert len(vantor.run(p, gates=gates).spikes) == 0
+    with pytest.raises(TypeError):
+        vantor.run(p, gates="vmodels.val")
+
+
+def test_refused_run_raises_the_program_message(cli, tmp_path):
+    p = vantor.Parameters()
+    p.set_limits("area", 0, 1e9)
+    p["area"] = 0
+    with pytest.raises(vantor.RunError) as error:
+        vantor.run(p)
+    message = str(error.value)
+    assert "Membrane area" in message
+    assert error.value.result.outcome == "refused" and len(error.value.result.t) == 0
+    p.save(tmp_path / "zero-area.vt4")
+    done = cli("run", str(tmp_path / "zero-area.vt4"), check=False)
+    assert done.returncode != 0 and message in done.stderr
+
+
+def test_failed_run_raises_with_its_samples():
+    gates = vantor.GateTable()
+    gates["hNa", "D"] = math.nan
+    with pytest.raises(vantor.RunError, match="hNa") as error:
+        vantor.run(vantor.Parameters(), gates=gates)
+    result = error.value.result
+    assert result.outcome == "failed" and result.measures == {}
+    assert np.all(np.isfinite(result.traces))

@@ -1,0 +1,126 @@
+"""The single-cell simulator from Python: parameters, runs and sweeps as NumPy arrays.
+
+    import vantor
+    p = vantor.Parameters()          # the built-in set with the shipped limits
+    p["gA"] = 1.0                    # checked against the limits
+    r = vantor.run(p)                # r.t, r["V-m (mV)"], r.spikes, r.measures
+    rows = vantor.sweep(p, vary={"step": "0:3:31"})
+"""
+
+import os as _os
+
+from . import _core
+from ._core import FileError, FileWarning, GateTable, Parameters, RunError, Trace
+
+__all__ = ["Parameters", "GateTable", "Trace", "Result", "run", "sweep",
+           "FileError", "FileWarning", "RunError"]
+
+_core._set_data_dir(_os.path.join(_os.path.dirname(_os.path.abspath(__file__)), "data"))
+
+
+class Result:
+    """The recorded samples of one run.
+
+    t          sample times (ms), float64
+    traces     2-D array, one row per trace, named by `names` as in the CSV header
+    spikes     upward crossings of the threshold (ms)
+    measures   dict of the run's measures (rate_hz, latency_ms, ..., class);
+               NaN where a measure does not exist; empty unless completed
+    outcome    "completed", "refused" or "failed"; message says why
+    r[name]    one trace by its column name ("V-m (mV)") or the part before
+               the unit ("V-m")
+    """
+
+    __slots__ = ("t", "traces", "names", "spikes", "measures", "window", "outcome",
+                 "message", "samples", "passes", "rejected")
+
+    def __init__(self, raw):
+        data = raw["data"]
+        self.t = data[0]
+        self.traces = data[1:]
+        self.names = raw["names"]
+        self.spikes = raw["spikes"]
+        self.measures = raw.get("measures", {})
+        self.window = raw.get("window")
+        self.outcome = raw["outcome"]
+        self.message = raw["message"]
+        self.samples = raw["samples"]
+        self.passes = raw["passes"]
+        self.rejected = raw["rejected"]
+
+    def _row(self, name):
+        for i, full in enumerate(self.names):
+            if name == full or name == full.split(" (", 1)[0]:
+                return i
+        raise KeyError(f"no trace called {name!r}; the traces are {', '.join(self.names)}")
+
+    def __getitem__(self, name):
+        return self.traces[self._row(name)]
+
+    def __contains__(self, name):
+        try:
+            self._row(name)
+        except KeyError:
+            return False
+        return True
+
+    def keys(self):
+        return list(self.names)
+
+    @property
+    def v(self):
+        """The membrane potential (mV)."""
+        return self.traces[0]
+
+    def __repr__(self):
+        end = f", t = 0 .. {self.t[-1]:g} ms" if len(self.t) else ""
+        rate = self.measures.get("rate_hz")
+        more = f", {rate:g} Hz" if rate is not None and rate == rate else ""
+        return (f"<vantor.Result {self.outcome}: {len(self.t)} samples{end}, "
+                f"{len(self.spikes)} spikes{more}>")
+
+
+def run(params, method=None, gates=None, threshold=0.0):
+    """Runs one trial of `params` (not changed) and returns a Result.
+
+    method     integration method (the "Model" parameter) for this run only
+    gates      a GateTable; the shipped one by default
+    threshold  spike threshold (mV) for spikes and measures
+
+    A run the program refuses, or one that breaks down, raises RunError with
+    the program's message; a failed run's samples are in the error's `result`.
+    The GIL is released while the engine runs.
+    """
+    result = Result(_core.run(params, method, gates, threshold))
+    if result.outcome != "completed":
+        error = RunError(result.message or "The run did not complete.")
+        error.result = result
+        raise error
+    return result
+
+
+def sweep(params, vary, jobs=None, threshold=0.0, samples=0, seed=1, method=None,
+          gates=None, force=False, frame=None):
+    """Runs `params` over a grid (or random points) as `vantor-cli sweep` does.
+
+    vary     {name: values}; values are "FROM:TO:COUNT", "V1,V2,...", or a
+             sequence of numbers; the first name varies slowest
+    jobs     threads (default: the number of cores)
+    samples  above 0: this many random points drawn with `seed` instead
+    force    allow grids above 100000 runs
+
+    Returns the rows as {column: array} with the columns of the sweep file
+    (run, the varied names, the measures, error), or a pandas DataFrame when
+    pandas can be imported and `frame` is not False.
+    """
+    columns = _core.sweep(params, dict(vary), jobs, threshold, samples, seed, method,
+                          gates, force)
+    if frame is False:
+        return columns
+    try:
+        import pandas
+    except ImportError:
+        if frame:
+            raise
+        return columns
+    return pandas.DataFrame(columns)
