@@ -11,12 +11,34 @@
 
 namespace vantor::testing {
 
-inline std::filesystem::path TestScratchDir() {
-  const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
+namespace detail {
+
+inline std::filesystem::path ScratchDirOf(const ::testing::TestInfo* info) {
   std::string name = "vantor-";
   if (info != nullptr) name.append(info->test_suite_name()).append(".").append(info->name());
   name.append("-").append(std::to_string(getpid()));
-  const std::filesystem::path dir = std::filesystem::path(::testing::TempDir()) / name;
+  return std::filesystem::path(::testing::TempDir()) / name;
+}
+
+// Each test's scratch directory goes when the test ends, so runs of the
+// suite leave nothing behind in the shared temporary directory.
+class ScratchCleaner : public ::testing::EmptyTestEventListener {
+  void OnTestEnd(const ::testing::TestInfo& info) override {
+    std::error_code error;
+    std::filesystem::remove_all(ScratchDirOf(&info), error);
+  }
+};
+
+inline const bool kScratchCleanerInstalled = [] {
+  ::testing::UnitTest::GetInstance()->listeners().Append(new ScratchCleaner);
+  return true;
+}();
+
+}  // namespace detail
+
+inline std::filesystem::path TestScratchDir() {
+  const std::filesystem::path dir =
+      detail::ScratchDirOf(::testing::UnitTest::GetInstance()->current_test_info());
   std::filesystem::create_directories(dir);
   return dir;
 }
