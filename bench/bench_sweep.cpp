@@ -40,11 +40,11 @@ double ProcessCpuSeconds() {
          static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) * 1e-6;
 }
 
-SweepAxis Axis(int index, const std::string& spec) {
+SweepAxis Axis(int index, const std::string& values) {
   SweepAxis axis;
   axis.index = index;
   std::string error;
-  ParseAxisValues(spec, axis, error);
+  ParseAxisValues(values, axis, error);
   return axis;
 }
 

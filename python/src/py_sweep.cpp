@@ -29,17 +29,17 @@ std::string AxisSpec(const py::handle& values) {
   if (py::isinstance<py::str>(values)) return values.cast<std::string>();
   py::object items = py::reinterpret_borrow<py::object>(values);
   if (!py::isinstance<py::iterable>(values)) items = py::make_tuple(values);
-  std::string spec;
+  std::string joined;
   for (const py::handle& item : items) {
     const float v = static_cast<float>(Number(item));
     if (!std::isfinite(v)) Raise(PyExc_ValueError, "a swept value must be a finite number");
     char text[32];
     const auto end = std::to_chars(text, text + sizeof text, v);
-    if (!spec.empty()) spec += ',';
-    spec.append(text, end.ptr);
+    if (!joined.empty()) joined += ',';
+    joined.append(text, end.ptr);
   }
-  if (spec.empty()) Raise(PyExc_ValueError, "a swept parameter needs at least one value");
-  return spec;
+  if (joined.empty()) Raise(PyExc_ValueError, "a swept parameter needs at least one value");
+  return joined;
 }
 
 std::string Replace(std::string text, const std::string& from, const std::string& to) {

@@ -50,7 +50,7 @@ void HashBytes(std::uint64_t& h, const void* data, std::size_t n) {
 }  // namespace
 
 bool ParseAxisValues(const std::string& text, SweepAxis& axis, std::string& error) {
-  axis.spec = text;
+  axis.given = text;
   axis.values.clear();
   const std::vector<std::string> range = Split(text, ':');
   if (range.size() == 3) {
@@ -156,7 +156,7 @@ std::string SweepSignature(const SweepPlan& plan, std::uint64_t fingerprint, dou
                            const std::string& shard) {
   std::string line = "# vantor-cli sweep; runs " + std::to_string(plan.Runs());
   for (const SweepAxis& axis : plan.axes)
-    line += "; vary " + std::to_string(axis.index) + "=" + axis.spec;
+    line += "; vary " + std::to_string(axis.index) + "=" + axis.given;
   if (plan.samples > 0)
     line += "; samples " + std::to_string(plan.samples) + " seed " + std::to_string(plan.seed);
   char text[64];

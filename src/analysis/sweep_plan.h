@@ -16,7 +16,7 @@ namespace vantor {
 struct SweepAxis {
   int index = -1;           // the parameter varied
   std::string name;         // its column name
-  std::string spec;         // the values as given: "0:2:11" or "1,2,5"
+  std::string given;         // the values as given: "0:2:11" or "1,2,5"
   std::vector<float> values;  // the grid values, in order
   float from = 0;           // the range random points are drawn from
   float to = 0;

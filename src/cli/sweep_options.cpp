@@ -173,10 +173,10 @@ bool ParseSweepOptions(const std::vector<std::string>& args, bool fi, SweepOptio
   if (!ParseRunOptions(rest, options.inputs, error)) return false;
   options.inputs.force = force;
   if (fi) {
-    char spec[64];
-    std::snprintf(spec, sizeof spec, "%d=0:%.9g:%ld", static_cast<int>(param::InjectedCurrent),
+    char fiAxis[64];
+    std::snprintf(fiAxis, sizeof fiAxis, "%d=0:%.9g:%ld", static_cast<int>(param::InjectedCurrent),
                   static_cast<double>(options.fiMax), options.fiPoints);
-    options.vary = {spec};
+    options.vary = {fiAxis};
     return true;
   }
   if (options.vary.empty()) {

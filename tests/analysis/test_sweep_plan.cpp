@@ -10,11 +10,11 @@
 namespace vantor {
 namespace {
 
-SweepAxis Axis(int index, const std::string& spec) {
+SweepAxis Axis(int index, const std::string& values) {
   SweepAxis axis;
   axis.index = index;
   std::string error;
-  EXPECT_TRUE(ParseAxisValues(spec, axis, error)) << error;
+  EXPECT_TRUE(ParseAxisValues(values, axis, error)) << error;
   return axis;
 }
 

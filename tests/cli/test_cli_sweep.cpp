@@ -28,10 +28,10 @@ class CliSweep : public ::testing::Test {
 
   CliOutcome Cli(std::vector<std::string> args, const std::vector<std::string>& more = {}) {
     args.insert(args.end(), more.begin(), more.end());
-    CliCall spec;
-    spec.dir = dir;
-    spec.args = std::move(args);
-    return RunCli(spec);
+    CliCall call;
+    call.dir = dir;
+    call.args = std::move(args);
+    return RunCli(call);
   }
   // A sweep of the small grid into `out`, with `extra` options.
   CliOutcome Sweep(const std::string& out, std::vector<std::string> extra = {}) {
@@ -157,13 +157,13 @@ TEST_F(CliSweep, ResumeAfterAKillOrAnInterruptGivesTheUninterruptedFile) {
   ASSERT_EQ(Cli(whole).status, 0);
   for (int signal : {SIGKILL, SIGINT}) {
     const std::string out = signal == SIGKILL ? "killed.csv" : "interrupted.csv";
-    CliCall spec;
-    spec.dir = dir;
-    spec.args = args;
-    spec.args.push_back(out);
-    spec.signal = signal;
-    spec.signalAfter = std::chrono::milliseconds(150);
-    const CliOutcome stopped = RunCli(spec);
+    CliCall call;
+    call.dir = dir;
+    call.args = args;
+    call.args.push_back(out);
+    call.signal = signal;
+    call.signalAfter = std::chrono::milliseconds(150);
+    const CliOutcome stopped = RunCli(call);
     if (stopped.status == 0) continue;  // a fast machine finished first
     EXPECT_EQ(stopped.termSignal, signal);
     std::vector<std::string> again = args;
@@ -283,18 +283,18 @@ TEST_F(CliSweep, FiTableAndCharts) {
 }
 
 TEST_F(CliSweep, ProgressLineOnATerminalOnly) {
-  CliCall spec;
-  spec.dir = dir;
-  spec.args = {"sweep", "--vary", "step=0:3:4", "--out", "a.csv", "--set", "duration=30"};
-  spec.stderrTerminal = true;
-  const CliOutcome shown = RunCli(spec);
+  CliCall call;
+  call.dir = dir;
+  call.args = {"sweep", "--vary", "step=0:3:4", "--out", "a.csv", "--set", "duration=30"};
+  call.stderrTerminal = true;
+  const CliOutcome shown = RunCli(call);
   ASSERT_EQ(shown.status, 0) << shown.err;
   EXPECT_NE(shown.err.find("4 of 4 runs"), std::string::npos) << shown.err;
-  spec.args.back() = "duration=31";
-  spec.args.push_back("--resume");
-  spec.stderrTerminal = false;
+  call.args.back() = "duration=31";
+  call.args.push_back("--resume");
+  call.stderrTerminal = false;
   fs::remove(dir / "a.csv");
-  const CliOutcome hidden = RunCli(spec);
+  const CliOutcome hidden = RunCli(call);
   ASSERT_EQ(hidden.status, 0) << hidden.err;
   EXPECT_EQ(hidden.err.find("runs"), std::string::npos) << hidden.err;
 }
