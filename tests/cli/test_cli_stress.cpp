@@ -164,7 +164,7 @@ TEST_P(CliStress, MutatedInputsEndCleanly) {
   fs::remove_all(dir);
 }
 
-INSTANTIATE_TEST_SUITE_P(Parts, CliStress, ::testing::Range(0, 5));
+INSTANTIATE_TEST_SUITE_P(Batches, CliStress, ::testing::Range(0, 5));
 
 }  // namespace
 }  // namespace vantor::testing
