@@ -33,6 +33,14 @@ struct CliOutcome {
 
 CliOutcome RunCli(const CliCall& call);
 
+// vantor-cli with `args`, run in `dir` with nothing else set.
+inline CliOutcome RunCliIn(const std::filesystem::path& dir, std::vector<std::string> args) {
+  CliCall call;
+  call.dir = dir;
+  call.args = std::move(args);
+  return RunCli(call);
+}
+
 // Every file name in `dir` (one level, hidden ones included), sorted.
 std::vector<std::string> FileNames(const std::filesystem::path& dir);
 std::string ReadFile(const std::filesystem::path& path);

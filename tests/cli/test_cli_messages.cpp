@@ -14,13 +14,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-CliOutcome Cli(const fs::path& dir, std::vector<std::string> args) {
-  CliCall call;
-  call.dir = dir;
-  call.args = std::move(args);
-  return RunCli(call);
-}
-
 // The shipped limits of parameter k: "maximum minimum" as the file has them.
 std::pair<std::string, std::string> ShippedLimits(int k) {
   std::istringstream in(ReadFile(VANTOR_BIN_DIR "/VANTOR.mnx"));
@@ -49,7 +42,7 @@ void ExpectFramed(const std::string& err) {
 // The built-in parameter file with line `line` (1-based) replaced.
 void WriteParameterFileWith(const fs::path& dir, const std::string& name, int line,
                             const std::string& text) {
-  ASSERT_EQ(Cli(dir, {"defaults", name}).status, 0);
+  ASSERT_EQ(RunCliIn(dir, {"defaults", name}).status, 0);
   std::istringstream in(ReadFile(dir / name));
   std::string out;
   int n = 0;
@@ -60,23 +53,23 @@ void WriteParameterFileWith(const fs::path& dir, const std::string& name, int li
 TEST(CliMessages, FileProblemsNameTheFileAndTheReason) {
   const fs::path dir = TestFolder();
   fs::create_directories(dir / "folder.vt4");
-  CliOutcome run = Cli(dir, {"run", "folder.vt4"});
+  CliOutcome run = RunCliIn(dir, {"run", "folder.vt4"});
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.err, "vantor-cli: error: Parameter file not found! (folder.vt4: Is a directory)\n");
 
   WriteFile(dir / "bad.val", "not a gate table\n");
-  run = Cli(dir, {"run", "--gates", "bad.val"});
+  run = RunCliIn(dir, {"run", "--gates", "bad.val"});
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.err, "vantor-cli: error: Unreadable vmodels.val file! (bad.val)\n");
-  run = Cli(dir, {"run", "--gates", "none.val"});
+  run = RunCliIn(dir, {"run", "--gates", "none.val"});
   EXPECT_TRUE(Has(run.err, "none.val: No such file or directory")) << run.err;
 
   WriteFile(dir / "short.mnx", "1000000 1\n200 -200\n");
-  run = Cli(dir, {"run", "--limits", "short.mnx"});
+  run = RunCliIn(dir, {"run", "--limits", "short.mnx"});
   EXPECT_EQ(run.status, 1);
   EXPECT_FALSE(Has(run.err, "Could not find")) << run.err;
   EXPECT_TRUE(Has(run.err, "short.mnx is malformed")) << run.err;
-  run = Cli(dir, {"run", "--limits", "none.mnx"});
+  run = RunCliIn(dir, {"run", "--limits", "none.mnx"});
   EXPECT_EQ(run.err,
             "vantor-cli: error: Could not find initialization file: none.mnx (No such file or "
             "directory)\n");
@@ -84,20 +77,20 @@ TEST(CliMessages, FileProblemsNameTheFileAndTheReason) {
   if (geteuid() != 0) {  // the superuser reads everything
     WriteFile(dir / "locked.vt4", "x\n");
     fs::permissions(dir / "locked.vt4", fs::perms::none);
-    run = Cli(dir, {"run", "locked.vt4"});
+    run = RunCliIn(dir, {"run", "locked.vt4"});
     EXPECT_TRUE(Has(run.err, "locked.vt4: Permission denied")) << run.err;
   }
   for (const auto& args : std::vector<std::vector<std::string>>{
            {"run", "--set", "gNa=300"}, {"run", "--frobnicate"}, {"convert", "x.vt4", "y.vt4"},
            {"run", "--set", "gXYZ=1"}, {"frobnicate"}})
-    ExpectFramed(Cli(dir, args).err);
+    ExpectFramed(RunCliIn(dir, args).err);
   fs::remove_all(dir);
 }
 
 TEST(CliMessages, ValuesOutsideTheLimitsAreWarnedAboutAndEndlessTrialsRefused) {
   const fs::path dir = TestFolder();
   WriteParameterFileWith(dir, "neg.vt4", 7, " -20 gNa (0-20 \xE6S)");
-  CliOutcome run = Cli(dir, {"run", "neg.vt4", "--csv", "n.csv"});
+  CliOutcome run = RunCliIn(dir, {"run", "neg.vt4", "--csv", "n.csv"});
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.err,
             "vantor-cli: warning: The value for gNa  is out of range. It must be between 0 and "
@@ -105,22 +98,22 @@ TEST(CliMessages, ValuesOutsideTheLimitsAreWarnedAboutAndEndlessTrialsRefused) {
 
   WriteParameterFileWith(dir, "long.vt4", 2, "1e30 Trial duration (ms)");
   const auto start = std::chrono::steady_clock::now();
-  run = Cli(dir, {"run", "long.vt4", "--csv", "l.csv"});
+  run = RunCliIn(dir, {"run", "long.vt4", "--csv", "l.csv"});
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
   EXPECT_EQ(run.status, 1);
   EXPECT_TRUE(Has(run.err, "Trial duration  is out of range")) << run.err;
   EXPECT_TRUE(Has(run.err, "--force")) << run.err;
   EXPECT_FALSE(fs::exists(dir / "l.csv"));
   // A --set may mend it.
-  EXPECT_EQ(Cli(dir, {"run", "long.vt4", "--set", "duration=50", "--csv", "l.csv"}).status, 0);
+  EXPECT_EQ(RunCliIn(dir, {"run", "long.vt4", "--set", "duration=50", "--csv", "l.csv"}).status, 0);
 
   // Beyond limits that allow only 50 ms: --force runs it, with the warning.
   std::string limits = ReadFile(VANTOR_BIN_DIR "/VANTOR.mnx");
   limits.replace(0, limits.find('\n'), "50 1");
   WriteFile(dir / "tight.mnx", limits);
-  ASSERT_EQ(Cli(dir, {"defaults", "p.vt4"}).status, 0);
-  EXPECT_EQ(Cli(dir, {"run", "p.vt4", "--limits", "tight.mnx", "--csv", "f.csv"}).status, 1);
-  run = Cli(dir, {"run", "p.vt4", "--limits", "tight.mnx", "--force", "--csv", "f.csv"});
+  ASSERT_EQ(RunCliIn(dir, {"defaults", "p.vt4"}).status, 0);
+  EXPECT_EQ(RunCliIn(dir, {"run", "p.vt4", "--limits", "tight.mnx", "--csv", "f.csv"}).status, 1);
+  run = RunCliIn(dir, {"run", "p.vt4", "--limits", "tight.mnx", "--force", "--csv", "f.csv"});
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_TRUE(Has(run.err, "warning: The value for Trial duration  is out of range")) << run.err;
   EXPECT_TRUE(fs::exists(dir / "f.csv"));
@@ -129,13 +122,13 @@ TEST(CliMessages, ValuesOutsideTheLimitsAreWarnedAboutAndEndlessTrialsRefused) {
 
 TEST(CliMessages, ParamsListsEveryParameterAndSetKnowsTheirNames) {
   const fs::path dir = TestFolder();
-  CliOutcome run = Cli(dir, {"params"});
+  CliOutcome run = RunCliIn(dir, {"params"});
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 55);
   EXPECT_TRUE(std::regex_search(run.out, std::regex("\n5 +gNa +gNa \\(0-20 \xC2\xB5S\\) +\xC2\xB5S +20 +0 +200\n")))
       << run.out;
   EXPECT_TRUE(std::regex_search(run.out, std::regex("\n0 +duration +Trial duration \\(ms\\) +ms +80 +1 +1000000\n")));
-  run = Cli(dir, {"params", "--json"});
+  run = RunCliIn(dir, {"params", "--json"});
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '{'), 54);
   const auto [modelMax, modelMin] = ShippedLimits(49);
@@ -145,7 +138,7 @@ TEST(CliMessages, ParamsListsEveryParameterAndSetKnowsTheirNames) {
       << run.out;
 
   // Short names, any case; the CSV shows the values took.
-  run = Cli(dir, {"run", "--set", "Duration=30", "--set", "ONSET=5", "--set", "offset=25",
+  run = RunCliIn(dir, {"run", "--set", "Duration=30", "--set", "ONSET=5", "--set", "offset=25",
                   "--set", "step=1.5", "--set", "base=0.25", "--set", "vstart=-70", "--set",
                   "gna=15", "--set", "trial DURATION (MS)=30", "--csv", "-"});
   EXPECT_EQ(run.status, 0) << run.err;
@@ -157,40 +150,40 @@ TEST(CliMessages, ParamsListsEveryParameterAndSetKnowsTheirNames) {
   EXPECT_EQ(first.rfind("0,-70,0.25,", 0), 0u) << first;
   EXPECT_EQ(last.rfind("30,", 0), 0u) << last;
 
-  run = Cli(dir, {"run", "--set", "gNaa=1"});
+  run = RunCliIn(dir, {"run", "--set", "gNaa=1"});
   EXPECT_EQ(run.status, 1);
   EXPECT_TRUE(Has(run.err, "There is no parameter called \"gNaa\". Did you mean gNa")) << run.err;
-  run = Cli(dir, {"run", "--set", "duratoin=1"});
+  run = RunCliIn(dir, {"run", "--set", "duratoin=1"});
   EXPECT_TRUE(Has(run.err, "Did you mean duration?")) << run.err;
   fs::remove_all(dir);
 }
 
 TEST(CliMessages, HelpVersionAndTheEndOfOptionsForEveryCommand) {
   const fs::path dir = TestFolder();
-  CliOutcome run = Cli(dir, {"help"});
+  CliOutcome run = RunCliIn(dir, {"help"});
   EXPECT_EQ(run.status, 0);
   for (const char* command : {"run", "params", "defaults", "convert"}) {
     EXPECT_TRUE(Has(run.out, std::string("  ") + command + " ")) << run.out;
     for (const char* flag : {"--help", "-h"}) {
-      const CliOutcome help = Cli(dir, {command, flag});
+      const CliOutcome help = RunCliIn(dir, {command, flag});
       EXPECT_EQ(help.status, 0) << command << flag;
       EXPECT_EQ(help.out.rfind(std::string("usage: vantor-cli ") + command, 0), 0u) << help.out;
     }
-    EXPECT_EQ(Cli(dir, {"help", command}).out, Cli(dir, {command, "--help"}).out);
-    const CliOutcome version = Cli(dir, {command, "--version"});
+    EXPECT_EQ(RunCliIn(dir, {"help", command}).out, RunCliIn(dir, {command, "--help"}).out);
+    const CliOutcome version = RunCliIn(dir, {command, "--version"});
     EXPECT_EQ(version.status, 0);
     EXPECT_EQ(version.out.rfind("vantor-cli ", 0), 0u);
   }
   // Nothing was written by any of them.
   EXPECT_TRUE(FileNames(dir).empty());
-  EXPECT_EQ(Cli(dir, {}).status, 2);
-  EXPECT_EQ(Cli(dir, {"help", "nothing"}).status, 2);
+  EXPECT_EQ(RunCliIn(dir, {}).status, 2);
+  EXPECT_EQ(RunCliIn(dir, {"help", "nothing"}).status, 2);
 
   // "--" lets a file begin with "-".
-  EXPECT_EQ(Cli(dir, {"defaults", "--", "-odd.vt4"}).status, 0);
+  EXPECT_EQ(RunCliIn(dir, {"defaults", "--", "-odd.vt4"}).status, 0);
   EXPECT_TRUE(fs::exists(dir / "-odd.vt4"));
-  EXPECT_EQ(Cli(dir, {"run", "--csv", "r.csv", "--", "-odd.vt4"}).status, 0);
-  EXPECT_EQ(Cli(dir, {"convert", "--", "-odd.vt4", "--help.vts"}).status, 0);
+  EXPECT_EQ(RunCliIn(dir, {"run", "--csv", "r.csv", "--", "-odd.vt4"}).status, 0);
+  EXPECT_EQ(RunCliIn(dir, {"convert", "--", "-odd.vt4", "--help.vts"}).status, 0);
   EXPECT_TRUE(fs::exists(dir / "--help.vts"));
   fs::remove_all(dir);
 }
@@ -198,11 +191,11 @@ TEST(CliMessages, HelpVersionAndTheEndOfOptionsForEveryCommand) {
 TEST(CliMessages, MethodIsAWholeNumberTheLimitsAllowAndSizeHasBounds) {
   const fs::path dir = TestFolder();
   for (const char* method : {"2.5", "x", "", "-1", "1e0"})
-    EXPECT_EQ(Cli(dir, {"run", "--method", method}).status, 2) << method;
-  EXPECT_EQ(Cli(dir, {"run", "--method=3", "--csv", "a.csv"}).status, 0);
+    EXPECT_EQ(RunCliIn(dir, {"run", "--method", method}).status, 2) << method;
+  EXPECT_EQ(RunCliIn(dir, {"run", "--method=3", "--csv", "a.csv"}).status, 0);
   // The limits file says which methods there are.
   const auto [modelMax, modelMin] = ShippedLimits(49);
-  CliOutcome run = Cli(dir, {"run", "--method", "9"});
+  CliOutcome run = RunCliIn(dir, {"run", "--method", "9"});
   EXPECT_EQ(run.status, 1);
   EXPECT_TRUE(Has(run.err, "The value for Model  is out of range. It must be between " + modelMin +
                                " and " + modelMax + "!"))
@@ -212,12 +205,12 @@ TEST(CliMessages, MethodIsAWholeNumberTheLimitsAllowAndSizeHasBounds) {
   std::string wider, line;
   for (int k = 0; std::getline(lines, line); ++k) wider += (k == 49 ? "9 1" : line) + "\n";
   WriteFile(dir / "wide.mnx", wider);
-  run = Cli(dir, {"run", "--limits", "wide.mnx", "--method", "9"});
+  run = RunCliIn(dir, {"run", "--limits", "wide.mnx", "--method", "9"});
   EXPECT_FALSE(Has(run.err, "out of range")) << run.err;  // the run itself refuses method 9
   fs::remove(dir / "wide.mnx");
   for (const char* size : {"99x100", "100x99", "20001x800", "0x0", "100"})
-    EXPECT_EQ(Cli(dir, {"run", "--png", "p.png", "--size", size}).status, 2) << size;
-  EXPECT_EQ(Cli(dir, {"run", "--png", "p.png", "--size", "100x100"}).status, 0);
+    EXPECT_EQ(RunCliIn(dir, {"run", "--png", "p.png", "--size", size}).status, 2) << size;
+  EXPECT_EQ(RunCliIn(dir, {"run", "--png", "p.png", "--size", "100x100"}).status, 0);
   EXPECT_EQ(FileNames(dir), (std::vector<std::string>{"a.csv", "p.png"}));
   fs::remove_all(dir);
 }

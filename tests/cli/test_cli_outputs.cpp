@@ -15,13 +15,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-CliOutcome Cli(const fs::path& dir, std::vector<std::string> args) {
-  CliCall call;
-  call.dir = dir;
-  call.args = std::move(args);
-  return RunCli(call);
-}
-
 std::vector<std::vector<double>> Rows(const std::string& csv) {
   std::istringstream lines(csv);
   std::string line;
@@ -39,7 +32,7 @@ std::vector<std::vector<double>> Rows(const std::string& csv) {
 TEST(CliOutputs, CsvHasTheInjectedCurrent) {
   const fs::path dir = TestFolder();
   const CliOutcome run =
-      Cli(dir, {"run", "--set", "base=-0.5", "--set", "step=1.5", "--csv", "-"});
+      RunCliIn(dir, {"run", "--set", "base=-0.5", "--set", "step=1.5", "--csv", "-"});
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.out.rfind("time (ms),V-m (mV),I-Inj (nA),I-cap (nA),", 0), 0u);
   int before = 0, during = 0, after = 0;
@@ -70,8 +63,8 @@ TEST(CliOutputs, CsvHasTheInjectedCurrent) {
 
 TEST(CliOutputs, DtResamplesOntoAFixedGrid) {
   const fs::path dir = TestFolder();
-  const CliOutcome raw = Cli(dir, {"run", "--csv", "-"});
-  const CliOutcome grid = Cli(dir, {"run", "--csv", "-", "--dt", "0.25"});
+  const CliOutcome raw = RunCliIn(dir, {"run", "--csv", "-"});
+  const CliOutcome grid = RunCliIn(dir, {"run", "--csv", "-", "--dt", "0.25"});
   ASSERT_EQ(grid.status, 0) << grid.err;
   const auto samples = Rows(raw.out);
   const auto rows = Rows(grid.out);
@@ -100,8 +93,8 @@ TEST(CliOutputs, DtResamplesOntoAFixedGrid) {
   const std::string manual = ReadFile(VANTOR_SOURCE_DIR "/man/vantor-cli.1");
   EXPECT_NE(manual.find("The rows are spaced irregularly"), std::string::npos);
   EXPECT_NE(manual.find(".BI \\-\\-dt \" MS\""), std::string::npos);
-  EXPECT_EQ(Cli(dir, {"run", "--csv", "x.csv", "--dt", "0"}).status, 2);
-  EXPECT_EQ(Cli(dir, {"run", "--dt", "0.1"}).status, 2);
+  EXPECT_EQ(RunCliIn(dir, {"run", "--csv", "x.csv", "--dt", "0"}).status, 2);
+  EXPECT_EQ(RunCliIn(dir, {"run", "--dt", "0.1"}).status, 2);
   fs::remove_all(dir);
 }
 
@@ -119,11 +112,11 @@ TEST(CliOutputs, ProgressOnATerminalQuietAndTheWroteNothingNotice) {
   run = RunCli(call);
   EXPECT_EQ(run.err, "");
 
-  run = Cli(dir, {"run"});
+  run = RunCliIn(dir, {"run"});
   EXPECT_EQ(run.status, 0);
   EXPECT_TRUE(run.err.find("warning: the run completed and wrote nothing") != std::string::npos)
       << run.err;
-  EXPECT_EQ(Cli(dir, {"run", "-q"}).err, "");
+  EXPECT_EQ(RunCliIn(dir, {"run", "-q"}).err, "");
   fs::remove_all(dir);
 }
 
