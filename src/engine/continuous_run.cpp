@@ -62,7 +62,7 @@ double Root(double a, double b, F f, D slope) {
 
 class Recorder {
  public:
-  Recorder(const ParameterSet& params, const DormandPrince& rk, const CellRates& rates,
+  Recorder(const ParameterSet& params, const DormandPrince& rk, CellRates& rates,
            SampleTaker& taker)
       : params_(params), rk_(rk), rates_(rates), taker_(taker) {}
 
@@ -77,7 +77,9 @@ class Recorder {
     lastV_ = y[cell::V];
     next_ = s + params_.Value(param::MaxDtForPlot);
     ++count_;
-    return taker_.Take(static_cast<float>(s), state, sample_);
+    const bool taken = taker_.Take(static_cast<float>(s), state, sample_);
+    rates_.Refresh();  // a dialog may have changed a parameter meanwhile
+    return taken;
   }
 
   // Every sample the rule asks for inside the last accepted step, the
@@ -90,7 +92,14 @@ class Recorder {
     double peak = kNever;
     if (rk_.Slope()[cell::V] < 0.0 && risingAtStart_) peak = Peak(v, t0, t1);
     double at = t0;
-    while (true) {
+    // Most steps between spikes leave V inside the band and hold no due
+    // sample: a bound of the quartic over the whole step settles that
+    // without scanning it.
+    const bool quiet = peak == kNever && next_ > t1 &&
+                       std::fabs(v.c[0] - lastV_) + std::fabs(v.c[1]) + std::fabs(v.c[2]) +
+                               std::fabs(v.c[3]) + std::fabs(v.c[4]) <
+                           band * 0.999;
+    while (!quiet) {
       const double end = std::fmin(std::fmin(t1, next_), peak);
       const double level = lastV_;
       auto outside = [&](double s) { return std::fabs(v.Value(s) - level) - band; };
@@ -141,7 +150,7 @@ class Recorder {
 
   const ParameterSet& params_;
   const DormandPrince& rk_;
-  const CellRates& rates_;
+  CellRates& rates_;
   SampleTaker& taker_;
   RunSample sample_{};
   double lastV_ = 1000.0, next_ = 0.0;
@@ -179,6 +188,7 @@ RunResult RunContinuous(const ParameterSet& params, const GateTable& gates,
   recorder.Start(y[cell::V]);
   double h = kFirstStep, history = 1e-4;
   bool justRejected = false;
+  double atolFor = -1.0;
   auto fail = [&](std::string message) {
     result.samples += recorder.Count();
     result.outcome = RunOutcome::Failed;
@@ -195,9 +205,13 @@ RunResult RunContinuous(const ParameterSet& params, const GateTable& gates,
     const double rtol = tuning.tolerance > 0.0
                             ? tuning.tolerance
                             : ToleranceFromMaxChange(params.Value(param::MaxChangeInGates));
-    // Each value's absolute tolerance in its own units.
-    for (int i = 0; i < n; ++i)
-      atol[i] = rtol * (i == cell::V ? 1.0 : (i == cell::CaL || i == cell::CaT) ? 1e-8 : 1e-3);
+    // Each value's absolute tolerance in its own units (again only when the
+    // setting has changed during the run).
+    if (rtol != atolFor) {
+      atolFor = rtol;
+      for (int i = 0; i < n; ++i)
+        atol[i] = rtol * (i == cell::V ? 1.0 : (i == cell::CaL || i == cell::CaT) ? 1e-8 : 1e-3);
+    }
     const double landing = NextLanding(params, rates.Synapses(), t);
     const double hair = 1e-12 * std::fmax(1.0, t);
     if (landing - t <= hair) {

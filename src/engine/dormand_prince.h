@@ -53,7 +53,8 @@ class DormandPrince {
   };
   Quartic DenseQuartic(int i) const;
 
-  // The dense output of the last accepted step [t, t + h]: value i at time s.
+  // The dense output of the last accepted step [t, t + h]: value i (one of
+  // the rates' Active() values) at time s.
   double DenseValue(int i, double s) const;
   void DenseState(double s, ContinuousState& y) const;
   double DenseStart() const { return denseT_; }

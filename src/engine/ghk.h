@@ -30,4 +30,13 @@ struct GhkPoint {
 GhkPoint GhkAt(int z, double v, float frt, bool guarded = false);
 double GhkFactor(const GhkPoint& at, double ci, double co);
 
+// pA Γ(ciA, coA) + pB Γ(ciB, coB) at one point with a single division (the
+// leak of the continuous method, where round-off is all that differs).
+inline double GhkPairSum(const GhkPoint& at, double pA, double ciA, double coA, double pB,
+                         double ciB, double coB) {
+  const double e = at.expMinusU;
+  const double scale = at.z * kFaraday * at.u / ((1.0 - e) * 1000.0);
+  return scale * (pA * (ciA - coA * e) + pB * (ciB - coB * e));
+}
+
 }  // namespace vantor
