@@ -68,9 +68,9 @@ class Recorder {
 
   // The sample at time s of the last accepted step (or its start state).
   bool At(double s, double iInj) {
-    ContinuousState y, dy;
+    ContinuousState& y = y_;
     rk_.DenseState(s, y);
-    rates_.Evaluate(s, iInj, y.data(), dy.data(), &sample_);
+    rates_.Evaluate(s, iInj, y.data(), dy_.data(), &sample_);
     CellState state;
     for (int i = 0; i < kCellStateSize; ++i) state[i] = static_cast<float>(y[i]);
     sample_[slot::V] = state[cell::V];
@@ -78,7 +78,8 @@ class Recorder {
     next_ = s + params_.Value(param::MaxDtForPlot);
     ++count_;
     const bool taken = taker_.Take(static_cast<float>(s), state, sample_);
-    rates_.Refresh();  // a dialog may have changed a parameter meanwhile
+    // A dialog may have changed a parameter meanwhile.
+    if (taker_.MayChangeParameters()) rates_.Refresh();
     return taken;
   }
 
@@ -92,19 +93,18 @@ class Recorder {
     double peak = kNever;
     if (rk_.Slope()[cell::V] < 0.0 && risingAtStart_) peak = Peak(v, t0, t1);
     double at = t0;
-    // Most steps between spikes leave V inside the band and hold no due
-    // sample: a bound of the quartic over the whole step settles that
-    // without scanning it.
-    const bool quiet = peak == kNever && next_ > t1 &&
-                       std::fabs(v.c[0] - lastV_) + std::fabs(v.c[1]) + std::fabs(v.c[2]) +
-                               std::fabs(v.c[3]) + std::fabs(v.c[4]) <
-                           band * 0.999;
-    while (!quiet) {
+    // A bound of the quartic over the whole step: while it keeps V inside the
+    // band around the last sample there is no crossing to look for (so it is
+    // on most steps between spikes).
+    const double swing =
+        std::fabs(v.c[1]) + std::fabs(v.c[2]) + std::fabs(v.c[3]) + std::fabs(v.c[4]);
+    while (true) {
       const double end = std::fmin(std::fmin(t1, next_), peak);
       const double level = lastV_;
       auto outside = [&](double s) { return std::fabs(v.Value(s) - level) - band; };
       double crossing = kNever;
-      for (int i = 1; i <= kScanPoints && crossing == kNever; ++i) {
+      const bool mayLeave = std::fabs(v.c[0] - level) + swing >= band * 0.999;
+      for (int i = 1; mayLeave && i <= kScanPoints && crossing == kNever; ++i) {
         const double s = at + (end - at) * i / kScanPoints;
         const double above = v.Value(s) - level;
         if (std::fabs(above) <= band) continue;
@@ -153,6 +153,7 @@ class Recorder {
   CellRates& rates_;
   SampleTaker& taker_;
   RunSample sample_{};
+  ContinuousState y_{}, dy_{};  // a sample's state and (unused) slopes
   double lastV_ = 1000.0, next_ = 0.0;
   bool risingAtStart_ = false;  // V rose at the end of the previous step
   long count_ = 0;
