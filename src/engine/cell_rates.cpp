@@ -24,8 +24,9 @@ struct Currents {
   bool Slots() const { return sample != nullptr; }
 };
 
-double ShellRate(double calcium, double current, double volume, double removal) {
-  const double rate = -kCalciumInflux * current / volume - removal * calcium;
+// influx: mol/L per ms per nA of the shell.
+double ShellRate(double calcium, double current, double influx, double removal) {
+  const double rate = -influx * current - removal * calcium;
   // The shells never fall below their floor.
   return calcium <= kCalciumFloor && rate < 0.0 ? 0.0 : rate;
 }
@@ -78,8 +79,9 @@ void CellRates::Refresh() {
   s.caOut = p.Value(param::CaOut) / 1000.0;
   s.logReversal = p.Value(param::CaRemoval) < 0.0f;
   s.area = p.Value(param::MembraneArea);
-  s.lVolume = s.area * p.Value(param::Depth);
-  s.tVolume = s.area * kTShellDepth;
+  s.lInflux = kCalciumInflux / (s.area * p.Value(param::Depth));
+  s.tInflux = kCalciumInflux / (s.area * kTShellDepth);
+  s.perCm = 1.0 / constants_.cm;
   s.lRemoval = std::fabs(static_cast<double>(p.Value(param::CaRemoval)));
   s.tRemoval = std::fabs(static_cast<double>(gates_.Row(gate::mAHP).E));
 
@@ -189,8 +191,8 @@ void CellRates::Evaluate(double t, double iInj, const double* y, double* dy,
                                                       static_cast<float>(frt))
                                       : 0.0);
   }
-  dy[cell::CaL] = ShellRate(caL, iL, p.lVolume, p.lRemoval);
-  dy[cell::CaT] = ShellRate(caT, iT, p.tVolume, p.tRemoval);
+  dy[cell::CaL] = ShellRate(caL, iL, p.lInflux, p.lRemoval);
+  dy[cell::CaT] = ShellRate(caT, iT, p.tInflux, p.tRemoval);
 
   if (const double g0 = p.gH; g0 != 0.0) {
     const double g = g0 * y[gate::mH];
@@ -207,7 +209,7 @@ void CellRates::Evaluate(double t, double iInj, const double* y, double* dy,
   }
 
   // Cm dV/dt = -(I_ion - I_inj); outward positive.
-  dy[cell::V] = -(sum.total - iInj) / k.cm;
+  dy[cell::V] = -(sum.total - iInj) * p.perCm;
   if (sample) (*sample)[slot::ICap] = static_cast<float>(k.cm * dy[cell::V]);
   for (int i = 0; i < synapses_.Size(); ++i)
     dy[kCellStateSize + i] = -synapses_.Term(i).rate * y[kCellStateSize + i];

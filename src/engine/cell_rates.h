@@ -53,7 +53,8 @@ class CellRates {
     bool ipsp = false, epsp = false;
     double ipscOnset = 0, epscOnset = 0, mg = 0, caOut = 0;
     bool logReversal = false;  // Ca removal < 0: I-T from the 30 mV per decade reversal
-    double area = 0, lVolume = 0, tVolume = 0, lRemoval = 0, tRemoval = 0;
+    double area = 0, lInflux = 0, tInflux = 0, lRemoval = 0, tRemoval = 0;
+    double perCm = 0;  // 1 / Cm
   } p_;
   int gateRows_[kCellStateSize] = {};
   int gateCount_ = 0;

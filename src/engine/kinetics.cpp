@@ -44,6 +44,12 @@ BasicGateRate<R> MNa(const GateRow& c, const BasicGateContext<R>& in) {
     // one exponential serves both (the continuous method only).
     if (c.B == c.E && c.C == c.F) {
       const double e = std::exp(-z / c.C);
+      // w / (1 - 1/e) = -w e / (1 - e): one division serves both while e is
+      // a finite number.
+      if (e < 1e300) {
+        const double r = 1.0 / (1.0 - e);
+        return FromRates<R>(c.A * z * r, -c.D * w * e * r, in.factors.phi);
+      }
       return FromRates<R>(c.A * z / (1.0 - e), c.D * w / (1.0 - 1.0 / e), in.factors.phi);
     }
   }
