@@ -108,24 +108,25 @@ class Recorder {
       const double level = lastV_;
       double crossing = kNever;
       const bool mayLeave = std::fabs(v.c[0] - level) + swing >= band * 0.999;
-      double before = std::fabs(v.Value(at) - level) - band;
+      // The scan and the search run in the step's own unit θ (no division
+      // per point or Newton step).
+      const double from = (at - t0) / v.h, span = (end - at) / v.h;
+      double before = std::fabs(v.Poly(from) - level) - band;
       for (int i = 1; mayLeave && i <= kScanPoints && crossing == kNever; ++i) {
-        const double s = at + (end - at) * i / kScanPoints;
-        const double above = v.Value(s) - level;
+        const double b = from + span * i / kScanPoints;
+        const double above = v.Poly(b) - level;
         const double out = std::fabs(above) - band;
         if (out <= 0.0) {
           before = out;
           continue;
         }
-        // Which edge of the band it left by decides the sign of the slope.
-        // The search runs in the step's own unit (no division per Newton
-        // step), from where the line through both scan points crosses.
+        // Which edge of the band it left by decides the sign of the slope;
+        // Newton starts where the line through both scan points crosses.
         const double sign = above > 0.0 ? 1.0 : -1.0;
-        const double a = (at + (end - at) * (i - 1) / kScanPoints - t0) / v.h;
-        const double b = (s - t0) / v.h;
+        const double a = from + span * (i - 1) / kScanPoints;
         const double guess = before < 0.0 ? a + (b - a) * (before / (before - out)) : a;
         const double theta = Root(
-            a, b, std::fmin(std::fmax(guess, a), b), 1e-12 * std::fmax(1.0, std::fabs(s)) / v.h,
+            a, b, std::fmin(std::fmax(guess, a), b), 1e-12 * std::fmax(1.0, std::fabs(end)) / v.h,
             [&](double x) { return std::fabs(v.Poly(x) - level) - band; },
             [&](double x) { return sign * v.PolySlope(x); });
         crossing = t0 + theta * v.h;
