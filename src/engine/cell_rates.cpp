@@ -95,9 +95,9 @@ void CellRates::Refresh() {
           moves[r] = true;
         }
   moves[cell::V] = moves[cell::CaL] = moves[cell::CaT] = true;
-  activeCount_ = 0;
+  activeCount_ = stillCount_ = 0;
   for (int i = 0; i < kCellStateSize; ++i)
-    if (moves[i]) active_[activeCount_++] = i;
+    (moves[i] ? active_[activeCount_++] : still_[stillCount_++]) = i;
   for (int i = 0; i < synapses_.Size(); ++i) active_[activeCount_++] = kCellStateSize + i;
 }
 
@@ -109,7 +109,8 @@ void CellRates::Evaluate(double t, double iInj, const double* y, double* dy,
   double v = y[cell::V];
   if (v == 0.0) v = 1e-4;  // keeps the GHK factors away from 0/0
   if (v == -0.5) v = -0.5001;
-  for (int i = 0; i < kCellStateSize; ++i) dy[i] = 0.0;
+  // The gates that do not move (every other value is written below).
+  for (int j = 0; j < stillCount_; ++j) dy[still_[j]] = 0.0;
 
   Currents sum{params_, sample};
   const double frt = k.frt;

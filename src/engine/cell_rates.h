@@ -58,6 +58,8 @@ class CellRates {
   } p_;
   int gateRows_[kCellStateSize] = {};
   int gateCount_ = 0;
+  int still_[kCellStateSize] = {};
+  int stillCount_ = 0;
   int active_[kMaxContinuousState] = {};
   int activeCount_ = 0;
 };

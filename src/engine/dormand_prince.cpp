@@ -112,7 +112,7 @@ void DormandPrince::Accept(double end) {
   denseT_ = t0_;
   denseH_ = h;
   t0_ = end;
-  k[0] = k[6];  // first same as last
+  for (int i = 0; i < n_; ++i) k[0][i] = k[6][i];  // first same as last
 }
 
 double DormandPrince::DenseValue(int i, double s) const {
@@ -138,7 +138,7 @@ DormandPrince::Quartic DormandPrince::DenseQuartic(int i) const {
 }
 
 void DormandPrince::DenseState(double s, ContinuousState& y) const {
-  y = y0_;  // a value that does not move is its start value all along
+  for (int i = 0; i < n_; ++i) y[i] = y0_[i];  // a value that does not move stays put
   const int* act = rates_.Active();
   for (int j = 0; j < rates_.ActiveCount(); ++j) y[act[j]] = DenseValue(act[j], s);
 }
