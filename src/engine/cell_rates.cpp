@@ -82,6 +82,7 @@ void CellRates::Refresh() {
   s.lInflux = kCalciumInflux / (s.area * p.Value(param::Depth));
   s.tInflux = kCalciumInflux / (s.area * kTShellDepth);
   s.perCm = 1.0 / constants_.cm;
+  s.leakU = static_cast<double>(static_cast<float>(constants_.frt)) / 1000.0;
   s.lRemoval = std::fabs(static_cast<double>(p.Value(param::CaRemoval)));
   s.tRemoval = std::fabs(static_cast<double>(gates_.Row(gate::mAHP).E));
 
@@ -118,7 +119,10 @@ void CellRates::Evaluate(double t, double iInj, const double* y, double* dy,
   if (k.ohmicLeak) {
     sum.total += p.pK * (v - e.eK) + p.pNa * (v - e.eNa);
   } else if (p.pK != 0.0 || p.pNa != 0.0) {
-    const GhkPoint at = GhkAt(1, v, static_cast<float>(frt), true);
+    // u = V F/(RT) / 1000 with the division taken once per parameter read.
+    double u = v * p.leakU;
+    if (std::fabs(u) < 1e-4) u = 1e-4;  // 0/0 at u = 0: a hair away instead
+    const GhkPoint at{1, u, std::exp(-u)};
     sum.total += GhkPairSum(at, p.pK, p.kIn, p.kOut, p.pNa, p.naIn, p.naOut);
   }
 

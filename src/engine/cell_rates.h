@@ -55,6 +55,7 @@ class CellRates {
     bool logReversal = false;  // Ca removal < 0: I-T from the 30 mV per decade reversal
     double area = 0, lInflux = 0, tInflux = 0, lRemoval = 0, tRemoval = 0;
     double perCm = 0;  // 1 / Cm
+    double leakU = 0;  // the leak's GHK u per mV
   } p_;
   int gateRows_[kCellStateSize] = {};
   int gateCount_ = 0;
