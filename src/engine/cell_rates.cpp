@@ -87,18 +87,17 @@ void CellRates::Refresh() {
   s.tRemoval = std::fabs(static_cast<double>(gates_.Row(gate::mAHP).E));
 
   bool moves[kCellStateSize] = {};
-  gateCount_ = 0;
   for (const ChannelGates& c : kChannelGates)
     if (p.Value(c.conductance) != 0.0f)
       for (int r : {c.first, c.second})
-        if (r != 0) {
-          gateRows_[gateCount_++] = r;
-          moves[r] = true;
-        }
+        if (r != 0) moves[r] = true;
+  gateCount_ = 0;
   moves[cell::V] = moves[cell::CaL] = moves[cell::CaT] = true;
   activeCount_ = stillCount_ = 0;
-  for (int i = 0; i < kCellStateSize; ++i)
+  for (int i = 0; i < kCellStateSize; ++i) {
     (moves[i] ? active_[activeCount_++] : still_[stillCount_++]) = i;
+    if (moves[i] && i >= cell::FirstGate && i <= cell::LastGate) gateRows_[gateCount_++] = i;
+  }
   for (int i = 0; i < synapses_.Size(); ++i) active_[activeCount_++] = kCellStateSize + i;
 }
 
