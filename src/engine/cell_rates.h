@@ -4,6 +4,8 @@
 // drive as decaying accumulators (Model 4).
 #pragma once
 
+#include <array>
+
 #include "engine/cell_state.h"
 #include "engine/run_constants.h"
 #include "engine/run_sample.h"
@@ -59,6 +61,11 @@ class CellRates {
   } p_;
   int gateRows_[kCellStateSize] = {};
   int gateCount_ = 0;
+  // The parameter values (and the one gate coefficient) the snapshot was
+  // taken from.
+  std::array<float, kParameterCount> seen_{};
+  float seenAhpE_ = 0;
+  bool taken_ = false;
   int still_[kCellStateSize] = {};
   int stillCount_ = 0;
   int active_[kMaxContinuousState] = {};
