@@ -183,6 +183,8 @@ void CellRates::Evaluate(double t, double iInj, const double* y, double* dy,
   const double caOut = p.caOut;
   const double caL = y[cell::CaL], caT = y[cell::CaT];
   double iT = 0, iL = 0;
+  // Both calcium channels' GHK factors share u and e^-u (z = 2 once taken).
+  GhkPoint calcium{0, 0.0, 1.0};
   if (const double g0 = p.pT; g0 != 0.0) {
     const double m = y[gate::mT], h = y[gate::hT];
     const double g = g0 * m * m * h;
@@ -190,7 +192,8 @@ void CellRates::Evaluate(double t, double iInj, const double* y, double* dy,
       iT = g * (v - 30.0 * std::log10(caOut / caT));
       sum.Add(slot::IT, iT, g);
     } else {
-      iT = g * GhkFactor(2, v, caT, caOut, static_cast<float>(frt));
+      calcium = GhkAt(2, v, static_cast<float>(frt));
+      iT = g * GhkFactor(calcium, caT, caOut);
       sum.Add(slot::IT, iT, sum.Slots() ? g * GhkSlope(2, static_cast<float>(v), caT, caOut,
                                                         static_cast<float>(frt))
                                         : 0.0);
@@ -199,7 +202,8 @@ void CellRates::Evaluate(double t, double iInj, const double* y, double* dy,
   if (const double g0 = p.pL; g0 != 0.0) {
     const double m = y[gate::mL];
     const double g = g0 * m * m;
-    iL = g * GhkFactor(2, v, caL, caOut, static_cast<float>(frt));
+    if (calcium.z != 2) calcium = GhkAt(2, v, static_cast<float>(frt));
+    iL = g * GhkFactor(calcium, caL, caOut);
     sum.Add(slot::IL, iL, sum.Slots() ? g * GhkSlope(2, static_cast<float>(v), caL, caOut,
                                                       static_cast<float>(frt))
                                       : 0.0);
