@@ -41,7 +41,7 @@ GateTable ShippedGates() {
 
 void RunAndCount(benchmark::State& state, const ParameterSet& base) {
   const GateTable gates = ShippedGates();
-  long passes = 0, samples = 0, spikes = 0;
+  long passes = 0, rejected = 0, samples = 0, spikes = 0;
   for (auto _ : state) {
     ParameterSet params = base;
     NullSink sink;
@@ -49,6 +49,7 @@ void RunAndCount(benchmark::State& state, const ParameterSet& base) {
     const RunResult r = RunTrial(params, gates, sink, flags);
     if (r.outcome != RunOutcome::Completed) state.SkipWithError(r.message.c_str());
     passes += r.passes;
+    rejected += r.rejected;
     samples = r.samples;
     spikes = sink.spikes;
   }
@@ -59,6 +60,8 @@ void RunAndCount(benchmark::State& state, const ParameterSet& base) {
       simulatedSeconds * static_cast<double>(state.iterations()),
       benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
   state.counters["passes"] = static_cast<double>(passes) / static_cast<double>(state.iterations());
+  state.counters["rejected"] =
+      static_cast<double>(rejected) / static_cast<double>(state.iterations());
   state.counters["samples"] = static_cast<double>(samples);
   state.counters["spikes"] = static_cast<double>(spikes);
 }

@@ -43,11 +43,10 @@ double NextLanding(const ParameterSet& params, const SynapticAccumulators& synap
 }
 
 // The first point of [a, b] where f turns from below 0 to at or above it
-// (f(a) < 0 <= f(b)): Newton steps kept inside a shrinking bracket.
+// (f(a) < 0 <= f(b)): Newton steps from x kept inside a shrinking bracket,
+// until they move less than `close`.
 template <class F, class D>
-double Root(double a, double b, F f, D slope) {
-  const double close = 1e-12 * std::fmax(1.0, std::fabs(b));
-  double x = a + (b - a) / 2;
+double Root(double a, double b, double x, double close, F f, D slope) {
   for (int i = 0; i < kBisections && b - a > close; ++i) {
     const double fx = f(x);
     (fx >= 0.0 ? b : a) = x;
@@ -60,24 +59,33 @@ double Root(double a, double b, F f, D slope) {
   return b;
 }
 
+// The same in time (ms) from the middle, to a relative 1e-12.
+template <class F, class D>
+double Root(double a, double b, F f, D slope) {
+  return Root(a, b, a + (b - a) / 2, 1e-12 * std::fmax(1.0, std::fabs(b)), f, slope);
+}
+
 class Recorder {
  public:
-  Recorder(const ParameterSet& params, const DormandPrince& rk, const CellRates& rates,
+  Recorder(const ParameterSet& params, const DormandPrince& rk, CellRates& rates,
            SampleTaker& taker)
       : params_(params), rk_(rk), rates_(rates), taker_(taker) {}
 
   // The sample at time s of the last accepted step (or its start state).
   bool At(double s, double iInj) {
-    ContinuousState y, dy;
+    ContinuousState& y = y_;
     rk_.DenseState(s, y);
-    rates_.Evaluate(s, iInj, y.data(), dy.data(), &sample_);
+    rates_.Evaluate(s, iInj, y.data(), dy_.data(), &sample_);
     CellState state;
     for (int i = 0; i < kCellStateSize; ++i) state[i] = static_cast<float>(y[i]);
     sample_[slot::V] = state[cell::V];
     lastV_ = y[cell::V];
     next_ = s + params_.Value(param::MaxDtForPlot);
     ++count_;
-    return taker_.Take(static_cast<float>(s), state, sample_);
+    const bool taken = taker_.Take(static_cast<float>(s), state, sample_);
+    // A dialog may have changed a parameter meanwhile.
+    if (taker_.MayChangeParameters()) rates_.Refresh();
+    return taken;
   }
 
   // Every sample the rule asks for inside the last accepted step, the
@@ -90,19 +98,38 @@ class Recorder {
     double peak = kNever;
     if (rk_.Slope()[cell::V] < 0.0 && risingAtStart_) peak = Peak(v, t0, t1);
     double at = t0;
+    // A bound of the quartic over the whole step: while it keeps V inside the
+    // band around the last sample there is no crossing to look for (so it is
+    // on most steps between spikes).
+    const double swing =
+        std::fabs(v.c[1]) + std::fabs(v.c[2]) + std::fabs(v.c[3]) + std::fabs(v.c[4]);
     while (true) {
       const double end = std::fmin(std::fmin(t1, next_), peak);
       const double level = lastV_;
-      auto outside = [&](double s) { return std::fabs(v.Value(s) - level) - band; };
       double crossing = kNever;
-      for (int i = 1; i <= kScanPoints && crossing == kNever; ++i) {
-        const double s = at + (end - at) * i / kScanPoints;
-        const double above = v.Value(s) - level;
-        if (std::fabs(above) <= band) continue;
-        // Which edge of the band it left by decides the sign of the slope.
+      const bool mayLeave = std::fabs(v.c[0] - level) + swing >= band * 0.999;
+      // The scan and the search run in the step's own unit θ (no division
+      // per point or Newton step).
+      const double from = (at - t0) / v.h, span = (end - at) / v.h;
+      double before = std::fabs(v.Poly(from) - level) - band;
+      for (int i = 1; mayLeave && i <= kScanPoints && crossing == kNever; ++i) {
+        const double b = from + span * i / kScanPoints;
+        const double above = v.Poly(b) - level;
+        const double out = std::fabs(above) - band;
+        if (out <= 0.0) {
+          before = out;
+          continue;
+        }
+        // Which edge of the band it left by decides the sign of the slope;
+        // Newton starts where the line through both scan points crosses.
         const double sign = above > 0.0 ? 1.0 : -1.0;
-        crossing = Root(at + (end - at) * (i - 1) / kScanPoints, s, outside,
-                        [&](double x) { return sign * v.Slope(x); });
+        const double a = from + span * (i - 1) / kScanPoints;
+        const double guess = before < 0.0 ? a + (b - a) * (before / (before - out)) : a;
+        const double theta = Root(
+            a, b, std::fmin(std::fmax(guess, a), b), 1e-12 * std::fmax(1.0, std::fabs(end)) / v.h,
+            [&](double x) { return std::fabs(v.Poly(x) - level) - band; },
+            [&](double x) { return sign * v.PolySlope(x); });
+        crossing = t0 + theta * v.h;
       }
       if (crossing < kNever) {
         if (!At(crossing, iInj)) return false;
@@ -134,16 +161,19 @@ class Recorder {
   // The highest V in [a, b] where V rises at a and falls at b: where its
   // slope turns from positive to negative.
   static double Peak(const DormandPrince::Quartic& v, double a, double b) {
-    const double step = (b - a) * 1e-7;
-    return Root(a, b, [&](double s) { return -v.Slope(s); },
-                [&](double s) { return -(v.Slope(s + step) - v.Slope(s - step)) / (2 * step); });
+    const double theta =
+        Root((a - v.start) / v.h, (b - v.start) / v.h, 0.5,
+             1e-12 * std::fmax(1.0, std::fabs(b)) / v.h, [&](double x) { return -v.PolySlope(x); },
+             [&](double x) { return -v.PolyCurvature(x); });
+    return v.start + theta * v.h;
   }
 
   const ParameterSet& params_;
   const DormandPrince& rk_;
-  const CellRates& rates_;
+  CellRates& rates_;
   SampleTaker& taker_;
   RunSample sample_{};
+  ContinuousState y_{}, dy_{};  // a sample's state and (unused) slopes
   double lastV_ = 1000.0, next_ = 0.0;
   bool risingAtStart_ = false;  // V rose at the end of the previous step
   long count_ = 0;
@@ -179,6 +209,7 @@ RunResult RunContinuous(const ParameterSet& params, const GateTable& gates,
   recorder.Start(y[cell::V]);
   double h = kFirstStep, history = 1e-4;
   bool justRejected = false;
+  double atolFor = -1.0;
   auto fail = [&](std::string message) {
     result.samples += recorder.Count();
     result.outcome = RunOutcome::Failed;
@@ -195,9 +226,13 @@ RunResult RunContinuous(const ParameterSet& params, const GateTable& gates,
     const double rtol = tuning.tolerance > 0.0
                             ? tuning.tolerance
                             : ToleranceFromMaxChange(params.Value(param::MaxChangeInGates));
-    // Each value's absolute tolerance in its own units.
-    for (int i = 0; i < n; ++i)
-      atol[i] = rtol * (i == cell::V ? 1.0 : (i == cell::CaL || i == cell::CaT) ? 1e-8 : 1e-3);
+    // Each value's absolute tolerance in its own units (again only when the
+    // setting has changed during the run).
+    if (rtol != atolFor) {
+      atolFor = rtol;
+      for (int i = 0; i < n; ++i)
+        atol[i] = rtol * (i == cell::V ? 1.0 : (i == cell::CaL || i == cell::CaT) ? 1e-8 : 1e-3);
+    }
     const double landing = NextLanding(params, rates.Synapses(), t);
     const double hair = 1e-12 * std::fmax(1.0, t);
     if (landing - t <= hair) {

@@ -25,6 +25,9 @@ class SampleTaker {
  public:
   virtual ~SampleTaker() = default;
   virtual bool Take(float t, const CellState& state, RunSample& sample) = 0;
+  // Whether Take can run code that changes a parameter (a message pump);
+  // the run reads them again after each sample only then.
+  virtual bool MayChangeParameters() const { return true; }
   std::string failure;
 };
 

@@ -34,7 +34,10 @@ void DormandPrince::Restart(double t, const ContinuousState& y, double iInj) {
 
 double DormandPrince::Attempt(double h, double iInj, double rtol, const ContinuousState& atol) {
   h_ = h;
-  const int n = n_;
+  // Only the values that move: the others keep dy/dt = 0 at every stage, so
+  // they would come out of each combination unchanged.
+  const int* act = rates_.Active();
+  const int na = rates_.ActiveCount();
   auto& k = k_;
   const auto& y = y0_;
   auto& w = scratch_;
@@ -42,41 +45,60 @@ double DormandPrince::Attempt(double h, double iInj, double rtol, const Continuo
     rates_.Evaluate(t0_ + c * h, iInj, w.data(), k[s].data());
     ++evaluations_;
   };
-  for (int i = 0; i < n; ++i) w[i] = y[i] + h * a21 * k[0][i];
+  for (int j = 0; j < na; ++j) {
+    const int i = act[j];
+    w[i] = y[i] + h * a21 * k[0][i];
+  }
   stage(1, c2);
-  for (int i = 0; i < n; ++i) w[i] = y[i] + h * (a31 * k[0][i] + a32 * k[1][i]);
+  for (int j = 0; j < na; ++j) {
+    const int i = act[j];
+    w[i] = y[i] + h * (a31 * k[0][i] + a32 * k[1][i]);
+  }
   stage(2, c3);
-  for (int i = 0; i < n; ++i) w[i] = y[i] + h * (a41 * k[0][i] + a42 * k[1][i] + a43 * k[2][i]);
+  for (int j = 0; j < na; ++j) {
+    const int i = act[j];
+    w[i] = y[i] + h * (a41 * k[0][i] + a42 * k[1][i] + a43 * k[2][i]);
+  }
   stage(3, c4);
-  for (int i = 0; i < n; ++i)
+  for (int j = 0; j < na; ++j) {
+    const int i = act[j];
     w[i] = y[i] + h * (a51 * k[0][i] + a52 * k[1][i] + a53 * k[2][i] + a54 * k[3][i]);
+  }
   stage(4, c5);
-  for (int i = 0; i < n; ++i)
+  for (int j = 0; j < na; ++j) {
+    const int i = act[j];
     w[i] = y[i] + h * (a61 * k[0][i] + a62 * k[1][i] + a63 * k[2][i] + a64 * k[3][i] +
                        a65 * k[4][i]);
+  }
   stage(5, 1.0);
-  for (int i = 0; i < n; ++i)
+  for (int j = 0; j < na; ++j) {
+    const int i = act[j];
     y1_[i] = y[i] + h * (a71 * k[0][i] + a73 * k[2][i] + a74 * k[3][i] + a75 * k[4][i] +
                          a76 * k[5][i]);
+  }
   rates_.Evaluate(t0_ + h, iInj, y1_.data(), k[6].data());
   ++evaluations_;
 
+  // A value that does not move adds exactly 0; the mean is still over all.
   double sum = 0;
-  for (int i = 0; i < n; ++i) {
+  for (int j = 0; j < na; ++j) {
+    const int i = act[j];
     const double err = h * (e1 * k[0][i] + e3 * k[2][i] + e4 * k[3][i] + e5 * k[4][i] +
                             e6 * k[5][i] + e7 * k[6][i]);
     const double scale = atol[i] + rtol * std::fmax(std::fabs(y[i]), std::fabs(y1_[i]));
     const double r = err / scale;
     sum += r * r;
   }
-  return std::sqrt(sum / n);
+  return std::sqrt(sum / n_);
 }
 
 void DormandPrince::Accept(double end) {
-  const int n = n_;
+  const int* act = rates_.Active();
+  const int na = rates_.ActiveCount();
   const double h = h_;
   auto& k = k_;
-  for (int i = 0; i < n; ++i) {
+  for (int j = 0; j < na; ++j) {
+    const int i = act[j];
     const double dy = y1_[i] - y0_[i];
     const double bspl = h * k[0][i] - dy;
     dense_[0][i] = y0_[i];
@@ -85,12 +107,12 @@ void DormandPrince::Accept(double end) {
     dense_[3][i] = dy - h * k[6][i] - bspl;
     dense_[4][i] = h * (d1 * k[0][i] + d3 * k[2][i] + d4 * k[3][i] + d5 * k[4][i] +
                         d6 * k[5][i] + d7 * k[6][i]);
+    y0_[i] = y1_[i];
   }
   denseT_ = t0_;
   denseH_ = h;
   t0_ = end;
-  y0_ = y1_;
-  k[0] = k[6];  // first same as last
+  for (int i = 0; i < n_; ++i) k[0][i] = k[6][i];  // first same as last
 }
 
 double DormandPrince::DenseValue(int i, double s) const {
@@ -116,7 +138,9 @@ DormandPrince::Quartic DormandPrince::DenseQuartic(int i) const {
 }
 
 void DormandPrince::DenseState(double s, ContinuousState& y) const {
-  for (int i = 0; i < n_; ++i) y[i] = DenseValue(i, s);
+  for (int i = 0; i < n_; ++i) y[i] = y0_[i];  // a value that does not move stays put
+  const int* act = rates_.Active();
+  for (int j = 0; j < rates_.ActiveCount(); ++j) y[act[j]] = DenseValue(act[j], s);
 }
 
 }  // namespace vantor

@@ -42,18 +42,19 @@ class DormandPrince {
   struct Quartic {
     double start = 0, h = 1;
     double c[5] = {};
-    double Value(double s) const {
-      const double x = (s - start) / h;
-      return c[0] + x * (c[1] + x * (c[2] + x * (c[3] + x * c[4])));
+    double Value(double s) const { return Poly((s - start) / h); }
+    double Slope(double s) const { return PolySlope((s - start) / h) / h; }  // per ms
+    // The same in θ: value, slope and second derivative per unit θ.
+    double Poly(double x) const { return c[0] + x * (c[1] + x * (c[2] + x * (c[3] + x * c[4]))); }
+    double PolySlope(double x) const {
+      return c[1] + x * (2 * c[2] + x * (3 * c[3] + x * 4 * c[4]));
     }
-    double Slope(double s) const {  // per ms
-      const double x = (s - start) / h;
-      return (c[1] + x * (2 * c[2] + x * (3 * c[3] + x * 4 * c[4]))) / h;
-    }
+    double PolyCurvature(double x) const { return 2 * c[2] + x * (6 * c[3] + x * 12 * c[4]); }
   };
   Quartic DenseQuartic(int i) const;
 
-  // The dense output of the last accepted step [t, t + h]: value i at time s.
+  // The dense output of the last accepted step [t, t + h]: value i (one of
+  // the rates' Active() values) at time s.
   double DenseValue(int i, double s) const;
   void DenseState(double s, ContinuousState& y) const;
   double DenseStart() const { return denseT_; }

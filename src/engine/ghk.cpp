@@ -4,13 +4,6 @@
 
 namespace vantor {
 
-GhkPoint GhkAt(int z, double v, float frt, bool guarded) {
-  double u = z * v * frt / 1000.0;
-  // At u = 0 the factor is 0/0; the leak evaluates it a hair away instead.
-  if (guarded && std::fabs(u) < 1e-4) u = 1e-4;
-  return {z, u, std::exp(-u)};
-}
-
 double GhkFactor(const GhkPoint& at, double ci, double co) {
   const double e = at.expMinusU;
   return at.z * kFaraday * at.u * (ci - co * e) / (1.0 - e) / 1000.0;

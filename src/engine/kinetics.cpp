@@ -44,6 +44,12 @@ BasicGateRate<R> MNa(const GateRow& c, const BasicGateContext<R>& in) {
     // one exponential serves both (the continuous method only).
     if (c.B == c.E && c.C == c.F) {
       const double e = std::exp(-z / c.C);
+      // w / (1 - 1/e) = -w e / (1 - e): one division serves both while e is
+      // a finite number.
+      if (e < 1e300) {
+        const double r = 1.0 / (1.0 - e);
+        return FromRates<R>(c.A * z * r, -c.D * w * e * r, in.factors.phi);
+      }
       return FromRates<R>(c.A * z / (1.0 - e), c.D * w / (1.0 - 1.0 / e), in.factors.phi);
     }
   }
@@ -147,10 +153,11 @@ BasicGateRate<R> MAHP(const GateRow& c, const BasicGateContext<R>& in) {
   return FromRates<R>(alpha, beta, in.factors.phi);
 }
 
-}  // namespace
-
+// Inlined into both callers below: the continuous method calls it for every
+// gate at every evaluation.
 template <class R>
-BasicGateRate<R> GateSteadyState(int row, const GateRow& c, const BasicGateContext<R>& in) {
+[[gnu::always_inline]] inline BasicGateRate<R> Dispatch(int row, const GateRow& c,
+                                                        const BasicGateContext<R>& in) {
   switch (row) {
     case gate::mNa: return MNa(c, in);
     case gate::hNa: return HNa(c, in);
@@ -169,8 +176,24 @@ BasicGateRate<R> GateSteadyState(int row, const GateRow& c, const BasicGateConte
   }
 }
 
+}  // namespace
+
+template <class R>
+BasicGateRate<R> GateSteadyState(int row, const GateRow& c, const BasicGateContext<R>& in) {
+  return Dispatch(row, c, in);
+}
+
 template GateRate GateSteadyState(int, const GateRow&, const GateContext&);
 template GateRateD GateSteadyState(int, const GateRow&, const GateContextD&);
+
+void GateDerivatives(const GateTable& gates, const int* rows, int count,
+                     const GateContextD& in, const double* x, double* dxdt) {
+  for (int i = 0; i < count; ++i) {
+    const int row = rows[i];
+    const GateRateD rate = Dispatch(row, gates.Row(row), in);
+    dxdt[row] = rate.drive - rate.decay * x[row];
+  }
+}
 
 float RelaxationShare(float r) {
   if (r >= 0.1f) return static_cast<float>(1.0 - std::exp(-static_cast<double>(r)));

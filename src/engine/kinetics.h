@@ -49,6 +49,12 @@ Real GuardedDifference(Real b, Real v) { return v == b ? Real(kGuardEpsilon) : b
 template <class Real>
 BasicGateRate<Real> GateSteadyState(int row, const GateRow& c, const BasicGateContext<Real>& in);
 
+// dx/dt = drive - decay · x of each of `count` gate rows at one working point,
+// in double precision: the continuous method's evaluations make one call for
+// every enabled gate instead of one per gate.
+void GateDerivatives(const GateTable& gates, const int* rows, int count,
+                     const GateContextD& in, const double* x, double* dxdt);
+
 // The share of the way to the steady state covered in a step of r = Δt / τ:
 // r itself while r < 0.1, the exact exponential share 1 - exp(-r) above.
 float RelaxationShare(float r);

@@ -42,8 +42,9 @@ void FillRecordedSlots(const ParameterSet& params, const GateTable& gates, float
   for (int i = 0; i < 3; ++i) {
     // Only an exact index 0 .. 15 selects a value; anything else keeps the slot.
     const float chosen = params.Value(param::Gate1 + i);
-    for (int k = 0; k < kCellStateSize; ++k)
-      if (chosen == static_cast<float>(k)) sample[slot::Gate1 + i] = accepted[k];
+    if (chosen >= 0.0f && chosen < static_cast<float>(kCellStateSize) &&
+        chosen == std::trunc(chosen))
+      sample[slot::Gate1 + i] = accepted[static_cast<int>(chosen)];
   }
 }
 
@@ -71,6 +72,7 @@ class ContinuousTaker : public SampleTaker {
     if (pump_) pump_();
     return true;
   }
+  bool MayChangeParameters() const override { return static_cast<bool>(pump_); }
 
  private:
   const ParameterSet& params_;

@@ -38,11 +38,13 @@ void SynapticAccumulators::AddTerm(int component, double coefficient, double rat
   if (size_ >= kMaxAccumulators || coefficient == 0.0) return;
   terms_[size_] = {component, coefficient, rate, onEvent};
   group_[size_] = group;
+  byComponent_[component][componentSize_[component]++] = size_;
   ++size_;
 }
 
 void SynapticAccumulators::Build(const ParameterSet& params, const GateTable& gates, float phi) {
   size_ = 0;
+  componentSize_.fill(0);
   next_ = {};
   ipsp_ = MakeTrain(params.Value(param::gIPSP), params.Value(param::IpscOnset),
                     params.Value(param::IpspFrequency), params.Value(param::IpspCount));
@@ -109,7 +111,15 @@ double SynapticAccumulators::DirectGabaB(double t) const {
 std::array<double, synapse::Count> SynapticAccumulators::Conductances(const double* acc,
                                                                        double t) const {
   std::array<double, synapse::Count> g{};
-  for (int i = 0; i < size_; ++i) g[terms_[i].component] += terms_[i].coefficient * acc[i];
+  // Component by component, each sum in a register.
+  for (int c = 0; c < synapse::Count; ++c) {
+    double sum = 0.0;
+    for (int j = 0; j < componentSize_[c]; ++j) {
+      const int i = byComponent_[c][j];
+      sum += terms_[i].coefficient * acc[i];
+    }
+    g[c] = sum;
+  }
   if (directGabaB_) g[synapse::GABAb] = DirectGabaB(t);
   return g;
 }

@@ -61,7 +61,10 @@ class SynapticAccumulators {
   double DirectGabaB(double t) const;
 
   std::array<AccumulatorTerm, kMaxAccumulators> terms_{};
-  std::array<int, kMaxAccumulators> group_{};  // 0 IPSP events, 1 EPSP events, 2 NMDA (delayed)
+  std::array<int, kMaxAccumulators> group_{};
+  // The terms of each component, in the order they were added.
+  std::array<std::array<int, kMaxAccumulators>, synapse::Count> byComponent_{};
+  std::array<int, synapse::Count> componentSize_{};  // 0 IPSP events, 1 EPSP events, 2 NMDA (delayed)
   int size_ = 0;
   ContinuousTrain ipsp_, epsp_;
   double nmdaDelay_ = 0;

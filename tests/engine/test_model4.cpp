@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <vector>
 
 #include "engine/cell_rates.h"
@@ -213,6 +214,35 @@ TEST_F(Model4, SynapticTrainsStartOnTheirOnsets) {
     }
   }
   EXPECT_GT(compared, 100);
+}
+
+// A parameter changed through the message pump takes effect from the next
+// step: the sodium conductance switched on mid-run sets its gates moving,
+// switched off again it stops them.
+TEST_F(Model4, ChannelsSwitchedDuringTheRunTakeEffect) {
+  params.SetValue(param::TrialDuration, 300.0f);
+  params.SetValue(param::BaseCurrent, 2.0f);
+  params.SetValue(param::InjectedCurrent, 0.0f);
+  const float gNa = params.Value(param::gNa);
+  params.SetValue(param::gNa, 0.0f);
+  ParameterSet live = params;
+  SpikeList spikeSink;
+  RunFlags flags;
+  RunTuning tuning;
+  tuning.spikes = &spikeSink;
+  const std::function<void()> pump = [&] {
+    const float t = sink.samples.back()[slot::Time];
+    live.SetValue(param::gNa, t >= 100.0f && t < 200.0f ? gNa : 0.0f);
+  };
+  const RunResult r = RunTrial(live, gates, sink, flags, pump, tuning);
+  ASSERT_EQ(r.outcome, RunOutcome::Completed) << r.message;
+  int during = 0;
+  for (double t : spikeSink.times) {
+    EXPECT_GT(t, 100.0) << "a spike without sodium";
+    EXPECT_LT(t, 205.0) << "a spike after sodium was switched off";
+    if (t < 200.0) ++during;
+  }
+  EXPECT_GE(during, 5);
 }
 
 }  // namespace
