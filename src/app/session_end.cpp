@@ -5,8 +5,10 @@
 #include <QTimer>
 
 #include <csignal>
+#include <cstdlib>
 
 #include "app/main_window.h"
+#include "plot/replay.h"
 
 namespace vantor::app {
 namespace {
@@ -18,10 +20,21 @@ extern "C" void OnTerminate(int) { signalled = 1; }
 // How often the flag is looked at; the run's pump lets this timer through too.
 constexpr int kPollMs = 100;
 
+// Qt ends the program with exit() when the display goes away (the X server
+// dies or the connection breaks); the run records must not outlive it.
+MainWindow* windowAtExit = nullptr;
+
+extern "C" void RemoveRecordsAtExit() {
+  if (windowAtExit != nullptr) DeleteRunRecords(windowAtExit->RunRecords());
+}
+
 }  // namespace
 
 SessionEnd::SessionEnd(MainWindow& window) : window_(window) {
   for (int s : {SIGTERM, SIGINT, SIGHUP}) std::signal(s, OnTerminate);
+  windowAtExit = &window_;
+  static const bool atExitRegistered = std::atexit(RemoveRecordsAtExit) == 0;
+  (void)atExitRegistered;
   auto* timer = new QTimer(this);
   connect(timer, &QTimer::timeout, this, &SessionEnd::Poll);
   timer->start(kPollMs);
@@ -37,6 +50,7 @@ SessionEnd::SessionEnd(MainWindow& window) : window_(window) {
 }
 
 SessionEnd::~SessionEnd() {
+  windowAtExit = nullptr;
   for (int s : {SIGTERM, SIGINT, SIGHUP}) std::signal(s, SIG_DFL);
 }
 
