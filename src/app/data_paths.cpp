@@ -3,25 +3,12 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include "params/data_directory.h"
+
 namespace vantor::app {
-namespace {
-
-QString WithSlash(QString dir) {
-  if (!dir.endsWith('/')) dir += '/';
-  return dir;
-}
-
-}  // namespace
 
 QString FindDataDirectory(const QString& programDir) {
-  const QString candidates[] = {
-      programDir,
-      QDir(programDir).filePath(QStringLiteral("../share/vantor")),
-  };
-  for (const QString& dir : candidates)
-    if (QFileInfo(QDir(dir).filePath(QStringLiteral("vmodels.val"))).isFile())
-      return WithSlash(QDir::cleanPath(dir));
-  return WithSlash(programDir);
+  return QString::fromStdString(vantor::FindDataDirectory(programDir.toStdString()));
 }
 
 QString ExamplesDirectory(const QString& dataDir) {

@@ -10,6 +10,7 @@
 #include <QGuiApplication>
 
 #include "cli/commands.h"
+#include "params/data_directory.h"
 
 namespace vantor::cli {
 namespace {
@@ -26,18 +27,9 @@ std::string ProgramDirectory() {
   const ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
   if (n <= 0) return "./";
   const std::string path(buffer, static_cast<std::size_t>(n));
-  const std::string dir = path.substr(0, path.rfind('/') + 1);
   // Installed, the data lies in share/vantor beside bin/ rather than beside
   // the program; the program's own directory still comes first.
-  struct stat info {};
-  if (stat((dir + "vmodels.val").c_str(), &info) != 0) {
-    const std::string shared = dir + "../share/vantor/";
-    if (stat((shared + "vmodels.val").c_str(), &info) == 0 && S_ISREG(info.st_mode)) {
-      char resolved[4096];
-      if (realpath(shared.c_str(), resolved) != nullptr) return std::string(resolved) + "/";
-    }
-  }
-  return dir;
+  return FindDataDirectory(path.substr(0, path.rfind('/') + 1));
 }
 
 bool EnsureGuiApplication() {
