@@ -1,6 +1,9 @@
 #include "engine/synapses.h"
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
+#include <numbers>
 
 #include "engine/temperature.h"
 
@@ -25,6 +28,17 @@ constexpr double kUnderflow = 746.0;
 // is infinite.
 bool VanishesWhenDecayed(const GateRow& c, double scale) {
   return c.A > 0.0f && c.B > 0.0f && c.C != 0.0f && std::isfinite(c.C) && std::isfinite(scale);
+}
+
+// The decay s / B beyond which a dual exponential of this row, times scale,
+// adds exactly 0 to a single-precision sum: a double below 2^-150 rounds to 0
+// as a float, and the margin of one e-fold covers the rounding of the
+// product. Past it the rise lies in [0, 1] (s > 0), so the term is bounded by
+// the decay times |scale / C|. Never beyond the double underflow above.
+double ZeroAfter(const GateRow& c, double scale) {
+  if (!VanishesWhenDecayed(c, scale)) return std::numeric_limits<double>::infinity();
+  const double bound = std::log(std::fabs(scale / c.C)) + 150.0 * std::numbers::ln2 + 1.0;
+  return std::clamp(bound, 0.0, kUnderflow);
 }
 
 // The time of the previous event of a train; a frequency of 0 means a single
@@ -63,7 +77,7 @@ SynapticConductances IpspConductances(const ParameterSet& params, const GateTabl
   const double weightB = params.Value(param::GabaBWeight);
 
   // Terms that are exactly 0 are skipped: the sums come out the same.
-  const bool fastVanishes = VanishesWhenDecayed(a, g * weightA);
+  const double fastZeroAfter = ZeroAfter(a, g * weightA);
   const bool slowVanishes = b.A > 0.0f && b.E >= 0.0f && std::isfinite(b.B) && b.F != 0.0f &&
                             std::isfinite(b.F) && std::isfinite(g * weightB);
   SynapticConductances sum;
@@ -72,7 +86,7 @@ SynapticConductances IpspConductances(const ParameterSet& params, const GateTabl
     const float since = tk - onset;
     const double s = since * kinetics;
     const double sb = since * phiB;
-    if (!(fastVanishes && s / a.B > kUnderflow))
+    if (!(s / a.B > fastZeroAfter))
       sum.fast += static_cast<float>(DualExponential(a, s) * g * weightA);
     if (!(slowVanishes && sb / b.D > kUnderflow && sb / b.C > kUnderflow)) {
       const double up = Rise(sb / b.A);
@@ -106,17 +120,17 @@ SynapticConductances EpspTimeCourse(const ParameterSet& params, const GateTable&
   const double weightNmda = params.Value(param::NmdaWeight);
 
   // Terms that are exactly 0 are skipped: the sums come out the same.
-  const bool ampaVanishes = VanishesWhenDecayed(ampa, g * weightAmpa);
-  const bool nmdaVanishes = VanishesWhenDecayed(nmda, g * weightNmda);
+  const double ampaZeroAfter = ZeroAfter(ampa, g * weightAmpa);
+  const double nmdaZeroAfter = ZeroAfter(nmda, g * weightNmda);
   SynapticConductances sum;
   float tk = t;
   for (int n = SynapticEventCount(params.Value(param::EpspCount)); n != 0; --n) {
     const double s = (tk - onset) * kinetics;
-    if (!(ampaVanishes && s / ampa.B > kUnderflow))
+    if (!(s / ampa.B > ampaZeroAfter))
       sum.fast += static_cast<float>(DualExponential(ampa, s) * g * weightAmpa);
     double sn = (tk - onset - nmda.D) * kinetics;  // NMDA.D is a delay (ms)
     if (sn < 0.0) sn = 0.0;
-    if (!(nmdaVanishes && sn / nmda.B > kUnderflow))
+    if (!(sn / nmda.B > nmdaZeroAfter))
       sum.slow += static_cast<float>(DualExponential(nmda, sn) * g * weightNmda);
     tk = PreviousEvent(tk, frequency);
     if (tk < onset) break;
