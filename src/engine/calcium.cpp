@@ -6,14 +6,6 @@
 
 namespace vantor {
 
-float CalciumGhk(float v, float shellCalcium, float caOutMilliMolar, float frt) {
-  return static_cast<float>(GhkFactor(2, v, shellCalcium, caOutMilliMolar / 1000.0, frt));
-}
-
-float CalciumGhkSlope(float v, float shellCalcium, float caOutMilliMolar, float frt) {
-  return static_cast<float>(GhkSlope(2, v, shellCalcium, caOutMilliMolar / 1000.0, frt));
-}
-
 CalciumGhkValue CalciumGhkAt(const GhkPoint& at, const GhkPoint& above, float shellCalcium,
                              float caOutMilliMolar) {
   const double ci = shellCalcium, co = caOutMilliMolar / 1000.0;
