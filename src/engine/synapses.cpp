@@ -1,6 +1,7 @@
 #include "engine/synapses.h"
 
 #include <algorithm>
+#include <cstring>
 #include <cmath>
 #include <limits>
 #include <numbers>
@@ -223,6 +224,37 @@ SynapticDrive EvaluateSynapticDrive(const ParameterSet& params, const GateTable&
     drive.nmdaOpen = g.slow;
   }
   return drive;
+}
+
+namespace {
+
+constexpr int kSynapticRows[4] = {gate::AMPA, gate::NMDA, gate::GABAa, gate::GABAb};
+
+bool SameBits(const void* a, const void* b, std::size_t size) {
+  return std::memcmp(a, b, size) == 0;
+}
+
+}  // namespace
+
+SynapticDrive SynapticDriveCache::At(const ParameterSet& params, const GateTable& gates, float t,
+                                     float phi) {
+  // Without an active train there is nothing worth keeping.
+  if (!IpspActive(params, t) && !EpspActive(params, t)) {
+    valid_ = false;
+    return EvaluateSynapticDrive(params, gates, t, phi);
+  }
+  bool same = valid_ && SameBits(&t, &t_, sizeof t) && SameBits(&phi, &phi_, sizeof phi) &&
+              SameBits(params.Values().data(), values_.data(), sizeof values_);
+  for (int i = 0; same && i < 4; ++i)
+    same = SameBits(&gates.Row(kSynapticRows[i]), &rows_[i], sizeof(GateRow));
+  if (same) return drive_;
+  drive_ = EvaluateSynapticDrive(params, gates, t, phi);
+  t_ = t;
+  phi_ = phi;
+  values_ = params.Values();
+  for (int i = 0; i < 4; ++i) rows_[i] = gates.Row(kSynapticRows[i]);
+  valid_ = true;
+  return drive_;
 }
 
 }  // namespace vantor

@@ -129,6 +129,42 @@ TEST_F(Synapses, NmdaWaitsForItsDelay) {
   EXPECT_GT(EpspConductances(params, delayed, 14.0f, -65.0f, 1.0f, frt).fast, 0.0f);
 }
 
+TEST_F(Synapses, KeptDriveFollowsEveryChangeOfItsInputs) {
+  params.SetValue(param::IpspFrequency, 50.0f);
+  params.SetValue(param::IpspCount, 5.0f);
+  params.SetValue(param::EpspFrequency, 50.0f);
+  params.SetValue(param::EpspCount, 5.0f);
+  SynapticDriveCache cache;
+  GateTable table = gates;
+  const auto expectFresh = [&](float t, float phi) {
+    const SynapticDrive kept = cache.At(params, table, t, phi);
+    const SynapticDrive fresh = EvaluateSynapticDrive(params, table, t, phi);
+    EXPECT_EQ(kept.ipsp, fresh.ipsp);
+    EXPECT_EQ(kept.epsp, fresh.epsp);
+    EXPECT_EQ(kept.gaba.fast, fresh.gaba.fast);
+    EXPECT_EQ(kept.gaba.slow, fresh.gaba.slow);
+    EXPECT_EQ(kept.ampa, fresh.ampa);
+    EXPECT_EQ(kept.nmdaOpen, fresh.nmdaOpen);
+    return kept;
+  };
+  const SynapticDrive first = expectFresh(75.0f, 1.0f);
+  EXPECT_GT(first.ampa, 0.0f);
+  expectFresh(75.0f, 1.0f);  // the same inputs again: the kept sums
+  params.SetValue(param::gIPSP, 0.3f);
+  EXPECT_NE(expectFresh(75.0f, 1.0f).gaba.fast, first.gaba.fast);
+  params.SetValue(param::Temperature, 30.0f);
+  expectFresh(75.0f, 1.0f);
+  EXPECT_NE(expectFresh(75.0f, 1.5f).ampa, first.ampa);
+  const float slowerNmda = expectFresh(75.0f, 1.5f).nmdaOpen;
+  table.Row(gate::NMDA).B = 50.0f;
+  EXPECT_NE(expectFresh(75.0f, 1.5f).nmdaOpen, slowerNmda);
+  const float atOnePhi = expectFresh(75.0f, 1.0f).ampa;
+  EXPECT_NE(expectFresh(76.0f, 1.0f).ampa, atOnePhi);
+  params.SetValue(param::gIPSP, 0.0f);
+  params.SetValue(param::gEPSP, 0.0f);
+  EXPECT_EQ(expectFresh(75.0f, 1.0f).ampa, 0.0f);
+}
+
 // Every term of a fast train summed in single precision, none skipped.
 float FullSum(const GateRow& c, const ParameterSet& params, float t, param::Index onsetParam,
               param::Index gParam, param::Index kineticsParam, param::Index weightParam) {
