@@ -1,6 +1,7 @@
 #include "engine/stage.h"
 
 #include "engine/calcium.h"
+#include "engine/gate_formulas.h"
 #include "engine/ions.h"
 #include "engine/kinetics.h"
 #include "engine/synapses.h"
@@ -52,8 +53,9 @@ StageOutput EvaluateStage(const StageInput& in, const CellState& work, const Cel
 
   GateContext context{v, work[cell::CaL], p.Value(param::HShift), k.phi};
   // Advances gate `row` from the working point into `out` and returns it.
-  auto advance = [&](int row) -> double {
-    const GateRate rate = GateSteadyState(row, in.gates.Row(row), context);
+  // Inlined at each call, where the row is fixed and the dispatch folds.
+  auto advance = [&](int row) __attribute__((always_inline)) -> double {
+    const GateRate rate = gate_formulas::Dispatch(row, in.gates.Row(row), context);
     out[row] = AdvanceGate(work[row], rate, in.dt);
     return out[row];
   };
