@@ -110,6 +110,6 @@ void BM_TonicFiringAllChannels(benchmark::State& state) {
   params.SetValue(param::EpspCount, 90.0f);
   RunAndCount(state, params);
 }
-BENCHMARK(BM_TonicFiringAllChannels)->Arg(1)->Arg(3)->Arg(4)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TonicFiringAllChannels)->Arg(1)->Arg(2)->Arg(3)->Arg(4)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -6,12 +6,12 @@
 
 namespace vantor {
 
-float CalciumGhk(float v, float shellCalcium, float caOutMilliMolar, float frt) {
-  return static_cast<float>(GhkFactor(2, v, shellCalcium, caOutMilliMolar / 1000.0, frt));
-}
-
-float CalciumGhkSlope(float v, float shellCalcium, float caOutMilliMolar, float frt) {
-  return static_cast<float>(GhkSlope(2, v, shellCalcium, caOutMilliMolar / 1000.0, frt));
+CalciumGhkValue CalciumGhkAt(const GhkPoint& at, const GhkPoint& above, float shellCalcium,
+                             float caOutMilliMolar) {
+  const double ci = shellCalcium, co = caOutMilliMolar / 1000.0;
+  const double gamma = GhkFactor(at, ci, co);
+  return {static_cast<float>(gamma),
+          static_cast<float>((GhkFactor(above, ci, co) - gamma) / kGhkSlopeStep)};
 }
 
 float CalciumReversal(float caOutMilliMolar, float tShellCalcium) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "engine/cell_state.h"
+#include "engine/ghk.h"
 #include "params/gate_table.h"
 #include "params/parameter_set.h"
 
@@ -18,6 +19,16 @@ constexpr float kTShellDepth = 0.1f;
 float CalciumGhk(float v, float shellCalcium, float caOutMilliMolar, float frt);
 // The 0.5 mV forward-difference slope of the same factor.
 float CalciumGhkSlope(float v, float shellCalcium, float caOutMilliMolar, float frt);
+// Both at once for a channel whose potential is shared with the other one:
+// `at` and `above` are GhkAt(2, V) and GhkAt(2, V + 0.5 mV), so the two
+// channels of a stage take their exponentials once (same values as above).
+struct CalciumGhkValue {
+  float factor = 0;
+  float slope = 0;
+};
+CalciumGhkValue CalciumGhkAt(const GhkPoint& at, const GhkPoint& above, float shellCalcium,
+                             float caOutMilliMolar);
+
 // E_Ca = 30 log10(([Ca]o / 1000) / T-shell calcium) mV: a fixed 30 mV per decade.
 float CalciumReversal(float caOutMilliMolar, float tShellCalcium);
 

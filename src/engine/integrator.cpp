@@ -147,7 +147,7 @@ PassResult Integrator::Pass(const ParameterSet& params, const GateTable& gates,
   PassResult result;
   result.initialisation = dt_ > kInitialisationThreshold;
   const int stages = result.initialisation ? 2 : nstage_;
-  const SynapticDrive synapses = EvaluateSynapticDrive(params, gates, t_, constants.phi.phi);
+  const SynapticDrive synapses = synapses_.At(params, gates, t_, constants.phi.phi);
   const StageInput input{params, gates, constants, dt_, iInj, synapses};
   for (int a = 1; a < stages; ++a) {
     FormWorkingPoint(a);

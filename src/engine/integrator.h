@@ -7,6 +7,7 @@
 #include "engine/cell_state.h"
 #include "engine/run_constants.h"
 #include "engine/run_sample.h"
+#include "engine/synapses.h"
 #include "params/gate_table.h"
 #include "params/parameter_set.h"
 
@@ -67,6 +68,7 @@ class Integrator {
   float dt_ = kInitialisationStep;
   int method_ = 0;
   int nstage_ = 2;
+  SynapticDriveCache synapses_;
 };
 
 }  // namespace vantor

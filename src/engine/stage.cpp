@@ -1,6 +1,7 @@
 #include "engine/stage.h"
 
 #include "engine/calcium.h"
+#include "engine/gate_formulas.h"
 #include "engine/ions.h"
 #include "engine/kinetics.h"
 #include "engine/synapses.h"
@@ -52,8 +53,9 @@ StageOutput EvaluateStage(const StageInput& in, const CellState& work, const Cel
 
   GateContext context{v, work[cell::CaL], p.Value(param::HShift), k.phi};
   // Advances gate `row` from the working point into `out` and returns it.
-  auto advance = [&](int row) -> double {
-    const GateRate rate = GateSteadyState(row, in.gates.Row(row), context);
+  // Inlined at each call, where the row is fixed and the dispatch folds.
+  auto advance = [&](int row) __attribute__((always_inline)) -> double {
+    const GateRate rate = gate_formulas::Dispatch(row, in.gates.Row(row), context);
     out[row] = AdvanceGate(work[row], rate, in.dt);
     return out[row];
   };
@@ -94,23 +96,32 @@ StageOutput EvaluateStage(const StageInput& in, const CellState& work, const Cel
 
   // The calcium channels see the shells as they were at the start of the step.
   const float caOut = p.Value(param::CaOut);
+  const float pT = p.Value(param::pT), pL = p.Value(param::pL);
+  // Both channels' GHK factors share the exponentials at V and V + 0.5 mV.
+  GhkPoint at, above;
+  if (pL != 0.0f || (pT != 0.0f && !(p.Value(param::CaRemoval) < 0.0f))) {
+    at = GhkAt(2, v, k.frt);
+    above = GhkAt(2, static_cast<double>(v) + kGhkSlopeStep, k.frt);
+  }
   ShellCurrents calcium;
-  if (const float pT = p.Value(param::pT); pT != 0.0f) {
+  if (pT != 0.0f) {
     const double m = advance(gate::mT), h = advance(gate::hT);
     const float g = static_cast<float>(pT * (m * m * h));
     if (p.Value(param::CaRemoval) < 0.0f) {
       calcium.iT = g * (v - CalciumReversal(caOut, start[cell::CaT]));
       sum.Add(slot::IT, calcium.iT, g);
     } else {
-      calcium.iT = g * CalciumGhk(v, start[cell::CaT], caOut, k.frt);
-      sum.Add(slot::IT, calcium.iT, g * CalciumGhkSlope(v, start[cell::CaT], caOut, k.frt));
+      const CalciumGhkValue ghk = CalciumGhkAt(at, above, start[cell::CaT], caOut);
+      calcium.iT = g * ghk.factor;
+      sum.Add(slot::IT, calcium.iT, g * ghk.slope);
     }
   }
-  if (const float pL = p.Value(param::pL); pL != 0.0f) {
+  if (pL != 0.0f) {
     const double m = advance(gate::mL);
     const float g = static_cast<float>(pL * (m * m));
-    calcium.iL = g * CalciumGhk(v, start[cell::CaL], caOut, k.frt);
-    sum.Add(slot::IL, calcium.iL, g * CalciumGhkSlope(v, start[cell::CaL], caOut, k.frt));
+    const CalciumGhkValue ghk = CalciumGhkAt(at, above, start[cell::CaL], caOut);
+    calcium.iL = g * ghk.factor;
+    sum.Add(slot::IL, calcium.iL, g * ghk.slope);
   }
 
   // The shells move after the calcium currents and before mC and mAHP read

@@ -1,6 +1,10 @@
 #include "engine/synapses.h"
 
+#include <algorithm>
+#include <cstring>
 #include <cmath>
+#include <limits>
+#include <numbers>
 
 #include "engine/temperature.h"
 
@@ -10,11 +14,6 @@ namespace {
 // 1 - e^(-x), which is exactly 1 in double precision once x > 40: the
 // exponential, slow once it underflows, is then not taken.
 double Rise(double x) { return x > 40.0 ? 1.0 : 1.0 - std::exp(-x); }
-
-// Rise and decay of one event: (1 - e^(-s/A)) e^(-s/B) / C.
-double DualExponential(const GateRow& c, double s) {
-  return Rise(s / c.A) * std::exp(-s / c.B) / c.C;
-}
 
 // exp(x) is exactly 0 in double precision for every x below -746, so a term
 // whose decay has run that far adds exactly 0 to a sum.
@@ -26,6 +25,43 @@ constexpr double kUnderflow = 746.0;
 bool VanishesWhenDecayed(const GateRow& c, double scale) {
   return c.A > 0.0f && c.B > 0.0f && c.C != 0.0f && std::isfinite(c.C) && std::isfinite(scale);
 }
+
+// The decay s / B beyond which a dual exponential of this row, times scale,
+// adds exactly 0 to a single-precision sum: a double below 2^-150 rounds to 0
+// as a float, and the margin of one e-fold covers the rounding of the
+// product. Past it the rise lies in [0, 1] (s > 0), so the term is bounded by
+// the decay times |scale / C|. Never beyond the double underflow above.
+double ZeroAfter(const GateRow& c, double scale) {
+  const double bound = std::log(std::fabs(scale / c.C)) + 150.0 * std::numbers::ln2 + 1.0;
+  return std::clamp(bound, 0.0, kUnderflow);
+}
+
+// The s past which Rise(s / A) is exactly 1, a little beyond s = 40 A so that
+// comparing s decides as comparing s / A would; never for a rise that does not
+// end.
+double RiseDoneAfter(const GateRow& c) {
+  if (c.A > 0.0f && std::isfinite(c.A)) return 41.0 * c.A;
+  return std::numeric_limits<double>::infinity();
+}
+
+// One component of a train: the rise and decay of an event of this row,
+// (1 - e^(-s/A)) e^(-s/B) / C, and the times s past which the rise is exactly
+// 1 and a term times `scale` exactly 0, so that neither the exponentials nor
+// the divisions are taken there. Both bounds lie a little beyond the exact
+// ones, so the comparisons in s decide as those in s / A and s / B would.
+struct DualExponential {
+  DualExponential(const GateRow& row, double scale) : c(row) {
+    if (VanishesWhenDecayed(c, scale)) zero = ZeroAfter(c, scale) * c.B * (1.0 + 1e-9);
+  }
+  bool Zero(double s) const { return s > zero; }
+  double At(double s) const {
+    return (s > riseDone ? 1.0 : Rise(s / c.A)) * std::exp(-s / c.B) / c.C;
+  }
+
+  const GateRow& c;
+  double riseDone = RiseDoneAfter(c);
+  double zero = std::numeric_limits<double>::infinity();
+};
 
 // The time of the previous event of a train; a frequency of 0 means a single
 // event, which the caller's onset test then ends.
@@ -63,19 +99,19 @@ SynapticConductances IpspConductances(const ParameterSet& params, const GateTabl
   const double weightB = params.Value(param::GabaBWeight);
 
   // Terms that are exactly 0 are skipped: the sums come out the same.
-  const bool fastVanishes = VanishesWhenDecayed(a, g * weightA);
+  const DualExponential fast(a, g * weightA);
   const bool slowVanishes = b.A > 0.0f && b.E >= 0.0f && std::isfinite(b.B) && b.F != 0.0f &&
                             std::isfinite(b.F) && std::isfinite(g * weightB);
+  const double slowRiseDone = RiseDoneAfter(b);
   SynapticConductances sum;
   float tk = t;
   for (int n = SynapticEventCount(params.Value(param::IpspCount)); n != 0; --n) {
     const float since = tk - onset;
     const double s = since * kinetics;
     const double sb = since * phiB;
-    if (!(fastVanishes && s / a.B > kUnderflow))
-      sum.fast += static_cast<float>(DualExponential(a, s) * g * weightA);
+    if (!fast.Zero(s)) sum.fast += static_cast<float>(fast.At(s) * g * weightA);
     if (!(slowVanishes && sb / b.D > kUnderflow && sb / b.C > kUnderflow)) {
-      const double up = Rise(sb / b.A);
+      const double up = sb > slowRiseDone ? 1.0 : Rise(sb / b.A);
       const double rise = up == 1.0 ? 1.0 : std::pow(up, static_cast<double>(b.E));
       const double decay = (1.0 - b.B) * std::exp(-sb / b.D) + b.B * std::exp(-sb / b.C);
       sum.slow += static_cast<float>(rise * decay * g / b.F * weightB);
@@ -106,18 +142,16 @@ SynapticConductances EpspTimeCourse(const ParameterSet& params, const GateTable&
   const double weightNmda = params.Value(param::NmdaWeight);
 
   // Terms that are exactly 0 are skipped: the sums come out the same.
-  const bool ampaVanishes = VanishesWhenDecayed(ampa, g * weightAmpa);
-  const bool nmdaVanishes = VanishesWhenDecayed(nmda, g * weightNmda);
+  const DualExponential ampaShape(ampa, g * weightAmpa);
+  const DualExponential nmdaShape(nmda, g * weightNmda);
   SynapticConductances sum;
   float tk = t;
   for (int n = SynapticEventCount(params.Value(param::EpspCount)); n != 0; --n) {
     const double s = (tk - onset) * kinetics;
-    if (!(ampaVanishes && s / ampa.B > kUnderflow))
-      sum.fast += static_cast<float>(DualExponential(ampa, s) * g * weightAmpa);
+    if (!ampaShape.Zero(s)) sum.fast += static_cast<float>(ampaShape.At(s) * g * weightAmpa);
     double sn = (tk - onset - nmda.D) * kinetics;  // NMDA.D is a delay (ms)
     if (sn < 0.0) sn = 0.0;
-    if (!(nmdaVanishes && sn / nmda.B > kUnderflow))
-      sum.slow += static_cast<float>(DualExponential(nmda, sn) * g * weightNmda);
+    if (!nmdaShape.Zero(sn)) sum.slow += static_cast<float>(nmdaShape.At(sn) * g * weightNmda);
     tk = PreviousEvent(tk, frequency);
     if (tk < onset) break;
   }
@@ -190,6 +224,37 @@ SynapticDrive EvaluateSynapticDrive(const ParameterSet& params, const GateTable&
     drive.nmdaOpen = g.slow;
   }
   return drive;
+}
+
+namespace {
+
+constexpr int kSynapticRows[4] = {gate::AMPA, gate::NMDA, gate::GABAa, gate::GABAb};
+
+bool SameBits(const void* a, const void* b, std::size_t size) {
+  return std::memcmp(a, b, size) == 0;
+}
+
+}  // namespace
+
+SynapticDrive SynapticDriveCache::At(const ParameterSet& params, const GateTable& gates, float t,
+                                     float phi) {
+  // Without an active train there is nothing worth keeping.
+  if (!IpspActive(params, t) && !EpspActive(params, t)) {
+    valid_ = false;
+    return EvaluateSynapticDrive(params, gates, t, phi);
+  }
+  bool same = valid_ && SameBits(&t, &t_, sizeof t) && SameBits(&phi, &phi_, sizeof phi) &&
+              SameBits(params.Values().data(), values_.data(), sizeof values_);
+  for (int i = 0; same && i < 4; ++i)
+    same = SameBits(&gates.Row(kSynapticRows[i]), &rows_[i], sizeof(GateRow));
+  if (same) return drive_;
+  drive_ = EvaluateSynapticDrive(params, gates, t, phi);
+  t_ = t;
+  phi_ = phi;
+  values_ = params.Values();
+  for (int i = 0; i < 4; ++i) rows_[i] = gates.Row(kSynapticRows[i]);
+  valid_ = true;
+  return drive_;
 }
 
 }  // namespace vantor

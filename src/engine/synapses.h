@@ -3,6 +3,8 @@
 // conductances are closed-form functions of the time since each event.
 #pragma once
 
+#include <array>
+
 #include "params/gate_table.h"
 #include "params/parameter_set.h"
 
@@ -73,5 +75,20 @@ SynapticTrain EpspTrain(const ParameterSet& params);
 
 SynapticDrive EvaluateSynapticDrive(const ParameterSet& params, const GateTable& gates, float t,
                                     float phi);
+
+// EvaluateSynapticDrive that keeps its last sums: a step tried again after a
+// rejection starts at the same time, and while every parameter, the four
+// synaptic gate rows and φ are bit for bit the same the sums are too.
+class SynapticDriveCache {
+ public:
+  SynapticDrive At(const ParameterSet& params, const GateTable& gates, float t, float phi);
+
+ private:
+  bool valid_ = false;
+  float t_ = 0, phi_ = 0;
+  std::array<float, kParameterCount> values_{};
+  std::array<GateRow, 4> rows_{};
+  SynapticDrive drive_;
+};
 
 }  // namespace vantor

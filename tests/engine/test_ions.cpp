@@ -98,6 +98,17 @@ TEST(Calcium, InwardCurrentFillsAndRemovalUsesTheMagnitude) {
   EXPECT_NEAR(a, 1e-6 * (1.0 - 0.2), 1e-12);
 }
 
+TEST(Calcium, SharedGhkPointsGiveTheSameFactorAndSlope) {
+  const float frt = ComputeFrt(23.5f);
+  for (const float v : {-80.0f, -0.25f, 12.5f})
+    for (const float ca : {5e-8f, 3e-6f}) {
+      const CalciumGhkValue shared = CalciumGhkAt(
+          GhkAt(2, v, frt), GhkAt(2, static_cast<double>(v) + kGhkSlopeStep, frt), ca, 2.0f);
+      EXPECT_EQ(shared.factor, static_cast<float>(GhkFactor(2, v, ca, 0.002, frt)));
+      EXPECT_EQ(shared.slope, static_cast<float>(GhkSlope(2, v, ca, 0.002, frt)));
+    }
+}
+
 TEST(Calcium, ReversalIsThirtyMillivoltsPerDecade) {
   EXPECT_NEAR(CalciumReversal(2.0f, 5e-7f) - CalciumReversal(2.0f, 5e-8f), -30.0, 1e-3);
 }

@@ -129,5 +129,83 @@ TEST_F(Synapses, NmdaWaitsForItsDelay) {
   EXPECT_GT(EpspConductances(params, delayed, 14.0f, -65.0f, 1.0f, frt).fast, 0.0f);
 }
 
+TEST_F(Synapses, KeptDriveFollowsEveryChangeOfItsInputs) {
+  params.SetValue(param::IpspFrequency, 50.0f);
+  params.SetValue(param::IpspCount, 5.0f);
+  params.SetValue(param::EpspFrequency, 50.0f);
+  params.SetValue(param::EpspCount, 5.0f);
+  SynapticDriveCache cache;
+  GateTable table = gates;
+  const auto expectFresh = [&](float t, float phi) {
+    const SynapticDrive kept = cache.At(params, table, t, phi);
+    const SynapticDrive fresh = EvaluateSynapticDrive(params, table, t, phi);
+    EXPECT_EQ(kept.ipsp, fresh.ipsp);
+    EXPECT_EQ(kept.epsp, fresh.epsp);
+    EXPECT_EQ(kept.gaba.fast, fresh.gaba.fast);
+    EXPECT_EQ(kept.gaba.slow, fresh.gaba.slow);
+    EXPECT_EQ(kept.ampa, fresh.ampa);
+    EXPECT_EQ(kept.nmdaOpen, fresh.nmdaOpen);
+    return kept;
+  };
+  const SynapticDrive first = expectFresh(75.0f, 1.0f);
+  EXPECT_GT(first.ampa, 0.0f);
+  expectFresh(75.0f, 1.0f);  // the same inputs again: the kept sums
+  params.SetValue(param::gIPSP, 0.3f);
+  EXPECT_NE(expectFresh(75.0f, 1.0f).gaba.fast, first.gaba.fast);
+  params.SetValue(param::Temperature, 30.0f);
+  expectFresh(75.0f, 1.0f);
+  EXPECT_NE(expectFresh(75.0f, 1.5f).ampa, first.ampa);
+  const float slowerNmda = expectFresh(75.0f, 1.5f).nmdaOpen;
+  table.Row(gate::NMDA).B = 50.0f;
+  EXPECT_NE(expectFresh(75.0f, 1.5f).nmdaOpen, slowerNmda);
+  const float atOnePhi = expectFresh(75.0f, 1.0f).ampa;
+  EXPECT_NE(expectFresh(76.0f, 1.0f).ampa, atOnePhi);
+  params.SetValue(param::gIPSP, 0.0f);
+  params.SetValue(param::gEPSP, 0.0f);
+  EXPECT_EQ(expectFresh(75.0f, 1.0f).ampa, 0.0f);
+}
+
+// Every term of a fast train summed in single precision, none skipped.
+float FullSum(const GateRow& c, const ParameterSet& params, float t, param::Index onsetParam,
+              param::Index gParam, param::Index kineticsParam, param::Index weightParam) {
+  const float onset = params.Value(onsetParam);
+  const float g = params.Value(gParam);
+  const double kinetics = 1.0f * static_cast<double>(params.Value(kineticsParam));
+  const double weight = params.Value(weightParam);
+  float sum = 0;
+  for (float tk = t; tk >= onset; tk -= 10.0f) {
+    double s = (tk - onset - c.D) * kinetics;
+    if (s < 0.0) s = 0.0;
+    sum += static_cast<float>((1.0 - std::exp(-s / c.A)) * std::exp(-s / c.B) / c.C * g * weight);
+  }
+  return sum;
+}
+
+TEST_F(Synapses, DecayedEventsAreLeftOutOnlyWhereTheyAddExactlyZero) {
+  // 400 events at 100 Hz: at the end most have decayed below what a float holds.
+  GateTable fastNmda = gates;
+  fastNmda.Row(gate::NMDA).B = 6.0f;  // so that NMDA terms decay away too
+  params.SetValue(param::IpspFrequency, 100.0f);
+  params.SetValue(param::IpspCount, 400.0f);
+  params.SetValue(param::EpspFrequency, 100.0f);
+  params.SetValue(param::EpspCount, 400.0f);
+  for (const float g : {0.1f, 3e-30f, 2e-44f, 1e30f}) {
+    params.SetValue(param::gIPSP, g);
+    params.SetValue(param::gEPSP, g);
+    for (const float t : {15.5f, 2000.25f, 4005.0f}) {
+      const SynapticDrive d = EvaluateSynapticDrive(params, fastNmda, t, 1.0f);
+      EXPECT_EQ(d.gaba.fast, FullSum(gates.Row(gate::GABAa), params, t, param::IpscOnset,
+                                     param::gIPSP, param::IpscKinetics, param::GabaAWeight))
+          << g << " " << t;
+      EXPECT_EQ(d.ampa, FullSum(gates.Row(gate::AMPA), params, t, param::EpscOnset, param::gEPSP,
+                                param::EpscKinetics, param::AmpaWeight))
+          << g << " " << t;
+      EXPECT_EQ(d.nmdaOpen, FullSum(fastNmda.Row(gate::NMDA), params, t, param::EpscOnset,
+                                    param::gEPSP, param::EpscKinetics, param::NmdaWeight))
+          << g << " " << t;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace vantor
