@@ -27,23 +27,6 @@ const ValueOption kValueOptions[] = {
 
 constexpr std::string_view kRangeCaption = "Bad Parameter";
 
-// "--name=value" or "--name value"; false when the value is missing.
-bool TakeValue(const std::vector<std::string>& args, std::size_t& i, const std::string& name,
-               std::string& value) {
-  const std::string& word = args[i];
-  if (word.size() > name.size() && word.compare(0, name.size(), name) == 0 &&
-      word[name.size()] == '=') {
-    value = word.substr(name.size() + 1);
-    return true;
-  }
-  if (word != name || i + 1 >= args.size()) return false;
-  value = args[++i];
-  return true;
-}
-
-bool IsOption(const std::string& word, const std::string& name) {
-  return word == name || word.rfind(name + "=", 0) == 0;
-}
 
 // The whole text as a float; false for anything else (an empty text, "12x").
 bool ParseValue(const std::string& text, float& value) {
@@ -76,6 +59,24 @@ bool SetPositional(RunOptions& options, const std::string& word, std::string& er
 
 }  // namespace
 
+// "--name=value" or "--name value"; false when the value is missing.
+bool TakeOptionValue(const std::vector<std::string>& args, std::size_t& i, const std::string& name,
+                     std::string& value) {
+  const std::string& word = args[i];
+  if (word.size() > name.size() && word.compare(0, name.size(), name) == 0 &&
+      word[name.size()] == '=') {
+    value = word.substr(name.size() + 1);
+    return true;
+  }
+  if (word != name || i + 1 >= args.size()) return false;
+  value = args[++i];
+  return true;
+}
+
+bool IsOption(const std::string& word, const std::string& name) {
+  return word == name || word.rfind(name + "=", 0) == 0;
+}
+
 bool ParseRunOptions(const std::vector<std::string>& args, RunOptions& options,
                      std::string& error) {
   for (std::size_t i = 0; i < args.size(); ++i) {
@@ -95,7 +96,7 @@ bool ParseRunOptions(const std::vector<std::string>& args, RunOptions& options,
       continue;
     }
     if (IsOption(word, "--set")) {
-      if (!TakeValue(args, i, "--set", value)) {
+      if (!TakeOptionValue(args, i, "--set", value)) {
         error = "--set needs KEY=VALUE";
         return false;
       }
@@ -111,7 +112,7 @@ bool ParseRunOptions(const std::vector<std::string>& args, RunOptions& options,
     if (IsOption(word, "--method")) {
       // The limits file says which methods there are; the range check of
       // the settings tells.
-      if (!TakeValue(args, i, "--method", value) || !IsWholeNumber(value)) {
+      if (!TakeOptionValue(args, i, "--method", value) || !IsWholeNumber(value)) {
         error = "--method needs the number of an integration method (1, 2, ...)" +
                 (value.empty() ? std::string() : ": " + value);
         return false;
@@ -120,7 +121,7 @@ bool ParseRunOptions(const std::vector<std::string>& args, RunOptions& options,
       continue;
     }
     if (IsOption(word, "--overlay")) {
-      if (!TakeValue(args, i, "--overlay", value) || value.empty()) {
+      if (!TakeOptionValue(args, i, "--overlay", value) || value.empty()) {
         error = "--overlay needs a parameter file";
         return false;
       }
@@ -130,7 +131,7 @@ bool ParseRunOptions(const std::vector<std::string>& args, RunOptions& options,
     bool known = false;
     for (const ValueOption& option : kValueOptions) {
       if (!IsOption(word, option.name)) continue;
-      if (!TakeValue(args, i, option.name, value) || value.empty()) {
+      if (!TakeOptionValue(args, i, option.name, value) || value.empty()) {
         error = std::string(option.name) + " needs a value";
         return false;
       }

@@ -55,4 +55,10 @@ bool ApplySettings(const RunOptions& options, ParameterSet& params, Messages& me
 // The range message of the parameter dialogs for parameter k.
 std::string RangeMessage(const ParameterSet& params, int k);
 
+// "--name=value" or "--name value" at args[i] (i then moves past the value);
+// false when args[i] is another option or the value is missing.
+bool TakeOptionValue(const std::vector<std::string>& args, std::size_t& i,
+                     const std::string& name, std::string& value);
+bool IsOption(const std::string& word, const std::string& name);
+
 }  // namespace vantor::cli

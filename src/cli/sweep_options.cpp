@@ -10,22 +10,10 @@
 namespace vantor::cli {
 namespace {
 
-// "--name=value" or "--name value"; false when the value is missing.
+// As for a run, and an empty value counts as missing.
 bool TakeValue(const std::vector<std::string>& args, std::size_t& i, const std::string& name,
                std::string& value) {
-  const std::string& word = args[i];
-  if (word.size() > name.size() && word.compare(0, name.size(), name) == 0 &&
-      word[name.size()] == '=') {
-    value = word.substr(name.size() + 1);
-    return !value.empty();
-  }
-  if (word != name || i + 1 >= args.size()) return false;
-  value = args[++i];
-  return !value.empty();
-}
-
-bool IsOption(const std::string& word, const std::string& name) {
-  return word == name || word.rfind(name + "=", 0) == 0;
+  return TakeOptionValue(args, i, name, value) && !value.empty();
 }
 
 bool WholeNumber(const std::string& text, long long low, long long high, long long& value) {
