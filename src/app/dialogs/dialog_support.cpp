@@ -84,4 +84,19 @@ void FitOnScreen(QDialog* dialog, QScrollArea* area, QWidget* content, int reser
     area->setMinimumSize(content->sizeHint());
 }
 
+QScrollArea* ScrollingEditorFrame(QDialog* dialog, QWidget* content, QList<QWidget*> order) {
+  auto* area = new QScrollArea(dialog);
+  auto* outer = new QVBoxLayout(dialog);
+  outer->addWidget(area);
+  outer->addLayout(ButtonRow(dialog, {{QStringLiteral("OK"), 1}, {QStringLiteral("Cancel"), 2}}));
+  FitOnScreen(dialog, area, content, 110);
+  auto* ok = dialog->findChild<QPushButton*>(QStringLiteral("1"));
+  auto* cancel = dialog->findChild<QPushButton*>(QStringLiteral("2"));
+  QObject::connect(ok, &QPushButton::clicked, dialog, &QDialog::accept);
+  QObject::connect(cancel, &QPushButton::clicked, dialog, &QDialog::reject);
+  order << ok << cancel;
+  for (int i = 1; i < order.size(); ++i) QWidget::setTabOrder(order[i - 1], order[i]);
+  return area;
+}
+
 }  // namespace vantor

@@ -2,6 +2,7 @@
 // shows, the OK/Cancel button row and fitting a tall dialog on the screen.
 #pragma once
 
+#include <QList>
 #include <QPushButton>
 #include <QString>
 
@@ -45,5 +46,10 @@ QBoxLayout* ButtonRow(QDialog* dialog,
 void FitOnScreen(QDialog* dialog, QScrollArea* area, QWidget* content, int reserved);
 // The same for a given free area of a screen (logical pixels).
 void FitInto(QScrollArea* area, QWidget* content, int reserved, const QRect& free);
+
+// The frame of the table editors: `content` in a scroll area fitted to the
+// screen, OK (1) and Cancel (2) below, and Tab going through `order` and
+// then the two buttons. Returns the scroll area.
+QScrollArea* ScrollingEditorFrame(QDialog* dialog, QWidget* content, QList<QWidget*> order);
 
 }  // namespace vantor

@@ -103,17 +103,7 @@ LayoutEditor::LayoutEditor(ParameterSet& params, bool& unsavedChanges, QWidget* 
     }
   }
 
-  auto* area = area_ = new QScrollArea(this);
-  auto* outer = new QVBoxLayout(this);
-  outer->addWidget(area);
-  outer->addLayout(ButtonRow(this, {{QStringLiteral("OK"), 1}, {QStringLiteral("Cancel"), 2}}));
-  FitOnScreen(this, area, content, 110);
-  auto* ok = findChild<QPushButton*>(QStringLiteral("1"));
-  auto* cancel = findChild<QPushButton*>(QStringLiteral("2"));
-  connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-  connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-  order << ok << cancel;
-  for (int i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
+  area_ = ScrollingEditorFrame(this, content, order);
   maximum_[0]->setFocus();
 }
 

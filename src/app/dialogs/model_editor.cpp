@@ -52,17 +52,7 @@ ModelEditor::ModelEditor(GateTable& gates, QWidget* parent) : QDialog(parent), g
     }
   }
 
-  auto* area = area_ = new QScrollArea(this);
-  auto* outer = new QVBoxLayout(this);
-  outer->addWidget(area);
-  outer->addLayout(ButtonRow(this, {{QStringLiteral("OK"), 1}, {QStringLiteral("Cancel"), 2}}));
-  FitOnScreen(this, area, content, 110);
-  auto* ok = findChild<QPushButton*>(QStringLiteral("1"));
-  auto* cancel = findChild<QPushButton*>(QStringLiteral("2"));
-  connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-  connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-  order << ok << cancel;
-  for (int i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
+  area_ = ScrollingEditorFrame(this, content, order);
   fields_[0][0]->setFocus();
 }
 
