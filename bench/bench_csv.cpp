@@ -6,10 +6,10 @@
 #include <fstream>
 #include <vector>
 
-#include "cli/csv_sink.h"
-#include "engine/run_driver.h"
-#include "params/gate_table.h"
-#include "params/parameter_set.h"
+#include "vantor/files/csv_sink.h"
+#include "vantor/engine/run_driver.h"
+#include "vantor/params/gate_table.h"
+#include "vantor/params/parameter_set.h"
 
 namespace {
 
@@ -47,7 +47,7 @@ void BM_CsvRows(benchmark::State& state) {
   std::FILE* sink = std::fopen("/dev/null", "wb");
   const ParameterSet params;
   for (auto _ : state) {
-    cli::CsvSink csv(sink, params);
+    CsvSink csv(sink, params);
     for (const RunSample& s : samples) csv.Sample(s);
     csv.Finish();
   }

@@ -7,9 +7,9 @@
 #include <fstream>
 #include <string>
 
-#include "engine/run_driver.h"
-#include "params/gate_table.h"
-#include "params/parameter_set.h"
+#include "vantor/engine/run_driver.h"
+#include "vantor/params/gate_table.h"
+#include "vantor/params/parameter_set.h"
 #include "trials.h"
 
 namespace {

@@ -12,12 +12,12 @@
 #include <string>
 
 #include "device/picture_file.h"
-#include "params/gate_table.h"
-#include "params/messages.h"
-#include "params/parameter_set.h"
-#include "engine/run_driver.h"
-#include "plot/replay.h"
-#include "plot/run_record.h"
+#include "vantor/params/gate_table.h"
+#include "vantor/params/messages.h"
+#include "vantor/params/parameter_set.h"
+#include "vantor/engine/run_driver.h"
+#include "vantor/render/replay.h"
+#include "vantor/render/run_record.h"
 #include "trials.h"
 
 namespace {

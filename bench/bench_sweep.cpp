@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "analysis/measured_run.h"
-#include "analysis/sweep_rows.h"
-#include "analysis/sweep_runner.h"
-#include "params/list_files.h"
-#include "params/messages.h"
+#include "vantor/analysis/measured_run.h"
+#include "vantor/sweep/sweep_rows.h"
+#include "vantor/sweep/sweep_runner.h"
+#include "vantor/params/list_files.h"
+#include "vantor/params/messages.h"
 
 namespace {
 

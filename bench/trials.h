@@ -1,7 +1,7 @@
 // The trials the benchmark programs share.
 #pragma once
 
-#include "params/parameter_set.h"
+#include "vantor/params/parameter_set.h"
 
 namespace vantor::bench {
 

@@ -15,10 +15,10 @@
 
 #include "app/main_window.h"
 #include "device/painter_device.h"
-#include "engine/run_driver.h"
-#include "plot/replay.h"
-#include "plot/run_picture.h"
-#include "plot/run_record.h"
+#include "vantor/engine/run_driver.h"
+#include "vantor/render/replay.h"
+#include "vantor/render/run_picture.h"
+#include "vantor/render/run_record.h"
 #include "../trials.h"
 
 namespace {

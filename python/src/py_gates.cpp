@@ -5,7 +5,7 @@
 #include <charconv>
 #include <cstdio>
 
-#include "encode/text_helpers.h"
+#include "vantor/text/text_helpers.h"
 #include "support.h"
 
 namespace vantor::python {

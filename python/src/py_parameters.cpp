@@ -6,10 +6,10 @@
 #include <cmath>
 #include <cstdio>
 
-#include "cli/csv_sink.h"
-#include "cli/parameter_names.h"
-#include "encode/text_helpers.h"
-#include "params/parameter_file.h"
+#include "vantor/files/csv_sink.h"
+#include "vantor/params/parameter_names.h"
+#include "vantor/text/text_helpers.h"
+#include "vantor/params/parameter_file.h"
 #include "support.h"
 
 namespace vantor::python {
@@ -50,7 +50,7 @@ void BindTraces(py::module_& m) {
   py::class_<TraceView>(m, "Trace", "One row of the trace table of a Parameters object.")
       .def_property_readonly("index", [](const TraceView& t) { return t.row; })
       .def_property_readonly("name",
-                             [](const TraceView& t) { return cli::CsvColumnNames(*t.params)[t.row + 1]; })
+                             [](const TraceView& t) { return CsvColumnNames(*t.params)[t.row + 1]; })
       .def_property(
           "maximum", [](const TraceView& t) { return t.Row().maximum; },
           [](const TraceView& t, double v) { t.Row().maximum = FiniteScale(v); })
@@ -79,7 +79,7 @@ void BindTraces(py::module_& m) {
           [](const TraceView& t, const std::string& v) { t.Row().suffix = Token(v, kSuffixLimit); })
       .def("__repr__", [](const TraceView& t) {
         const TraceRow& r = t.Row();
-        return "<vantor.Trace " + std::to_string(t.row) + " " + cli::CsvColumnNames(*t.params)[t.row + 1] +
+        return "<vantor.Trace " + std::to_string(t.row) + " " + CsvColumnNames(*t.params)[t.row + 1] +
                " max=" + FloatText(r.maximum) + " min=" + FloatText(r.minimum) +
                " plot=" + FloatText(r.plot) + (r.cond != 0 ? " cond" : "") + ">";
       });
@@ -89,7 +89,7 @@ std::string Repr(const ParameterSet& p) {
   std::string text = "<vantor.Parameters \"" + Cp437ToUtf8(p.Comment()) + "\"\n";
   for (int k = 0; k < kParameterCount; ++k) {
     char line[200];
-    std::snprintf(line, sizeof line, "  %2d %-15s %-12s ", k, cli::CommandLineName(k).c_str(),
+    std::snprintf(line, sizeof line, "  %2d %-15s %-12s ", k, CommandLineName(k).c_str(),
                   FloatText(p.Value(k)).c_str());
     text += line;
     // Padded by characters: a prompt is one byte a character in code page 437.
@@ -155,7 +155,7 @@ its short name or its prompt; values are checked against the limits.)")
            })
       .def("__contains__",
            [](const ParameterSet& p, const py::handle& key) {
-             return py::isinstance<py::str>(key) && cli::FindParameterKey(p, key.cast<std::string>()) >= 0;
+             return py::isinstance<py::str>(key) && FindParameterKey(p, key.cast<std::string>()) >= 0;
            })
       .def(
           "__iter__",
@@ -165,23 +165,23 @@ its short name or its prompt; values are checked against the limits.)")
       .def("__repr__", &Repr)
       .def("keys", [](const ParameterSet&) {
         std::vector<std::string> names;
-        for (int k = 0; k < kParameterCount; ++k) names.push_back(cli::CommandLineName(k));
+        for (int k = 0; k < kParameterCount; ++k) names.push_back(CommandLineName(k));
         return names;
       }, "The names of the parameters, in index order.")
       .def("items", [](const ParameterSet& p) {
         std::vector<std::pair<std::string, float>> items;
-        for (int k = 0; k < kParameterCount; ++k) items.emplace_back(cli::CommandLineName(k), p.Value(k));
+        for (int k = 0; k < kParameterCount; ++k) items.emplace_back(CommandLineName(k), p.Value(k));
         return items;
       })
       .def("index", &ParameterIndex, py::arg("key"), "The number of a parameter.")
       .def("name", [](const ParameterSet& p, const py::handle& key) {
-        return cli::CommandLineName(ParameterIndex(p, key));
+        return CommandLineName(ParameterIndex(p, key));
       }, py::arg("key"))
       .def("prompt", [](const ParameterSet& p, const py::handle& key) {
         return Cp437ToUtf8(p.Prompt(ParameterIndex(p, key)));
       }, py::arg("key"))
       .def("unit", [](const ParameterSet& p, const py::handle& key) {
-        return cli::ParameterUnit(ParameterIndex(p, key));
+        return ParameterUnit(ParameterIndex(p, key));
       }, py::arg("key"))
       .def("limits", [](const ParameterSet& p, const py::handle& key) {
         const int k = ParameterIndex(p, key);

@@ -7,10 +7,10 @@
 #include <chrono>
 #include <thread>
 
-#include "analysis/measures.h"
-#include "analysis/spikes.h"
-#include "cli/csv_sink.h"
-#include "engine/run_driver.h"
+#include "vantor/analysis/measures.h"
+#include "vantor/analysis/spikes.h"
+#include "vantor/files/csv_sink.h"
+#include "vantor/engine/run_driver.h"
 #include "support.h"
 
 namespace vantor::python {
@@ -117,7 +117,7 @@ py::dict Run(const ParameterSet& given, const py::object& method, const py::obje
   for (const RunSample& s : store.samples) trace.t.push_back(s[0]), trace.v.push_back(s[1]);
   const std::vector<double> spikes = SpikeTimes(trace, threshold);
 
-  std::vector<std::string> names = cli::CsvColumnNames(params);
+  std::vector<std::string> names = CsvColumnNames(params);
   names.erase(names.begin());
   py::dict out;
   out["outcome"] = OutcomeName(result.outcome);

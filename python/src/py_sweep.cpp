@@ -11,12 +11,12 @@
 #include <mutex>
 #include <thread>
 
-#include "analysis/measured_run.h"
-#include "analysis/sweep_plan.h"
-#include "analysis/sweep_runner.h"
-#include "cli/parameter_names.h"
+#include "vantor/analysis/measured_run.h"
+#include "vantor/sweep/sweep_plan.h"
+#include "vantor/sweep/sweep_runner.h"
+#include "vantor/params/parameter_names.h"
 #include "cli/sweep_options.h"
-#include "encode/text_helpers.h"
+#include "vantor/text/text_helpers.h"
 #include "support.h"
 
 namespace vantor::python {
@@ -54,7 +54,7 @@ cli::SweepOptions Options(const ParameterSet& params, const py::dict& vary, long
   for (const auto& [key, values] : vary) {
     // The parameter's own name, whatever the key's form.
     const int k = ParameterIndex(params, key);
-    options.vary.push_back(cli::CommandLineName(k) + "=" + AxisSpec(values));
+    options.vary.push_back(CommandLineName(k) + "=" + AxisSpec(values));
   }
   options.samples = samples;
   options.seed = seed;

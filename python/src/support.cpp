@@ -2,11 +2,11 @@
 
 #include <optional>
 
-#include "cli/parameter_names.h"
+#include "vantor/params/parameter_names.h"
 #include "cli/run_options.h"
-#include "encode/text_helpers.h"
-#include "params/list_files.h"
-#include "params/startup_files.h"
+#include "vantor/text/text_helpers.h"
+#include "vantor/params/list_files.h"
+#include "vantor/params/startup_files.h"
 
 namespace vantor::python {
 
@@ -107,10 +107,10 @@ int ParameterIndex(const ParameterSet& params, const py::handle& key) {
   }
   if (!py::isinstance<py::str>(key)) Raise(PyExc_TypeError, "a parameter is named by an int or a str");
   const std::string name = key.cast<std::string>();
-  const int k = cli::FindParameterKey(params, name);
+  const int k = FindParameterKey(params, name);
   if (k >= 0) return k;
   std::string message = "There is no parameter called \"" + name + "\".";
-  const std::vector<std::string> close = cli::SuggestParameterNames(name);
+  const std::vector<std::string> close = SuggestParameterNames(name);
   for (std::size_t i = 0; i < close.size(); ++i)
     message += (i == 0 ? " Did you mean " : i + 1 == close.size() ? " or " : ", ") + close[i];
   if (!close.empty()) message += "?";

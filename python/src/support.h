@@ -7,9 +7,9 @@
 
 #include <string>
 
-#include "params/gate_table.h"
-#include "params/messages.h"
-#include "params/parameter_set.h"
+#include "vantor/params/gate_table.h"
+#include "vantor/params/messages.h"
+#include "vantor/params/parameter_set.h"
 
 namespace vantor::python {
 

@@ -3,7 +3,7 @@
 #include <QDir>
 #include <QFileInfo>
 
-#include "params/data_directory.h"
+#include "vantor/files/data_directory.h"
 
 namespace vantor::app {
 

@@ -6,8 +6,8 @@
 #include "app/data_paths.h"
 #include "app/main_window.h"
 #include "app/picture_view.h"
-#include "params/parameter_file.h"
-#include "plot/replay.h"
+#include "vantor/params/parameter_file.h"
+#include "vantor/render/replay.h"
 
 namespace vantor::app {
 namespace {

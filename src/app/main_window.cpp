@@ -18,11 +18,11 @@
 #include "app/data_paths.h"
 #include "app/help_window.h"
 #include "app/picture_view.h"
-#include "encode/number_format.h"
-#include "params/parameter_file.h"
-#include "params/startup_files.h"
-#include "plot/layout.h"
-#include "plot/replay.h"
+#include "vantor/text/number_format.h"
+#include "vantor/params/parameter_file.h"
+#include "vantor/params/startup_files.h"
+#include "vantor/render/layout.h"
+#include "vantor/render/replay.h"
 
 namespace vantor::app {
 namespace {

@@ -16,10 +16,10 @@
 #include "app/menu_table.h"
 #include "app/record_lookup.h"
 #include "app/user_prompts.h"
-#include "engine/run_driver.h"
-#include "params/gate_table.h"
-#include "params/parameter_set.h"
-#include "plot/picture.h"
+#include "vantor/engine/run_driver.h"
+#include "vantor/params/gate_table.h"
+#include "vantor/params/parameter_set.h"
+#include "vantor/render/picture.h"
 
 class QAction;
 class QLabel;

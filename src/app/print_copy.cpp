@@ -20,9 +20,9 @@
 #include "app/dialogs/layout_editor.h"
 #include "device/painter_device.h"
 #include "device/picture_file.h"
-#include "plot/picture.h"
-#include "plot/replay.h"
-#include "plot/run_record.h"
+#include "vantor/render/picture.h"
+#include "vantor/render/replay.h"
+#include "vantor/render/run_record.h"
 
 namespace vantor {
 namespace {

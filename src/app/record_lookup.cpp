@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <memory>
 
-#include "plot/run_record.h"
+#include "vantor/render/run_record.h"
 
 namespace vantor::app {
 namespace {

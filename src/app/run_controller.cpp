@@ -7,8 +7,8 @@
 
 #include "app/main_window.h"
 #include "app/picture_view.h"
-#include "encode/number_format.h"
-#include "plot/run_picture.h"
+#include "vantor/text/number_format.h"
+#include "vantor/render/run_picture.h"
 
 namespace vantor::app {
 namespace {

@@ -8,7 +8,7 @@
 #include <cstdlib>
 
 #include "app/main_window.h"
-#include "plot/replay.h"
+#include "vantor/render/replay.h"
 
 namespace vantor::app {
 namespace {

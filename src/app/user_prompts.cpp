@@ -5,7 +5,7 @@
 #include <QMessageBox>
 
 #include "device/painter_device.h"
-#include "params/parameter_file.h"
+#include "vantor/params/parameter_file.h"
 
 namespace vantor::app {
 

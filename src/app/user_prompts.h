@@ -5,7 +5,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "params/messages.h"
+#include "vantor/params/messages.h"
 
 class QWidget;
 

@@ -9,7 +9,7 @@
 #include "cli/diagnostics.h"
 #include "cli/parameter_files.h"
 #include "cli/run_inputs.h"
-#include "params/parameter_file.h"
+#include "vantor/params/parameter_file.h"
 
 namespace vantor::cli {
 namespace {

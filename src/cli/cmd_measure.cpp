@@ -5,11 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "analysis/measured_run.h"
+#include "vantor/analysis/measured_run.h"
 #include "cli/commands.h"
 #include "cli/diagnostics.h"
 #include "cli/run_inputs.h"
-#include "encode/number_format.h"
+#include "vantor/text/number_format.h"
 
 namespace vantor::cli {
 namespace {

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "analysis/sweep_plan.h"
-#include "analysis/sweep_rows.h"
+#include "vantor/sweep/sweep_plan.h"
+#include "vantor/sweep/sweep_rows.h"
 #include "cli/commands.h"
 #include "cli/diagnostics.h"
 #include "cli/output_set.h"

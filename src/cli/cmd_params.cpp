@@ -7,11 +7,11 @@
 
 #include "cli/commands.h"
 #include "cli/diagnostics.h"
-#include "cli/parameter_names.h"
+#include "vantor/params/parameter_names.h"
 #include "cli/run_inputs.h"
-#include "encode/number_format.h"
-#include "encode/text_helpers.h"
-#include "params/list_files.h"
+#include "vantor/text/number_format.h"
+#include "vantor/text/text_helpers.h"
+#include "vantor/params/list_files.h"
 
 namespace vantor::cli {
 namespace {

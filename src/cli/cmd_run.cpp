@@ -7,17 +7,18 @@
 #include <vector>
 
 #include "cli/commands.h"
-#include "cli/csv_sink.h"
+#include "vantor/files/csv_sink.h"
 #include "cli/diagnostics.h"
+#include "cli/drawing.h"
 #include "cli/interrupts.h"
 #include "cli/output_set.h"
 #include "cli/picture_output.h"
 #include "cli/progress.h"
 #include "cli/run_inputs.h"
 #include "cli/run_options.h"
-#include "engine/run_driver.h"
-#include "plot/live.h"
-#include "plot/run_record.h"
+#include "vantor/engine/run_driver.h"
+#include "vantor/render/live.h"
+#include "vantor/render/run_record.h"
 
 namespace vantor::cli {
 namespace {

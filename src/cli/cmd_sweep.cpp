@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "analysis/sweep_rows.h"
-#include "analysis/sweep_runner.h"
+#include "vantor/sweep/sweep_rows.h"
+#include "vantor/sweep/sweep_runner.h"
 #include "cli/commands.h"
 #include "cli/diagnostics.h"
 #include "cli/interrupts.h"

@@ -42,9 +42,4 @@ bool PositionalWords(const std::vector<std::string>& args, std::vector<std::stri
 // a trailing "/".
 std::string ProgramDirectory();
 
-// Pictures need fonts, and fonts need a GUI application object; commands
-// that draw call this first. The platform is always the offscreen one: the
-// command line never needs a display. False when Qt cannot start.
-bool EnsureGuiApplication();
-
 }  // namespace vantor::cli

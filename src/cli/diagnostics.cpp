@@ -10,8 +10,8 @@
 #include <filesystem>
 
 #include "cli/interrupts.h"
-#include "encode/text_helpers.h"
-#include "params/parameter_file.h"
+#include "vantor/text/text_helpers.h"
+#include "vantor/params/parameter_file.h"
 
 namespace vantor::cli {
 namespace {

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "params/messages.h"
+#include "vantor/params/messages.h"
 
 namespace vantor::cli {
 

@@ -5,7 +5,7 @@
 // to the shell). A second signal ends the process at once.
 #pragma once
 
-#include "engine/run_driver.h"
+#include "vantor/engine/run_driver.h"
 
 namespace vantor::cli {
 

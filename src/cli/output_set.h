@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "encode/output_file.h"
+#include "vantor/files/output_file.h"
 
 namespace vantor::cli {
 

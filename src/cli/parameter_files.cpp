@@ -2,8 +2,8 @@
 
 #include "cli/diagnostics.h"
 #include "cli/output_set.h"
-#include "encode/text_helpers.h"
-#include "params/parameter_file.h"
+#include "vantor/text/text_helpers.h"
+#include "vantor/params/parameter_file.h"
 
 namespace vantor::cli {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "params/parameter_set.h"
+#include "vantor/params/parameter_set.h"
 
 namespace vantor::cli {
 

@@ -12,30 +12,18 @@
 
 #include "device/painter_device.h"
 #include "device/picture_file.h"
-#include "encode/cgm_writer.h"
-#include "params/list_files.h"
-#include "params/parameter_file.h"
-#include "plot/hpgl_plotter.h"
-#include "plot/layout.h"
-#include "plot/replay.h"
-#include "plot/run_picture.h"
+#include "vantor/render/cgm_writer.h"
+#include "vantor/params/list_files.h"
+#include "vantor/params/parameter_file.h"
+#include "vantor/render/hpgl_plotter.h"
+#include "vantor/render/layout.h"
+#include "vantor/render/replay.h"
+#include "vantor/render/run_picture.h"
 #include "cli/commands.h"
 #include "cli/diagnostics.h"
 
 namespace vantor::cli {
 namespace {
-
-// Smaller pictures cannot hold the labels; larger ones take gigabytes.
-constexpr int kMinSide = 100;
-constexpr int kMaxSide = 20000;
-
-bool ParseSide(const std::string& text, int& value) {
-  if (text.empty() || text.size() > 5) return false;
-  for (char c : text)
-    if (c < '0' || c > '9') return false;
-  value = std::atoi(text.c_str());
-  return value >= kMinSide && value <= kMaxSide;
-}
 
 int CannotWrite(const std::string& path, const std::string& why) {
   PrintError("Could not write file " + path + (why.empty() ? "" : " (" + why + ")"));
@@ -67,12 +55,6 @@ class CountingMessages : public Messages {
 };
 
 }  // namespace
-
-bool ParsePictureSize(const std::string& text, int& width, int& height) {
-  const std::size_t x = text.find_first_of("xX");
-  if (x == std::string::npos) return false;
-  return ParseSide(text.substr(0, x), width) && ParseSide(text.substr(x + 1), height);
-}
 
 // The window the runs draw on while they go; the files are redrawn anew.
 struct PictureJob::State {

@@ -10,15 +10,12 @@
 
 #include "cli/output_set.h"
 #include "cli/run_options.h"
-#include "engine/run_driver.h"
-#include "params/gate_table.h"
-#include "params/messages.h"
-#include "params/parameter_set.h"
+#include "vantor/engine/run_driver.h"
+#include "vantor/params/gate_table.h"
+#include "vantor/params/messages.h"
+#include "vantor/params/parameter_set.h"
 
 namespace vantor::cli {
-
-// "WxH" with both between 100 and 20000.
-bool ParsePictureSize(const std::string& text, int& width, int& height);
 
 class PictureJob {
  public:

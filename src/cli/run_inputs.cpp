@@ -6,9 +6,9 @@
 
 #include "cli/commands.h"
 #include "cli/diagnostics.h"
-#include "encode/text_helpers.h"
-#include "params/list_files.h"
-#include "params/parameter_file.h"
+#include "vantor/text/text_helpers.h"
+#include "vantor/params/list_files.h"
+#include "vantor/params/parameter_file.h"
 
 namespace vantor::cli {
 namespace {

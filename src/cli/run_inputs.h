@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "cli/run_options.h"
-#include "params/gate_table.h"
-#include "params/parameter_set.h"
+#include "vantor/params/gate_table.h"
+#include "vantor/params/parameter_set.h"
 
 namespace vantor::cli {
 

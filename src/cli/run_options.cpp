@@ -3,9 +3,9 @@
 #include <cerrno>
 #include <cstdlib>
 
-#include "cli/parameter_names.h"
-#include "encode/number_format.h"
-#include "encode/text_helpers.h"
+#include "vantor/params/parameter_names.h"
+#include "vantor/text/number_format.h"
+#include "vantor/text/text_helpers.h"
 
 namespace vantor::cli {
 namespace {
@@ -55,6 +55,14 @@ bool SetPositional(RunOptions& options, const std::string& word, std::string& er
   }
   options.parameterFile = word;
   return true;
+}
+
+bool ParseSide(const std::string& text, int& value) {
+  if (text.empty() || text.size() > 5) return false;
+  for (char c : text)
+    if (c < '0' || c > '9') return false;
+  value = std::atoi(text.c_str());
+  return value >= kMinSide && value <= kMaxSide;
 }
 
 }  // namespace
@@ -183,6 +191,12 @@ bool ApplySettings(const RunOptions& options, ParameterSet& params, Messages& me
     params.SetValue(k, value);
   }
   return true;
+}
+
+bool ParsePictureSize(const std::string& text, int& width, int& height) {
+  const std::size_t x = text.find_first_of("xX");
+  if (x == std::string::npos) return false;
+  return ParseSide(text.substr(0, x), width) && ParseSide(text.substr(x + 1), height);
 }
 
 }  // namespace vantor::cli

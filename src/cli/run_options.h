@@ -5,8 +5,8 @@
 #include <utility>
 #include <vector>
 
-#include "params/messages.h"
-#include "params/parameter_set.h"
+#include "vantor/params/messages.h"
+#include "vantor/params/parameter_set.h"
 
 namespace vantor::cli {
 
@@ -51,6 +51,12 @@ bool ParseRunOptions(const std::vector<std::string>& args, RunOptions& options,
 // parameter (with the names it may have meant), value that is not a number,
 // or value outside the limits; the settings before it stay applied.
 bool ApplySettings(const RunOptions& options, ParameterSet& params, Messages& messages);
+
+// Smaller pictures cannot hold the labels; larger ones take gigabytes.
+constexpr int kMinSide = 100;
+constexpr int kMaxSide = 20000;
+// "WxH" with both between kMinSide and kMaxSide (--size).
+bool ParsePictureSize(const std::string& text, int& width, int& height);
 
 // The range message of the parameter dialogs for parameter k.
 std::string RangeMessage(const ParameterSet& params, int k);

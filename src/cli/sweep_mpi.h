@@ -5,7 +5,7 @@
 #include <functional>
 #include <string>
 
-#include "analysis/sweep_runner.h"
+#include "vantor/sweep/sweep_runner.h"
 
 namespace vantor::cli {
 

@@ -4,8 +4,8 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "cli/parameter_names.h"
-#include "encode/text_helpers.h"
+#include "vantor/params/parameter_names.h"
+#include "vantor/text/text_helpers.h"
 
 namespace vantor::cli {
 namespace {

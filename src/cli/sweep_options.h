@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "analysis/measures.h"
-#include "analysis/sweep_plan.h"
+#include "vantor/analysis/measures.h"
+#include "vantor/sweep/sweep_plan.h"
 #include "cli/run_options.h"
-#include "params/messages.h"
+#include "vantor/params/messages.h"
 
 namespace vantor::cli {
 

@@ -8,7 +8,7 @@
 #include <fstream>
 #include <system_error>
 
-#include "encode/output_file.h"
+#include "vantor/files/output_file.h"
 
 namespace vantor::cli {
 namespace fs = std::filesystem;

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "analysis/sweep_rows.h"
+#include "vantor/sweep/sweep_rows.h"
 
 namespace vantor::cli {
 

@@ -5,15 +5,15 @@
 #include <cstdlib>
 #include <thread>
 
-#include "analysis/sweep_rows.h"
+#include "vantor/sweep/sweep_rows.h"
 #include "cli/commands.h"
 #include "cli/diagnostics.h"
+#include "cli/drawing.h"
 #include "cli/interrupts.h"
-#include "cli/parameter_names.h"
+#include "vantor/params/parameter_names.h"
 #include "cli/picture_output.h"
-#include "cli/sweep_chart.h"
-#include "device/picture_file.h"
-#include "encode/text_helpers.h"
+#include "vantor/render/sweep_chart.h"
+#include "vantor/text/text_helpers.h"
 
 namespace vantor::cli {
 namespace {
@@ -51,7 +51,7 @@ int PrepareSweep(const std::vector<std::string>& args, bool fi, SweepSetup& setu
   if (!o.size.empty() && !ParsePictureSize(o.size, setup.chartWidth, setup.chartHeight))
     return UsageError(setup.command, "--size needs WxH: " + o.size);
   for (const std::string* file : {&o.png, &o.svg})
-    if (!file->empty() && !PictureFormatForPath(*file))
+    if (!file->empty() && !IsChartFile(*file))
       return UsageError(setup.command, "a chart file ends in .png or .svg: " + *file);
   if (o.resume && o.out.empty()) return UsageError(setup.command, "--resume needs --out");
   if (const int status = LoadRunInputs(o.inputs, setup.inputs); status != 0) return status;
@@ -97,14 +97,14 @@ int WriteCharts(const SweepSetup& setup, const std::vector<std::string>& rows, O
   for (const char* option : {"--png", "--svg"}) {
     OutputFile* out = charts.File(option);
     if (out == nullptr) continue;
-    const QByteArray bytes =
-        RenderPicture(*PictureFormatForPath(charts.Path(option)), setup.chartWidth, setup.chartHeight,
-                      0xFFFFFF, [&](Device& d) { DrawSweepChart(d, chart); });
-    if (bytes.isEmpty()) {
+    const std::optional<std::string> bytes =
+        EncodeChart(charts.Path(option), setup.chartWidth, setup.chartHeight,
+                    [&](Device& d) { DrawSweepChart(d, chart); });
+    if (!bytes) {
       PrintError("The chart " + charts.Path(option) + " could not be encoded.");
       return kExitRefused;
     }
-    out->Write(std::string(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    out->Write(*bytes);
   }
   return charts.Commit() ? 0 : kExitRefused;
 }

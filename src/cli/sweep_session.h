@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "analysis/sweep_plan.h"
-#include "analysis/sweep_runner.h"
+#include "vantor/sweep/sweep_plan.h"
+#include "vantor/sweep/sweep_runner.h"
 #include "cli/output_set.h"
 #include "cli/run_inputs.h"
 #include "cli/sweep_options.h"

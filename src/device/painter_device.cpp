@@ -7,7 +7,7 @@
 #include <cmath>
 
 #include "device/vector_state.h"
-#include "encode/text_helpers.h"
+#include "vantor/text/text_helpers.h"
 
 namespace vantor {
 namespace {

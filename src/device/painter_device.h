@@ -12,7 +12,7 @@
 #include <QString>
 
 #include "device/column_reducer.h"
-#include "plot/device.h"
+#include "vantor/render/device.h"
 
 namespace vantor {
 

@@ -10,7 +10,7 @@
 #include <optional>
 #include <string>
 
-#include "plot/device.h"
+#include "vantor/render/device.h"
 
 namespace vantor {
 

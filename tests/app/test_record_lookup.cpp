@@ -6,7 +6,7 @@
 #include "app/picture_view.h"
 #include "app/record_lookup.h"
 #include "app_test_support.h"
-#include "plot/run_record.h"
+#include "vantor/render/run_record.h"
 
 using namespace vantor;
 using namespace vantor::app;

@@ -8,7 +8,7 @@
 #include "app/picture_view.h"
 #include "app_test_support.h"
 #include "device/painter_device.h"
-#include "plot/palette.h"
+#include "vantor/render/palette.h"
 
 using namespace vantor;
 using namespace vantor::app;

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/run_sample.h"
-#include "plot/run_record.h"
+#include "vantor/engine/run_sample.h"
+#include "vantor/render/run_record.h"
 
 namespace vantor {
 namespace {

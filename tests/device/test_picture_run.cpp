@@ -13,11 +13,11 @@
 #include "device/gui_app.h"
 #include "device/painter_device.h"
 #include "device/picture_file.h"
-#include "params/gate_table.h"
-#include "params/parameter_set.h"
-#include "plot/palette.h"
-#include "plot/replay.h"
-#include "plot/run_picture.h"
+#include "vantor/params/gate_table.h"
+#include "vantor/params/parameter_set.h"
+#include "vantor/render/palette.h"
+#include "vantor/render/replay.h"
+#include "vantor/render/run_picture.h"
 
 namespace vantor {
 namespace {

@@ -9,12 +9,12 @@
 #include <utility>
 #include <vector>
 
-#include "engine/run_driver.h"
-#include "engine/run_sample.h"
-#include "params/gate_table.h"
-#include "params/messages.h"
-#include "params/parameter_file.h"
-#include "params/parameter_set.h"
+#include "vantor/engine/run_driver.h"
+#include "vantor/engine/run_sample.h"
+#include "vantor/params/gate_table.h"
+#include "vantor/params/messages.h"
+#include "vantor/params/parameter_file.h"
+#include "vantor/params/parameter_set.h"
 
 namespace vantor::gallery {
 

@@ -8,7 +8,7 @@
 #include <limits>
 #include <vector>
 
-#include "engine/run_sample.h"
+#include "vantor/engine/run_sample.h"
 
 namespace vantor::gallery {
 

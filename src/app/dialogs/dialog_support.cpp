@@ -12,8 +12,8 @@
 #include <algorithm>
 
 #include "app/dialogs/field_text.h"
-#include "encode/number_format.h"
-#include "params/parameter_set.h"
+#include "vantor/text/number_format.h"
+#include "vantor/params/parameter_set.h"
 
 namespace vantor {
 

@@ -6,8 +6,8 @@
 #include <cfloat>
 #include <cmath>
 
-#include "encode/number_format.h"
-#include "encode/text_helpers.h"
+#include "vantor/text/number_format.h"
+#include "vantor/text/text_helpers.h"
 
 namespace vantor {
 

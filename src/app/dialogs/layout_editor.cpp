@@ -14,7 +14,7 @@
 
 #include "app/dialogs/dialog_support.h"
 #include "app/dialogs/field_text.h"
-#include "params/parameter_set.h"
+#include "vantor/params/parameter_set.h"
 
 namespace vantor {
 namespace {

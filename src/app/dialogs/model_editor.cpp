@@ -11,7 +11,7 @@
 
 #include "app/dialogs/dialog_support.h"
 #include "app/dialogs/field_text.h"
-#include "params/gate_table.h"
+#include "vantor/params/gate_table.h"
 
 namespace vantor {
 

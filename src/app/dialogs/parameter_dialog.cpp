@@ -12,7 +12,7 @@
 #include "app/dialogs/field_text.h"
 #include "app/dialogs/group_picture.h"
 #include "app/dialogs/parameter_templates.h"
-#include "params/parameter_set.h"
+#include "vantor/params/parameter_set.h"
 
 namespace vantor {
 namespace {

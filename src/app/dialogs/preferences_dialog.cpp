@@ -9,8 +9,8 @@
 
 #include "app/dialogs/dialog_support.h"
 #include "device/painter_device.h"
-#include "params/list_files.h"
-#include "params/preferences.h"
+#include "vantor/params/list_files.h"
+#include "vantor/params/preferences.h"
 
 namespace vantor {
 namespace {

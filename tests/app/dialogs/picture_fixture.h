@@ -10,12 +10,12 @@
 #include <memory>
 
 #include "device/painter_device.h"
-#include "params/gate_table.h"
-#include "params/messages.h"
-#include "params/parameter_set.h"
-#include "plot/picture.h"
-#include "plot/replay.h"
-#include "plot/run_picture.h"
+#include "vantor/params/gate_table.h"
+#include "vantor/params/messages.h"
+#include "vantor/params/parameter_set.h"
+#include "vantor/render/picture.h"
+#include "vantor/render/replay.h"
+#include "vantor/render/run_picture.h"
 
 namespace vantor::testing {
 

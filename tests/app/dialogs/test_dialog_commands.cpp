@@ -14,8 +14,8 @@
 #include "app/help_window.h"
 #include "app/menu_table.h"
 #include "app/picture_view.h"
-#include "plot/palette.h"
-#include "plot/run_record.h"
+#include "vantor/render/palette.h"
+#include "vantor/render/run_record.h"
 
 using namespace vantor;
 using namespace vantor::testing;

@@ -20,9 +20,9 @@
 #include "app/dialogs/parameter_dialog.h"
 #include "app/dialogs/preferences_dialog.h"
 #include "app/dialogs/modal_helpers.h"
-#include "params/gate_table.h"
-#include "params/parameter_set.h"
-#include "params/preferences.h"
+#include "vantor/params/gate_table.h"
+#include "vantor/params/parameter_set.h"
+#include "vantor/params/preferences.h"
 
 using namespace vantor;
 using vantor::testing::Button;

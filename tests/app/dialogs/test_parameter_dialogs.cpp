@@ -17,7 +17,7 @@
 #include "app/dialogs/parameter_templates.h"
 #include "app/dialogs/dialog_support.h"
 #include "app/dialogs/modal_helpers.h"
-#include "params/parameter_set.h"
+#include "vantor/params/parameter_set.h"
 
 using namespace vantor;
 using vantor::testing::Button;

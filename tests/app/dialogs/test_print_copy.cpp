@@ -11,7 +11,7 @@
 #include "app/dialogs/modal_helpers.h"
 #include "app/dialogs/picture_fixture.h"
 #include "app/print_copy.h"
-#include "plot/run_record.h"
+#include "vantor/render/run_record.h"
 
 using namespace vantor;
 using vantor::testing::RunOnImage;

@@ -14,7 +14,7 @@
 #include "app/menu_table.h"
 #include "app/picture_view.h"
 #include "app/print_copy.h"
-#include "plot/palette.h"
+#include "vantor/render/palette.h"
 
 using namespace vantor;
 using namespace vantor::testing;

@@ -1,0 +1,23 @@
+// One trial run only for its measures.
+#pragma once
+
+#include <string>
+
+#include "vantor/analysis/measures.h"
+#include "vantor/engine/run_driver.h"
+#include "vantor/params/gate_table.h"
+#include "vantor/params/parameter_set.h"
+
+namespace vantor {
+
+struct MeasuredRun {
+  RunOutcome outcome = RunOutcome::Completed;
+  std::string message;  // why a run was refused or failed
+  Measures measures;    // valid when completed
+};
+
+// Runs a copy of `params`, so that runs on several threads can share one
+// base set, and measures it over the default window.
+MeasuredRun MeasureTrial(ParameterSet params, const GateTable& gates, double threshold = 0);
+
+}  // namespace vantor

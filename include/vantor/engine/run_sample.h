@@ -1,0 +1,32 @@
+// One recorded point of a run: 21 single-precision values.
+#pragma once
+
+#include <array>
+
+namespace vantor {
+
+constexpr int kSampleSlots = 21;
+constexpr int kSampleBytes = kSampleSlots * 4;  // 84 bytes in a record file
+
+// Slot 0 time (ms), 1 V (mV), 2 I-cap, 3 [Ca++]-i (µM), 4 .. 17 I-C .. I-GABAb
+// (current or conductance), 18 .. 20 the state values chosen by Gate #1 .. #3.
+using RunSample = std::array<float, kSampleSlots>;
+
+// Sample slots of the currents (slot s is drawn as trace row s).
+namespace slot {
+enum Slot : int {
+  Time = 0, V = 1, ICap = 2, Calcium = 3,
+  IC = 4, IH, IT, IA, IL, INa, IK, IM, IAHP, INap, IAMPA, INMDA, IGABAa, IGABAb,
+  Gate1 = 18, Gate2, Gate3,
+};
+}  // namespace slot
+
+// Where the run loop hands each recorded sample (the record file writer, the
+// live drawing, a CSV writer ...).
+class RunSink {
+ public:
+  virtual ~RunSink() = default;
+  virtual void Sample(const RunSample& sample) = 0;
+};
+
+}  // namespace vantor

@@ -1,0 +1,52 @@
+// The samples of a run as comma-separated text: a header row with the time
+// and the 21 traces by name and unit, then one row per sample (or, with a
+// grid step, one row per grid time).
+#pragma once
+
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "vantor/engine/run_sample.h"
+#include "vantor/params/gate_table.h"
+#include "vantor/params/parameter_set.h"
+
+namespace vantor {
+
+// The I-Inj column is the protocol's injected current at the row's time: the
+// base current, plus the step strictly between its onset and its offset.
+// "time (ms)", "V-m (mV)", "I-Inj (nA)", "I-cap (nA)", "[Ca++]-i (µM)",
+// "I-C (nA)" or "g-C (µS)" when the trace shows the conductance, ...,
+// "g-1 (mC)": UTF-8, made from the trace table and the gate selections as
+// they are now.
+std::vector<std::string> CsvColumnNames(const ParameterSet& params);
+
+class CsvSink : public RunSink {
+ public:
+  // Writes the header; the stream belongs to the caller. With `gridStep`
+  // the rows are the samples interpolated linearly onto 0, step, 2 step,
+  // ... up to the end of the recorded time; without, one row per sample at
+  // the times the run recorded (irregularly spaced).
+  CsvSink(std::FILE* stream, const ParameterSet& params,
+          std::optional<double> gridStep = std::nullopt);
+  void Sample(const RunSample& sample) override;
+  // Writes what is still held back; call once after the run.
+  void Finish();
+  bool Failed() const { return failed_; }
+
+ private:
+  void Row(double t, const double* slots);
+  void Number(double value);
+  void Flush();
+
+  std::FILE* stream_;
+  float base_, onset_, offset_, step_;  // the protocol, for the I-Inj column
+  std::optional<double> gridStep_;
+  long nextGrid_ = 0;                   // index of the next grid time
+  std::optional<RunSample> previous_;  // the sample before, for interpolation
+  std::string buffer_;
+  bool failed_ = false;
+};
+
+}  // namespace vantor

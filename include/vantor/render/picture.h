@@ -1,0 +1,66 @@
+// Everything a picture is drawn from besides the parameters: the drawing
+// layer, the record files of the runs on screen and the colours. One Picture
+// per window (or per headless job) is passed to the layout and the replay.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "vantor/params/preferences.h"
+#include "vantor/render/output_target.h"
+
+namespace vantor {
+
+// 0 after an ordinary run, 1 for a full redraw, 2 during and after an
+// overlay run until its own replay ends.
+enum ReplayMode : int {
+  kReplayOrdinary = 0,
+  kReplayFullRedraw = 1,
+  kReplayOverlay = 2,
+};
+
+// The current-injection protocol of one run, kept with its record so that a
+// later redraw shows the step that run really had, not today's settings.
+struct InjectionProtocol {
+  float trialDuration = 0;
+  float baseCurrent = 0;
+  float onset = 0;
+  float offset = 0;
+  float amplitude = 0;
+};
+
+struct RecordedRun {
+  std::string recordName;                   // the run's record file
+  std::optional<InjectionProtocol> protocol;  // none: take the parameters'
+  // The run's parameter values, for the listing on paper and on the plotter
+  // (empty: take the current ones).
+  std::vector<float> parameters;
+};
+
+struct ReplayState {
+  int mode = kReplayOrdinary;
+  RecordedRun current;                 // empty name before the first run
+  std::vector<RecordedRun> overlays;   // earlier runs kept on screen, oldest first
+  // Position of the run being drawn; outside replay the number of overlays,
+  // so a live trace has the colour its run will have in a full redraw.
+  int runIndex = 0;
+};
+
+struct Picture {
+  OutputTarget target;
+  ReplayState replay;
+  Preferences preferences;
+  bool extendedMode = true;  // the parameter listing shows all 54 values
+  // The trial duration the time axis spans: the longest of the runs shown,
+  // set by PlotSetup; the scale bars and labels stand to the right of it.
+  double timeAxis = 0;
+  // PlotSetup started a live V-m trace (V-m is shown); live samples extend it.
+  bool liveTrace = false;
+  // Traces 2, 3 and 5 .. 18 take the two current colours in turn across one replay.
+  bool nextCurrentIsAlternate = true;
+  // The last plotter destination the replay closed could not be written whole.
+  bool plotterOutputFailed = false;
+};
+
+}  // namespace vantor

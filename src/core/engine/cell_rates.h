@@ -1,0 +1,75 @@
+// The continuous system that the stepping methods discretise, in double
+// precision: V from the membrane equation, each gate relaxing to its steady
+// state with its time constant, the two calcium shells, and the synaptic
+// drive as decaying accumulators (Model 4).
+#pragma once
+
+#include <array>
+
+#include "engine/cell_state.h"
+#include "engine/run_constants.h"
+#include "vantor/engine/run_sample.h"
+#include "engine/synaptic_accumulators.h"
+#include "vantor/params/gate_table.h"
+#include "vantor/params/parameter_set.h"
+
+namespace vantor {
+
+constexpr int kMaxContinuousState = kCellStateSize + kMaxAccumulators;
+
+class CellRates {
+ public:
+  CellRates(const ParameterSet& params, const GateTable& gates, const RunConstants& constants);
+
+  // Cell values and then the synaptic accumulators.
+  int Size() const { return kCellStateSize + synapses_.Size(); }
+  SynapticAccumulators& Synapses() { return synapses_; }
+
+  // Reads the parameters again. A run reads each parameter when it uses it,
+  // and they can change only while a sample is handed over (the message pump
+  // runs there), so the run calls this after each sample.
+  void Refresh();
+
+  // The indices of the values that can move, in increasing order: V, the
+  // gates of the enabled channels, both shells and the accumulators. The
+  // others have dy/dt = 0 exactly.
+  const int* Active() const { return active_; }
+  int ActiveCount() const { return activeCount_; }
+
+  // dy/dt at time t (ms) with the injected current iInj (nA). With `sample`,
+  // files I-cap and every enabled current (or its conductance) in the slots
+  // as a stage evaluation does instead; dy then holds dV/dt only.
+  void Evaluate(double t, double iInj, const double* y, double* dy,
+                RunSample* sample = nullptr) const;
+
+ private:
+  const ParameterSet& params_;
+  const GateTable& gates_;
+  const RunConstants& constants_;
+  SynapticAccumulators synapses_;
+  // The parameters an evaluation reads, as of the last Refresh.
+  struct Snapshot {
+    double pK = 0, pNa = 0, kIn = 0, kOut = 0, naIn = 0, naOut = 0;
+    double gNa = 0, gNap = 0, gK = 0, gM = 0, gA = 0, pT = 0, pL = 0, gH = 0, gC = 0, gAHP = 0;
+    double hShift = 0;
+    bool ipsp = false, epsp = false;
+    double ipscOnset = 0, epscOnset = 0, mg = 0, caOut = 0;
+    bool logReversal = false;  // Ca removal < 0: I-T from the 30 mV per decade reversal
+    double area = 0, lInflux = 0, tInflux = 0, lRemoval = 0, tRemoval = 0;
+    double perCm = 0;  // 1 / Cm
+    double leakU = 0;  // the leak's GHK u per mV
+  } p_;
+  int gateRows_[kCellStateSize] = {};
+  int gateCount_ = 0;
+  // The parameter values (and the one gate coefficient) the snapshot was
+  // taken from.
+  std::array<float, kParameterCount> seen_{};
+  float seenAhpE_ = 0;
+  bool taken_ = false;
+  int still_[kCellStateSize] = {};
+  int stillCount_ = 0;
+  int active_[kMaxContinuousState] = {};
+  int activeCount_ = 0;
+};
+
+}  // namespace vantor

@@ -1,0 +1,159 @@
+#include "vantor/engine/run_driver.h"
+
+#include <cmath>
+#include <cstdio>
+
+#include "engine/continuous_run.h"
+#include "engine/integrator.h"
+#include "engine/ions.h"
+#include "engine/progress_guard.h"
+#include "engine/run_constants.h"
+#include "engine/stage.h"
+
+namespace vantor {
+namespace {
+
+const char* SlotName(int s) {
+  static const char* const kNames[kSampleSlots] = {
+      "the time", "V-m",  "I-cap", "[Ca++]-i", "I-C",  "I-H",     "I-T",
+      "I-A",      "I-L",  "I-Na",  "I-K",      "I-M",  "I-AHP",   "I-Nap",
+      "I-AMPA",   "I-NMDA", "I-GABAa", "I-GABAb", "g-1", "g-2",    "g-3"};
+  return kNames[s];
+}
+
+std::string StoppedAt(float t, const std::string& what) {
+  char at[48];
+  std::snprintf(at, sizeof at, "The run stopped at t = %g ms: ", static_cast<double>(t));
+  return at + what;
+}
+
+std::string NotFinite(float t, const char* name) {
+  return StoppedAt(t, std::string(name) +
+                        " is not a finite number. Check the gate table and the parameters.");
+}
+
+// The values a sample takes from the accepted state at the moment it is
+// recorded: the time, the calcium trace and the three chosen state values.
+void FillRecordedSlots(const ParameterSet& params, const GateTable& gates, float t,
+                       const CellState& accepted, RunSample& sample) {
+  sample[slot::Time] = t;
+  const bool tShell = gates.Row(gate::mAHP).H != 0.0f;
+  sample[slot::Calcium] = accepted[tShell ? cell::CaT : cell::CaL] * 1e6f;
+  for (int i = 0; i < 3; ++i) {
+    // Only an exact index 0 .. 15 selects a value; anything else keeps the slot.
+    const float chosen = params.Value(param::Gate1 + i);
+    if (chosen >= 0.0f && chosen < static_cast<float>(kCellStateSize) &&
+        chosen == std::trunc(chosen))
+      sample[slot::Gate1 + i] = accepted[static_cast<int>(chosen)];
+  }
+}
+
+float InjectedCurrent(const ParameterSet& params, float t) {
+  float current = params.Value(param::BaseCurrent);
+  if (params.Value(param::StepOnset) < t && t < params.Value(param::StepOffset))
+    current += params.Value(param::InjectedCurrent);
+  return current;
+}
+
+// Records a sample of Model 4 through the same checks, sink and pump.
+class ContinuousTaker : public SampleTaker {
+ public:
+  ContinuousTaker(const ParameterSet& params, const GateTable& gates, RunSink& sink,
+                  const std::function<void()>& pump)
+      : params_(params), gates_(gates), sink_(sink), pump_(pump) {}
+  bool Take(float t, const CellState& state, RunSample& sample) override {
+    FillRecordedSlots(params_, gates_, t, state, sample);
+    for (int s = 0; s < kSampleSlots; ++s)
+      if (!std::isfinite(sample[s])) {
+        failure = NotFinite(t, SlotName(s));
+        return false;
+      }
+    sink_.Sample(sample);
+    if (pump_) pump_();
+    return true;
+  }
+  bool MayChangeParameters() const override { return static_cast<bool>(pump_); }
+
+ private:
+  const ParameterSet& params_;
+  const GateTable& gates_;
+  RunSink& sink_;
+  const std::function<void()>& pump_;
+};
+
+RunResult Ended(RunResult result, RunOutcome outcome, std::string message = {}) {
+  result.outcome = outcome;
+  result.message = std::move(message);
+  return result;
+}
+
+}  // namespace
+
+RunResult RunTrial(ParameterSet& params, const GateTable& gates, RunSink& sink, RunFlags& flags,
+                   const std::function<void()>& pump, const RunTuning& tuning) {
+  RunResult result;
+  RunSample sample{};
+
+  if (std::string why = RunRefusal(params); !why.empty())
+    return Ended(result, RunOutcome::Refused, why);
+  RunTuning chosen = tuning;
+  if (chosen.tolerance == 0.0) chosen.tolerance = flags.tolerance;
+  if (chosen.tolerance != 0.0 &&
+      !(chosen.tolerance > kSmallestTolerance && chosen.tolerance < kLargestTolerance))
+    return Ended(result, RunOutcome::Refused,
+                 "The tolerance must lie between 1e-12 and 1e-2 (both excluded).");
+  ApplyConcentrationFloor(params);
+  const RunConstants constants = ComputeRunConstants(params);
+  if (std::string why = ConstantsRefusal(constants); !why.empty())
+    return Ended(result, RunOutcome::Refused, why);
+
+  float lastV = 1000.0f;
+  float nextSample = 0.0f;
+  Integrator integrator;
+  integrator.Start(params.Value(param::StartingVm));
+  sample[slot::V] = params.Value(param::StartingVm);
+  ProgressGuard guard;
+
+  while (integrator.Time() < params.Value(param::TrialDuration)) {
+    const float t = integrator.Time();
+    const PassResult pass =
+        integrator.Pass(params, gates, constants, InjectedCurrent(params, t), sample);
+    ++result.passes;
+    if (pass.nonFinite >= 0)
+      return Ended(result, RunOutcome::Failed, NotFinite(t, CellStateName(pass.nonFinite)));
+    if (!pass.initialisation && !pass.accepted) ++result.rejected;
+
+    if (!guard.Update(t, integrator.Time(), integrator.Step(), pass.initialisation))
+      return Ended(result, RunOutcome::Failed,
+                   StoppedAt(t, "the time step became too small for the time to advance."));
+
+    const float now = integrator.Time();
+    const float v = integrator.Accepted()[cell::V];
+    // The last recorded V starts at 1000 mV so that the initialisation pass
+    // records; it is named here as well so that a "Maximum dV for plot" of
+    // 1000 mV or more cannot leave the record without its start.
+    if (pass.initialisation || now > nextSample ||
+        std::fabs(lastV - v) > params.Value(param::MaxDvForPlot) ||
+        now == params.Value(param::TrialDuration) || pass.event) {
+      FillRecordedSlots(params, gates, now, integrator.Accepted(), sample);
+      for (int s = 0; s < kSampleSlots; ++s)
+        if (!std::isfinite(sample[s]))
+          return Ended(result, RunOutcome::Failed, NotFinite(now, SlotName(s)));
+      sink.Sample(sample);
+      ++result.samples;
+      lastV = v;
+      nextSample = now + params.Value(param::MaxDtForPlot);
+      if (pump) pump();
+    }
+    if (flags.windowClosing) return Ended(result, RunOutcome::WindowClosed);
+    if (flags.stop) return Ended(result, RunOutcome::Stopped);
+    if (pass.initialisation && integrator.MethodCode() == kContinuousMethodCode) {
+      ContinuousTaker taker(params, gates, sink, pump);
+      return RunContinuous(params, gates, constants, integrator.Accepted(), chosen, taker, flags,
+                           result);
+    }
+  }
+  return Ended(result, RunOutcome::Completed);
+}
+
+}  // namespace vantor

@@ -1,0 +1,132 @@
+#include "vantor/files/csv_sink.h"
+
+
+#include "vantor/text/csv_number.h"
+#include "vantor/text/text_helpers.h"
+
+namespace vantor {
+namespace {
+
+// Rows are collected and written in blocks of about this size.
+constexpr std::size_t kBlock = 1 << 16;
+
+// What a g-k column holds: the gate named by its number, V for 0, a calcium
+// shell for 14 and 15; only exact whole numbers select anything.
+std::string ChosenStateName(float chosen) {
+  for (int k = 0; k <= 15; ++k) {
+    if (chosen != static_cast<float>(k)) continue;
+    if (k == 0) return "V-m, mV";
+    if (k == 14) return "Ca L-shell, M";
+    if (k == 15) return "Ca T-shell, M";
+    return GateTable::GateName(k);
+  }
+  return "none";
+}
+
+std::string Quoted(const std::string& field) {
+  if (field.find_first_of(",\"\n") == std::string::npos) return field;
+  std::string q(1, '"');
+  for (char c : field) {
+    if (c == '"') q += '"';
+    q += c;
+  }
+  q += '"';
+  return q;
+}
+
+std::string ColumnName(const ParameterSet& params, int row) {
+  const TraceRow& trace = params.Trace(row);
+  // A current shown as its conductance is "g-..." in µS; the three chosen
+  // state values name what they hold.
+  const bool conductance = row >= 4 && row <= 17 && trace.cond != 0;
+  const std::string prefix = conductance ? std::string("g") : trace.prefix;
+  const std::string unit = row >= 18 ? ChosenStateName(params.Value(param::Gate1 + (row - 18)))
+                                     : (conductance ? std::string("\xE6S") : trace.unit);
+  std::string name = prefix;
+  name.append("-").append(trace.suffix).append(" (").append(unit).append(")");
+  return Cp437ToUtf8(name);
+}
+
+}  // namespace
+
+std::vector<std::string> CsvColumnNames(const ParameterSet& params) {
+  std::vector<std::string> names{"time (ms)"};
+  for (int row = 0; row < kTraceCount; ++row) names.push_back(ColumnName(params, row));
+  return names;
+}
+
+CsvSink::CsvSink(std::FILE* stream, const ParameterSet& params, std::optional<double> gridStep)
+    : stream_(stream),
+      base_(params.Value(param::BaseCurrent)),
+      onset_(params.Value(param::StepOnset)),
+      offset_(params.Value(param::StepOffset)),
+      step_(params.Value(param::InjectedCurrent)),
+      gridStep_(gridStep) {
+  buffer_.reserve(kBlock + 1024);
+  for (const std::string& name : CsvColumnNames(params)) {
+    if (!buffer_.empty()) buffer_ += ',';
+    buffer_ += Quoted(name);
+  }
+  buffer_ += '\n';
+}
+
+void CsvSink::Number(double value) {
+  char text[32];
+  buffer_.append(text, FormatNine(text, value));
+}
+
+void CsvSink::Row(double t, const double* slots) {
+  // Slot 1 is V-m; the injected current, which has no slot, follows it as
+  // in the trace table (column 2).
+  float current = base_;
+  if (onset_ < t && t < offset_) current += step_;
+  Number(t);
+  buffer_ += ',';
+  Number(slots[1]);
+  buffer_ += ',';
+  Number(current);
+  for (int s = 2; s < kSampleSlots; ++s) {
+    buffer_ += ',';
+    Number(slots[s]);
+  }
+  buffer_ += '\n';
+  if (buffer_.size() >= kBlock) Flush();
+}
+
+void CsvSink::Sample(const RunSample& sample) {
+  double now[kSampleSlots];
+  for (int s = 0; s < kSampleSlots; ++s) now[s] = sample[s];
+  if (!gridStep_) {
+    Row(now[0], now);
+    return;
+  }
+  const double step = *gridStep_;
+  double row[kSampleSlots];
+  for (;;) {
+    const double t = static_cast<double>(nextGrid_) * step;
+    if (t > now[0]) break;
+    if (!previous_ || t >= now[0] || (*previous_)[0] >= now[0]) {
+      Row(t, now);
+    } else {
+      const double t0 = (*previous_)[0];
+      const double w = (t - t0) / (now[0] - t0);
+      for (int s = 1; s < kSampleSlots; ++s) {
+        const double a = (*previous_)[s];
+        row[s] = a + (now[s] - a) * w;
+      }
+      Row(t, row);
+    }
+    ++nextGrid_;
+  }
+  previous_ = sample;
+}
+
+void CsvSink::Flush() {
+  if (buffer_.empty()) return;
+  if (std::fwrite(buffer_.data(), 1, buffer_.size(), stream_) != buffer_.size()) failed_ = true;
+  buffer_.clear();
+}
+
+void CsvSink::Finish() { Flush(); }
+
+}  // namespace vantor

@@ -1,0 +1,137 @@
+#include "vantor/sweep/sweep_rows.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+
+namespace vantor {
+namespace {
+
+std::string Quoted(const std::string& field) {
+  if (field.find_first_of(",\"") == std::string::npos) return field;
+  std::string q = "\"";
+  for (char c : field) {
+    if (c == '"') q += '"';
+    q += c;
+  }
+  return q + "\"";
+}
+
+std::string Number(double v, int digits) {
+  if (std::isnan(v)) return "";
+  char text[40];
+  std::snprintf(text, sizeof text, "%.*g", digits, v);
+  return text;
+}
+
+// The shortest text that reads back as the same float: 0.3, not 0.300000012.
+std::string FloatText(float v) {
+  char text[40];
+  for (int digits = 6; digits <= 9; ++digits) {
+    std::snprintf(text, sizeof text, "%.*g", digits, static_cast<double>(v));
+    if (std::strtof(text, nullptr) == v) break;
+  }
+  return text;
+}
+
+}  // namespace
+
+std::string SweepHeader(const SweepPlan& plan) {
+  std::string line = "run";
+  for (const SweepAxis& axis : plan.axes) {
+    line += ',';
+    line += Quoted(axis.name);
+  }
+  for (const MeasureInfo& info : MeasureTable()) line += std::string(",") + info.key;
+  return line + ",error\n";
+}
+
+std::string SweepRow(long run, const std::vector<float>& point, const MeasuredRun& result) {
+  std::string line = std::to_string(run);
+  for (float v : point) {
+    line += ',';
+    line += FloatText(v);
+  }
+  const bool done = result.outcome == RunOutcome::Completed;
+  for (const MeasureInfo& info : MeasureTable()) {
+    line += ",";
+    if (!done) continue;
+    if (info.id == MeasureId::Class)
+      line += Quoted(ActivityClassName(result.measures.activity));
+    else
+      line += Number(MeasureValue(result.measures, info.id), 7);
+  }
+  std::string message = result.message;
+  for (char& c : message)
+    if (c == '\n' || c == '\r' || c == '\t') c = ' ';
+  line += ',';
+  line += Quoted(message);
+  line += '\n';
+  return line;
+}
+
+std::vector<std::string> SplitCsv(const std::string& line) {
+  std::vector<std::string> fields(1);
+  bool quoted = false;
+  for (std::size_t i = 0; i < line.size(); ++i) {
+    const char c = line[i];
+    if (quoted) {
+      if (c == '"' && i + 1 < line.size() && line[i + 1] == '"') fields.back() += '"', ++i;
+      else if (c == '"') quoted = false;
+      else fields.back() += c;
+    } else if (c == '"') {
+      quoted = true;
+    } else if (c == ',') {
+      fields.emplace_back();
+    } else if (c != '\n' && c != '\r') {
+      fields.back() += c;
+    }
+  }
+  return fields;
+}
+
+bool ReadSweepFile(const std::string& path, SweepFile& file, std::string& error) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    error = path + ": cannot be read";
+    return false;
+  }
+  file = SweepFile{};
+  std::string line;
+  int lineNumber = 0;
+  while (std::getline(in, line)) {
+    if (in.eof()) break;  // no line end: cut short
+    ++lineNumber;
+    const long long bytes = static_cast<long long>(line.size()) + 1;
+    if (lineNumber == 1) {
+      if (line.rfind("# vantor-cli sweep;", 0) != 0) {
+        error = path + ": not a sweep file (its first line is not a sweep signature)";
+        return false;
+      }
+      file.signature = line;
+    } else if (lineNumber == 2) {
+      if (line.rfind("run,", 0) != 0) {
+        error = path + ": not a sweep file (line 2 is not the column header)";
+        return false;
+      }
+      file.header = line + "\n";
+    } else {
+      char* end = nullptr;
+      const long run = std::strtol(line.c_str(), &end, 10);
+      if (end == line.c_str() || *end != ',' || run < 0) {
+        error = path + ": line " + std::to_string(lineNumber) + " has no run number";
+        return false;
+      }
+      file.rows.push_back({run, line + "\n"});
+    }
+    file.completeBytes += bytes;
+  }
+  if (lineNumber < 2) {
+    error = path + ": not a sweep file (no signature and header)";
+    return false;
+  }
+  return true;
+}
+
+}  // namespace vantor

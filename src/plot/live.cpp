@@ -1,9 +1,0 @@
-#include "plot/live.h"
-
-namespace vantor {
-
-void DrawLiveSample(Picture& picture, double v, double t) {
-  if (picture.liveTrace) picture.target.LineToPlot(t, v);
-}
-
-}  // namespace vantor

@@ -1,0 +1,100 @@
+#include "vantor/render/run_picture.h"
+
+#include <cstdio>
+
+#include "vantor/render/cgm_writer.h"
+#include "vantor/render/hpgl_plotter.h"
+#include "vantor/render/layout.h"
+#include "vantor/render/live.h"
+#include "vantor/render/replay.h"
+#include "vantor/render/run_record.h"
+
+namespace vantor {
+
+RunResult RunAndDraw(Picture& picture, ParameterSet& params, const GateTable& gates,
+                     RunFlags& flags, Messages& messages, const RunPictureOptions& options) {
+  // Without a record there is nothing to replay the picture from, so the run
+  // is refused before it draws anything.
+  RunRecordWriter record;
+  if (!record.Create(options.recordDirectory)) {
+    RunResult refused;
+    refused.outcome = RunOutcome::Refused;
+    refused.message = "Could not create a run record file in " + options.recordDirectory + ".";
+    return refused;  // the caller reports it, as any other refused run
+  }
+  picture.replay.current = RecordedRun{record.Path(), std::nullopt};
+
+  OutputTarget& target = picture.target;
+  CgmWriter metafile(target.surface);
+  CgmWriter* const formerCgm = target.Cgm();
+  if (picture.preferences.CgmOn() && metafile.CgmOpen(options.metafileName))
+    target.AttachCgm(&metafile);
+  HpglPlotter plotter;
+  const bool ownPlotter = target.Plotter() == nullptr;
+  if (ownPlotter) target.AttachPlotter(&plotter);
+
+  const double axisBefore = picture.timeAxis;
+  PlotSetup(picture, params, options.plotterFileName, params.Comment(), messages);
+
+  LiveTraceSink live(picture);
+  SinkFanOut sinks;
+  sinks.Add(&record);
+  sinks.Add(options.extraSink);
+  sinks.Add(&live);
+  const RunResult result = RunTrial(params, gates, sinks, flags, options.pump);
+  record.Close();
+  // The step this run had, for later redraws (a dialog may change it after).
+  picture.replay.current.protocol = ProtocolOf(params);
+  picture.replay.current.parameters.assign(params.Values().begin(), params.Values().end());
+
+  if (result.outcome == RunOutcome::Completed) {
+    ReplayRuns(picture, params);
+    // An overlay run longer than the runs on screen widened the time axis:
+    // the earlier runs were drawn on the old one, so all are drawn anew.
+    if (picture.replay.mode == kReplayOverlay && axisBefore > 0 &&
+        picture.timeAxis != axisBefore) {
+      FillBackground(picture);
+      RedrawPlot(picture, params, messages, options.plotterFileName);
+      picture.replay.mode = kReplayOverlay;
+    }
+  }
+  if (result.outcome == RunOutcome::Refused) {
+    std::remove(picture.replay.current.recordName.c_str());
+    picture.replay.current = RecordedRun{};
+  }
+  // The replay closes the plotter after the first run it draws; a run that
+  // ended early still has it open.
+  if (ownPlotter) {
+    if (plotter.Active() && !plotter.ClosePlotter()) picture.plotterOutputFailed = true;
+    target.AttachPlotter(nullptr);
+  }
+  if (target.Cgm() == &metafile) {
+    metafile.CgmClose();
+    target.AttachCgm(formerCgm);
+  }
+  target.ReleaseDrawingObjects();
+  return result;
+}
+
+RunResult BeginRun(Picture& picture, ParameterSet& params, const GateTable& gates,
+                   RunFlags& flags, Messages& messages, const RunPictureOptions& options) {
+  picture.replay.mode = kReplayOrdinary;
+  DeleteRunRecords(picture.replay);
+  picture.replay.runIndex = 0;
+  RunResult result = RunAndDraw(picture, params, gates, flags, messages, options);
+  picture.replay.mode = kReplayOrdinary;
+  return result;
+}
+
+RunResult OverlayRun(Picture& picture, ParameterSet& params, const GateTable& gates,
+                     RunFlags& flags, Messages& messages, const RunPictureOptions& options) {
+  // Only a run that left a record can lie under the next one.
+  if (!picture.replay.current.recordName.empty()) AddRunToOverlay(picture.replay);
+  picture.replay.mode = kReplayOverlay;
+  picture.replay.runIndex = static_cast<int>(picture.replay.overlays.size());
+  RunResult result = RunAndDraw(picture, params, gates, flags, messages, options);
+  picture.replay.mode = kReplayOrdinary;
+  return result;
+}
+
+}  // namespace vantor

@@ -1,0 +1,118 @@
+#include "vantor/render/run_record.h"
+
+#include <bit>
+#include <cerrno>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+
+namespace vantor {
+namespace {
+
+constexpr int kNameCount = 0x10000;  // four hexadecimal digits
+
+std::string RecordName(const std::string& directory, unsigned number) {
+  char name[16];
+  std::snprintf(name, sizeof name, "VTW%04X.TMP", number & 0xFFFFu);
+  if (directory.empty()) return name;
+  return directory.back() == '/' ? directory + name : directory + "/" + name;
+}
+
+// Tries the names in turn from a time-based start; "wx" creates a file only
+// when no file of that name exists, so two runs never share a record.
+std::FILE* CreateUnique(const std::string& directory, std::string& path) {
+  const auto ticks = std::chrono::steady_clock::now().time_since_epoch().count();
+  const unsigned start = static_cast<unsigned>(ticks) & 0xFFFFu;
+  for (int i = 0; i < kNameCount; ++i) {
+    const std::string candidate = RecordName(directory, start + static_cast<unsigned>(i));
+    errno = 0;
+    if (std::FILE* f = std::fopen(candidate.c_str(), "wbx")) {
+      path = candidate;
+      return f;
+    }
+    if (errno != EEXIST) return nullptr;  // the directory does not take new files
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+void EncodeRunSample(const RunSample& sample, unsigned char (&bytes)[kSampleBytes]) {
+  for (int s = 0; s < kSampleSlots; ++s) {
+    const auto bits = std::bit_cast<std::uint32_t>(sample[s]);
+    for (int b = 0; b < 4; ++b) bytes[4 * s + b] = static_cast<unsigned char>(bits >> (8 * b));
+  }
+}
+
+RunSample DecodeRunSample(const unsigned char (&bytes)[kSampleBytes]) {
+  RunSample sample;
+  for (int s = 0; s < kSampleSlots; ++s) {
+    std::uint32_t bits = 0;
+    for (int b = 0; b < 4; ++b) bits |= static_cast<std::uint32_t>(bytes[4 * s + b]) << (8 * b);
+    sample[s] = std::bit_cast<float>(bits);
+  }
+  return sample;
+}
+
+RunRecordWriter::~RunRecordWriter() { Close(); }
+
+bool RunRecordWriter::Create(const std::string& directory) {
+  Close();
+  stream_ = CreateUnique(directory, path_);
+  if (stream_ == nullptr) {
+    std::error_code error;
+    const std::filesystem::path temp = std::filesystem::temp_directory_path(error);
+    if (!error) stream_ = CreateUnique(temp.string(), path_);
+  }
+  owned_ = stream_ != nullptr;
+  failed_ = false;
+  count_ = 0;
+  if (!owned_) path_.clear();
+  return owned_;
+}
+
+bool RunRecordWriter::Open(const std::string& path) {
+  Close();
+  stream_ = std::fopen(path.c_str(), "wb");
+  owned_ = stream_ != nullptr;
+  failed_ = false;
+  count_ = 0;
+  path_ = owned_ ? path : std::string();
+  return owned_;
+}
+
+void RunRecordWriter::Sample(const RunSample& sample) {
+  if (stream_ == nullptr) {
+    failed_ = true;
+    return;
+  }
+  unsigned char bytes[kSampleBytes];
+  EncodeRunSample(sample, bytes);
+  if (std::fwrite(bytes, kSampleBytes, 1, stream_) != 1) failed_ = true;
+  ++count_;
+}
+
+bool RunRecordWriter::Close() {
+  if (stream_ != nullptr && owned_) {
+    if (std::fclose(stream_) != 0) failed_ = true;
+  } else if (stream_ != nullptr && std::fflush(stream_) != 0) {
+    failed_ = true;
+  }
+  stream_ = nullptr;
+  owned_ = false;
+  return !failed_;
+}
+
+std::optional<std::vector<RunSample>> ReadRunRecord(const std::string& path) {
+  std::FILE* f = std::fopen(path.c_str(), "rb");
+  if (f == nullptr) return std::nullopt;
+  std::vector<RunSample> samples;
+  unsigned char bytes[kSampleBytes];
+  while (std::fread(bytes, kSampleBytes, 1, f) == 1) samples.push_back(DecodeRunSample(bytes));
+  std::fclose(f);
+  return samples;
+}
+
+}  // namespace vantor
