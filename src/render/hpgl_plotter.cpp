@@ -9,7 +9,7 @@
 #include <limits>
 #include <utility>
 
-#include "vantor/render/output_target.h"
+#include "vantor/render/text_align.h"
 
 namespace vantor {
 

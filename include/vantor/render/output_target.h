@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "vantor/render/surface_transform.h"
+#include "vantor/render/text_align.h"
 #include "vantor/render/device.h"
 #include "vantor/render/label_space.h"
 #include "vantor/render/trace_clip.h"
@@ -17,18 +18,6 @@ namespace vantor {
 
 class CgmWriter;
 class HpglPlotter;
-
-// Layer alignment codes: h 0 left, 6 centre, 2 right; v 0 top, 6 centre,
-// 8 bottom. A vertical 6 is the layer's own: the layer centres the text on
-// its measured height.
-namespace text_align {
-inline constexpr int Left = 0;
-inline constexpr int Centre = 6;
-inline constexpr int Right = 2;
-inline constexpr int Top = 0;
-inline constexpr int Middle = 6;
-inline constexpr int Bottom = 8;
-}  // namespace text_align
 
 // Device units are truncated toward zero where the device needs integers;
 // values that are not finite or far outside any surface are kept within
