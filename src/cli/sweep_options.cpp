@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "vantor/params/parameter_names.h"
+#include "vantor/params/parameter_rules.h"
 #include "vantor/text/text_helpers.h"
 
 namespace vantor::cli {
@@ -192,12 +193,7 @@ int MakePlan(const SweepOptions& options, const ParameterSet& params, SweepPlan&
     SweepAxis axis;
     axis.index = FindParameterKey(params, key);
     if (axis.index < 0) {
-      std::string message = "There is no parameter called \"" + Utf8ToCp437(key) + "\".";
-      const std::vector<std::string> close = SuggestParameterNames(key);
-      for (std::size_t i = 0; i < close.size(); ++i)
-        message += (i == 0 ? " Did you mean " : i + 1 == close.size() ? " or " : ", ") + close[i];
-      if (!close.empty()) message += "?";
-      messages.Warn(kShellCaption, message + " ('vantor-cli params' lists them all.)");
+      messages.Warn(kShellCaption, NoParameterMessage(Utf8ToCp437(key)) + kListsThemAll);
       return 1;
     }
     for (const SweepAxis& earlier : plan.axes)
@@ -212,7 +208,7 @@ int MakePlan(const SweepOptions& options, const ParameterSet& params, SweepPlan&
     axis.name = AxisName(axis.index);
     for (float v : {axis.from, axis.to})
       if (!params.InRange(axis.index, v)) {
-        messages.Warn("Bad Parameter", RangeMessage(params, axis.index));
+        messages.Warn(kRangeCaption, RangeMessage(params, axis.index));
         return 1;
       }
     plan.axes.push_back(std::move(axis));
