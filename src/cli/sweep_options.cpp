@@ -5,7 +5,6 @@
 #include <cstdlib>
 
 #include "vantor/params/parameter_names.h"
-#include "vantor/params/parameter_rules.h"
 #include "vantor/text/text_helpers.h"
 
 namespace vantor::cli {
@@ -179,48 +178,27 @@ bool ParseSweepOptions(const std::vector<std::string>& args, bool fi, SweepOptio
   return true;
 }
 
-std::string AxisName(int index) { return CommandLineName(index); }
-
 int MakePlan(const SweepOptions& options, const ParameterSet& params, SweepPlan& plan,
              Messages& messages, std::string& error) {
-  plan = SweepPlan{};
-  plan.samples = options.samples;
-  plan.seed = options.seed;
+  SweepRequest request;
+  request.samples = options.samples;
+  request.seed = options.seed;
+  request.force = options.force;
   for (const std::string& vary : options.vary) {
     // Prompts may hold "=" ("Model (1=Step.F,2=Euler.F,3=RK)"), values never do.
     const std::size_t eq = vary.rfind('=');
-    const std::string key = vary.substr(0, eq);
-    SweepAxis axis;
-    axis.index = FindParameterKey(params, key);
-    if (axis.index < 0) {
-      messages.Warn(kShellCaption, NoParameterMessage(Utf8ToCp437(key)) + kListsThemAll);
-      return 1;
-    }
-    for (const SweepAxis& earlier : plan.axes)
-      if (earlier.index == axis.index) {
-        error = "--vary names " + key + " twice";
-        return 2;
-      }
-    if (!ParseAxisValues(vary.substr(eq + 1), axis, error)) {
-      error = "--vary " + key + ": " + error;
-      return 2;
-    }
-    axis.name = AxisName(axis.index);
-    for (float v : {axis.from, axis.to})
-      if (!params.InRange(axis.index, v)) {
-        messages.Warn(kRangeCaption, RangeMessage(params, axis.index));
-        return 1;
-      }
-    plan.axes.push_back(std::move(axis));
+    AxisRequest axis;
+    axis.key = vary.substr(0, eq);
+    axis.text = vary.substr(eq + 1);
+    request.axes.push_back(std::move(axis));
   }
-  const long runs = plan.Runs();
-  if (runs > kGridLimit && !options.force) {
-    messages.Warn(kShellCaption, "The sweep has " + std::to_string(runs) + " runs, more than " +
-                                     std::to_string(kGridLimit) +
-                                     ". Add --force to run it all the same.");
-    return 1;
+  const PlanRefusal refusal = MakeSweepPlan(request, params, {"--vary", "--force"}, plan);
+  switch (refusal.fault) {
+    case PlanFault::None: return 0;
+    case PlanFault::BadAxis: error = refusal.text; return 2;
+    case PlanFault::NoSuchParameter: messages.Warn(refusal.caption, refusal.text + kListsThemAll); return 1;
+    default: messages.Warn(refusal.caption, refusal.text); return 1;
   }
-  return 0;
 }
 
 }  // namespace vantor::cli
