@@ -48,21 +48,21 @@ SweepAxis Axis(int index, const std::string& values) {
   return axis;
 }
 
-void RunSweep(benchmark::State& state, const Inputs& in, const SweepPlan& plan) {
+void TimeSweep(benchmark::State& state, const Inputs& in, const SweepPlan& plan) {
   const int jobs = static_cast<int>(state.range(0));
   std::vector<long> runs;
   for (long r = 0; r < plan.Runs(); ++r) runs.push_back(r);
   const SweepJob job(in.params, in.gates, plan, runs, 0);
   const double cpuStart = ProcessCpuSeconds();
   for (auto _ : state) {
-    BlockDispenser dispenser(job.Count());
-    OrderedRows rows(job.Count());
     long bytes = 0;
-    {
-      SweepWorkers workers(jobs, job, dispenser, rows);
-      while (!rows.AllTaken())
-        for (const std::string& row : rows.Take(std::chrono::milliseconds(50))) bytes += row.size();
-    }
+    LocalThreads threads(jobs);
+    SweepHooks hooks;
+    hooks.consume = [&](const SweepResult& result) {
+      bytes += static_cast<long>(SweepRow(result).size());
+      return true;
+    };
+    RunSweep(job, threads, hooks);
     benchmark::DoNotOptimize(bytes);
   }
   const double cpu = ProcessCpuSeconds() - cpuStart;
@@ -81,7 +81,7 @@ void BM_FiCurve(benchmark::State& state) {
   static const Inputs in;
   SweepPlan plan;
   plan.axes = {Axis(param::InjectedCurrent, "0:3:61")};
-  RunSweep(state, in, plan);
+  TimeSweep(state, in, plan);
 }
 BENCHMARK(BM_FiCurve)->Arg(1)->Arg(2)->UseRealTime()->Unit(benchmark::kMillisecond);
 
@@ -92,7 +92,7 @@ void BM_ConductanceGrid(benchmark::State& state) {
   SweepPlan plan;
   plan.axes = {Axis(param::gNa, "10:30:3"), Axis(param::gK, "1:4:3"), Axis(param::gA, "0:2:3"),
                Axis(param::gM, "0:0.1:3")};
-  RunSweep(state, in, plan);
+  TimeSweep(state, in, plan);
 }
 BENCHMARK(BM_ConductanceGrid)->Arg(1)->Arg(2)->UseRealTime()->Unit(benchmark::kMillisecond);
 
@@ -119,7 +119,7 @@ void BM_SweepRowRun(benchmark::State& state) {
   SweepPlan plan;
   plan.axes = {Axis(param::InjectedCurrent, "2")};
   const SweepJob job(in.params, in.gates, plan, {0}, 0);
-  for (auto _ : state) benchmark::DoNotOptimize(job.RowOfRun(0));
+  for (auto _ : state) benchmark::DoNotOptimize(SweepRow(job.ResultOfRun(0)));
 }
 BENCHMARK(BM_SweepRowRun)->Unit(benchmark::kMillisecond);
 

@@ -19,6 +19,7 @@ PYBIND11_MODULE(_core, m) {
   m.attr("FileError") = errors.fileError;
   m.attr("FileWarning") = errors.fileWarning;
   m.attr("RunError") = errors.runError;
+  m.attr("__version__") = VANTOR_VERSION;
   m.def("_set_data_dir", &SetDataDirectory, py::arg("directory"),
         "Where the shipped limits file and gate table are read from.");
   m.def("_data_dir", &DataDirectory);

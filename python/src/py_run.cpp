@@ -97,7 +97,14 @@ py::dict MeasureDict(const Measures& m) {
 }
 
 py::dict Run(const ParameterSet& given, const py::object& method, const py::object& gatesArg,
-             double threshold) {
+             double threshold, const py::object& toleranceArg) {
+  double tolerance = 0;  // none chosen: the run's own
+  if (!toleranceArg.is_none()) {
+    tolerance = Number(toleranceArg);
+    if (!(tolerance > kSmallestTolerance && tolerance < kLargestTolerance))
+      Raise(PyExc_ValueError, std::string("tolerance needs a number ") + kToleranceRange + ": " +
+                                  std::string(py::repr(toleranceArg)));
+  }
   // Copies, so that other Python threads may change the originals meanwhile.
   ParameterSet params = WithMethod(given, method);
   const GateTable gates = GatesArgument(gatesArg);
@@ -107,6 +114,7 @@ py::dict Run(const ParameterSet& given, const py::object& method, const py::obje
   {
     py::gil_scoped_release release;
     RunFlags flags;
+    flags.tolerance = tolerance;
     result = RunTrial(params, gates, store, flags, [&] { interrupt(flags); });
   }
   if (interrupt.interrupted) throw py::error_already_set();
@@ -158,7 +166,7 @@ double TimeEngine(const ParameterSet& given, const py::object& gatesArg, int rep
 
 void BindRun(py::module_& m) {
   m.def("run", &Run, py::arg("params"), py::arg("method") = py::none(), py::arg("gates") = py::none(),
-        py::arg("threshold") = 0.0);
+        py::arg("threshold") = 0.0, py::arg("tolerance") = py::none());
   m.def("_time_engine", &TimeEngine, py::arg("params"), py::arg("gates") = py::none(),
         py::arg("repeats") = 1);
 }

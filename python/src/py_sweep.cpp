@@ -1,146 +1,84 @@
-// vantor._core.sweep: the plan of "vantor-cli sweep" run on threads with the
-// GIL released; the columns of its rows come back as arrays.
+// vantor._core.sweep: a sweep checked and run by the core (the runner of
+// "vantor-cli sweep") with the GIL released; the columns of its rows come
+// back as arrays.
 #include <pybind11/numpy.h>
 #include <pybind11/stl.h>
 
-#include <algorithm>
-#include <charconv>
 #include <chrono>
 #include <cmath>
-#include <condition_variable>
-#include <mutex>
 #include <thread>
 
 #include "vantor/analysis/measured_run.h"
 #include "vantor/sweep/sweep_plan.h"
+#include "vantor/sweep/sweep_request.h"
 #include "vantor/sweep/sweep_runner.h"
-#include "vantor/params/parameter_names.h"
-#include "cli/sweep_options.h"
 #include "vantor/text/text_helpers.h"
 #include "support.h"
 
 namespace vantor::python {
 namespace {
 
-// The command line's text of an axis: a "FROM:TO:COUNT" or list string as
-// given, or the values of a sequence as the shortest texts that read back
-// as the same floats.
-std::string AxisSpec(const py::handle& values) {
-  if (py::isinstance<py::str>(values)) return values.cast<std::string>();
+// One axis: a "FROM:TO:COUNT" or list string as given, or the values of a
+// sequence (or of one number).
+AxisRequest Axis(int index, const py::handle& values) {
+  AxisRequest axis;
+  axis.index = index;
+  if (py::isinstance<py::str>(values)) {
+    axis.text = values.cast<std::string>();
+    return axis;
+  }
   py::object items = py::reinterpret_borrow<py::object>(values);
   if (!py::isinstance<py::iterable>(values)) items = py::make_tuple(values);
-  std::string joined;
   for (const py::handle& item : items) {
     const float v = static_cast<float>(Number(item));
     if (!std::isfinite(v)) Raise(PyExc_ValueError, "a swept value must be a finite number");
-    char text[32];
-    const auto end = std::to_chars(text, text + sizeof text, v);
-    if (!joined.empty()) joined += ',';
-    joined.append(text, end.ptr);
+    axis.values.push_back(v);
   }
-  if (joined.empty()) Raise(PyExc_ValueError, "a swept parameter needs at least one value");
-  return joined;
+  if (axis.values.empty()) Raise(PyExc_ValueError, "a swept parameter needs at least one value");
+  return axis;
 }
 
-std::string Replace(std::string text, const std::string& from, const std::string& to) {
-  for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
-    text.replace(at, from.size(), to);
-  return text;
-}
-
-cli::SweepOptions Options(const ParameterSet& params, const py::dict& vary, long samples,
-                          std::uint64_t seed, bool force, double threshold) {
-  cli::SweepOptions options;
-  for (const auto& [key, values] : vary) {
-    // The parameter's own name, whatever the key's form.
-    const int k = ParameterIndex(params, key);
-    options.vary.push_back(CommandLineName(k) + "=" + AxisSpec(values));
-  }
-  options.samples = samples;
-  options.seed = seed;
-  options.force = force;
-  options.threshold = threshold;
-  return options;
-}
-
-SweepPlan MakeSweepPlan(const ParameterSet& params, const cli::SweepOptions& options) {
-  if (options.samples < 0) Raise(PyExc_ValueError, "samples must be 0 (the grid) or more");
+SweepPlan MakePlan(const ParameterSet& params, const py::dict& vary, long samples,
+                   std::uint64_t seed, bool force) {
+  SweepRequest request;
+  // The parameter as Python names it (an index, a name): a KeyError or
+  // IndexError here, before the plan is checked.
+  for (const auto& [key, values] : vary) request.axes.push_back(Axis(ParameterIndex(params, key), values));
+  if (samples < 0) Raise(PyExc_ValueError, "samples must be 0 (the grid) or more");
+  request.samples = samples;
+  request.seed = seed;
+  request.force = force;
   SweepPlan plan;
-  CollectedMessages messages;
-  std::string error;
-  const int status = cli::MakePlan(options, params, plan, messages, error);
-  if (status == 2) Raise(PyExc_ValueError, Replace(error, "--vary ", "vary "));
-  if (status != 0) Raise(PyExc_ValueError, Replace(MessageText(messages), "--force", "force=True"));
+  const PlanRefusal refusal = MakeSweepPlan(request, params, {"vary", "force=True"}, plan);
+  if (refusal) Raise(PyExc_ValueError, Cp437ToUtf8(refusal.text));
   return plan;
 }
 
-// Every run of the plan on `jobs` threads; results by run number.
-class SweepRuns {
+// Ctrl+C on the main thread stops the sweep: Python looks at its signals
+// now and then (taking the GIL), never more than ten times a second.
+class SignalCheck {
  public:
-  SweepRuns(const ParameterSet& base, const GateTable& gates, const SweepPlan& plan, double threshold)
-      : base_(base), gates_(gates), plan_(plan), threshold_(threshold),
-        results_(static_cast<std::size_t>(plan.Runs())), dispenser_(plan.Runs()) {}
-
-  // False when interrupted (Ctrl+C on the main thread); the runs in flight
-  // finish first.
-  bool Run(int jobs, bool mainThread) {
-    const long count = plan_.Runs();
-    const int threads = static_cast<int>(std::max(1L, std::min<long>(jobs, count)));
-    std::vector<std::thread> workers;
-    for (int j = 0; j < threads; ++j) workers.emplace_back([this] { Work(); });
-    bool interrupted = false;
-    {
-      std::unique_lock<std::mutex> lock(mutex_);
-      while (finished_ < threads) {
-        done_.wait_for(lock, std::chrono::milliseconds(100));
-        if (!mainThread || interrupted || finished_ == threads) continue;
-        lock.unlock();
-        {
-          py::gil_scoped_acquire gil;
-          interrupted = PyErr_CheckSignals() != 0;
-        }
-        if (interrupted) dispenser_.Stop();
-        lock.lock();
-      }
-    }
-    for (std::thread& t : workers) t.join();
-    return !interrupted;
+  explicit SignalCheck(bool mainThread) : mainThread_(mainThread) {}
+  bool operator()() {
+    if (!mainThread_ || interrupted) return interrupted;
+    const auto now = std::chrono::steady_clock::now();
+    if (now - last_ < std::chrono::milliseconds(100)) return false;
+    last_ = now;
+    py::gil_scoped_acquire gil;
+    interrupted = PyErr_CheckSignals() != 0;
+    return interrupted;
   }
-
-  const std::vector<MeasuredRun>& Results() const { return results_; }
+  bool interrupted = false;
 
  private:
-  void Work() {
-    long first = 0, n = 0;
-    while (dispenser_.Next(1, first, n))
-      for (long run = first; run < first + n; ++run) {
-        ParameterSet params = base_;
-        const std::vector<float> point = plan_.Point(run);
-        for (std::size_t a = 0; a < point.size(); ++a) params.SetValue(plan_.axes[a].index, point[a]);
-        results_[static_cast<std::size_t>(run)] = MeasureTrial(std::move(params), gates_, threshold_);
-      }
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      ++finished_;
-    }
-    done_.notify_all();
-  }
-
-  const ParameterSet& base_;
-  const GateTable& gates_;
-  const SweepPlan& plan_;
-  const double threshold_;
-  std::vector<MeasuredRun> results_;
-  BlockDispenser dispenser_;
-  std::mutex mutex_;
-  std::condition_variable done_;
-  int finished_ = 0;
+  bool mainThread_;
+  std::chrono::steady_clock::time_point last_ = std::chrono::steady_clock::now();
 };
 
 // Columns in the order of the sweep file: run, the varied parameters, the
 // measures, error. Measures of a run that did not complete are NaN (the
 // class "").
-py::dict Columns(const SweepPlan& plan, const std::vector<MeasuredRun>& results) {
+py::dict Columns(const SweepPlan& plan, const std::vector<SweepResult>& results) {
   const py::ssize_t n = static_cast<py::ssize_t>(results.size());
   py::dict columns;
   py::array_t<long long> runs(n);
@@ -149,28 +87,30 @@ py::dict Columns(const SweepPlan& plan, const std::vector<MeasuredRun>& results)
   std::vector<py::array_t<double>> axes;
   for (std::size_t a = 0; a < plan.axes.size(); ++a) axes.emplace_back(n);
   for (py::ssize_t i = 0; i < n; ++i) {
-    const std::vector<float> point = plan.Point(static_cast<long>(i));
+    const std::vector<float>& point = results[static_cast<std::size_t>(i)].point;
     for (std::size_t a = 0; a < axes.size(); ++a) axes[a].mutable_data()[i] = point[a];
   }
   for (std::size_t a = 0; a < axes.size(); ++a) columns[py::str(plan.axes[a].name)] = axes[a];
   for (const MeasureInfo& info : MeasureTable()) {
     if (info.id == MeasureId::Class) {
       py::list classes;
-      for (const MeasuredRun& r : results)
+      for (const SweepResult& result : results) {
+        const MeasuredRun& r = result.measured;
         classes.append(r.outcome == RunOutcome::Completed ? ActivityClassName(r.measures.activity) : "");
+      }
       columns[info.key] = py::module_::import("numpy").attr("array")(classes, "object");
       continue;
     }
     py::array_t<double> values(n);
     for (py::ssize_t i = 0; i < n; ++i) {
-      const MeasuredRun& r = results[static_cast<std::size_t>(i)];
+      const MeasuredRun& r = results[static_cast<std::size_t>(i)].measured;
       values.mutable_data()[i] =
           r.outcome == RunOutcome::Completed ? MeasureValue(r.measures, info.id) : kNoValue;
     }
     columns[info.key] = values;
   }
   py::list errors;
-  for (const MeasuredRun& r : results) errors.append(Cp437ToUtf8(r.message));
+  for (const SweepResult& r : results) errors.append(Cp437ToUtf8(r.measured.message));
   columns["error"] = py::module_::import("numpy").attr("array")(errors, "object");
   return columns;
 }
@@ -180,7 +120,7 @@ py::dict Sweep(const ParameterSet& given, const py::dict& vary, const py::object
                const py::object& gatesArg, bool force) {
   const ParameterSet params = WithMethod(given, method);
   const GateTable gates = GatesArgument(gatesArg);
-  const SweepPlan plan = MakeSweepPlan(params, Options(params, vary, samples, seed, force, threshold));
+  const SweepPlan plan = MakePlan(params, vary, samples, seed, force);
   int jobs = 0;
   if (jobsArg.is_none()) {
     const unsigned cores = std::thread::hardware_concurrency();
@@ -192,15 +132,17 @@ py::dict Sweep(const ParameterSet& given, const py::dict& vary, const py::object
       Raise(PyExc_ValueError, "jobs must be a whole number from 1 to 4096");
     jobs = static_cast<int>(wanted);
   }
-  const bool mainThread = OnMainThread();
-  SweepRuns runs(params, gates, plan, threshold);
-  bool complete = false;
+  std::vector<long> order(static_cast<std::size_t>(plan.Runs()));
+  for (std::size_t r = 0; r < order.size(); ++r) order[r] = static_cast<long>(r);
+  const SweepJob job(params, gates, plan, std::move(order), threshold);
+  SignalCheck signals(OnMainThread());
+  std::vector<SweepResult> results;
   {
     py::gil_scoped_release release;
-    complete = runs.Run(jobs, mainThread);
+    RunSweep(job, jobs, results, [&] { return signals(); });
   }
-  if (!complete) throw py::error_already_set();
-  return Columns(plan, runs.Results());
+  if (signals.interrupted) throw py::error_already_set();
+  return Columns(plan, results);
 }
 
 }  // namespace

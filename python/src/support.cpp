@@ -3,7 +3,7 @@
 #include <optional>
 
 #include "vantor/params/parameter_names.h"
-#include "cli/run_options.h"
+#include "vantor/params/parameter_rules.h"
 #include "vantor/text/text_helpers.h"
 #include "vantor/params/list_files.h"
 #include "vantor/params/startup_files.h"
@@ -109,12 +109,7 @@ int ParameterIndex(const ParameterSet& params, const py::handle& key) {
   const std::string name = key.cast<std::string>();
   const int k = FindParameterKey(params, name);
   if (k >= 0) return k;
-  std::string message = "There is no parameter called \"" + name + "\".";
-  const std::vector<std::string> close = SuggestParameterNames(name);
-  for (std::size_t i = 0; i < close.size(); ++i)
-    message += (i == 0 ? " Did you mean " : i + 1 == close.size() ? " or " : ", ") + close[i];
-  if (!close.empty()) message += "?";
-  PyErr_SetObject(PyExc_KeyError, py::str(message).ptr());
+  PyErr_SetObject(PyExc_KeyError, py::str(NoParameterMessage(name)).ptr());
   throw py::error_already_set();
 }
 
@@ -122,7 +117,7 @@ void SetChecked(ParameterSet& params, int k, double value) {
   // Stored in single precision, as a dialog stores what it reads.
   const float stored = static_cast<float>(value);
   if (!params.InRange(k, stored))
-    Raise(PyExc_ValueError, Cp437ToUtf8(cli::RangeMessage(params, k)));
+    Raise(PyExc_ValueError, Cp437ToUtf8(RangeMessage(params, k)));
   params.SetValue(k, stored);
 }
 

@@ -93,3 +93,22 @@ def test_failed_run_raises_with_its_samples():
     result = error.value.result
     assert result.outcome == "failed" and result.measures == {}
     assert np.all(np.isfinite(result.traces))
+
+
+def test_version_is_the_programs(cli):
+    assert cli("--version").stdout.strip() == "vantor-cli " + vantor.__version__
+
+
+def test_tolerance_as_the_command_line_takes_it(cli, tmp_path):
+    p = vantor.Parameters()
+    p["model"] = 4
+    p.save(tmp_path / "p.vt4")
+    cli("run", str(tmp_path / "p.vt4"), "--tolerance", "1e-4", "-q", "--csv", str(tmp_path / "r.csv"))
+    header, rows = read_csv(tmp_path / "r.csv")
+    loose = vantor.run(p, tolerance=1e-4)
+    assert len(loose.t) == len(rows)
+    assert [np.float32(v) for v in loose.v] == [row[1] for row in rows]
+    assert loose.passes != vantor.run(p).passes
+    for bad in (1e-12, 1e-2, math.nan):
+        with pytest.raises(ValueError, match=r"between 1e-12 and 1e-2 \(both excluded\)"):
+            vantor.run(p, tolerance=bad)

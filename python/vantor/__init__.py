@@ -10,7 +10,7 @@
 import os as _os
 
 from . import _core
-from ._core import FileError, FileWarning, GateTable, Parameters, RunError, Trace
+from ._core import FileError, FileWarning, GateTable, Parameters, RunError, Trace, __version__
 
 __all__ = ["Parameters", "GateTable", "Trace", "Result", "run", "sweep",
            "FileError", "FileWarning", "RunError"]
@@ -80,18 +80,20 @@ class Result:
                 f"{len(self.spikes)} spikes{more}>")
 
 
-def run(params, method=None, gates=None, threshold=0.0):
+def run(params, method=None, gates=None, threshold=0.0, tolerance=None):
     """Runs one trial of `params` (not changed) and returns a Result.
 
     method     integration method (the "Model" parameter) for this run only
     gates      a GateTable; the shipped one by default
     threshold  spike threshold (mV) for spikes and measures
+    tolerance  Model 4's relative tolerance, between 1e-12 and 1e-2 (both
+               excluded), as vantor-cli run --tolerance
 
     A run the program refuses, or one that breaks down, raises RunError with
     the program's message; a failed run's samples are in the error's `result`.
     The GIL is released while the engine runs.
     """
-    result = Result(_core.run(params, method, gates, threshold))
+    result = Result(_core.run(params, method, gates, threshold, tolerance))
     if result.outcome != "completed":
         error = RunError(result.message or "The run did not complete.")
         error.result = result

@@ -96,7 +96,7 @@ int Run(const std::vector<std::string>& args) {
   if (!options.tolerance.empty() &&
       (!ParseGridStep(options.tolerance, tolerance) || !(tolerance > kSmallestTolerance) ||
        !(tolerance < kLargestTolerance)))
-    return UsageError("run", "--tolerance needs a number between 1e-12 and 1e-2 (both excluded): " +
+    return UsageError("run", std::string("--tolerance needs a number ") + kToleranceRange + ": " +
                                  options.tolerance);
   StderrMessages messages;
   PictureJob pictures(options, messages);

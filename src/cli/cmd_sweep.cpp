@@ -63,33 +63,46 @@ const CommandRegistration kFi({"fi", "[PARAMFILE] [--max NA] [--points N] [optio
                                55, Fi});
 
 // Rank 0 (or the only process): the output file, the progress line and the
-// rows kept for the chart and the f-I table.
+// results kept for the chart and the f-I table.
 class RowWriter {
  public:
-  RowWriter(SweepOutput* output, bool keep) : output_(output), keep_(keep) {}
+  RowWriter(SweepOutput* output, bool keep, std::size_t axes)
+      : output_(output), keep_(keep), axes_(axes) {}
   void Present(const std::vector<SweepFile::Row>& rows) {
-    if (keep_)
-      for (const auto& row : rows) kept_.push_back(row.text);
+    done_ = static_cast<long>(rows.size());
+    if (!keep_) return;
+    for (const auto& row : rows) {
+      SweepResult result;
+      if (ParseSweepRow(row.text, axes_, result)) kept_.push_back(std::move(result));
+    }
   }
-  bool Write(const std::string& row) {
-    if (output_ != nullptr && !output_->Append(row)) return false;
-    if (keep_) kept_.push_back(row);
-    if (progress_) progress_->Update(++done_);
-    return true;
+  // Writes the job's results as they come, with the progress line.
+  SweepHooks Hooks() {
+    SweepHooks hooks;
+    hooks.stop = [] { return Interrupted(); };
+    hooks.consume = [this](const SweepResult& result) { return Write(result); };
+    hooks.progress = [this](long done, long) {
+      if (progress_) progress_->Update(done_ + done);
+    };
+    return hooks;
   }
-  void StartProgress(long done, long total, bool wanted) {
-    done_ = done;
-    progress_.emplace(done, total, wanted);
-  }
+  void StartProgress(long total, bool wanted) { progress_.emplace(done_, total, wanted); }
   void EndProgress() { progress_.reset(); }
-  const std::vector<std::string>& Kept() const { return kept_; }
+  const std::vector<SweepResult>& Kept() const { return kept_; }
 
  private:
+  bool Write(const SweepResult& result) {
+    if (output_ != nullptr && !output_->Append(SweepRow(result))) return false;
+    if (keep_) kept_.push_back(result);
+    return true;
+  }
+
   SweepOutput* output_;
   bool keep_;
-  std::vector<std::string> kept_;
+  std::size_t axes_;
+  std::vector<SweepResult> kept_;
   std::optional<SweepProgress> progress_;
-  long done_ = 0;
+  long done_ = 0;  // rows present before this job
 };
 
 // Everything rank 0 does before the runs: the chart files, the output and
@@ -143,15 +156,15 @@ int ThreadSweep(const std::vector<std::string>& args, bool fi) {
   OutputSet charts;
   if (!OpenOutputs(setup, output, charts)) return kExitRefused;
   RowWriter writer(setup.options.out.empty() ? nullptr : &output,
-                   setup.options.out.empty() || !charts.Empty());
+                   setup.options.out.empty() || !charts.Empty(), setup.plan.axes.size());
   writer.Present(output.Present());
   bool ok = true;
   if (!output.AlreadyComplete()) {
     const SweepJob job(setup.inputs.params, setup.inputs.gates, setup.plan, StillToRun(setup, output),
                        setup.options.threshold);
-    writer.StartProgress(static_cast<long>(output.Present().size()), static_cast<long>(setup.order.size()),
-                         !setup.options.inputs.quiet);
-    ok = RunOnThreads(job, setup.options.jobs, [&](const std::string& row) { return writer.Write(row); });
+    writer.StartProgress(static_cast<long>(setup.order.size()), !setup.options.inputs.quiet);
+    LocalThreads threads(setup.options.jobs);
+    ok = RunSweep(job, threads, writer.Hooks()) == SweepEnd::Complete;
     writer.EndProgress();
   }
   return Conclude(setup, output, writer, charts, ok);
@@ -213,15 +226,13 @@ int MpiSweep(const std::vector<std::string>& args) {
     MpiFinish();
     return 0;
   }
-  RowWriter writer(&output, !charts.Empty());
+  RowWriter writer(&output, !charts.Empty(), setup.plan.axes.size());
   writer.Present(output.Present());
   // A finished output still lets the other ranks go: they are told to stop.
   const SweepJob job(setup.inputs.params, setup.inputs.gates, setup.plan, StillToRun(setup, output),
                      setup.options.threshold);
-  writer.StartProgress(static_cast<long>(output.Present().size()), static_cast<long>(setup.order.size()),
-                       !setup.options.inputs.quiet);
-  const bool ok = MpiRoot(job, setup.options.jobs, [&](const std::string& row) { return writer.Write(row); },
-                          size);
+  writer.StartProgress(static_cast<long>(setup.order.size()), !setup.options.inputs.quiet);
+  const bool ok = MpiRoot(job, setup.options.jobs, writer.Hooks(), size);
   writer.EndProgress();
   MpiFinish();
   return Conclude(setup, output, writer, charts, ok);

@@ -6,6 +6,7 @@
 
 #include "cli/commands.h"
 #include "cli/diagnostics.h"
+#include "vantor/params/parameter_rules.h"
 #include "vantor/text/text_helpers.h"
 #include "vantor/params/list_files.h"
 #include "vantor/params/parameter_file.h"

@@ -4,8 +4,7 @@
 #include <cstdlib>
 
 #include "vantor/params/parameter_names.h"
-#include "vantor/text/number_format.h"
-#include "vantor/text/text_helpers.h"
+#include "vantor/params/parameter_rules.h"
 
 namespace vantor::cli {
 namespace {
@@ -24,18 +23,6 @@ const ValueOption kValueOptions[] = {
     {"--plt", &RunOptions::pltFile},
     {"--size", &RunOptions::pictureSize},
 };
-
-constexpr std::string_view kRangeCaption = "Bad Parameter";
-
-
-// The whole text as a float; false for anything else (an empty text, "12x").
-bool ParseValue(const std::string& text, float& value) {
-  if (text.empty()) return false;
-  char* end = nullptr;
-  errno = 0;
-  value = std::strtof(text.c_str(), &end);
-  return end != nullptr && *end == '\0';
-}
 
 bool IsWholeNumber(const std::string& text) {
   if (text.empty() || text.size() > 9) return false;
@@ -157,38 +144,14 @@ bool ParseRunOptions(const std::vector<std::string>& args, RunOptions& options,
   return true;
 }
 
-std::string RangeMessage(const ParameterSet& params, int k) {
-  return "The value for " + params.MessageLabel(k) + " is out of range. It must be between " +
-         FormatNumber(params.Minimum(k), 6, 9, AutoTrimmed) + " and " +
-         FormatNumber(params.Maximum(k), 5, 7, AutoTrimmed) + "!";
-}
-
 bool ApplySettings(const RunOptions& options, ParameterSet& params, Messages& messages) {
   for (const auto& [key, text] : options.settings) {
-    const int k = FindParameterKey(params, key);
-    if (k < 0) {
-      std::string message = "There is no parameter called \"" + Utf8ToCp437(key) + "\".";
-      const std::vector<std::string> close = SuggestParameterNames(key);
-      for (std::size_t i = 0; i < close.size(); ++i)
-        message += (i == 0 ? " Did you mean " : i + 1 == close.size() ? " or " : ", ") + close[i];
-      if (!close.empty()) message += "?";
-      message += " ('vantor-cli params' lists them all.)";
-      messages.Warn(kShellCaption, message);
-      return false;
-    }
-    float value = 0;
-    if (!ParseValue(text, value)) {
-      std::string label = params.MessageLabel(k);
-      while (!label.empty() && label.back() == ' ') label.pop_back();
-      messages.Warn(kShellCaption,
-                    "The value \"" + Utf8ToCp437(text) + "\" for " + label + " is not a number.");
-      return false;
-    }
-    if (!params.InRange(k, value)) {
-      messages.Warn(kRangeCaption, RangeMessage(params, k));
-      return false;
-    }
-    params.SetValue(k, value);
+    const SettingRefusal refusal = ApplySetting(params, key, text);
+    if (!refusal) continue;
+    std::string message = refusal.text;
+    if (refusal.fault == SettingFault::NoSuchParameter) message += kListsThemAll;
+    messages.Warn(refusal.caption, message);
+    return false;
   }
   return true;
 }

@@ -46,6 +46,10 @@ struct ValueOption {
 bool ParseRunOptions(const std::vector<std::string>& args, RunOptions& options,
                      std::string& error);
 
+// What the command line adds to the message about a key that names no
+// parameter.
+inline constexpr char kListsThemAll[] = " ('vantor-cli params' lists them all.)";
+
 // Applies the settings in order with the range check of the parameter
 // dialogs. False after telling `messages` about the first key that names no
 // parameter (with the names it may have meant), value that is not a number,
@@ -57,9 +61,6 @@ constexpr int kMinSide = 100;
 constexpr int kMaxSide = 20000;
 // "WxH" with both between kMinSide and kMaxSide (--size).
 bool ParsePictureSize(const std::string& text, int& width, int& height);
-
-// The range message of the parameter dialogs for parameter k.
-std::string RangeMessage(const ParameterSet& params, int k);
 
 // "--name=value" or "--name value" at args[i] (i then moves past the value);
 // false when args[i] is another option or the value is missing.

@@ -2,9 +2,6 @@
 // and writes the rows in order; every other rank runs the blocks it is given.
 #pragma once
 
-#include <functional>
-#include <string>
-
 #include "vantor/sweep/sweep_runner.h"
 
 namespace vantor::cli {
@@ -19,10 +16,9 @@ int MpiAgree(int status);
 // Rank 0's status to every rank.
 int MpiShare(int status);
 
-// Rank 0: runs `job` on its own `jobs` threads and on the other ranks; rows
-// reach `write` in order. False when `write` failed.
-bool MpiRoot(const SweepJob& job, int jobs, const std::function<bool(const std::string&)>& write,
-             int size);
+// Rank 0: runs `job` on its own `jobs` threads and on the other ranks; the
+// results reach the hooks in order. False when the sweep did not complete.
+bool MpiRoot(const SweepJob& job, int jobs, const SweepHooks& hooks, int size);
 // Every other rank: runs the blocks rank 0 sends until it says stop.
 void MpiWorker(const ParameterSet& base, const GateTable& gates, const SweepPlan& plan,
                double threshold, int jobs);

@@ -178,53 +178,27 @@ bool ParseSweepOptions(const std::vector<std::string>& args, bool fi, SweepOptio
   return true;
 }
 
-std::string AxisName(int index) { return CommandLineName(index); }
-
 int MakePlan(const SweepOptions& options, const ParameterSet& params, SweepPlan& plan,
              Messages& messages, std::string& error) {
-  plan = SweepPlan{};
-  plan.samples = options.samples;
-  plan.seed = options.seed;
+  SweepRequest request;
+  request.samples = options.samples;
+  request.seed = options.seed;
+  request.force = options.force;
   for (const std::string& vary : options.vary) {
     // Prompts may hold "=" ("Model (1=Step.F,2=Euler.F,3=RK)"), values never do.
     const std::size_t eq = vary.rfind('=');
-    const std::string key = vary.substr(0, eq);
-    SweepAxis axis;
-    axis.index = FindParameterKey(params, key);
-    if (axis.index < 0) {
-      std::string message = "There is no parameter called \"" + Utf8ToCp437(key) + "\".";
-      const std::vector<std::string> close = SuggestParameterNames(key);
-      for (std::size_t i = 0; i < close.size(); ++i)
-        message += (i == 0 ? " Did you mean " : i + 1 == close.size() ? " or " : ", ") + close[i];
-      if (!close.empty()) message += "?";
-      messages.Warn(kShellCaption, message + " ('vantor-cli params' lists them all.)");
-      return 1;
-    }
-    for (const SweepAxis& earlier : plan.axes)
-      if (earlier.index == axis.index) {
-        error = "--vary names " + key + " twice";
-        return 2;
-      }
-    if (!ParseAxisValues(vary.substr(eq + 1), axis, error)) {
-      error = "--vary " + key + ": " + error;
-      return 2;
-    }
-    axis.name = AxisName(axis.index);
-    for (float v : {axis.from, axis.to})
-      if (!params.InRange(axis.index, v)) {
-        messages.Warn("Bad Parameter", RangeMessage(params, axis.index));
-        return 1;
-      }
-    plan.axes.push_back(std::move(axis));
+    AxisRequest axis;
+    axis.key = vary.substr(0, eq);
+    axis.text = vary.substr(eq + 1);
+    request.axes.push_back(std::move(axis));
   }
-  const long runs = plan.Runs();
-  if (runs > kGridLimit && !options.force) {
-    messages.Warn(kShellCaption, "The sweep has " + std::to_string(runs) + " runs, more than " +
-                                     std::to_string(kGridLimit) +
-                                     ". Add --force to run it all the same.");
-    return 1;
+  const PlanRefusal refusal = MakeSweepPlan(request, params, {"--vary", "--force"}, plan);
+  switch (refusal.fault) {
+    case PlanFault::None: return 0;
+    case PlanFault::BadAxis: error = refusal.text; return 2;
+    case PlanFault::NoSuchParameter: messages.Warn(refusal.caption, refusal.text + kListsThemAll); return 1;
+    default: messages.Warn(refusal.caption, refusal.text); return 1;
   }
-  return 0;
 }
 
 }  // namespace vantor::cli

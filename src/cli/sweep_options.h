@@ -8,13 +8,11 @@
 
 #include "vantor/analysis/measures.h"
 #include "vantor/sweep/sweep_plan.h"
+#include "vantor/sweep/sweep_request.h"
 #include "cli/run_options.h"
 #include "vantor/params/messages.h"
 
 namespace vantor::cli {
-
-// Grids above this many runs need --force.
-constexpr long kGridLimit = 100000;
 
 struct SweepOptions {
   RunOptions inputs;                // parameter file, --set, --method, --gates, --limits
@@ -48,8 +46,5 @@ bool ParseSweepOptions(const std::vector<std::string>& args, bool fi, SweepOptio
 // grid above the limit without --force), or 2 with `error` for a usage error.
 int MakePlan(const SweepOptions& options, const ParameterSet& params, SweepPlan& plan,
              Messages& messages, std::string& error);
-
-// The column name of a varied parameter: its command-line name ("gA", "step").
-std::string AxisName(int index);
 
 }  // namespace vantor::cli

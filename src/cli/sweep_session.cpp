@@ -18,7 +18,8 @@
 namespace vantor::cli {
 namespace {
 
-SweepChart MakeChart(const SweepSetup& setup, const std::vector<std::string>& rows) {
+// What the rows hold, whether the results are fresh or read back.
+SweepChart MakeChart(const SweepSetup& setup, const std::vector<SweepResult>& results) {
   SweepChart chart;
   const SweepPlan& plan = setup.plan;
   for (const SweepAxis& axis : plan.axes) {
@@ -29,13 +30,13 @@ SweepChart MakeChart(const SweepSetup& setup, const std::vector<std::string>& ro
   for (const MeasureInfo& info : MeasureTable())
     if (info.id == setup.options.plot)
       chart.measureName = std::string(info.label) + (*info.unit ? std::string(" (") + info.unit + ")" : "");
-  const std::size_t column = 1 + plan.axes.size() + static_cast<std::size_t>(setup.options.plot);
-  for (const std::string& row : rows) {
-    const std::vector<std::string> fields = SplitCsv(row);
-    if (fields.size() <= column) continue;
+  for (const SweepResult& fresh : results) {
+    const SweepResult result = AsWritten(fresh);
     SweepChart::Point point;
-    for (std::size_t a = 0; a < plan.axes.size(); ++a) point.x.push_back(std::atof(fields[1 + a].c_str()));
-    point.value = fields[column].empty() ? kNoValue : std::atof(fields[column].c_str());
+    for (float v : result.point) point.x.push_back(WrittenValue(v));
+    point.value = result.measured.outcome == RunOutcome::Completed
+                      ? MeasureValue(result.measured.measures, setup.options.plot)
+                      : kNoValue;
     chart.points.push_back(std::move(point));
   }
   return chart;
@@ -91,9 +92,9 @@ bool OpenCharts(const SweepSetup& setup, OutputSet& charts) {
   return true;
 }
 
-int WriteCharts(const SweepSetup& setup, const std::vector<std::string>& rows, OutputSet& charts) {
+int WriteCharts(const SweepSetup& setup, const std::vector<SweepResult>& results, OutputSet& charts) {
   if (charts.Empty()) return 0;
-  const SweepChart chart = MakeChart(setup, rows);
+  const SweepChart chart = MakeChart(setup, results);
   for (const char* option : {"--png", "--svg"}) {
     OutputFile* out = charts.File(option);
     if (out == nullptr) continue;
@@ -109,38 +110,20 @@ int WriteCharts(const SweepSetup& setup, const std::vector<std::string>& rows, O
   return charts.Commit() ? 0 : kExitRefused;
 }
 
-void PrintFiTable(const std::vector<std::string>& rows) {
+void PrintFiTable(const std::vector<SweepResult>& results) {
   std::printf("%12s %10s %7s  %s\n", "step (nA)", "rate (Hz)", "spikes", "activity");
-  const std::size_t classColumn = 2 + static_cast<std::size_t>(MeasureId::Class);
-  for (const std::string& row : rows) {
-    const std::vector<std::string> f = SplitCsv(row);
-    if (f.size() <= classColumn + 1) continue;
-    if (!f.back().empty())
-      std::printf("%12s %s\n", f[1].c_str(), f.back().c_str());
-    else
-      std::printf("%12s %10s %7s  %s\n", f[1].c_str(), f[3].c_str(), f[2].c_str(), f[classColumn].c_str());
-  }
-}
-
-bool RunOnThreads(const SweepJob& job, int jobs, const std::function<bool(const std::string&)>& write) {
-  BlockDispenser dispenser(job.Count());
-  OrderedRows rows(job.Count());
-  bool ok = true;
-  const int threads = static_cast<int>(std::max(1L, std::min<long>(jobs, job.Count())));
-  {
-    SweepWorkers workers(threads, job, dispenser, rows);
-    while (ok && !rows.AllTaken()) {
-      for (const std::string& row : rows.Take(std::chrono::milliseconds(100)))
-        if (ok && !write(row)) ok = false;
-      if (Interrupted()) ok = false;
-      if (!ok) dispenser.Stop();
+  for (const SweepResult& fresh : results) {
+    const SweepResult r = AsWritten(fresh);
+    const std::string current = PointText(r.point.front());
+    if (!r.measured.message.empty()) {
+      std::printf("%12s %s\n", current.c_str(), r.measured.message.c_str());
+      continue;
     }
-    // The runs in flight end before the workers are joined; what they
-    // finish in order is kept.
+    const bool done = r.measured.outcome == RunOutcome::Completed;
+    const Measures& m = r.measured.measures;
+    std::printf("%12s %10s %7s  %s\n", current.c_str(), done ? MeasureText(m.rateHz).c_str() : "",
+                done ? MeasureText(m.spikes).c_str() : "", done ? ActivityClassName(m.activity) : "");
   }
-  if (Interrupted())
-    for (const std::string& row : rows.Take(std::chrono::milliseconds(0))) write(row);
-  return ok;
 }
 
 }  // namespace vantor::cli

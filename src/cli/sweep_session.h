@@ -3,7 +3,6 @@
 // the job.
 #pragma once
 
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -34,17 +33,11 @@ int PrepareSweep(const std::vector<std::string>& args, bool fi, SweepSetup& setu
 // Opens the chart files (refusing ones that cannot be written, or that name
 // an input or the output), before any run. False after a message.
 bool OpenCharts(const SweepSetup& setup, OutputSet& charts);
-// Draws the charts from the rows of the whole sweep and puts them in place.
-// 0 or 1 after a message.
-int WriteCharts(const SweepSetup& setup, const std::vector<std::string>& rows, OutputSet& charts);
+// Draws the charts from the results of the whole sweep and puts them in
+// place. 0 or 1 after a message.
+int WriteCharts(const SweepSetup& setup, const std::vector<SweepResult>& results, OutputSet& charts);
 
-// Prints the f-I table (current, rate, spikes, class) from the rows.
-void PrintFiTable(const std::vector<std::string>& rows);
-
-// Runs `job` on `jobs` threads; `write` receives each row in order as soon
-// as it and all before it are done. False when `write` failed or the user
-// interrupted the sweep; the runs in flight are finished first and their
-// rows written as far as they are in order.
-bool RunOnThreads(const SweepJob& job, int jobs, const std::function<bool(const std::string&)>& write);
+// Prints the f-I table (current, rate, spikes, class) from the results.
+void PrintFiTable(const std::vector<SweepResult>& results);
 
 }  // namespace vantor::cli

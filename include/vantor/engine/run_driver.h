@@ -57,6 +57,8 @@ struct RunTuning {
 // The smallest and largest tolerance Model 4 accepts (both excluded).
 constexpr double kSmallestTolerance = 1e-12;
 constexpr double kLargestTolerance = 1e-2;
+// The range as the front ends' messages give it.
+inline constexpr char kToleranceRange[] = "between 1e-12 and 1e-2 (both excluded)";
 
 // Runs one trial from the current parameters. The run reads each parameter at
 // the moment it is used, so a change made inside `pump` takes effect at the

@@ -12,17 +12,10 @@
 #include <algorithm>
 
 #include "app/dialogs/field_text.h"
-#include "vantor/text/number_format.h"
+#include "vantor/params/parameter_rules.h"
 #include "vantor/params/parameter_set.h"
 
 namespace vantor {
-
-QString RangeMessage(const ParameterSet& params, int index) {
-  return QStringLiteral("The value for %1 is out of range. It must be between %2 and %3!")
-      .arg(FromCp437(params.MessageLabel(index)),
-           QString::fromStdString(FormatNumber(params.Minimum(index), 6, 9, AutoTrimmed)),
-           QString::fromStdString(FormatNumber(params.Maximum(index), 5, 7, AutoTrimmed)));
-}
 
 QString NotANumberMessage(const QString& fieldName) {
   return QStringLiteral("The value for %1 is not a number. Please enter a number!").arg(fieldName);
@@ -34,10 +27,8 @@ QString TooLargeMessage(const QString& fieldName) {
 }
 
 QString NotANumberMessage(const ParameterSet& params, int index) {
-  return QStringLiteral("The value for %1 is not a number. It must be between %2 and %3!")
-      .arg(FromCp437(params.MessageLabel(index)),
-           QString::fromStdString(FormatNumber(params.Minimum(index), 6, 9, AutoTrimmed)),
-           QString::fromStdString(FormatNumber(params.Maximum(index), 5, 7, AutoTrimmed)));
+  return QStringLiteral("The value for %1 is not a number. It must be %2!")
+      .arg(FromCp437(params.MessageLabel(index)), QString::fromStdString(RangeLimits(params, index)));
 }
 
 void RefuseField(QWidget* parent, QLineEdit* field, const QString& text) {

@@ -22,9 +22,6 @@ class ParameterSet;
 
 inline constexpr const char* kBadParameterCaption = "Bad Parameter";
 
-// "The value for %s is out of range. It must be between %s and %s!" with the
-// parameter's message label and its limits as the dialogs write them.
-QString RangeMessage(const ParameterSet& params, int index);
 // A field whose text does not begin with a number.
 QString NotANumberMessage(const QString& fieldName);
 QString NotANumberMessage(const ParameterSet& params, int index);

@@ -12,6 +12,7 @@
 #include "app/dialogs/field_text.h"
 #include "app/dialogs/group_picture.h"
 #include "app/dialogs/parameter_templates.h"
+#include "vantor/params/parameter_rules.h"
 #include "vantor/params/parameter_set.h"
 
 namespace vantor {
@@ -123,7 +124,7 @@ void ParameterDialog::accept() {
       return;
     }
     if (!params_.InRange(k, *value)) {
-      RefuseField(this, field, RangeMessage(params_, k));
+      RefuseField(this, field, FromCp437(RangeMessage(params_, k)));
       return;
     }
     scanned[k] = *value;

@@ -71,6 +71,56 @@ std::string SweepRow(long run, const std::vector<float>& point, const MeasuredRu
   return line;
 }
 
+std::string PointText(float v) { return FloatText(v); }
+std::string MeasureText(double v) { return Number(v, 7); }
+double WrittenValue(float v) { return std::strtod(FloatText(v).c_str(), nullptr); }
+
+std::string SweepRow(const SweepResult& result) {
+  return SweepRow(result.run, result.point, result.measured);
+}
+
+bool ParseSweepRow(const std::string& line, std::size_t axes, SweepResult& result) {
+  const std::vector<std::string> fields = SplitCsv(line);
+  if (fields.size() != 2 + axes + static_cast<std::size_t>(kMeasureCount)) return false;
+  char* end = nullptr;
+  result = SweepResult{};
+  result.run = std::strtol(fields[0].c_str(), &end, 10);
+  if (fields[0].empty() || *end != '\0') return false;
+  for (std::size_t a = 0; a < axes; ++a) result.point.push_back(std::strtof(fields[1 + a].c_str(), nullptr));
+  MeasuredRun& run = result.measured;
+  run.message = fields.back();
+  const std::size_t first = 1 + axes;
+  const std::string& name = fields[first + static_cast<std::size_t>(MeasureId::Class)];
+  if (name.empty()) {
+    run.outcome = RunOutcome::Failed;
+    return true;
+  }
+  run.outcome = RunOutcome::Completed;
+  for (int c = 0; c <= static_cast<int>(ActivityClass::DepolarisationBlock); ++c)
+    if (name == ActivityClassName(static_cast<ActivityClass>(c))) run.measures.activity = static_cast<ActivityClass>(c);
+  const auto value = [&](MeasureId id) {
+    const std::string& text = fields[first + static_cast<std::size_t>(id)];
+    return text.empty() ? kNoValue : std::strtod(text.c_str(), nullptr);
+  };
+  Measures& m = run.measures;
+  m.spikes = static_cast<int>(value(MeasureId::Spikes));
+  m.rateHz = value(MeasureId::Rate);
+  m.latencyMs = value(MeasureId::Latency);
+  m.isiMeanMs = value(MeasureId::IsiMean);
+  m.isiCv = value(MeasureId::IsiCv);
+  m.adaptation = value(MeasureId::Adaptation);
+  m.peakMv = value(MeasureId::Peak);
+  m.troughMv = value(MeasureId::Trough);
+  m.endMv = value(MeasureId::End);
+  return true;
+}
+
+SweepResult AsWritten(const SweepResult& result) {
+  SweepResult read;
+  ParseSweepRow(SweepRow(result), result.point.size(), read);
+  return read;
+}
+
 std::vector<std::string> SplitCsv(const std::string& line) {
   std::vector<std::string> fields(1);
   bool quoted = false;

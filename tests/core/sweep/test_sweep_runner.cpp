@@ -37,14 +37,14 @@ class Sweeps : public ::testing::Test {
     std::vector<long> runs;
     for (long r = 0; r < plan.Runs(); ++r) runs.push_back(r);
     const SweepJob job(base, gates, plan, runs, 0);
-    BlockDispenser dispenser(job.Count());
-    OrderedRows ordered(job.Count());
+    LocalThreads threads(jobs, block);
     std::vector<std::string> rows;
-    {
-      SweepWorkers workers(jobs, job, dispenser, ordered, block);
-      while (!ordered.AllTaken())
-        for (std::string& row : ordered.Take(std::chrono::milliseconds(50))) rows.push_back(row);
-    }
+    SweepHooks hooks;
+    hooks.consume = [&](const SweepResult& result) {
+      rows.push_back(SweepRow(result));
+      return true;
+    };
+    EXPECT_EQ(RunSweep(job, threads, hooks), SweepEnd::Complete);
     return rows;
   }
 
@@ -75,7 +75,7 @@ TEST_F(Sweeps, SameRowsForOneOrSeveralThreads) {
 }
 
 TEST(OrderedRows, ReleasesInOrderOnly) {
-  OrderedRows rows(3);
+  OrderedRows<std::string> rows(3);
   rows.Put(2, "c");
   rows.Put(1, "b");
   EXPECT_TRUE(rows.Take(std::chrono::milliseconds(1)).empty());
