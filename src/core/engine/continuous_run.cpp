@@ -9,6 +9,7 @@
 #include "engine/dormand_prince.h"
 #include "engine/integrator.h"
 #include "engine/stage.h"
+#include "vantor/engine/protocol.h"
 
 namespace vantor {
 namespace {
@@ -25,21 +26,13 @@ constexpr double kShortestUsefulStep = 1e-7;  // ms
 constexpr int kBisections = 48;
 
 double InjectedAt(const ParameterSet& params, double t) {
-  double current = params.Value(param::BaseCurrent);
-  if (params.Value(param::StepOnset) < t && t < params.Value(param::StepOffset))
-    current += params.Value(param::InjectedCurrent);
-  return current;
+  return Protocol::Of(params).InjectedCurrentExact(t);
 }
 
 // The first landing point after t: the trial end, the step onset and offset,
 // the next synaptic event.
 double NextLanding(const ParameterSet& params, const SynapticAccumulators& synapses, double t) {
-  double next = params.Value(param::TrialDuration);
-  for (int k : {param::StepOnset, param::StepOffset}) {
-    const double tp = params.Value(k);
-    if (tp > t && tp < next) next = tp;
-  }
-  return std::fmin(next, synapses.NextEvent());
+  return std::fmin(Protocol::Of(params).NextLanding(t), synapses.NextEvent());
 }
 
 // The first point of [a, b] where f turns from below 0 to at or above it

@@ -9,6 +9,7 @@
 #include "engine/progress_guard.h"
 #include "engine/run_constants.h"
 #include "engine/stage.h"
+#include "vantor/engine/protocol.h"
 
 namespace vantor {
 namespace {
@@ -46,13 +47,6 @@ void FillRecordedSlots(const ParameterSet& params, const GateTable& gates, float
         chosen == std::trunc(chosen))
       sample[slot::Gate1 + i] = accepted[static_cast<int>(chosen)];
   }
-}
-
-float InjectedCurrent(const ParameterSet& params, float t) {
-  float current = params.Value(param::BaseCurrent);
-  if (params.Value(param::StepOnset) < t && t < params.Value(param::StepOffset))
-    current += params.Value(param::InjectedCurrent);
-  return current;
 }
 
 // Records a sample of Model 4 through the same checks, sink and pump.
@@ -117,7 +111,7 @@ RunResult RunTrial(ParameterSet& params, const GateTable& gates, RunSink& sink, 
   while (integrator.Time() < params.Value(param::TrialDuration)) {
     const float t = integrator.Time();
     const PassResult pass =
-        integrator.Pass(params, gates, constants, InjectedCurrent(params, t), sample);
+        integrator.Pass(params, gates, constants, Protocol::Of(params).InjectedCurrent(t), sample);
     ++result.passes;
     if (pass.nonFinite >= 0)
       return Ended(result, RunOutcome::Failed, NotFinite(t, CellStateName(pass.nonFinite)));
