@@ -9,6 +9,7 @@
 #include "engine/dormand_prince.h"
 #include "engine/integrator.h"
 #include "engine/stage.h"
+#include "vantor/analysis/spikes.h"
 #include "vantor/engine/protocol.h"
 
 namespace vantor {
@@ -273,9 +274,7 @@ RunResult RunContinuous(const ParameterSet& params, const GateTable& gates,
     const double before = rk.State()[cell::V];
     rk.Accept(lands ? landing : t + step);
     const double reached = rk.Time();
-    if (tuning.spikes && before < tuning.spikeThreshold &&
-        rk.State()[cell::V] >= tuning.spikeThreshold)
-    {
+    if (tuning.spikes && RisesThrough(before, rk.State()[cell::V], tuning.spikeThreshold)) {
       const DormandPrince::Quartic v = rk.DenseQuartic(cell::V);
       tuning.spikes->Spike(Root(
           t, reached, [&](double s) { return v.Value(s) - tuning.spikeThreshold; },
