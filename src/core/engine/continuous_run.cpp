@@ -2,13 +2,13 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <limits>
 
 #include "engine/cell_rates.h"
 #include "engine/dormand_prince.h"
 #include "engine/integrator.h"
 #include "engine/stage.h"
+#include "engine/stopped.h"
 #include "vantor/analysis/spikes.h"
 #include "vantor/engine/protocol.h"
 
@@ -173,12 +173,6 @@ class Recorder {
   long count_ = 0;
 };
 
-std::string Stopped(double t, const std::string& what) {
-  char at[48];
-  std::snprintf(at, sizeof at, "The run stopped at t = %g ms: ", t);
-  return at + what;
-}
-
 }  // namespace
 
 double ToleranceFromMaxChange(float maxChangePercent) {
@@ -241,12 +235,12 @@ RunResult RunContinuous(const ParameterSet& params, const GateTable& gates,
     const bool lands = t + h >= landing;
     const double step = lands ? landing - t : h;
     if (!(step > hair))
-      return fail(Stopped(t, "the time step became too small for the time to advance."));
+      return fail(StoppedAt(t, "the time step became too small for the time to advance."));
     // Far below what any spike needs: a gate whose time constant has
     // collapsed (V driven thousands of mV away) makes the explicit method
     // crawl for ever; the exponential steps of methods 1 .. 3 stay stable.
     if (!(h > kShortestUsefulStep))
-      return fail(Stopped(t, "the cell became too stiff for method 4 (steps below 1e-7 ms). "
+      return fail(StoppedAt(t, "the cell became too stiff for method 4 (steps below 1e-7 ms). "
                              "Methods 1, 2 and 3 can run it."));
     const double iInj = InjectedAt(params, t + step / 2);
     const double err = rk.Attempt(step, iInj, rtol, atol);

@@ -1,7 +1,6 @@
 #include "vantor/engine/run_driver.h"
 
 #include <cmath>
-#include <cstdio>
 
 #include "engine/continuous_run.h"
 #include "engine/integrator.h"
@@ -9,6 +8,7 @@
 #include "engine/progress_guard.h"
 #include "engine/run_constants.h"
 #include "engine/stage.h"
+#include "engine/stopped.h"
 #include "vantor/engine/protocol.h"
 
 namespace vantor {
@@ -20,12 +20,6 @@ const char* SlotName(int s) {
       "I-A",      "I-L",  "I-Na",  "I-K",      "I-M",  "I-AHP",   "I-Nap",
       "I-AMPA",   "I-NMDA", "I-GABAa", "I-GABAb", "g-1", "g-2",    "g-3"};
   return kNames[s];
-}
-
-std::string StoppedAt(float t, const std::string& what) {
-  char at[48];
-  std::snprintf(at, sizeof at, "The run stopped at t = %g ms: ", static_cast<double>(t));
-  return at + what;
 }
 
 std::string NotFinite(float t, const char* name) {
