@@ -2,9 +2,9 @@
 #include <pybind11/numpy.h>
 #include <pybind11/stl.h>
 
-#include <charconv>
 #include <cstdio>
 
+#include "vantor/text/number_text.h"
 #include "vantor/text/text_helpers.h"
 #include "support.h"
 
@@ -69,10 +69,8 @@ std::string Repr(const GateTable& g) {
     std::snprintf(line, sizeof line, "  %2d %-6s", r, RowName(r).c_str());
     text += line;
     for (int c = 0; c < kGateColumnCount; ++c) {
-      char number[32];
-      const auto end = std::to_chars(number, number + sizeof number, g.Coefficient(r, c));
       text += ' ';
-      text.append(number, end.ptr);
+      text += FormatShortest(g.Coefficient(r, c));
     }
     text += '\n';
   }

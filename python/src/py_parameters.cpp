@@ -2,12 +2,12 @@
 // also be addressed by name, with its files, comment and trace table.
 #include <pybind11/stl.h>
 
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 
 #include "vantor/files/csv_sink.h"
 #include "vantor/params/parameter_names.h"
+#include "vantor/text/number_text.h"
 #include "vantor/text/text_helpers.h"
 #include "vantor/params/parameter_file.h"
 #include "support.h"
@@ -16,11 +16,7 @@ namespace vantor::python {
 namespace {
 
 // The shortest text that reads back as the same float.
-std::string FloatText(float v) {
-  char text[32];
-  const auto result = std::to_chars(text, text + sizeof text, v);
-  return std::string(text, result.ptr);
-}
+std::string FloatText(float v) { return FormatShortest(v); }
 
 // One row of the trace table, seen through the Parameters object that owns it.
 struct TraceView {

@@ -10,6 +10,7 @@
 #include "vantor/analysis/measures.h"
 #include "vantor/analysis/spikes.h"
 #include "vantor/files/csv_sink.h"
+#include "vantor/engine/protocol.h"
 #include "vantor/engine/run_driver.h"
 #include "support.h"
 
@@ -68,13 +69,11 @@ py::array_t<double> SampleArray(const std::vector<RunSample>& samples, const Par
   const py::ssize_t n = static_cast<py::ssize_t>(samples.size());
   py::array_t<double> data({py::ssize_t{kSampleSlots + 1}, n});
   double* out = data.mutable_data();
-  const float base = p.Value(param::BaseCurrent), onset = p.Value(param::StepOnset);
-  const float offset = p.Value(param::StepOffset), step = p.Value(param::InjectedCurrent);
+  const Protocol protocol = Protocol::Of(p);
   for (py::ssize_t i = 0; i < n; ++i) {
     const RunSample& s = samples[static_cast<std::size_t>(i)];
     const double t = s[0];
-    float current = base;
-    if (onset < t && t < offset) current += step;
+    const float current = protocol.InjectedCurrent(t);
     out[i] = t;
     out[n + i] = s[1];
     out[2 * n + i] = current;

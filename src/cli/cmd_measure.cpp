@@ -10,6 +10,7 @@
 #include "cli/diagnostics.h"
 #include "cli/run_inputs.h"
 #include "vantor/text/number_format.h"
+#include "vantor/text/number_text.h"
 
 namespace vantor::cli {
 namespace {
@@ -34,9 +35,7 @@ int Usage(const std::string& error) { return UsageError("measure", error); }
 
 std::string JsonNumber(double v) {
   if (!std::isfinite(v)) return "null";
-  char text[40];
-  std::snprintf(text, sizeof text, "%.9g", v);
-  return text;
+  return FormatNine(v);
 }
 
 void PrintJson(const Measures& m, const MeasureWindow& w) {

@@ -1,6 +1,5 @@
 // vantor-cli params: every parameter with its index, name, prompt, unit,
 // built-in value and limits, as a table or as JSON.
-#include <charconv>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -10,6 +9,7 @@
 #include "vantor/params/parameter_names.h"
 #include "cli/run_inputs.h"
 #include "vantor/text/number_format.h"
+#include "vantor/text/number_text.h"
 #include "vantor/text/text_helpers.h"
 #include "vantor/params/list_files.h"
 
@@ -36,11 +36,7 @@ std::string JsonString(const std::string& text) {
 }
 
 // JSON numbers: the shortest text that reads back as the same float.
-std::string JsonNumber(float value) {
-  char text[32];
-  const auto result = std::to_chars(text, text + sizeof text, value);
-  return std::string(text, result.ptr);
-}
+std::string JsonNumber(float value) { return FormatShortest(value); }
 
 std::string Padded(std::string text, std::size_t width) {
   // Columns are counted in characters; UTF-8 continuation bytes take none.

@@ -112,7 +112,7 @@ void DrawRun(Picture& picture, const ParameterSet& params, const RecordedRun& ru
     target.SetTraceClip(ClipBox{0, T, range.minimum, range.maximum});
     target.SetLineStyle(style);
     if (d > 2) DrawTraceFromRecord(target, d, file);
-    if (d == 2) DrawInjectedCurrent(target, run.protocol.value_or(ProtocolOf(params)));
+    if (d == 2) DrawInjectedCurrent(target, run.protocol.value_or(Protocol::Of(params)));
     if (d == 1 && picture.replay.mode == kReplayFullRedraw) DrawTraceFromRecord(target, 1, file);
     target.SetLineStyle(0);
     target.ClearTraceClip();
@@ -123,16 +123,6 @@ void DrawRun(Picture& picture, const ParameterSet& params, const RecordedRun& ru
 }
 
 }  // namespace
-
-InjectionProtocol ProtocolOf(const ParameterSet& params) {
-  InjectionProtocol p;
-  p.trialDuration = params.Value(param::TrialDuration);
-  p.baseCurrent = params.Value(param::BaseCurrent);
-  p.onset = params.Value(param::StepOnset);
-  p.offset = params.Value(param::StepOffset);
-  p.amplitude = params.Value(param::InjectedCurrent);
-  return p;
-}
 
 void DrawTraceFromRecord(OutputTarget& target, int traceNumber, std::FILE* file) {
   if (file == nullptr || traceNumber < 1 || traceNumber > kTraceCount) return;
@@ -167,24 +157,14 @@ void DrawTraceFromRecord(OutputTarget& target, int traceNumber, std::FILE* file)
 }
 
 void DrawInjectedCurrent(OutputTarget& target, const InjectionProtocol& p) {
-  const double T = p.trialDuration, I0 = p.baseCurrent, dI = p.amplitude;
-  // Current flows only between onset and offset, so an offset at or before
-  // the onset means no step at all.
-  const double t1 = std::max(0.0, static_cast<double>(p.onset));
-  const double t2 = p.offset;
-  if (!(t1 < T) || !(t2 > t1)) {
-    target.LinePlotClipped(0, I0, T, I0);
-    return;
+  // Each stretch flat, joined by an upright line where the current jumps.
+  const std::vector<ProtocolPiece> pieces = p.Pieces();
+  for (std::size_t i = 0; i < pieces.size(); ++i) {
+    const ProtocolPiece& piece = pieces[i];
+    if (i > 0)
+      target.LinePlotClipped(piece.from, pieces[i - 1].current, piece.from, piece.current);
+    target.LinePlotClipped(piece.from, piece.current, piece.to, piece.current);
   }
-  target.LinePlotClipped(0, I0, t1, I0);
-  target.LinePlotClipped(t1, I0, t1, I0 + dI);
-  if (t2 >= T) {
-    target.LinePlotClipped(t1, I0 + dI, T, I0 + dI);
-    return;
-  }
-  target.LinePlotClipped(t1, I0 + dI, t2, I0 + dI);
-  target.LinePlotClipped(t2, I0 + dI, t2, I0);
-  target.LinePlotClipped(t2, I0, T, I0);
 }
 
 std::vector<std::string> ParameterListingLines(const ParameterSet& params, bool extended) {

@@ -44,7 +44,7 @@ RunResult RunAndDraw(Picture& picture, ParameterSet& params, const GateTable& ga
   const RunResult result = RunTrial(params, gates, sinks, flags, options.pump);
   record.Close();
   // The step this run had, for later redraws (a dialog may change it after).
-  picture.replay.current.protocol = ProtocolOf(params);
+  picture.replay.current.protocol = Protocol::Of(params);
   picture.replay.current.parameters.assign(params.Values().begin(), params.Values().end());
 
   if (result.outcome == RunOutcome::Completed) {

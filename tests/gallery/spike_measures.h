@@ -8,6 +8,7 @@
 #include <limits>
 #include <vector>
 
+#include "vantor/analysis/spikes.h"
 #include "vantor/engine/run_sample.h"
 
 namespace vantor::gallery {
@@ -19,10 +20,9 @@ namespace vantor::gallery {
 inline constexpr float kSpikeThreshold = -20.0f;
 inline constexpr float kRearm = 5.0f;
 
+// a and b lie on either side of `level`, so their potentials differ.
 inline float Crossing(const RunSample& a, const RunSample& b, float level) {
-  const float t0 = a[0], t1 = b[0], v0 = a[1], v1 = b[1];
-  if (v1 == v0) return t1;
-  return t0 + (t1 - t0) * (level - v0) / (v1 - v0);
+  return CrossingTime(a[0], a[1], b[0], b[1], level);
 }
 
 // Spike times (ms) within [from, to).
@@ -34,7 +34,7 @@ inline std::vector<float> SpikeTimes(const std::vector<RunSample>& s, float from
   for (std::size_t i = 1; i < s.size(); ++i) {
     const float v = s[i][1];
     if (v < threshold - kRearm) armed = true;
-    if (armed && s[i - 1][1] < threshold && v >= threshold) {
+    if (armed && RisesThrough(s[i - 1][1], v, threshold)) {
       armed = false;
       const float t = Crossing(s[i - 1], s[i], threshold);
       if (t >= from && t < to) times.push_back(t);
@@ -62,7 +62,7 @@ inline std::vector<float> SpikeWidths(const std::vector<RunSample>& s,
   float up = -1.0f;
   for (std::size_t i = 1; i < s.size(); ++i) {
     const float v0 = s[i - 1][1], v1 = s[i][1];
-    if (v0 < level && v1 >= level) up = Crossing(s[i - 1], s[i], level);
+    if (RisesThrough(v0, v1, level)) up = Crossing(s[i - 1], s[i], level);
     if (v0 >= level && v1 < level && up >= 0.0f) {
       widths.push_back(Crossing(s[i - 1], s[i], level) - up);
       up = -1.0f;

@@ -24,8 +24,22 @@ class VmRecorder : public RunSink {
   VmTrace trace;
 };
 
-// Upward crossings of `threshold` (mV): a sample below it followed by one at
-// or above it. The time is interpolated linearly between the two samples.
+// A spike starts where the potential goes from below the threshold to at or
+// above it: between two samples, or across one integration step.
+template <class T>
+constexpr bool RisesThrough(T before, T after, T threshold) {
+  return before < threshold && after >= threshold;
+}
+
+// When the straight line from (t0, v0) to (t1, v1) reaches `level`; in the
+// caller's precision, so float records give float times.
+template <class T>
+constexpr T CrossingTime(T t0, T v0, T t1, T v1, T level) {
+  return t0 + (level - v0) * (t1 - t0) / (v1 - v0);
+}
+
+// Upward crossings of `threshold` (mV) between recorded samples, each time
+// interpolated linearly between the two samples.
 std::vector<double> SpikeTimes(const VmTrace& trace, double threshold);
 
 }  // namespace vantor

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "vantor/engine/protocol.h"
 #include "vantor/engine/run_sample.h"
 #include "vantor/params/gate_table.h"
 #include "vantor/params/parameter_set.h"
@@ -41,7 +42,7 @@ class CsvSink : public RunSink {
   void Flush();
 
   std::FILE* stream_;
-  float base_, onset_, offset_, step_;  // the protocol, for the I-Inj column
+  Protocol protocol_;                   // for the I-Inj column
   std::optional<double> gridStep_;
   long nextGrid_ = 0;                   // index of the next grid time
   std::optional<RunSample> previous_;  // the sample before, for interpolation

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "vantor/engine/protocol.h"
 #include "vantor/params/preferences.h"
 #include "vantor/render/output_target.h"
 
@@ -20,15 +21,9 @@ enum ReplayMode : int {
   kReplayOverlay = 2,
 };
 
-// The current-injection protocol of one run, kept with its record so that a
-// later redraw shows the step that run really had, not today's settings.
-struct InjectionProtocol {
-  float trialDuration = 0;
-  float baseCurrent = 0;
-  float onset = 0;
-  float offset = 0;
-  float amplitude = 0;
-};
+// The protocol of one run, kept with its record so that a later redraw shows
+// the step that run really had, not today's settings.
+using InjectionProtocol = Protocol;
 
 struct RecordedRun {
   std::string recordName;                   // the run's record file

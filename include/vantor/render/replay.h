@@ -12,9 +12,6 @@
 
 namespace vantor {
 
-// The protocol as the parameters hold it now.
-InjectionProtocol ProtocolOf(const ParameterSet& params);
-
 // Draws one trace (1 .. 21) of a record file as one polyline through all
 // complete samples, in the transform now in force. A sample cut short ends
 // the polyline at the last complete time and value pair; a value that is not

@@ -8,10 +8,8 @@ std::vector<double> SpikeTimes(const VmTrace& trace, double threshold) {
   for (std::size_t i = 1; i < n; ++i) {
     const double v0 = trace.v[i - 1];
     const double v1 = trace.v[i];
-    if (!(v0 < threshold && v1 >= threshold)) continue;
-    const double t0 = trace.t[i - 1];
-    const double t1 = trace.t[i];
-    times.push_back(t0 + (threshold - v0) * (t1 - t0) / (v1 - v0));
+    if (RisesThrough(v0, v1, threshold))
+      times.push_back(CrossingTime(trace.t[i - 1], v0, trace.t[i], v1, threshold));
   }
   return times;
 }

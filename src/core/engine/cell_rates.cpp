@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "engine/calcium.h"
+#include "engine/channels.h"
 #include "engine/ghk.h"
 #include "engine/kinetics.h"
 #include "engine/stage.h"
@@ -32,16 +33,6 @@ double ShellRate(double calcium, double current, double influx, double removal) 
   return calcium <= kCalciumFloor && rate < 0.0 ? 0.0 : rate;
 }
 
-// The gates (one or two rows, 0 for none) that each conductance switches on.
-struct ChannelGates {
-  int conductance, first, second;
-};
-constexpr ChannelGates kChannelGates[] = {
-    {param::gNa, gate::mNa, gate::hNa}, {param::gNap, gate::mNap, 0}, {param::gK, gate::mK, 0},
-    {param::gM, gate::mM, 0},           {param::gA, gate::mA, gate::hA}, {param::pT, gate::mT, gate::hT},
-    {param::pL, gate::mL, 0},           {param::gH, gate::mH, 0},        {param::gC, gate::mC, 0},
-    {param::gAHP, gate::mAHP, 0}};
-
 }  // namespace
 
 CellRates::CellRates(const ParameterSet& params, const GateTable& gates,
@@ -68,16 +59,7 @@ void CellRates::Refresh() {
   s.kOut = p.Value(param::KOut) / 1000.0;
   s.naIn = p.Value(param::NaIn) / 1000.0;
   s.naOut = p.Value(param::NaOut) / 1000.0;
-  s.gNa = p.Value(param::gNa);
-  s.gNap = p.Value(param::gNap);
-  s.gK = p.Value(param::gK);
-  s.gM = p.Value(param::gM);
-  s.gA = p.Value(param::gA);
-  s.pT = p.Value(param::pT);
-  s.pL = p.Value(param::pL);
-  s.gH = p.Value(param::gH);
-  s.gC = p.Value(param::gC);
-  s.gAHP = p.Value(param::gAHP);
+  for (int c = 0; c < kChannelCount; ++c) s.gmax[c] = p.Value(kChannels[c].conductance);
   s.hShift = p.Value(param::HShift);
   s.ipsp = p.Value(param::gIPSP) != 0.0f;
   s.epsp = p.Value(param::gEPSP) != 0.0f;
@@ -96,10 +78,10 @@ void CellRates::Refresh() {
   s.tRemoval = std::fabs(static_cast<double>(gates_.Row(gate::mAHP).E));
 
   bool moves[kCellStateSize] = {};
-  for (const ChannelGates& c : kChannelGates)
+  for (const Channel& c : kChannels)
     if (p.Value(c.conductance) != 0.0f)
-      for (int r : {c.first, c.second})
-        if (r != 0) moves[r] = true;
+      for (const ChannelGate& g : {c.first, c.second})
+        if (g.power != 0) moves[g.row] = true;
   gateCount_ = 0;
   moves[cell::V] = moves[cell::CaL] = moves[cell::CaT] = true;
   activeCount_ = stillCount_ = 0;
@@ -141,15 +123,16 @@ void CellRates::Evaluate(double t, double iInj, const double* y, double* dy,
     GateDerivatives(gates_, gateRows_, gateCount_, context, y, dy);
   }
 
-  if (const double g0 = p.gNa; g0 != 0.0) {
-    const double m = y[gate::mNa], h = y[gate::hNa];
-    const double g = g0 * m * m * m * h;
-    sum.Add(slot::INa, g * (v - e.eNa), g);
-  }
-  if (const double g0 = p.gNap; g0 != 0.0) {
-    const double g = g0 * y[gate::mNap];
-    sum.Add(slot::INap, g * (v - e.eNa), g);
-  }
+  // An ohmic channel of the table.
+  auto ohmic = [&](auto index) __attribute__((always_inline)) {
+    constexpr Channel c = kChannels[decltype(index)::value];
+    if (const double g0 = p.gmax[decltype(index)::value]; g0 != 0.0) {
+      const double g = ConductanceOf<c>(g0, y);
+      sum.Add(c.slot, g * (v - ReversalOf<c.drive>(e)), g);
+    }
+  };
+
+  ForEachChannel<channel::Na, channel::K>(ohmic);
   const bool ipsp = p.ipsp && t > p.ipscOnset, epsp = p.epsp && t > p.epscOnset;
   if (ipsp || epsp) {
     const auto syn = synapses_.Conductances(y + kCellStateSize, t);
@@ -165,65 +148,39 @@ void CellRates::Evaluate(double t, double iInj, const double* y, double* dy,
       sum.Add(slot::INMDA, gNmda * v, gNmda);
     }
   }
-  if (const double g0 = p.gK; g0 != 0.0) {
-    const double n = y[gate::mK];
-    const double g = g0 * n * n * n * n;
-    sum.Add(slot::IK, g * (v - e.eK), g);
-  }
-  if (const double g0 = p.gM; g0 != 0.0) {
-    const double g = g0 * y[gate::mM];
-    sum.Add(slot::IM, g * (v - e.eK), g);
-  }
-  if (const double g0 = p.gA; g0 != 0.0) {
-    const double m = y[gate::mA], h = y[gate::hA];
-    const double g = g0 * m * m * m * m * h;
-    sum.Add(slot::IA, g * (v - e.eK), g);
-  }
+  ForEachChannel<channel::K, channel::T>(ohmic);
 
   const double caOut = p.caOut;
   const double caL = y[cell::CaL], caT = y[cell::CaT];
   double iT = 0, iL = 0;
   // Both calcium channels' GHK factors share u and e^-u (z = 2 once taken).
   GhkPoint calcium{0, 0.0, 1.0};
-  if (const double g0 = p.pT; g0 != 0.0) {
-    const double m = y[gate::mT], h = y[gate::hT];
-    const double g = g0 * m * m * h;
+  constexpr Channel cT = kChannels[channel::T], cL = kChannels[channel::L];
+  if (const double g0 = p.gmax[channel::T]; g0 != 0.0) {
+    const double g = ConductanceOf<cT>(g0, y);
     if (p.logReversal) {
       iT = g * (v - 30.0 * std::log10(caOut / caT));
-      sum.Add(slot::IT, iT, g);
+      sum.Add(cT.slot, iT, g);
     } else {
       calcium = GhkAt(2, v, static_cast<float>(frt));
       iT = g * GhkFactor(calcium, caT, caOut);
-      sum.Add(slot::IT, iT, sum.Slots() ? g * GhkSlope(2, static_cast<float>(v), caT, caOut,
-                                                        static_cast<float>(frt))
-                                        : 0.0);
-    }
-  }
-  if (const double g0 = p.pL; g0 != 0.0) {
-    const double m = y[gate::mL];
-    const double g = g0 * m * m;
-    if (calcium.z != 2) calcium = GhkAt(2, v, static_cast<float>(frt));
-    iL = g * GhkFactor(calcium, caL, caOut);
-    sum.Add(slot::IL, iL, sum.Slots() ? g * GhkSlope(2, static_cast<float>(v), caL, caOut,
+      sum.Add(cT.slot, iT, sum.Slots() ? g * GhkSlope(2, static_cast<float>(v), caT, caOut,
                                                       static_cast<float>(frt))
                                       : 0.0);
+    }
+  }
+  if (const double g0 = p.gmax[channel::L]; g0 != 0.0) {
+    const double g = ConductanceOf<cL>(g0, y);
+    if (calcium.z != 2) calcium = GhkAt(2, v, static_cast<float>(frt));
+    iL = g * GhkFactor(calcium, caL, caOut);
+    sum.Add(cL.slot, iL, sum.Slots() ? g * GhkSlope(2, static_cast<float>(v), caL, caOut,
+                                                    static_cast<float>(frt))
+                                    : 0.0);
   }
   dy[cell::CaL] = ShellRate(caL, iL, p.lInflux, p.lRemoval);
   dy[cell::CaT] = ShellRate(caT, iT, p.tInflux, p.tRemoval);
 
-  if (const double g0 = p.gH; g0 != 0.0) {
-    const double g = g0 * y[gate::mH];
-    sum.Add(slot::IH, g * (v - e.eH), g);
-  }
-  if (const double g0 = p.gC; g0 != 0.0) {
-    const double g = g0 * y[gate::mC];
-    sum.Add(slot::IC, g * (v - e.eK), g);
-  }
-  if (const double g0 = p.gAHP; g0 != 0.0) {
-    const double m = y[gate::mAHP];
-    const double g = g0 * m * m;
-    sum.Add(slot::IAHP, g * (v - e.eK), g);
-  }
+  ForEachChannel<channel::H, kChannelCount>(ohmic);
 
   // Cm dV/dt = -(I_ion - I_inj); outward positive.
   dy[cell::V] = -(sum.total - iInj) * p.perCm;

@@ -7,6 +7,7 @@
 #include <array>
 
 #include "engine/cell_state.h"
+#include "engine/channels.h"
 #include "engine/run_constants.h"
 #include "vantor/engine/run_sample.h"
 #include "engine/synaptic_accumulators.h"
@@ -50,7 +51,7 @@ class CellRates {
   // The parameters an evaluation reads, as of the last Refresh.
   struct Snapshot {
     double pK = 0, pNa = 0, kIn = 0, kOut = 0, naIn = 0, naOut = 0;
-    double gNa = 0, gNap = 0, gK = 0, gM = 0, gA = 0, pT = 0, pL = 0, gH = 0, gC = 0, gAHP = 0;
+    double gmax[kChannelCount] = {};  // by position in the channel table
     double hShift = 0;
     bool ipsp = false, epsp = false;
     double ipscOnset = 0, epscOnset = 0, mg = 0, caOut = 0;

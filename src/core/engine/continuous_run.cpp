@@ -2,13 +2,15 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <limits>
 
 #include "engine/cell_rates.h"
 #include "engine/dormand_prince.h"
 #include "engine/integrator.h"
 #include "engine/stage.h"
+#include "engine/stopped.h"
+#include "vantor/analysis/spikes.h"
+#include "vantor/engine/protocol.h"
 
 namespace vantor {
 namespace {
@@ -25,21 +27,13 @@ constexpr double kShortestUsefulStep = 1e-7;  // ms
 constexpr int kBisections = 48;
 
 double InjectedAt(const ParameterSet& params, double t) {
-  double current = params.Value(param::BaseCurrent);
-  if (params.Value(param::StepOnset) < t && t < params.Value(param::StepOffset))
-    current += params.Value(param::InjectedCurrent);
-  return current;
+  return Protocol::Of(params).InjectedCurrentExact(t);
 }
 
 // The first landing point after t: the trial end, the step onset and offset,
 // the next synaptic event.
 double NextLanding(const ParameterSet& params, const SynapticAccumulators& synapses, double t) {
-  double next = params.Value(param::TrialDuration);
-  for (int k : {param::StepOnset, param::StepOffset}) {
-    const double tp = params.Value(k);
-    if (tp > t && tp < next) next = tp;
-  }
-  return std::fmin(next, synapses.NextEvent());
+  return std::fmin(Protocol::Of(params).NextLanding(t), synapses.NextEvent());
 }
 
 // The first point of [a, b] where f turns from below 0 to at or above it
@@ -179,12 +173,6 @@ class Recorder {
   long count_ = 0;
 };
 
-std::string Stopped(double t, const std::string& what) {
-  char at[48];
-  std::snprintf(at, sizeof at, "The run stopped at t = %g ms: ", t);
-  return at + what;
-}
-
 }  // namespace
 
 double ToleranceFromMaxChange(float maxChangePercent) {
@@ -247,12 +235,12 @@ RunResult RunContinuous(const ParameterSet& params, const GateTable& gates,
     const bool lands = t + h >= landing;
     const double step = lands ? landing - t : h;
     if (!(step > hair))
-      return fail(Stopped(t, "the time step became too small for the time to advance."));
+      return fail(StoppedAt(t, "the time step became too small for the time to advance."));
     // Far below what any spike needs: a gate whose time constant has
     // collapsed (V driven thousands of mV away) makes the explicit method
     // crawl for ever; the exponential steps of methods 1 .. 3 stay stable.
     if (!(h > kShortestUsefulStep))
-      return fail(Stopped(t, "the cell became too stiff for method 4 (steps below 1e-7 ms). "
+      return fail(StoppedAt(t, "the cell became too stiff for method 4 (steps below 1e-7 ms). "
                              "Methods 1, 2 and 3 can run it."));
     const double iInj = InjectedAt(params, t + step / 2);
     const double err = rk.Attempt(step, iInj, rtol, atol);
@@ -280,9 +268,7 @@ RunResult RunContinuous(const ParameterSet& params, const GateTable& gates,
     const double before = rk.State()[cell::V];
     rk.Accept(lands ? landing : t + step);
     const double reached = rk.Time();
-    if (tuning.spikes && before < tuning.spikeThreshold &&
-        rk.State()[cell::V] >= tuning.spikeThreshold)
-    {
+    if (tuning.spikes && RisesThrough(before, rk.State()[cell::V], tuning.spikeThreshold)) {
       const DormandPrince::Quartic v = rk.DenseQuartic(cell::V);
       tuning.spikes->Spike(Root(
           t, reached, [&](double s) { return v.Value(s) - tuning.spikeThreshold; },

@@ -5,6 +5,7 @@
 
 #include "engine/stage.h"
 #include "engine/synapses.h"
+#include "vantor/engine/protocol.h"
 
 namespace vantor {
 namespace {
@@ -134,8 +135,7 @@ bool Integrator::LandOn(float tp) {
 // cut, it still moves the single-precision time by at least one unit.
 bool Integrator::Land(const ParameterSet& params) {
   bool event = false;
-  for (int k : {param::TrialDuration, param::StepOnset, param::StepOffset})
-    event |= LandOn(params.Value(k));
+  for (float tp : Protocol::Of(params).Landings()) event |= LandOn(tp);
   for (const SynapticTrain& train : {IpspTrain(params), EpspTrain(params)})
     for (float tp : train.EventsAround(t_)) event |= LandOn(tp);
   if (dt_ > 0.0f && t_ + dt_ == t_) dt_ = ShortestStepEnd(t_) - t_;

@@ -1,18 +1,12 @@
 #include "engine/run_constants.h"
 
 #include <cmath>
-#include <cstdio>
 
 #include "engine/ghk.h"
+#include "vantor/text/number_text.h"
 
 namespace vantor {
 namespace {
-
-std::string Number(float v) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%g", static_cast<double>(v));
-  return text;
-}
 
 // The parameter's message label without its trailing blanks.
 std::string Label(const ParameterSet& params, int k) {
@@ -23,7 +17,7 @@ std::string Label(const ParameterSet& params, int k) {
 
 std::string Refuse(const ParameterSet& params, int k, const char* requirement) {
   return "The run cannot start: \"" + Label(params, k) + "\" must be " + requirement +
-         " (it is " + Number(params.Value(k)) + ").";
+         " (it is " + FormatGeneral(params.Value(k)) + ").";
 }
 
 bool Positive(float v) { return std::isfinite(v) && v > 0.0f; }

@@ -1,7 +1,6 @@
 #include "vantor/engine/run_driver.h"
 
 #include <cmath>
-#include <cstdio>
 
 #include "engine/continuous_run.h"
 #include "engine/integrator.h"
@@ -9,6 +8,8 @@
 #include "engine/progress_guard.h"
 #include "engine/run_constants.h"
 #include "engine/stage.h"
+#include "engine/stopped.h"
+#include "vantor/engine/protocol.h"
 
 namespace vantor {
 namespace {
@@ -19,12 +20,6 @@ const char* SlotName(int s) {
       "I-A",      "I-L",  "I-Na",  "I-K",      "I-M",  "I-AHP",   "I-Nap",
       "I-AMPA",   "I-NMDA", "I-GABAa", "I-GABAb", "g-1", "g-2",    "g-3"};
   return kNames[s];
-}
-
-std::string StoppedAt(float t, const std::string& what) {
-  char at[48];
-  std::snprintf(at, sizeof at, "The run stopped at t = %g ms: ", static_cast<double>(t));
-  return at + what;
 }
 
 std::string NotFinite(float t, const char* name) {
@@ -46,13 +41,6 @@ void FillRecordedSlots(const ParameterSet& params, const GateTable& gates, float
         chosen == std::trunc(chosen))
       sample[slot::Gate1 + i] = accepted[static_cast<int>(chosen)];
   }
-}
-
-float InjectedCurrent(const ParameterSet& params, float t) {
-  float current = params.Value(param::BaseCurrent);
-  if (params.Value(param::StepOnset) < t && t < params.Value(param::StepOffset))
-    current += params.Value(param::InjectedCurrent);
-  return current;
 }
 
 // Records a sample of Model 4 through the same checks, sink and pump.
@@ -117,7 +105,7 @@ RunResult RunTrial(ParameterSet& params, const GateTable& gates, RunSink& sink, 
   while (integrator.Time() < params.Value(param::TrialDuration)) {
     const float t = integrator.Time();
     const PassResult pass =
-        integrator.Pass(params, gates, constants, InjectedCurrent(params, t), sample);
+        integrator.Pass(params, gates, constants, Protocol::Of(params).InjectedCurrent(t), sample);
     ++result.passes;
     if (pass.nonFinite >= 0)
       return Ended(result, RunOutcome::Failed, NotFinite(t, CellStateName(pass.nonFinite)));

@@ -1,6 +1,7 @@
 #include "engine/stage.h"
 
 #include "engine/calcium.h"
+#include "engine/channels.h"
 #include "engine/gate_formulas.h"
 #include "engine/ions.h"
 #include "engine/kinetics.h"
@@ -60,15 +61,16 @@ StageOutput EvaluateStage(const StageInput& in, const CellState& work, const Cel
     return out[row];
   };
 
-  if (const float gNa = p.Value(param::gNa); gNa != 0.0f) {
-    const double m = advance(gate::mNa), h = advance(gate::hNa);
-    const float g = static_cast<float>(gNa * (m * m * m * h));
-    sum.Add(slot::INa, g * (v - e.eNa), g);
-  }
-  if (const float gNap = p.Value(param::gNap); gNap != 0.0f) {
-    const float g = static_cast<float>(gNap * advance(gate::mNap));
-    sum.Add(slot::INap, g * (v - e.eNa), g);
-  }
+  // An ohmic channel of the table: its gates advanced, its current filed.
+  auto ohmic = [&](auto index) __attribute__((always_inline)) {
+    constexpr Channel c = kChannels[decltype(index)::value];
+    if (const float gmax = p.Value(c.conductance); gmax != 0.0f) {
+      const float g = static_cast<float>(gmax * OpenFraction<c>(advance));
+      sum.Add(c.slot, g * (v - ReversalOf<c.drive>(e)), g);
+    }
+  };
+
+  ForEachChannel<channel::Na, channel::K>(ohmic);
   if (const SynapticDrive& syn = in.synapses; syn.ipsp) {
     sum.Add(slot::IGABAa, syn.gaba.fast * (v - e.eCl), syn.gaba.fast);
     sum.Add(slot::IGABAb, syn.gaba.slow * (v - e.eK), syn.gaba.slow);
@@ -79,24 +81,12 @@ StageOutput EvaluateStage(const StageInput& in, const CellState& work, const Cel
     sum.Add(slot::IAMPA, syn.ampa * v, syn.ampa);  // both reverse at 0 mV
     sum.Add(slot::INMDA, nmda * v, nmda);
   }
-  if (const float gK = p.Value(param::gK); gK != 0.0f) {
-    const double n = advance(gate::mK);
-    const float g = static_cast<float>(gK * (n * n * n * n));
-    sum.Add(slot::IK, g * (v - e.eK), g);
-  }
-  if (const float gM = p.Value(param::gM); gM != 0.0f) {
-    const float g = static_cast<float>(gM * advance(gate::mM));
-    sum.Add(slot::IM, g * (v - e.eK), g);
-  }
-  if (const float gA = p.Value(param::gA); gA != 0.0f) {
-    const double m = advance(gate::mA), h = advance(gate::hA);
-    const float g = static_cast<float>(gA * (m * m * m * m * h));
-    sum.Add(slot::IA, g * (v - e.eK), g);
-  }
+  ForEachChannel<channel::K, channel::T>(ohmic);
 
   // The calcium channels see the shells as they were at the start of the step.
   const float caOut = p.Value(param::CaOut);
-  const float pT = p.Value(param::pT), pL = p.Value(param::pL);
+  constexpr Channel cT = kChannels[channel::T], cL = kChannels[channel::L];
+  const float pT = p.Value(cT.conductance), pL = p.Value(cL.conductance);
   // Both channels' GHK factors share the exponentials at V and V + 0.5 mV.
   GhkPoint at, above;
   if (pL != 0.0f || (pT != 0.0f && !(p.Value(param::CaRemoval) < 0.0f))) {
@@ -105,23 +95,21 @@ StageOutput EvaluateStage(const StageInput& in, const CellState& work, const Cel
   }
   ShellCurrents calcium;
   if (pT != 0.0f) {
-    const double m = advance(gate::mT), h = advance(gate::hT);
-    const float g = static_cast<float>(pT * (m * m * h));
+    const float g = static_cast<float>(pT * OpenFraction<cT>(advance));
     if (p.Value(param::CaRemoval) < 0.0f) {
       calcium.iT = g * (v - CalciumReversal(caOut, start[cell::CaT]));
-      sum.Add(slot::IT, calcium.iT, g);
+      sum.Add(cT.slot, calcium.iT, g);
     } else {
       const CalciumGhkValue ghk = CalciumGhkAt(at, above, start[cell::CaT], caOut);
       calcium.iT = g * ghk.factor;
-      sum.Add(slot::IT, calcium.iT, g * ghk.slope);
+      sum.Add(cT.slot, calcium.iT, g * ghk.slope);
     }
   }
   if (pL != 0.0f) {
-    const double m = advance(gate::mL);
-    const float g = static_cast<float>(pL * (m * m));
+    const float g = static_cast<float>(pL * OpenFraction<cL>(advance));
     const CalciumGhkValue ghk = CalciumGhkAt(at, above, start[cell::CaL], caOut);
     calcium.iL = g * ghk.factor;
-    sum.Add(slot::IL, calcium.iL, g * ghk.slope);
+    sum.Add(cL.slot, calcium.iL, g * ghk.slope);
   }
 
   // The shells move after the calcium currents and before mC and mAHP read
@@ -135,19 +123,7 @@ StageOutput EvaluateStage(const StageInput& in, const CellState& work, const Cel
   }
   context.caL = out[cell::CaL];
 
-  if (const float gH = p.Value(param::gH); gH != 0.0f) {
-    const float g = static_cast<float>(gH * advance(gate::mH));
-    sum.Add(slot::IH, g * (v - e.eH), g);
-  }
-  if (const float gC = p.Value(param::gC); gC != 0.0f) {
-    const float g = static_cast<float>(gC * advance(gate::mC));
-    sum.Add(slot::IC, g * (v - e.eK), g);
-  }
-  if (const float gAHP = p.Value(param::gAHP); gAHP != 0.0f) {
-    const double m = advance(gate::mAHP);
-    const float g = static_cast<float>(gAHP * (m * m));
-    sum.Add(slot::IAHP, g * (v - e.eK), g);
-  }
+  ForEachChannel<channel::H, kChannelCount>(ohmic);
 
   // Membrane: relax V towards V∞ = V - I/G with τ = Cm / G. With G = 0 (every
   // conductance and both leaks off) the membrane is a bare capacitor and V

@@ -57,10 +57,7 @@ std::vector<std::string> CsvColumnNames(const ParameterSet& params) {
 
 CsvSink::CsvSink(std::FILE* stream, const ParameterSet& params, std::optional<double> gridStep)
     : stream_(stream),
-      base_(params.Value(param::BaseCurrent)),
-      onset_(params.Value(param::StepOnset)),
-      offset_(params.Value(param::StepOffset)),
-      step_(params.Value(param::InjectedCurrent)),
+      protocol_(Protocol::Of(params)),
       gridStep_(gridStep) {
   buffer_.reserve(kBlock + 1024);
   for (const std::string& name : CsvColumnNames(params)) {
@@ -78,8 +75,7 @@ void CsvSink::Number(double value) {
 void CsvSink::Row(double t, const double* slots) {
   // Slot 1 is V-m; the injected current, which has no slot, follows it as
   // in the trace table (column 2).
-  float current = base_;
-  if (onset_ < t && t < offset_) current += step_;
+  const float current = protocol_.InjectedCurrent(t);
   Number(t);
   buffer_ += ',';
   Number(slots[1]);

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "vantor/analysis/spikes.h"
 #include "vantor/engine/run_driver.h"
 #include "vantor/engine/run_sample.h"
 #include "vantor/params/gate_table.h"
@@ -38,10 +39,8 @@ inline std::vector<float> SpikeTimes(const std::vector<RunSample>& samples) {
   std::vector<float> times;
   for (std::size_t i = 1; i < samples.size(); ++i) {
     const float v0 = samples[i - 1][1], v1 = samples[i][1];
-    if (v0 < 0.0f && v1 >= 0.0f) {
-      const float t0 = samples[i - 1][0], t1 = samples[i][0];
-      times.push_back(t0 + (t1 - t0) * (0.0f - v0) / (v1 - v0));
-    }
+    if (RisesThrough(v0, v1, 0.0f))
+      times.push_back(CrossingTime(samples[i - 1][0], v0, samples[i][0], v1, 0.0f));
   }
   return times;
 }
