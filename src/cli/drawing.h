@@ -16,6 +16,9 @@ namespace vantor::cli {
 // command line never needs a display. False when Qt cannot start.
 bool EnsureGuiApplication();
 
+// Whether this command line can draw at all (built with Qt).
+bool CanDraw();
+
 // Whether a chart file's name asks for a format that can be written (.png,
 // .svg).
 bool IsChartFile(const std::string& path);

@@ -3,6 +3,8 @@
 
 namespace vantor::cli {
 
+bool CanDraw() { return false; }
+
 bool EnsureGuiApplication() { return false; }
 
 bool IsChartFile(const std::string&) { return false; }

@@ -41,6 +41,8 @@ bool EnsureGuiApplication() {
   return true;
 }
 
+bool CanDraw() { return true; }
+
 bool IsChartFile(const std::string& path) {
   const std::optional<PictureFormat> format = PictureFormatForPath(path);
   return format && *format != PictureFormat::Pdf;

@@ -51,9 +51,14 @@ int PrepareSweep(const std::vector<std::string>& args, bool fi, SweepSetup& setu
   if (!ParseSweepOptions(args, fi, o, error)) return UsageError(setup.command, error);
   if (!o.size.empty() && !ParsePictureSize(o.size, setup.chartWidth, setup.chartHeight))
     return UsageError(setup.command, "--size needs WxH: " + o.size);
-  for (const std::string* file : {&o.png, &o.svg})
-    if (!file->empty() && !IsChartFile(*file))
+  for (const std::string* file : {&o.png, &o.svg}) {
+    if (file->empty()) continue;
+    if (!CanDraw())
+      return UsageError(setup.command, "this vantor-cli was built without Qt (VANTOR_WITH_QT=OFF): "
+                                       "--png and --svg charts are not available");
+    if (!IsChartFile(*file))
       return UsageError(setup.command, "a chart file ends in .png or .svg: " + *file);
+  }
   if (o.resume && o.out.empty()) return UsageError(setup.command, "--resume needs --out");
   if (const int status = LoadRunInputs(o.inputs, setup.inputs); status != 0) return status;
   StderrMessages messages;
