@@ -66,7 +66,8 @@ std::string_view MetafileName(std::string_view fileName) {
 
 }  // namespace
 
-CgmWriter::CgmWriter(const SurfaceTransform& surface) : surface_(surface) {}
+CgmWriter::CgmWriter(const SurfaceTransform& surface, TemporaryFiles* temporaries)
+    : surface_(surface), file_(temporaries) {}
 
 CgmWriter::~CgmWriter() {
   if (Active()) CgmClose();

@@ -20,8 +20,9 @@ namespace vantor {
 class CgmWriter {
  public:
   // The transform belongs to the drawing layer, which keeps it current; the
-  // writer maps through it at the moment each point is written.
-  explicit CgmWriter(const SurfaceTransform& surface);
+  // writer maps through it at the moment each point is written. The file is
+  // made through `temporaries` when one is given.
+  explicit CgmWriter(const SurfaceTransform& surface, TemporaryFiles* temporaries = nullptr);
   // An open metafile is finished and closed like CgmClose.
   ~CgmWriter();
   CgmWriter(const CgmWriter&) = delete;

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "encode/output_file.h"
 #include "params/messages.h"
 #include "params/parameter_set.h"
 #include "plot/picture.h"
@@ -45,6 +46,6 @@ void RedrawPlot(Picture& picture, const ParameterSet& params, Messages& messages
 // Keeps the current run on screen under the next one.
 void AddRunToOverlay(ReplayState& replay);
 // Deletes the current record file and every kept one and forgets them.
-void DeleteRunRecords(ReplayState& replay);
+void DeleteRunRecords(ReplayState& replay, TemporaryFiles* temporaries = nullptr);
 
 }  // namespace vantor
