@@ -110,14 +110,17 @@ void OnSignalKeepingErrno(int number) {
 class CommandFiles final : public TemporaryFiles {
  public:
   int Create(const std::string& name) override {
-    ReachedPhase("create");
-    HoldSignals hold;
-    if (gSignal != 0) {
-      errno = EINTR;
-      return -1;
+    int fd = -1;
+    {
+      HoldSignals hold;
+      if (gSignal != 0) {
+        errno = EINTR;
+        return -1;
+      }
+      fd = open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+      if (fd >= 0) Held().files.push_back(name);
     }
-    const int fd = open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd >= 0) Held().files.push_back(name);
+    if (fd >= 0) ReachedPhase("create");
     return fd;
   }
 

@@ -181,9 +181,11 @@ int PictureJob::WriteFiles(const ParameterSet& params, OutputSet& outputs) {
       {"--svg", PictureFormat::Svg},
       {"--pdf", PictureFormat::Pdf},
   };
+  // An interrupted command draws no further picture.
   for (const auto& [option, format] : files) {
     OutputFile* out = outputs.File(option);
     if (out == nullptr) continue;
+    if (Interrupted()) return kExitRefused;
     const QByteArray bytes =
         RenderPicture(format, width_, height_, background, redraw(plain, "vt.plt", messages_));
     if (bytes.isEmpty()) return CannotWrite(outputs.Path(option), "the picture could not be encoded");
@@ -192,6 +194,7 @@ int PictureJob::WriteFiles(const ParameterSet& params, OutputSet& outputs) {
   }
 
   if (OutputFile* out = outputs.File("--cgm")) {
+    if (Interrupted()) return kExitRefused;
     CgmWriter cgm(target.surface, &CommandTemporaries());
     if (!cgm.CgmOpen(out->HandOver())) return CannotWrite(options_.cgmFile, "");
     target.AttachCgm(&cgm);
@@ -202,6 +205,7 @@ int PictureJob::WriteFiles(const ParameterSet& params, OutputSet& outputs) {
   }
 
   if (OutputFile* out = outputs.File("--plt")) {
+    if (Interrupted()) return kExitRefused;
     const std::string pltPath = out->HandOver();
     // Plotter choice 3: a plotter file, here under the name given.
     const ParameterSet toFile = WithPlotChoice(params, 3);
