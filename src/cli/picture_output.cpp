@@ -196,7 +196,7 @@ int PictureJob::WriteFiles(const ParameterSet& params, OutputSet& outputs) {
   if (OutputFile* out = outputs.File("--cgm")) {
     if (Interrupted()) return kExitRefused;
     CgmWriter cgm(target.surface, &CommandTemporaries());
-    if (!cgm.CgmOpen(out->HandOver())) return CannotWrite(options_.cgmFile, "");
+    if (!cgm.CgmOpen(out->HandOver(), out->Target())) return CannotWrite(options_.cgmFile, "");
     target.AttachCgm(&cgm);
     DrawScratch(width_, height_, redraw(plain, "vt.plt", messages_));
     target.AttachCgm(nullptr);

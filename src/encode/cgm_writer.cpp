@@ -175,7 +175,7 @@ void CgmWriter::BeginPicture(std::string_view name) {
   CgmTextAlignment(1, 4);                      // left, base
 }
 
-bool CgmWriter::CgmOpen(const std::string& fileName) {
+bool CgmWriter::CgmOpen(const std::string& fileName, const std::string& title) {
   // A run stopped before its end never closed its metafile: finish that one
   // properly so that nothing of it leaks into the new file.
   if (Active()) CgmClose();
@@ -184,7 +184,7 @@ bool CgmWriter::CgmOpen(const std::string& fileName) {
   havePoint_ = false;
   failed_ = false;
   if (!file_.Open(fileName)) return false;
-  WriteMetafileStart(MetafileName(fileName));
+  WriteMetafileStart(MetafileName(title.empty() ? fileName : title));
   BeginPicture("picture a");
   return true;
 }

@@ -30,8 +30,10 @@ class CgmWriter {
 
   // Starts a new metafile and writes its descriptor and picture start. A
   // metafile still open from an earlier run is finished and closed first.
-  // False when the file cannot be created; Active() then stays false.
-  bool CgmOpen(const std::string& fileName);
+  // False when the file cannot be created; Active() then stays false. The
+  // metafile names itself after `title` when given (the file that a
+  // temporary `fileName` is to become), else after `fileName`.
+  bool CgmOpen(const std::string& fileName, const std::string& title = {});
   // Finishes the picture and the metafile and puts the file in place. False
   // when anything could not be written; the previous file then stays.
   bool CgmClose();
