@@ -45,7 +45,8 @@ void RedrawPlot(Picture& picture, const ParameterSet& params, Messages& messages
 
 // Keeps the current run on screen under the next one.
 void AddRunToOverlay(ReplayState& replay);
-// Deletes the current record file and every kept one and forgets them.
+// Deletes the current record file and every kept one (through `temporaries`
+// when given) and forgets them.
 void DeleteRunRecords(ReplayState& replay, TemporaryFiles* temporaries = nullptr);
 
 }  // namespace vantor
