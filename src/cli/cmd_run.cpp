@@ -153,6 +153,7 @@ int Run(const std::vector<std::string>& args) {
                                              : RunTrial(params, inputs.gates, sinks, flags, pump);
   progress.Clear();
   if (result.outcome != RunOutcome::Completed) return NotCompleted(result);
+  ReachedPhase("csv");  // the rows are partly written
   if (csv) csv->Finish();
   ReachedPhase("record");
   if (record && !record->Close()) {

@@ -2,7 +2,6 @@
 
 
 #include "cli/csv_number.h"
-#include "cli/interrupts.h"
 #include "encode/text_helpers.h"
 
 namespace vantor::cli {
@@ -124,7 +123,6 @@ void CsvSink::Sample(const RunSample& sample) {
 
 void CsvSink::Flush() {
   if (buffer_.empty()) return;
-  ReachedPhase("csv");
   if (std::fwrite(buffer_.data(), 1, buffer_.size(), stream_) != buffer_.size()) failed_ = true;
   buffer_.clear();
 }
