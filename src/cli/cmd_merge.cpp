@@ -10,6 +10,7 @@
 #include "vantor/sweep/sweep_rows.h"
 #include "cli/commands.h"
 #include "cli/diagnostics.h"
+#include "cli/interrupts.h"
 #include "cli/output_set.h"
 
 namespace vantor::cli {
@@ -122,6 +123,7 @@ int Merge(const std::vector<std::string>& args) {
   OutputFile& file = *outputs.File("--out");
   file.Write(base + "\n");
   file.Write(header);
+  ReachedPhase("merge");
   for (const std::string* row : rows) file.Write(*row);
   return outputs.Commit() ? 0 : kExitRefused;
 }

@@ -145,13 +145,18 @@ int Run(const std::vector<std::string>& args) {
   } clock;
   clock.time = &lastTime;
   sinks.Add(&clock);
-  const auto pump = [&] { progress.Update(lastTime); };
+  const auto pump = [&] {
+    ReachedPhase("run");
+    progress.Update(lastTime);
+  };
 
   const RunResult result = pictures.Wanted() ? pictures.RunFirst(params, inputs.gates, sinks, flags, pump)
                                              : RunTrial(params, inputs.gates, sinks, flags, pump);
   progress.Clear();
   if (result.outcome != RunOutcome::Completed) return NotCompleted(result);
+  ReachedPhase("csv");  // the rows are partly written
   if (csv) csv->Finish();
+  ReachedPhase("record");
   if (record && !record->Close()) {
     PrintError("Could not write file " + options.recordFile);
     return kExitRefused;

@@ -92,6 +92,7 @@ class RowWriter {
 
  private:
   bool Write(const SweepResult& result) {
+    ReachedPhase("sweep-row");
     if (output_ != nullptr && !output_->Append(SweepRow(result))) return false;
     if (keep_) kept_.push_back(result);
     return true;
@@ -139,13 +140,25 @@ int Conclude(const SweepSetup& setup, SweepOutput& output, const RowWriter& writ
                "; the rows written so far stay there for --resume");
     return kExitRefused;
   }
+  ReachedPhase("sweep-end");
+  const bool out = !setup.options.out.empty();
+  if (!out && charts.Empty()) {
+    PrintFiTable(writer.Kept());
+    return 0;
+  }
+  // Everything is written before anything is put in place.
   std::string error;
-  if (!setup.options.out.empty() && !output.Finish(error)) {
+  if (out && !output.Prepare(error)) {
     PrintError(error);
     return kExitRefused;
   }
   if (const int status = WriteCharts(setup, writer.Kept(), charts); status != 0) return status;
-  if (setup.options.out.empty() && charts.Empty()) PrintFiTable(writer.Kept());
+  // Commit passes the point of no return even with no chart.
+  if (!charts.Commit()) return kExitRefused;
+  if (out && !output.Place(error)) {
+    PrintError(error);
+    return kExitRefused;
+  }
   return 0;
 }
 

@@ -76,6 +76,7 @@ int Main(const std::vector<std::string>& args) {
 int main(int argc, char** argv) {
   std::setlocale(LC_NUMERIC, "C");
   vantor::cli::InstallInterruptHandlers();
+  vantor::cli::ReachedPhase("start");
   const int status = vantor::cli::Main(std::vector<std::string>(argv + 1, argv + argc));
   std::fflush(stdout);
   // An interrupted command has cleaned up behind itself; now end as the

@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "cli/diagnostics.h"
+#include "cli/interrupts.h"
 
 namespace vantor::cli {
 
@@ -26,7 +27,7 @@ std::string FileIdentity(const std::string& path) {
 }
 
 void OutputSet::Add(const std::string& option, const std::string& path) {
-  outputs_.push_back({option, path, std::make_unique<OutputFile>()});
+  outputs_.push_back({option, path, std::make_unique<OutputFile>(&CommandTemporaries())});
 }
 
 bool OutputSet::Open(const std::vector<std::string>& inputs) {
@@ -76,16 +77,34 @@ const std::string& OutputSet::Path(const std::string& option) const {
 }
 
 bool OutputSet::Commit() {
+  ReachedPhase("commit");
+  // Every byte is out (a device or standard output has had all of it) before
+  // the first file is replaced, so that a late failure replaces nothing.
   for (Output& out : outputs_) {
     errno = 0;
-    if (out.file->Commit()) continue;
-    const int error = errno;
-    PrintError("Could not write file " + out.path +
-               (error != 0 ? " (" + std::string(std::strerror(error)) + ")" : ""));
+    if (out.file->Close()) continue;
+    Failed(out);
+    return false;
+  }
+  if (!PassCommitPoint()) {
     Abandon();
     return false;
   }
+  ReachedPhase("place");
+  for (Output& out : outputs_) {
+    errno = 0;
+    if (out.file->Commit()) continue;
+    Failed(out);
+    return false;
+  }
   return true;
+}
+
+void OutputSet::Failed(const Output& out) {
+  const int error = errno;
+  PrintError("Could not write file " + out.path +
+             (error != 0 ? " (" + std::string(std::strerror(error)) + ")" : ""));
+  Abandon();
 }
 
 void OutputSet::Abandon() {

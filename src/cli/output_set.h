@@ -28,7 +28,8 @@ class OutputSet {
   const std::string& Path(const std::string& option) const;
 
   // Puts every output in place. False after a message naming the first
-  // that failed; the others are then abandoned.
+  // that failed; the others are then abandoned. False too, and nothing
+  // replaced, when a signal has arrived (PassCommitPoint).
   bool Commit();
   // Removes every temporary file; the targets keep their old contents.
   void Abandon();
@@ -42,6 +43,7 @@ class OutputSet {
     std::string path;
     std::unique_ptr<OutputFile> file;
   };
+  void Failed(const Output& out);
   std::vector<Output> outputs_;
 };
 

@@ -1,6 +1,7 @@
 #include "cli/parameter_files.h"
 
 #include "cli/diagnostics.h"
+#include "cli/interrupts.h"
 #include "cli/output_set.h"
 #include "vantor/text/text_helpers.h"
 #include "vantor/params/parameter_file.h"
@@ -18,7 +19,7 @@ bool SaveParameterFile(const std::string& path, const ParameterSet& params,
         return false;
       }
   CollectedMessages messages;
-  const ParameterFileWrite written = WriteParameterFile(path, params, messages);
+  const ParameterFileWrite written = WriteParameterFile(path, params, messages, &CommandTemporaries());
   if (written) return true;
   // The writer tells about a companion itself; the rest is ours to say.
   for (const auto& entry : messages.entries) PrintError(Cp437ToUtf8(entry.text));

@@ -3,8 +3,6 @@
 #include <QImage>
 #include <QPainter>
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -21,6 +19,7 @@
 #include "vantor/render/run_picture.h"
 #include "cli/commands.h"
 #include "cli/diagnostics.h"
+#include "cli/interrupts.h"
 
 namespace vantor::cli {
 namespace {
@@ -71,11 +70,8 @@ PictureJob::~PictureJob() {
   state_->picture.target.SetDevice(nullptr);
   state_->device.reset();
   if (state_->painter.isActive()) state_->painter.end();
-  DeleteRunRecords(state_->picture.replay);
-  if (!recordDirectory_.empty()) {
-    std::error_code error;
-    std::filesystem::remove_all(recordDirectory_, error);
-  }
+  DeleteRunRecords(state_->picture.replay, &CommandTemporaries());
+  if (!recordDirectory_.empty()) RemoveTemporaryFolder(recordDirectory_);
 }
 
 bool PictureJob::Wanted() const {
@@ -99,7 +95,7 @@ RunResult PictureJob::RunFirst(ParameterSet& params, const GateTable& gates, Run
   // everything in it however the command ends.
   std::error_code error;
   std::string pattern = (std::filesystem::temp_directory_path(error) / "vantor-cli-XXXXXX").string();
-  if (error || mkdtemp(pattern.data()) == nullptr) {
+  if (error || !MakeTemporaryFolder(pattern)) {
     RunResult refused;
     refused.outcome = RunOutcome::Refused;
     refused.message = "No folder for the run's record file could be made in " +
@@ -121,6 +117,7 @@ RunResult PictureJob::RunFirst(ParameterSet& params, const GateTable& gates, Run
 
   RunPictureOptions runOptions;
   runOptions.recordDirectory = recordDirectory_;
+  runOptions.temporaries = &CommandTemporaries();
   runOptions.extraSink = &extra;
   runOptions.pump = pump;
   return BeginRun(s.picture, params, gates, flags, messages_, runOptions);
@@ -132,6 +129,7 @@ RunResult PictureJob::RunOverlays(ParameterSet& params, const std::vector<Parame
   RunResult result;
   RunPictureOptions runOptions;
   runOptions.recordDirectory = recordDirectory_;
+  runOptions.temporaries = &CommandTemporaries();
   runOptions.pump = pump;
   for (const ParameterSet& overlay : overlays) {
     for (int k = 0; k < kParameterCount; ++k) params.SetValue(k, overlay.Value(k));
@@ -143,6 +141,7 @@ RunResult PictureJob::RunOverlays(ParameterSet& params, const std::vector<Parame
 }
 
 int PictureJob::WriteFiles(const ParameterSet& params, OutputSet& outputs) {
+  ReachedPhase("draw");
   State& s = *state_;
   OutputTarget& target = s.picture.target;
   target.SetDevice(nullptr);
@@ -164,33 +163,40 @@ int PictureJob::WriteFiles(const ParameterSet& params, OutputSet& outputs) {
       {"--svg", PictureFormat::Svg},
       {"--pdf", PictureFormat::Pdf},
   };
+  // An interrupted command draws no further picture.
   for (const auto& [option, format] : files) {
     OutputFile* out = outputs.File(option);
     if (out == nullptr) continue;
+    if (Interrupted()) return kExitRefused;
     const QByteArray bytes =
         RenderPicture(format, width_, height_, background, redraw(plain, "vt.plt", messages_));
     if (bytes.isEmpty()) return CannotWrite(outputs.Path(option), "the picture could not be encoded");
     out->Write(std::string(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    ReachedPhase(option + 2);  // "png" for --png
   }
 
   if (OutputFile* out = outputs.File("--cgm")) {
-    CgmWriter cgm(target.surface);
-    if (!cgm.CgmOpen(out->HandOver())) return CannotWrite(options_.cgmFile, "");
+    if (Interrupted()) return kExitRefused;
+    CgmWriter cgm(target.surface, &CommandTemporaries());
+    if (!cgm.CgmOpen(out->HandOver(), out->Target())) return CannotWrite(options_.cgmFile, "");
     target.AttachCgm(&cgm);
     DrawScratch(width_, height_, redraw(plain, "vt.plt", messages_));
     target.AttachCgm(nullptr);
+    ReachedPhase("cgm");
     if (!cgm.CgmClose()) return CannotWrite(options_.cgmFile, "");
   }
 
   if (OutputFile* out = outputs.File("--plt")) {
+    if (Interrupted()) return kExitRefused;
     const std::string pltPath = out->HandOver();
     // Plotter choice 3: a plotter file, here under the name given.
     const ParameterSet toFile = WithPlotChoice(params, 3);
-    HpglPlotter plotter;
+    HpglPlotter plotter(&CommandTemporaries());
     target.AttachPlotter(&plotter);
     s.picture.plotterOutputFailed = false;
     CountingMessages told(messages_);
     DrawScratch(width_, height_, redraw(toFile, pltPath, told));
+    ReachedPhase("plt");
     const bool closedCleanly = !plotter.Active() || plotter.ClosePlotter();
     target.AttachPlotter(nullptr);
     if (told.count > 0 || !closedCleanly || s.picture.plotterOutputFailed)

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <system_error>
 
+#include "cli/interrupts.h"
 #include "vantor/files/output_file.h"
 
 namespace vantor::cli {
@@ -30,6 +31,8 @@ std::string OtherSweep(const std::string& path) {
 
 }  // namespace
 
+SweepOutput::SweepOutput() : file_(&CommandTemporaries()) {}
+
 SweepOutput::~SweepOutput() {
   if (stream_ != nullptr) std::fclose(stream_);
 }
@@ -50,7 +53,7 @@ bool SweepOutput::Open(const std::string& out, const std::string& signature,
   }
   // The output must be replaceable before any run starts.
   {
-    OutputFile probe;
+    OutputFile probe(&CommandTemporaries());
     if (!probe.Open(out)) {
       error = "cannot write " + out;
       return false;
@@ -139,22 +142,31 @@ bool SweepOutput::Append(const std::string& row) {
   return stream_ != nullptr && std::fputs(row.c_str(), stream_) >= 0 && std::fflush(stream_) == 0;
 }
 
-bool SweepOutput::Finish(std::string& error) {
+bool SweepOutput::Prepare(std::string& error) {
   if (complete_) return true;
   if (stream_ == nullptr || std::fflush(stream_) != 0) {
     error = "cannot write " + part_;
     return false;
   }
-  OutputFile file;
-  if (!file.Open(out_)) {
+  if (!file_.Open(out_)) {
     error = "cannot write " + out_;
     return false;
   }
   std::rewind(stream_);
   char buffer[65536];
   for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, stream_)) > 0;)
-    file.Write(std::string(buffer, n));
-  if (std::ferror(stream_) || !file.Commit()) {
+    file_.Write(std::string(buffer, n));
+  if (std::ferror(stream_) || !file_.Close()) {
+    file_.Abandon();
+    error = "cannot write " + out_;
+    return false;
+  }
+  return true;
+}
+
+bool SweepOutput::Place(std::string& error) {
+  if (complete_) return true;
+  if (!file_.Commit()) {
     error = "cannot write " + out_;
     return false;
   }

@@ -8,13 +8,14 @@
 #include <string>
 #include <vector>
 
+#include "vantor/files/output_file.h"
 #include "vantor/sweep/sweep_rows.h"
 
 namespace vantor::cli {
 
 class SweepOutput {
  public:
-  SweepOutput() = default;
+  SweepOutput();
   ~SweepOutput();
   SweepOutput(const SweepOutput&) = delete;
   SweepOutput& operator=(const SweepOutput&) = delete;
@@ -35,8 +36,11 @@ class SweepOutput {
 
   // Appends one row and flushes it. False when the write failed.
   bool Append(const std::string& row);
-  // Copies the part file over the output (safely) and removes it.
-  bool Finish(std::string& error);
+  // Copies the rows of the part file into a temporary file beside the
+  // output: false with a message in `error` when they could not be.
+  bool Prepare(std::string& error);
+  // Puts that file in place of the output and removes the part file.
+  bool Place(std::string& error);
 
   const std::string& PartPath() const { return part_; }
 
@@ -44,6 +48,7 @@ class SweepOutput {
   std::string out_;
   std::string part_;
   std::FILE* stream_ = nullptr;
+  OutputFile file_;  // the finished output, until it is put in place
   std::vector<SweepFile::Row> present_;
   bool complete_ = false;
 };

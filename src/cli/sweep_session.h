@@ -33,8 +33,8 @@ int PrepareSweep(const std::vector<std::string>& args, bool fi, SweepSetup& setu
 // Opens the chart files (refusing ones that cannot be written, or that name
 // an input or the output), before any run. False after a message.
 bool OpenCharts(const SweepSetup& setup, OutputSet& charts);
-// Draws the charts from the results of the whole sweep and puts them in
-// place. 0 or 1 after a message.
+// Draws the charts from the results of the whole sweep into their files; the
+// caller puts them in place (charts.Commit). 0 or 1 after a message.
 int WriteCharts(const SweepSetup& setup, const std::vector<SweepResult>& results, OutputSet& charts);
 
 // Prints the f-I table (current, rate, spikes, class) from the results.

@@ -66,7 +66,8 @@ std::string_view MetafileName(std::string_view fileName) {
 
 }  // namespace
 
-CgmWriter::CgmWriter(const SurfaceTransform& surface) : surface_(surface) {}
+CgmWriter::CgmWriter(const SurfaceTransform& surface, TemporaryFiles* temporaries)
+    : surface_(surface), file_(temporaries) {}
 
 CgmWriter::~CgmWriter() {
   if (Active()) CgmClose();
@@ -174,7 +175,7 @@ void CgmWriter::BeginPicture(std::string_view name) {
   CgmTextAlignment(1, 4);                      // left, base
 }
 
-bool CgmWriter::CgmOpen(const std::string& fileName) {
+bool CgmWriter::CgmOpen(const std::string& fileName, const std::string& title) {
   // A run stopped before its end never closed its metafile: finish that one
   // properly so that nothing of it leaks into the new file.
   if (Active()) CgmClose();
@@ -183,7 +184,7 @@ bool CgmWriter::CgmOpen(const std::string& fileName) {
   havePoint_ = false;
   failed_ = false;
   if (!file_.Open(fileName)) return false;
-  WriteMetafileStart(MetafileName(fileName));
+  WriteMetafileStart(MetafileName(title.empty() ? fileName : title));
   BeginPicture("picture a");
   return true;
 }

@@ -263,11 +263,15 @@ void RedrawPlot(Picture& picture, const ParameterSet& params, Messages& messages
 
 void AddRunToOverlay(ReplayState& replay) { replay.overlays.push_back(replay.current); }
 
-void DeleteRunRecords(ReplayState& replay) {
-  if (!replay.current.recordName.empty()) std::remove(replay.current.recordName.c_str());
+void DeleteRunRecords(ReplayState& replay, TemporaryFiles* temporaries) {
+  const auto remove = [temporaries](const std::string& name) {
+    if (name.empty()) return;
+    if (temporaries != nullptr) temporaries->Remove(name);
+    else std::remove(name.c_str());
+  };
+  remove(replay.current.recordName);
   replay.current = RecordedRun{};
-  for (const RecordedRun& run : replay.overlays)
-    if (!run.recordName.empty()) std::remove(run.recordName.c_str());
+  for (const RecordedRun& run : replay.overlays) remove(run.recordName);
   replay.overlays.clear();
 }
 

@@ -16,7 +16,7 @@ RunResult RunAndDraw(Picture& picture, ParameterSet& params, const GateTable& ga
   // Without a record there is nothing to replay the picture from, so the run
   // is refused before it draws anything.
   RunRecordWriter record;
-  if (!record.Create(options.recordDirectory)) {
+  if (!record.Create(options.recordDirectory, options.temporaries)) {
     RunResult refused;
     refused.outcome = RunOutcome::Refused;
     refused.message = "Could not create a run record file in " + options.recordDirectory + ".";
@@ -25,11 +25,11 @@ RunResult RunAndDraw(Picture& picture, ParameterSet& params, const GateTable& ga
   picture.replay.current = RecordedRun{record.Path(), std::nullopt};
 
   OutputTarget& target = picture.target;
-  CgmWriter metafile(target.surface);
+  CgmWriter metafile(target.surface, options.temporaries);
   CgmWriter* const formerCgm = target.Cgm();
   if (picture.preferences.CgmOn() && metafile.CgmOpen(options.metafileName))
     target.AttachCgm(&metafile);
-  HpglPlotter plotter;
+  HpglPlotter plotter(options.temporaries);
   const bool ownPlotter = target.Plotter() == nullptr;
   if (ownPlotter) target.AttachPlotter(&plotter);
 
@@ -59,7 +59,9 @@ RunResult RunAndDraw(Picture& picture, ParameterSet& params, const GateTable& ga
     }
   }
   if (result.outcome == RunOutcome::Refused) {
-    std::remove(picture.replay.current.recordName.c_str());
+    const std::string& name = picture.replay.current.recordName;
+    if (options.temporaries != nullptr) options.temporaries->Remove(name);
+    else std::remove(name.c_str());
     picture.replay.current = RecordedRun{};
   }
   // The replay closes the plotter after the first run it draws; a run that
@@ -79,7 +81,7 @@ RunResult RunAndDraw(Picture& picture, ParameterSet& params, const GateTable& ga
 RunResult BeginRun(Picture& picture, ParameterSet& params, const GateTable& gates,
                    RunFlags& flags, Messages& messages, const RunPictureOptions& options) {
   picture.replay.mode = kReplayOrdinary;
-  DeleteRunRecords(picture.replay);
+  DeleteRunRecords(picture.replay, options.temporaries);
   picture.replay.runIndex = 0;
   RunResult result = RunAndDraw(picture, params, gates, flags, messages, options);
   picture.replay.mode = kReplayOrdinary;

@@ -1,5 +1,8 @@
 #include "vantor/render/run_record.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <bit>
 #include <cerrno>
 #include <chrono>
@@ -22,13 +25,23 @@ std::string RecordName(const std::string& directory, unsigned number) {
 
 // Tries the names in turn from a time-based start; "wx" creates a file only
 // when no file of that name exists, so two runs never share a record.
-std::FILE* CreateUnique(const std::string& directory, std::string& path) {
+std::FILE* CreateUnique(const std::string& directory, std::string& path,
+                        TemporaryFiles* temporaries) {
   const auto ticks = std::chrono::steady_clock::now().time_since_epoch().count();
   const unsigned start = static_cast<unsigned>(ticks) & 0xFFFFu;
   for (int i = 0; i < kNameCount; ++i) {
     const std::string candidate = RecordName(directory, start + static_cast<unsigned>(i));
     errno = 0;
-    if (std::FILE* f = std::fopen(candidate.c_str(), "wbx")) {
+    const int fd = temporaries != nullptr
+                       ? temporaries->Create(candidate)
+                       : open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd >= 0) {
+      std::FILE* f = fdopen(fd, "wb");
+      if (f == nullptr) {
+        close(fd);
+        temporaries != nullptr ? temporaries->Remove(candidate) : void(std::remove(candidate.c_str()));
+        return nullptr;
+      }
       path = candidate;
       return f;
     }
@@ -58,13 +71,13 @@ RunSample DecodeRunSample(const unsigned char (&bytes)[kSampleBytes]) {
 
 RunRecordWriter::~RunRecordWriter() { Close(); }
 
-bool RunRecordWriter::Create(const std::string& directory) {
+bool RunRecordWriter::Create(const std::string& directory, TemporaryFiles* temporaries) {
   Close();
-  stream_ = CreateUnique(directory, path_);
+  stream_ = CreateUnique(directory, path_, temporaries);
   if (stream_ == nullptr) {
     std::error_code error;
     const std::filesystem::path temp = std::filesystem::temp_directory_path(error);
-    if (!error) stream_ = CreateUnique(temp.string(), path_);
+    if (!error) stream_ = CreateUnique(temp.string(), path_, temporaries);
   }
   owned_ = stream_ != nullptr;
   failed_ = false;

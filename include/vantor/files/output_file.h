@@ -11,9 +11,30 @@
 
 namespace vantor {
 
+// How OutputFile makes, puts in place and removes its temporary files.
+// Without one it does so itself; a program that a signal may end at any
+// moment gives one that also keeps the names where its handler can remove
+// them (the command line's, in cli/interrupts.h).
+class TemporaryFiles {
+ public:
+  // Creates `name`, which must not exist yet, for writing: its descriptor,
+  // or -1 with errno set.
+  virtual int Create(const std::string& name) = 0;
+  // True while `name` is one of the files made here.
+  virtual bool Holds(const std::string& name) const = 0;
+  // Renames `name` over `target`. False (errno set) when it was not; `name`
+  // is then still there to Remove.
+  virtual bool Rename(const std::string& name, const std::string& target) = 0;
+  virtual void Remove(const std::string& name) = 0;
+
+ protected:
+  ~TemporaryFiles() = default;
+};
+
 class OutputFile {
  public:
-  OutputFile() = default;
+  // The temporary file goes through `temporaries` when one is given.
+  explicit OutputFile(TemporaryFiles* temporaries = nullptr) : temporaries_(temporaries) {}
   ~OutputFile();  // an uncommitted file is abandoned
   OutputFile(const OutputFile&) = delete;
   OutputFile& operator=(const OutputFile&) = delete;
@@ -24,7 +45,9 @@ class OutputFile {
   // written. A target that is a link is followed: the file it names is the
   // one replaced, and the link stays. A character device or a FIFO is opened
   // for writing as it is (a FIFO waits for its reader); a block device or a
-  // socket is refused.
+  // socket is refused. A target that is itself one of the temporary files
+  // of `temporaries` (a name from HandOver) is written as it is: it has no
+  // earlier contents to keep.
   bool Open(const std::string& target);
   // Writes into a copy of standard output.
   bool OpenStandardOutput();
@@ -48,20 +71,28 @@ class OutputFile {
   // Writes text as it is; a short write makes the later Commit fail.
   void Write(const std::string& text);
 
-  // Flushes, closes and renames over the target, which keeps the access
-  // rights the old file had. False when any write, the close or the rename
-  // failed; the temporary file is then removed and the target keeps its old
-  // contents.
+  // Flushes and closes the stream: a device or standard output has then had
+  // every byte, and a temporary file waits for Commit. False when a write or
+  // the close failed (Commit then fails too).
+  bool Close();
+  // Closes (if still open) and renames over the target, which keeps the
+  // access rights the old file had. False when any write, the close or the
+  // rename failed; the temporary file is then removed and the target keeps
+  // its old contents.
   bool Commit();
   // Closes and removes the temporary file; the target is untouched.
   void Abandon();
 
  private:
+  void RemoveTemp();
+
+  TemporaryFiles* temporaries_ = nullptr;
   std::FILE* stream_ = nullptr;
   std::string target_;
   std::string temp_;  // empty for a device
   bool failed_ = false;
   bool handedOver_ = false;
+  bool closed_ = false;  // by Close, for Commit
 };
 
 }  // namespace vantor

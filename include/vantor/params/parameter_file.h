@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "vantor/files/output_file.h"
 #include "vantor/params/messages.h"
 #include "vantor/params/parameter_set.h"
 
@@ -52,8 +53,9 @@ struct ParameterFileWrite {
 // parameter file alone.
 // Refused, since they could not be read back: a value that is not a finite
 // number, an empty trace token or one with a blank, and a version 3 file
-// named like its own companion.
+// named like its own companion. Both files are written out before either
+// is put in place; the temporary files go through `temporaries` when given.
 ParameterFileWrite WriteParameterFile(const std::string& path, const ParameterSet& params,
-                                      Messages& messages);
+                                      Messages& messages, TemporaryFiles* temporaries = nullptr);
 
 }  // namespace vantor

@@ -20,8 +20,9 @@ namespace vantor {
 class CgmWriter {
  public:
   // The transform belongs to the drawing layer, which keeps it current; the
-  // writer maps through it at the moment each point is written.
-  explicit CgmWriter(const SurfaceTransform& surface);
+  // writer maps through it at the moment each point is written. The file is
+  // made through `temporaries` when one is given.
+  explicit CgmWriter(const SurfaceTransform& surface, TemporaryFiles* temporaries = nullptr);
   // An open metafile is finished and closed like CgmClose.
   ~CgmWriter();
   CgmWriter(const CgmWriter&) = delete;
@@ -29,8 +30,10 @@ class CgmWriter {
 
   // Starts a new metafile and writes its descriptor and picture start. A
   // metafile still open from an earlier run is finished and closed first.
-  // False when the file cannot be created; Active() then stays false.
-  bool CgmOpen(const std::string& fileName);
+  // False when the file cannot be created; Active() then stays false. The
+  // metafile names itself after `title` when given (the file that a
+  // temporary `fileName` is to become), else after `fileName`.
+  bool CgmOpen(const std::string& fileName, const std::string& title = {});
   // Finishes the picture and the metafile and puts the file in place. False
   // when anything could not be written; the previous file then stays.
   bool CgmClose();

@@ -20,7 +20,8 @@ namespace vantor {
 
 class HpglPlotter {
  public:
-  HpglPlotter() = default;
+  // A plotter file is made through `temporaries` when one is given.
+  explicit HpglPlotter(TemporaryFiles* temporaries = nullptr) : out_(temporaries) {}
   // An open destination is finished like ClosePlotter.
   ~HpglPlotter();
   HpglPlotter(const HpglPlotter&) = delete;

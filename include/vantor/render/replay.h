@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "vantor/files/output_file.h"
 #include "vantor/params/messages.h"
 #include "vantor/params/parameter_set.h"
 #include "vantor/render/picture.h"
@@ -41,7 +42,8 @@ void RedrawPlot(Picture& picture, const ParameterSet& params, Messages& messages
 
 // Keeps the current run on screen under the next one.
 void AddRunToOverlay(ReplayState& replay);
-// Deletes the current record file and every kept one and forgets them.
-void DeleteRunRecords(ReplayState& replay);
+// Deletes the current record file and every kept one (through `temporaries`
+// when given) and forgets them.
+void DeleteRunRecords(ReplayState& replay, TemporaryFiles* temporaries = nullptr);
 
 }  // namespace vantor

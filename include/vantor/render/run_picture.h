@@ -8,6 +8,7 @@
 #include <string>
 
 #include "vantor/engine/run_driver.h"
+#include "vantor/files/output_file.h"
 #include "vantor/params/gate_table.h"
 #include "vantor/params/messages.h"
 #include "vantor/params/parameter_set.h"
@@ -22,6 +23,9 @@ struct RunPictureOptions {
   std::string plotterFileName = "vt.plt";
   // The metafile a run writes while the preferences' CGM switch is on.
   std::string metafileName = "vt.cgm";
+  // Makes the record file and the metafile's and plotter file's temporary
+  // files when given.
+  TemporaryFiles* temporaries = nullptr;
   RunSink* extraSink = nullptr;  // gets every sample after the record file
   std::function<void()> pump;    // called after every sample
 };

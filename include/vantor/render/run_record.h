@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "vantor/engine/run_sample.h"
+#include "vantor/files/output_file.h"
 
 namespace vantor {
 
@@ -28,8 +29,9 @@ class RunRecordWriter : public RunSink {
 
   // Creates a new, empty "VTWxxxx.TMP" (four hex digits) that did not exist
   // before, in `directory`, or in the system's temporary directory when that
-  // one does not take a new file. False when neither does.
-  bool Create(const std::string& directory = ".");
+  // one does not take a new file. False when neither does. The file is made
+  // through `temporaries` when one is given.
+  bool Create(const std::string& directory = ".", TemporaryFiles* temporaries = nullptr);
   // Opens (and truncates) a given file for writing.
   bool Open(const std::string& path);
 

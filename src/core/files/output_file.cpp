@@ -1,8 +1,10 @@
 #include "vantor/files/output_file.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <optional>
@@ -67,6 +69,7 @@ bool OutputFile::Open(const std::string& target) {
   Abandon();
   failed_ = false;
   if (!UsableName(target)) return false;
+  if (temporaries_ != nullptr && temporaries_->Holds(target)) return OpenDevice(target);
   switch (KindOf(target)) {
     case TargetKind::Direct:
       return OpenDevice(target);
@@ -94,16 +97,24 @@ bool OutputFile::Open(const std::string& target) {
   for (int attempt = 0; attempt < kTempAttempts; ++attempt) {
     std::string name =
         (directory / (".vantor-" + std::to_string(pick() % 100000000) + ".tmp")).string();
-    // "x": never open a file that is already there (another writer's, or a
-    // link planted in its place).
-    std::FILE* f = std::fopen(name.c_str(), "wbx");
-    if (f != nullptr) {
-      stream_ = f;
-      target_ = resolved->string();
-      temp_ = std::move(name);
-      return true;
+    // Exclusive: never open a file that is already there (another writer's,
+    // or a link planted in its place).
+    const int fd = temporaries_ != nullptr
+                       ? temporaries_->Create(name)
+                       : open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0) {
+      if (errno == EEXIST) continue;
+      return false;  // not a name clash
     }
-    if (!fs::exists(name, error)) return false;  // not a name clash
+    stream_ = fdopen(fd, "wb");
+    temp_ = std::move(name);
+    if (stream_ == nullptr) {
+      close(fd);
+      RemoveTemp();
+      return false;
+    }
+    target_ = resolved->string();
+    return true;
   }
   return false;
 }
@@ -147,39 +158,55 @@ void OutputFile::Write(const std::string& text) {
   if (std::fwrite(text.data(), 1, text.size(), stream_) != text.size()) failed_ = true;
 }
 
-bool OutputFile::Commit() {
-  bool ok = !failed_;
+bool OutputFile::Close() {
   if (stream_ != nullptr) {
-    ok = ok && std::fflush(stream_) == 0 && std::ferror(stream_) == 0;
-    ok = (std::fclose(stream_) == 0) && ok;
+    const bool flushed = std::fflush(stream_) == 0 && std::ferror(stream_) == 0;
+    if (std::fclose(stream_) != 0 || !flushed) failed_ = true;
     stream_ = nullptr;
-  } else if (!handedOver_) {
-    return false;
+    closed_ = true;
   }
+  return !failed_;
+}
+
+bool OutputFile::Commit() {
+  if (stream_ == nullptr && !handedOver_ && !closed_) return false;
+  bool ok = Close();
   handedOver_ = false;
+  closed_ = false;
   if (temp_.empty()) return ok;
   if (ok) {
     // The new file keeps the access rights the old one had.
     std::error_code error;
     const fs::file_status old = fs::status(target_, error);
     if (!error && fs::exists(old)) fs::permissions(temp_, old.permissions(), error);
-    ok = std::rename(temp_.c_str(), target_.c_str()) == 0;
+    ok = temporaries_ != nullptr ? temporaries_->Rename(temp_, target_)
+                                 : std::rename(temp_.c_str(), target_.c_str()) == 0;
   }
-  if (!ok) std::remove(temp_.c_str());
-  temp_.clear();
+  if (ok) {
+    temp_.clear();
+  } else {
+    const int error = errno;
+    RemoveTemp();
+    errno = error;
+  }
   return ok;
 }
 
 void OutputFile::Abandon() {
   handedOver_ = false;
+  closed_ = false;
   if (stream_ != nullptr) {
     std::fclose(stream_);
     stream_ = nullptr;
   }
-  if (!temp_.empty()) {
-    std::remove(temp_.c_str());
-    temp_.clear();
-  }
+  RemoveTemp();
+}
+
+void OutputFile::RemoveTemp() {
+  if (temp_.empty()) return;
+  if (temporaries_ != nullptr) temporaries_->Remove(temp_);
+  else std::remove(temp_.c_str());
+  temp_.clear();
 }
 
 }  // namespace vantor

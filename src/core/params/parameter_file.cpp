@@ -150,7 +150,7 @@ bool ReadParameterFile(const std::string& path, ParameterSet& params, Messages& 
 }
 
 ParameterFileWrite WriteParameterFile(const std::string& path, const ParameterSet& params,
-                                      Messages& messages) {
+                                      Messages& messages, TemporaryFiles* temporaries) {
   const bool version4 = IsVersion4Path(path);
   const int count = version4 ? kParameterCount : kVersion3Count;
   if (!Writable(params)) return {false, path};
@@ -158,7 +158,7 @@ ParameterFileWrite WriteParameterFile(const std::string& path, const ParameterSe
   // overwritten by it.
   if (!version4 && CompanionPath(path) == path) return {false, path};
 
-  OutputFile file;
+  OutputFile file(temporaries);
   if (!file.Open(path)) return {false, path};
   file.Write(OneLine(params.Comment()) + "\n");
   for (int k = 0; k < count; ++k)
@@ -166,13 +166,14 @@ ParameterFileWrite WriteParameterFile(const std::string& path, const ParameterSe
                "\n");
   file.Write("scaling\n");
   for (int i = 0; i < kTraceCount; ++i) file.Write(TraceLine(params.Trace(i)));
+  if (!file.Close()) return {false, path};
 
   if (!version4) {
     // The companion goes first: the parameter file is replaced only once its
     // companion is in place, so a companion that cannot be written leaves
     // both old files as they were.
     const std::string companionPath = CompanionPath(path);
-    OutputFile companion;
+    OutputFile companion(temporaries);
     bool ok = companion.Open(companionPath);
     if (ok) {
       companion.Write(ListTitle(path));
