@@ -4,6 +4,8 @@
 #include <QCommandLineParser>
 #include <QSettings>
 
+#include <csignal>
+
 #include "app/data_paths.h"
 #include "app/main_window.h"
 #include "app/session_end.h"
@@ -34,5 +36,11 @@ int main(int argc, char* argv[]) {
   if (geometry.isEmpty() || !window.restoreGeometry(geometry)) window.resize(1000, 720);
   vantor::app::SessionEnd sessionEnd(window);
   window.show();
-  return app.exec();
+  const int status = app.exec();
+  if (const int number = sessionEnd.Signal(); number != 0) {
+    // Everything is cleaned up: end by the signal, as the shell expects.
+    std::signal(number, SIG_DFL);
+    std::raise(number);
+  }
+  return status;
 }

@@ -15,7 +15,7 @@ namespace {
 
 volatile std::sig_atomic_t signalled = 0;
 
-extern "C" void OnTerminate(int) { signalled = 1; }
+extern "C" void OnTerminate(int number) { signalled = number; }
 
 // How often the flag is looked at; the run's pump lets this timer through too.
 constexpr int kPollMs = 100;
@@ -56,6 +56,7 @@ SessionEnd::~SessionEnd() {
 
 void SessionEnd::Poll() {
   if (!signalled) return;
+  signal_ = signalled;
   signalled = 0;
   // Nobody is there to answer a prompt: close without asking.
   window_.SetUnsaved(false);

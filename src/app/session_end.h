@@ -17,10 +17,14 @@ class SessionEnd : public QObject {
   // Installs the signal handlers; one instance per program.
   explicit SessionEnd(MainWindow& window);
   ~SessionEnd() override;
+  // The signal that ended the program (0: none), so that main() can end by
+  // it as the shell expects.
+  int Signal() const { return signal_; }
 
  private:
   void Poll();
   MainWindow& window_;
+  int signal_ = 0;
 };
 
 }  // namespace vantor::app
