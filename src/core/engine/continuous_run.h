@@ -7,7 +7,8 @@
 
 #include "engine/cell_state.h"
 #include "engine/run_constants.h"
-#include "vantor/engine/run_driver.h"
+#include "vantor/engine/run_sample.h"
+#include "vantor/engine/run_types.h"
 #include "vantor/params/gate_table.h"
 #include "vantor/params/parameter_set.h"
 

@@ -6,7 +6,8 @@
 #include <cmath>
 #include <type_traits>
 
-#include "engine/kinetics.h"
+#include "engine/gate_rate.h"
+#include "vantor/params/gate_table.h"
 
 namespace vantor::gate_formulas {
 
