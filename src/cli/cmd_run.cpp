@@ -2,6 +2,7 @@
 // or a parameter file, with settings changed on the command line.
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <vector>
@@ -72,6 +73,12 @@ bool ParseGridStep(const std::string& text, double& step) {
   char* end = nullptr;
   step = std::strtod(text.c_str(), &end);
   return !text.empty() && *end == '\0' && std::isfinite(step) && step > 0;
+}
+
+int CannotWrite(const std::string& path, int error) {
+  PrintError("Could not write file " + path +
+             (error != 0 ? " (" + std::string(std::strerror(error)) + ")" : std::string()));
+  return kExitRefused;
 }
 
 int NotCompleted(const RunResult& result) {
@@ -157,14 +164,8 @@ int Run(const std::vector<std::string>& args) {
   ReachedPhase("csv");  // the rows are partly written
   if (csv) csv->Finish();
   ReachedPhase("record");
-  if (record && !record->Close()) {
-    PrintError("Could not write file " + options.recordFile);
-    return kExitRefused;
-  }
-  if (csv && csv->Failed()) {
-    PrintError("Could not write file " + options.csvFile);
-    return kExitRefused;
-  }
+  if (record && !record->Close()) return CannotWrite(options.recordFile, record->Error());
+  if (csv && csv->Failed()) return CannotWrite(options.csvFile, csv->Error());
   if (pictures.Wanted()) {
     const RunResult overlaid =
         pictures.RunOverlays(params, inputs.overlays, inputs.gates, flags, pump);

@@ -53,6 +53,13 @@ class CountingMessages : public Messages {
   Messages& inner_;
 };
 
+// The tests lower the bound to reach the record file with a short run.
+std::size_t SamplesInMemory() {
+  const char* bound = std::getenv("VANTOR_CLI_SAMPLES_IN_MEMORY");
+  if (bound == nullptr || *bound == '\0') return kSamplesInMemory;
+  return static_cast<std::size_t>(std::strtoull(bound, nullptr, 10));
+}
+
 }  // namespace
 
 // The window the runs draw on while they go; the files are redrawn anew.
@@ -118,6 +125,7 @@ RunResult PictureJob::RunFirst(ParameterSet& params, const GateTable& gates, Run
   RunPictureOptions runOptions;
   runOptions.recordDirectory = recordDirectory_;
   runOptions.temporaries = &CommandTemporaries();
+  runOptions.samplesInMemory = SamplesInMemory();
   runOptions.extraSink = &extra;
   runOptions.pump = pump;
   return BeginRun(s.picture, params, gates, flags, messages_, runOptions);
@@ -130,6 +138,7 @@ RunResult PictureJob::RunOverlays(ParameterSet& params, const std::vector<Parame
   RunPictureOptions runOptions;
   runOptions.recordDirectory = recordDirectory_;
   runOptions.temporaries = &CommandTemporaries();
+  runOptions.samplesInMemory = SamplesInMemory();
   runOptions.pump = pump;
   for (const ParameterSet& overlay : overlays) {
     for (int k = 0; k < kParameterCount; ++k) params.SetValue(k, overlay.Value(k));

@@ -3,6 +3,7 @@
 // written from a full redraw of all runs.
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <memory>
 #include <string>
@@ -16,6 +17,11 @@
 #include "vantor/params/parameter_set.h"
 
 namespace vantor::cli {
+
+// A run's samples stay in memory up to this size (about 800,000 samples of 84
+// bytes, some minutes of a run at the built-in step), and go to its record
+// file in the temporary folder beyond it.
+inline constexpr std::size_t kSamplesInMemory = std::size_t{64} << 20;
 
 class PictureJob {
  public:

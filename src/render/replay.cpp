@@ -205,6 +205,14 @@ void DrawParameterListing(Picture& picture, const ParameterSet& params) {
     target.TextPlot(T * 0.01, (k + 1.0) * kListingRows / rows, lines[k]);
 }
 
+// The run's samples from memory when it kept them there, else its record file.
+static std::FILE* OpenSamples(const RecordedRun& run) {
+  if (run.samples && !run.samples->empty())
+    return fmemopen(const_cast<char*>(run.samples->data()), run.samples->size(), "rb");
+  if (run.samples || run.recordName.empty()) return nullptr;
+  return std::fopen(run.recordName.c_str(), "rb");
+}
+
 void ReplayRuns(Picture& picture, const ParameterSet& params) {
   ReplayState& replay = picture.replay;
   const int count = static_cast<int>(replay.overlays.size());
@@ -223,7 +231,7 @@ void ReplayRuns(Picture& picture, const ParameterSet& params) {
       if (p < count) run = replay.overlays[static_cast<std::size_t>(p)];
       replay.mode = kReplayFullRedraw;
     }
-    std::FILE* file = run.recordName.empty() ? nullptr : std::fopen(run.recordName.c_str(), "rb");
+    std::FILE* file = OpenSamples(run);
     const bool last = run.recordName == replay.current.recordName;
 
     picture.target.texts.KeepFirst(setupTexts);

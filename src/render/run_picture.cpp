@@ -1,6 +1,8 @@
 #include "vantor/render/run_picture.h"
 
 #include <cstdio>
+#include <cstring>
+#include <string>
 
 #include "vantor/render/cgm_writer.h"
 #include "vantor/render/hpgl_plotter.h"
@@ -22,7 +24,9 @@ RunResult RunAndDraw(Picture& picture, ParameterSet& params, const GateTable& ga
     refused.message = "Could not create a run record file in " + options.recordDirectory + ".";
     return refused;  // the caller reports it, as any other refused run
   }
-  picture.replay.current = RecordedRun{record.Path(), std::nullopt};
+  picture.replay.current = RecordedRun{};
+  picture.replay.current.recordName = record.Path();
+  record.KeepInMemory(options.samplesInMemory);
 
   OutputTarget& target = picture.target;
   CgmWriter metafile(target.surface, options.temporaries);
@@ -41,8 +45,15 @@ RunResult RunAndDraw(Picture& picture, ParameterSet& params, const GateTable& ga
   sinks.Add(&record);
   sinks.Add(options.extraSink);
   sinks.Add(&live);
-  const RunResult result = RunTrial(params, gates, sinks, flags, options.pump);
-  record.Close();
+  RunResult result = RunTrial(params, gates, sinks, flags, options.pump);
+  // A picture drawn from part of the run would pass for all of it.
+  if (!record.Close() && result.outcome == RunOutcome::Completed) {
+    result.outcome = RunOutcome::Failed;
+    result.message = "Could not write file " + record.Path() +
+                     (record.Error() != 0 ? " (" + std::string(std::strerror(record.Error())) + ")"
+                                          : std::string());
+  }
+  picture.replay.current.samples = record.InMemory();
   // The step this run had, for later redraws (a dialog may change it after).
   picture.replay.current.protocol = Protocol::Of(params);
   picture.replay.current.parameters.assign(params.Values().begin(), params.Values().end());
@@ -58,7 +69,7 @@ RunResult RunAndDraw(Picture& picture, ParameterSet& params, const GateTable& ga
       picture.replay.mode = kReplayOverlay;
     }
   }
-  if (result.outcome == RunOutcome::Refused) {
+  if (result.outcome == RunOutcome::Refused || record.Failed()) {
     const std::string& name = picture.replay.current.recordName;
     if (options.temporaries != nullptr) options.temporaries->Remove(name);
     else std::remove(name.c_str());

@@ -81,7 +81,10 @@ bool RunRecordWriter::Create(const std::string& directory, TemporaryFiles* tempo
   }
   owned_ = stream_ != nullptr;
   failed_ = false;
+  error_ = 0;
   count_ = 0;
+  memoryBound_ = 0;
+  memory_.reset();
   if (!owned_) path_.clear();
   return owned_;
 }
@@ -91,7 +94,10 @@ bool RunRecordWriter::Open(const std::string& path) {
   stream_ = std::fopen(path.c_str(), "wb");
   owned_ = stream_ != nullptr;
   failed_ = false;
+  error_ = 0;
   count_ = 0;
+  memoryBound_ = 0;
+  memory_.reset();
   path_ = owned_ ? path : std::string();
   return owned_;
 }
@@ -101,17 +107,48 @@ void RunRecordWriter::Sample(const RunSample& sample) {
     failed_ = true;
     return;
   }
+  errno = 0;
   unsigned char bytes[kSampleBytes];
   EncodeRunSample(sample, bytes);
-  if (std::fwrite(bytes, kSampleBytes, 1, stream_) != 1) failed_ = true;
   ++count_;
+  if (memoryBound_ > 0) {
+    if (!memory_) memory_ = std::make_shared<std::string>();
+    if (memory_->size() + kSampleBytes <= memoryBound_) {
+      memory_->append(reinterpret_cast<const char*>(bytes), kSampleBytes);
+      return;
+    }
+    if (!Spill()) return;
+  }
+  if (std::fwrite(bytes, kSampleBytes, 1, stream_) != 1) Fail();
+}
+
+void RunRecordWriter::Fail() {
+  if (!failed_) error_ = errno;
+  failed_ = true;
+}
+
+// The bound is passed: what memory held goes to the file, and all after it.
+bool RunRecordWriter::Spill() {
+  memoryBound_ = 0;
+  const std::shared_ptr<std::string> held = std::move(memory_);
+  if (held && !held->empty() && std::fwrite(held->data(), held->size(), 1, stream_) != 1) {
+    Fail();
+    return false;
+  }
+  return true;
+}
+
+std::shared_ptr<const std::string> RunRecordWriter::InMemory() const {
+  if (memoryBound_ == 0 || stream_ != nullptr) return nullptr;
+  return memory_ ? memory_ : std::make_shared<const std::string>();
 }
 
 bool RunRecordWriter::Close() {
+  errno = 0;
   if (stream_ != nullptr && owned_) {
-    if (std::fclose(stream_) != 0) failed_ = true;
+    if (std::fclose(stream_) != 0) Fail();
   } else if (stream_ != nullptr && std::fflush(stream_) != 0) {
-    failed_ = true;
+    Fail();
   }
   stream_ = nullptr;
   owned_ = false;

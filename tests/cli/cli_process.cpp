@@ -3,6 +3,8 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
+#include <sched.h>
+#include <sys/mount.h>
 #include <signal.h>
 #include <stdlib.h>
 #include <sys/wait.h>
@@ -17,6 +19,21 @@ namespace vantor::testing {
 
 namespace fs = std::filesystem;
 
+namespace {
+
+// In the child: a mount namespace of its own (as an unprivileged user in a
+// user namespace too), with a tiny tmpfs as its TMPDIR.
+bool MountSmallTemporaryFolder(const fs::path& folder) {
+  std::error_code error;
+  fs::create_directories(folder, error);
+  if (unshare(CLONE_NEWNS) != 0 && unshare(CLONE_NEWUSER | CLONE_NEWNS) != 0) return false;
+  if (mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) return false;
+  if (mount("tmpfs", folder.c_str(), "tmpfs", 0, "size=64k") != 0) return false;
+  return setenv("TMPDIR", folder.c_str(), 1) == 0;
+}
+
+}  // namespace
+
 CliOutcome RunCli(const CliCall& call) {
   const fs::path outPath = call.dir.parent_path() / (call.dir.filename().string() + ".out");
   const fs::path errPath = call.dir.parent_path() / (call.dir.filename().string() + ".err");
@@ -30,6 +47,8 @@ CliOutcome RunCli(const CliCall& call) {
   const pid_t pid = fork();
   if (pid == 0) {
     if (chdir(call.dir.c_str()) != 0) _exit(97);
+    if (call.smallTemporaryFolder && !MountSmallTemporaryFolder(call.dir / "small-tmp"))
+      _exit(kNoSmallFileSystem);
     for (int number = 1; number < 32; ++number) signal(number, SIG_DFL);
     sigset_t none;
     sigemptyset(&none);

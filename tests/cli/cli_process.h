@@ -21,7 +21,12 @@ struct CliCall {
   int signal = 0;
   std::chrono::milliseconds signalAfter{0};
   std::chrono::milliseconds timeLimit{20000};  // then killed; `timedOut` set
+  // TMPDIR is a 64 KiB file system of the child's own; where none can be
+  // mounted (no mount namespace) the status is kNoSmallFileSystem.
+  bool smallTemporaryFolder = false;
 };
+
+inline constexpr int kNoSmallFileSystem = 96;
 
 struct CliOutcome {
   int status = -1;      // exit status, -1 when ended by a signal

@@ -177,5 +177,41 @@ TEST(CliHardening, NoDisplayIsEverNeeded) {
   fs::remove_all(dir);
 }
 
+TEST(CliHardening, AFailedWriteIsAnErrorAndCommitsNothing) {
+  const fs::path dir = TestFolder();
+  WriteFile(dir / "old.png", "old");
+  CliCall call;
+  call.dir = dir;
+  call.smallTemporaryFolder = true;
+  // A second of firing records far more than the 64 KiB the folder holds.
+  call.args = {"run", "-q", "--set", "duration=1000", "--set", "base=2", "--set", "step=0",
+               "--png", "old.png", "--svg", "new.svg"};
+  call.env["VANTOR_CLI_SAMPLES_IN_MEMORY"] = "0";
+  CliOutcome run = RunCli(call);
+  if (run.status == kNoSmallFileSystem) GTEST_SKIP() << "no file system of its own can be mounted";
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("Could not write file "), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("/VTW"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find(" (No space left on device)"), std::string::npos) << run.err;
+  EXPECT_EQ(ReadFile(dir / "old.png"), "old");
+  EXPECT_FALSE(fs::exists(dir / "new.svg"));
+
+  // Within the bound the samples stay in memory: the same run draws.
+  call.env.erase("VANTOR_CLI_SAMPLES_IN_MEMORY");
+  run = RunCli(call);
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(ReadFile(dir / "old.png"), "old");
+  EXPECT_TRUE(fs::exists(dir / "new.svg"));
+
+  for (const char* option : {"--csv", "--png"}) {
+    run = Cli(dir, {"run", "-q", option, "/dev/full"});
+    EXPECT_EQ(run.status, 1) << option;
+    EXPECT_NE(run.err.find("Could not write file /dev/full (No space left on device)"),
+              std::string::npos)
+        << run.err;
+  }
+  fs::remove_all(dir);
+}
+
 }  // namespace
 }  // namespace vantor::testing

@@ -35,6 +35,8 @@ class CsvSink : public RunSink {
   // Writes what is still held back; call once after the run.
   void Finish();
   bool Failed() const { return failed_; }
+  // The errno of the first failed write; 0 when none said.
+  int Error() const { return error_; }
 
  private:
   void Row(double t, const double* slots);
@@ -48,6 +50,7 @@ class CsvSink : public RunSink {
   std::optional<RunSample> previous_;  // the sample before, for interpolation
   std::string buffer_;
   bool failed_ = false;
+  int error_ = 0;
 };
 
 }  // namespace vantor

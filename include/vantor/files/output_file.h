@@ -73,7 +73,8 @@ class OutputFile {
 
   // Flushes and closes the stream: a device or standard output has then had
   // every byte, and a temporary file waits for Commit. False when a write or
-  // the close failed (Commit then fails too).
+  // the close failed (Commit then fails too); errno is then the reason of
+  // the first failure.
   bool Close();
   // Closes (if still open) and renames over the target, which keeps the
   // access rights the old file had. False when any write, the close or the
@@ -85,12 +86,14 @@ class OutputFile {
 
  private:
   void RemoveTemp();
+  void Fail();
 
   TemporaryFiles* temporaries_ = nullptr;
   std::FILE* stream_ = nullptr;
   std::string target_;
   std::string temp_;  // empty for a device
   bool failed_ = false;
+  int error_ = 0;  // errno of the first failed write
   bool handedOver_ = false;
   bool closed_ = false;  // by Close, for Commit
 };

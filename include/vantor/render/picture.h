@@ -3,6 +3,7 @@
 // per window (or per headless job) is passed to the layout and the replay.
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -27,6 +28,9 @@ using InjectionProtocol = Protocol;
 
 struct RecordedRun {
   std::string recordName;                   // the run's record file
+  // The samples when the run kept them in memory (the record file is then
+  // empty); null when the record file holds them.
+  std::shared_ptr<const std::string> samples;
   std::optional<InjectionProtocol> protocol;  // none: take the parameters'
   // The run's parameter values, for the listing on paper and on the plotter
   // (empty: take the current ones).

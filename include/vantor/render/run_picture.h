@@ -26,6 +26,9 @@ struct RunPictureOptions {
   // Makes the record file and the metafile's and plotter file's temporary
   // files when given.
   TemporaryFiles* temporaries = nullptr;
+  // A run whose samples take at most this many bytes keeps them in memory
+  // and leaves its record file empty; 0: always in the file.
+  std::size_t samplesInMemory = 0;
   RunSink* extraSink = nullptr;  // gets every sample after the record file
   std::function<void()> pump;    // called after every sample
 };
@@ -37,7 +40,8 @@ struct RunPictureOptions {
 // say (a plotter destination that cannot be opened).
 // While the CGM switch is on, the run's picture also goes to the metafile;
 // while the plotter choice is set and the caller attached no plotter of its
-// own, to the plotter destination. A run that ends early (Stop, the window
+// own, to the plotter destination. A completed run whose record could not be
+// written is Failed, with the file and the system's reason in the message. A run that ends early (Stop, the window
 // closing) finishes both with what it drew, so neither is left open for the
 // next picture to stumble over.
 RunResult RunAndDraw(Picture& picture, ParameterSet& params, const GateTable& gates,

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdio>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -17,7 +18,8 @@ void EncodeRunSample(const RunSample& sample, unsigned char (&bytes)[kSampleByte
 RunSample DecodeRunSample(const unsigned char (&bytes)[kSampleBytes]);
 
 // Appends samples to a record file. Write failures (a full disk) are
-// remembered, not fatal: the run goes on and the file replays up to its end.
+// remembered, not fatal: the run goes on and the file replays up to its end;
+// Close tells, and Error gives the system's reason.
 class RunRecordWriter : public RunSink {
  public:
   RunRecordWriter() = default;
@@ -35,6 +37,13 @@ class RunRecordWriter : public RunSink {
   // Opens (and truncates) a given file for writing.
   bool Open(const std::string& path);
 
+  // The samples stay in memory while they take at most `bound` bytes; the
+  // file gets them only once they grow past it (call after Create).
+  void KeepInMemory(std::size_t bound) { memoryBound_ = bound; }
+  // After Close: the samples of a record that never outgrew its bound (the
+  // file then holds nothing); null otherwise.
+  std::shared_ptr<const std::string> InMemory() const;
+
   // AppendSample: one binary write of 84 bytes.
   void Sample(const RunSample& sample) override;
   // Closes a file this writer opened; false when any write or the close failed.
@@ -43,12 +52,19 @@ class RunRecordWriter : public RunSink {
   const std::string& Path() const { return path_; }
   long Count() const { return count_; }
   bool Failed() const { return failed_; }
+  // The errno of the first failed write or close; 0 when none said.
+  int Error() const { return error_; }
 
  private:
+  void Fail();
+  bool Spill();
   std::FILE* stream_ = nullptr;
   bool owned_ = false;
   bool failed_ = false;
+  int error_ = 0;
   long count_ = 0;
+  std::size_t memoryBound_ = 0;
+  std::shared_ptr<std::string> memory_;  // while within the bound
   std::string path_;
 };
 

@@ -1,5 +1,7 @@
 #include "vantor/files/csv_sink.h"
 
+#include <cerrno>
+
 
 #include "vantor/text/csv_number.h"
 #include "vantor/text/text_helpers.h"
@@ -119,7 +121,11 @@ void CsvSink::Sample(const RunSample& sample) {
 
 void CsvSink::Flush() {
   if (buffer_.empty()) return;
-  if (std::fwrite(buffer_.data(), 1, buffer_.size(), stream_) != buffer_.size()) failed_ = true;
+  errno = 0;
+  if (std::fwrite(buffer_.data(), 1, buffer_.size(), stream_) != buffer_.size()) {
+    if (!failed_) error_ = errno;
+    failed_ = true;
+  }
   buffer_.clear();
 }
 

@@ -68,6 +68,7 @@ OutputFile::~OutputFile() { Abandon(); }
 bool OutputFile::Open(const std::string& target) {
   Abandon();
   failed_ = false;
+  error_ = 0;
   if (!UsableName(target)) return false;
   if (temporaries_ != nullptr && temporaries_->Holds(target)) return OpenDevice(target);
   switch (KindOf(target)) {
@@ -122,6 +123,7 @@ bool OutputFile::Open(const std::string& target) {
 bool OutputFile::OpenDevice(const std::string& device) {
   Abandon();
   failed_ = false;
+  error_ = 0;
   if (!UsableName(device)) return false;
   std::FILE* f = std::fopen(device.c_str(), "wb");
   if (f == nullptr) return false;
@@ -133,6 +135,7 @@ bool OutputFile::OpenDevice(const std::string& device) {
 bool OutputFile::OpenStandardOutput() {
   Abandon();
   failed_ = false;
+  error_ = 0;
   std::fflush(stdout);
   const int copy = dup(STDOUT_FILENO);
   if (copy < 0) return false;
@@ -155,16 +158,26 @@ std::string OutputFile::HandOver() {
 
 void OutputFile::Write(const std::string& text) {
   if (stream_ == nullptr) return;
-  if (std::fwrite(text.data(), 1, text.size(), stream_) != text.size()) failed_ = true;
+  errno = 0;
+  if (std::fwrite(text.data(), 1, text.size(), stream_) != text.size()) Fail();
+}
+
+void OutputFile::Fail() {
+  if (!failed_) error_ = errno;
+  failed_ = true;
 }
 
 bool OutputFile::Close() {
   if (stream_ != nullptr) {
+    errno = 0;
     const bool flushed = std::fflush(stream_) == 0 && std::ferror(stream_) == 0;
-    if (std::fclose(stream_) != 0 || !flushed) failed_ = true;
+    if (!flushed) Fail();
+    errno = 0;
+    if (std::fclose(stream_) != 0) Fail();
     stream_ = nullptr;
     closed_ = true;
   }
+  if (failed_) errno = error_;
   return !failed_;
 }
 
