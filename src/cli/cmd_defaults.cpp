@@ -23,7 +23,7 @@ int Defaults(const std::vector<std::string>& args) {
 const CommandRegistration kDefaults(
     {"defaults", "OUT", "write the built-in parameter set (.vt4, or .vts with its .cin)",
      "  OUT ending in .vt4 is a version 4 file; any other name a version 3 file\n"
-     "  with its companion (.cin) beside it.\n",
+     "  with its companion (.cin) beside it; '-' is standard output (version 4).\n",
      30, Defaults});
 
 }  // namespace

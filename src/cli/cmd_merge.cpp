@@ -116,10 +116,10 @@ int Merge(const std::vector<std::string>& args) {
       rows[static_cast<std::size_t>(expected[i])] = &s->file.rows[i].text;
   }
 
-  // The shards are read already, so the output may even replace one of them.
+  // Replacing a shard would lose it if the merged file were ever wrong.
   OutputSet outputs;
   outputs.Add("--out", out);
-  if (!outputs.Open({})) return kExitRefused;
+  if (!outputs.Open(inputs)) return kExitRefused;
   OutputFile& file = *outputs.File("--out");
   file.Write(base + "\n");
   file.Write(header);

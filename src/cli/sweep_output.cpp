@@ -42,6 +42,7 @@ bool SweepOutput::Open(const std::string& out, const std::string& signature,
                        std::string& error) {
   out_ = out;
   part_ = out + ".part";
+  if (out == "-") return OpenStandardOutput(signature, header, resume, error);
   std::error_code ec;
   // The rows go through a part file that is renamed into place at the end:
   // only a regular file can be replaced that way, and a device or a FIFO
@@ -138,12 +139,38 @@ bool SweepOutput::Open(const std::string& out, const std::string& signature,
   return true;
 }
 
+// Standard output takes the rows as they come; nothing is kept to resume from.
+bool SweepOutput::OpenStandardOutput(const std::string& signature, const std::string& header,
+                                     bool resume, std::string& error) {
+  part_ = "standard output";
+  if (resume) {
+    error = "--resume needs a file to carry on (--out - keeps no rows)";
+    return false;
+  }
+  if (!file_.OpenStandardOutput()) {
+    error = "cannot write standard output";
+    return false;
+  }
+  direct_ = true;
+  file_.Write(signature + "\n" + header);
+  return true;
+}
+
 bool SweepOutput::Append(const std::string& row) {
+  if (direct_) {
+    file_.Write(row);
+    return std::fflush(file_.Stream()) == 0 && std::ferror(file_.Stream()) == 0;
+  }
   return stream_ != nullptr && std::fputs(row.c_str(), stream_) >= 0 && std::fflush(stream_) == 0;
 }
 
 bool SweepOutput::Prepare(std::string& error) {
   if (complete_) return true;
+  if (direct_) {
+    if (file_.Close()) return true;
+    error = "cannot write standard output";
+    return false;
+  }
   if (stream_ == nullptr || std::fflush(stream_) != 0) {
     error = "cannot write " + part_;
     return false;
@@ -165,7 +192,7 @@ bool SweepOutput::Prepare(std::string& error) {
 }
 
 bool SweepOutput::Place(std::string& error) {
-  if (complete_) return true;
+  if (complete_ || direct_) return true;
   if (!file_.Commit()) {
     error = "cannot write " + out_;
     return false;

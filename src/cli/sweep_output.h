@@ -25,7 +25,8 @@ class SweepOutput {
   // Without `resume` a left-over part file is refused; with it, the rows
   // present (in the part file, or a finished output) are kept when the
   // signature agrees. Nothing is written or removed on refusal: false with
-  // a message in `error`.
+  // a message in `error`. "-" writes the rows to standard output as they
+  // come, without a part file (and cannot be resumed).
   bool Open(const std::string& out, const std::string& signature, const std::string& header,
             const std::vector<long>& order, bool resume, std::string& error);
 
@@ -45,12 +46,15 @@ class SweepOutput {
   const std::string& PartPath() const { return part_; }
 
  private:
+  bool OpenStandardOutput(const std::string& signature, const std::string& header, bool resume,
+                          std::string& error);
   std::string out_;
   std::string part_;
   std::FILE* stream_ = nullptr;
   OutputFile file_;  // the finished output, until it is put in place
   std::vector<SweepFile::Row> present_;
   bool complete_ = false;
+  bool direct_ = false;  // standard output
 };
 
 }  // namespace vantor::cli

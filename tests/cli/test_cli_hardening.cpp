@@ -6,6 +6,7 @@
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <thread>
@@ -70,7 +71,17 @@ TEST(CliHardening, DashAndDevStdoutAreStandardOutput) {
   EXPECT_EQ(named.out, csv.out);
   // Standard output cannot take two outputs.
   EXPECT_EQ(Cli(dir, {"run", "--csv", "-", "--svg", "/dev/stdout"}).status, 1);
+  const CliOutcome rows = Cli(dir, {"sweep", "-q", "--vary", "gA=0:1:2", "--out", "-"});
+  EXPECT_EQ(rows.status, 0) << rows.err;
+  EXPECT_EQ(rows.out.rfind("# vantor-cli sweep; runs 2;", 0), 0u) << rows.out;
+  EXPECT_EQ(std::count(rows.out.begin(), rows.out.end(), '\n'), 4);
+  EXPECT_EQ(Cli(dir, {"sweep", "--vary", "gA=0:1:2", "--out", "-", "--resume"}).status, 2);
+  const CliOutcome defaults = Cli(dir, {"defaults", "-"});
+  EXPECT_EQ(defaults.status, 0) << defaults.err;
   EXPECT_TRUE(FileNames(dir).empty());
+  ASSERT_EQ(Cli(dir, {"defaults", "d.vt4"}).status, 0);
+  EXPECT_EQ(defaults.out, ReadFile(dir / "d.vt4"));
+  fs::remove(dir / "d.vt4");
 
   // A reader that goes away early ends the run, as it ends any filter.
   const std::string command = "'" VANTOR_BIN_DIR "/vantor-cli' run --set duration=20000 --csv "

@@ -95,6 +95,13 @@ TEST_F(CliSweep, ShardsMergeIntoTheWholeAndBadSetsAreRefused) {
   CliOutcome merged = Cli({"merge", "s3.csv", "s1.csv", "s2.csv", "--out", "merged.csv"});
   ASSERT_EQ(merged.status, 0) << merged.err;
   EXPECT_EQ(Read("merged.csv"), Read("whole.csv"));
+  EXPECT_EQ(Cli({"merge", "s1.csv", "s2.csv", "s3.csv", "--out", "-"}).out, Read("whole.csv"));
+  // A shard is never replaced: a wrong merge would lose it.
+  const std::string shard = Read("s1.csv");
+  const CliOutcome over = Cli({"merge", "s1.csv", "s2.csv", "s3.csv", "--out", "s1.csv"});
+  EXPECT_EQ(over.status, 1);
+  EXPECT_NE(over.err.find("s1.csv is also an input"), std::string::npos) << over.err;
+  EXPECT_EQ(Read("s1.csv"), shard);
 
   WriteFile(dir / "keep.csv", "mine\n");
   const auto refused = [&](std::vector<std::string> args, const std::string& says) {

@@ -55,6 +55,7 @@ struct ParameterFileWrite {
 // number, an empty trace token or one with a blank, and a version 3 file
 // named like its own companion. Both files are written out before either
 // is put in place; the temporary files go through `temporaries` when given.
+// The path "-" is standard output, written as a version 4 file.
 ParameterFileWrite WriteParameterFile(const std::string& path, const ParameterSet& params,
                                       Messages& messages, TemporaryFiles* temporaries = nullptr);
 

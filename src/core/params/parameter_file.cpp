@@ -151,7 +151,9 @@ bool ReadParameterFile(const std::string& path, ParameterSet& params, Messages& 
 
 ParameterFileWrite WriteParameterFile(const std::string& path, const ParameterSet& params,
                                       Messages& messages, TemporaryFiles* temporaries) {
-  const bool version4 = IsVersion4Path(path);
+  // "-" is standard output, as a version 4 file: a companion has nowhere to go.
+  const bool toStandardOutput = path == "-";
+  const bool version4 = toStandardOutput || IsVersion4Path(path);
   const int count = version4 ? kParameterCount : kVersion3Count;
   if (!Writable(params)) return {false, path};
   // A version 3 file named like its own companion ("x.cin") would be
@@ -159,7 +161,7 @@ ParameterFileWrite WriteParameterFile(const std::string& path, const ParameterSe
   if (!version4 && CompanionPath(path) == path) return {false, path};
 
   OutputFile file(temporaries);
-  if (!file.Open(path)) return {false, path};
+  if (!(toStandardOutput ? file.OpenStandardOutput() : file.Open(path))) return {false, path};
   file.Write(OneLine(params.Comment()) + "\n");
   for (int k = 0; k < count; ++k)
     file.Write(PadLeft(FormatShort(params.Value(k), 4), 4) + " " + OneLine(params.Prompt(k)) +
