@@ -20,6 +20,7 @@
 #include "vantor/engine/run_driver.h"
 #include "vantor/render/live.h"
 #include "vantor/render/run_record.h"
+#include "vantor/text/number_text.h"
 
 namespace vantor::cli {
 namespace {
@@ -121,6 +122,9 @@ int Run(const std::vector<std::string>& args) {
   RunInputs inputs;
   if (const int status = LoadRunInputs(options, inputs); status != 0) return status;
   ParameterSet& params = inputs.params;
+  if (!options.tolerance.empty() && params.Value(param::Model) != 4)
+    return UsageError("run", "--tolerance applies to method 4, and the run uses method " +
+                                 FormatShortest(params.Value(param::Model)));
   if (gridStep && params.Value(param::TrialDuration) / *gridStep > 1e8)
     return UsageError("run", "--dt " + options.csvStep + " would make more than 10^8 rows");
   if (pictures.Wanted() && !EnsureGuiApplication()) {

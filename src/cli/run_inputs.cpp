@@ -10,6 +10,7 @@
 #include "vantor/text/text_helpers.h"
 #include "vantor/params/list_files.h"
 #include "vantor/params/parameter_file.h"
+#include "vantor/text/number_text.h"
 
 namespace vantor::cli {
 namespace {
@@ -108,6 +109,12 @@ int LoadRunInputs(const RunOptions& options, RunInputs& inputs) {
   if (!options.parameterFile.empty() &&
       !CheckLimits(params, options.parameterFile, options.force))
     return kExitRefused;
+
+  if (params.Value(param::StepOnset) > params.Value(param::StepOffset) &&
+      params.Value(param::InjectedCurrent) != 0)
+    PrintWarning("the step's onset (" + FormatShortest(params.Value(param::StepOnset)) +
+                 " ms) is after its offset (" + FormatShortest(params.Value(param::StepOffset)) +
+                 " ms): the step is never on");
 
   const std::string gatesPath =
       options.gatesFile.empty() ? directory + "vmodels.val" : options.gatesFile;

@@ -130,6 +130,12 @@ bool ParseRunOptions(const std::vector<std::string>& args, RunOptions& options,
         error = std::string(option.name) + " needs a value";
         return false;
       }
+      // The second would silently win.
+      if (!(options.*option.field).empty()) {
+        error = std::string(option.name) + " is given twice (" + options.*option.field + ", " +
+                value + ")";
+        return false;
+      }
       options.*option.field = value;
       known = true;
       break;

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
+#include <set>
 
 #include "vantor/params/parameter_names.h"
 #include "vantor/text/text_helpers.h"
@@ -34,6 +35,7 @@ bool Number(const std::string& text, double& value) {
 bool ParseSweepOptions(const std::vector<std::string>& args, bool fi, SweepOptions& options,
                        std::string& error) {
   std::vector<std::string> rest;  // what the run options take
+  std::set<std::string> given;    // the options that take one value
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& word = args[i];
     if (word == "--") {  // the parameter file follows, whatever its name
@@ -44,9 +46,16 @@ bool ParseSweepOptions(const std::vector<std::string>& args, bool fi, SweepOptio
     long long n = 0;
     double x = 0;
     auto need = [&](const char* name) {
-      if (TakeValue(args, i, name, value)) return true;
-      error = std::string(name) + " needs a value";
-      return false;
+      if (!TakeValue(args, i, name, value)) {
+        error = std::string(name) + " needs a value";
+        return false;
+      }
+      // Only --vary adds; a second of any other would silently win.
+      if (std::string(name) != "--vary" && !given.insert(name).second) {
+        error = std::string(name) + " is given twice";
+        return false;
+      }
+      return true;
     };
     if (!fi && IsOption(word, "--vary")) {
       if (!need("--vary")) return false;
@@ -156,6 +165,10 @@ bool ParseSweepOptions(const std::vector<std::string>& args, bool fi, SweepOptio
         return false;
       }
     }
+  }
+  if (given.count("--seed") != 0 && given.count("--samples") == 0) {
+    error = "--seed applies to --samples N, which is missing";
+    return false;
   }
   const bool force = options.inputs.force;
   if (!ParseRunOptions(rest, options.inputs, error)) return false;

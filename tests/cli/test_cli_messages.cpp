@@ -215,5 +215,30 @@ TEST(CliMessages, MethodIsAWholeNumberTheLimitsAllowAndSizeHasBounds) {
   fs::remove_all(dir);
 }
 
+TEST(CliMessages, NothingGivenIsSilentlyIgnored) {
+  const fs::path dir = TestFolder();
+  const auto usage = [&](std::vector<std::string> args, const std::string& says) {
+    const CliOutcome r = RunCliIn(dir, args);
+    EXPECT_EQ(r.status, 2) << says;
+    EXPECT_TRUE(Has(r.err, says)) << r.err;
+  };
+  usage({"run", "--csv", "a.csv", "--csv", "b.csv"}, "--csv is given twice (a.csv, b.csv)");
+  usage({"sweep", "--vary", "gA=0:1:2", "--out", "a.csv", "--out=b.csv"}, "--out is given twice");
+  usage({"sweep", "--vary", "gA=0:1:2", "--seed", "3", "--out", "a.csv"},
+        "--seed applies to --samples N");
+  usage({"run", "--tolerance", "1e-6"}, "--tolerance applies to method 4, and the run uses method 1");
+  EXPECT_EQ(RunCliIn(dir, {"run", "-q", "--method", "4", "--tolerance", "1e-6"}).status, 0);
+  // A method between two is none of them, however it is given.
+  const CliOutcome between = RunCliIn(dir, {"run", "--set", "model=2.5"});
+  EXPECT_EQ(between.status, 1);
+  EXPECT_TRUE(Has(between.err, "The method \"2.5\" is not a whole number.")) << between.err;
+  const CliOutcome late = RunCliIn(dir, {"run", "-q", "--set", "onset=70"});
+  EXPECT_EQ(late.status, 0);
+  EXPECT_TRUE(Has(late.err, "warning: the step's onset (70 ms) is after its offset (60 ms)"))
+      << late.err;
+  EXPECT_TRUE(FileNames(dir).empty());
+  fs::remove_all(dir);
+}
+
 }  // namespace
 }  // namespace vantor::testing

@@ -1,6 +1,7 @@
 #include "vantor/params/parameter_rules.h"
 
 #include <cerrno>
+#include <cmath>
 #include <cstdlib>
 #include <vector>
 
@@ -54,6 +55,10 @@ SettingRefusal ApplySetting(ParameterSet& params, const std::string& key, const 
     return {SettingFault::NotANumber, std::string(kShellCaption),
             "The value \"" + Utf8ToCp437(text) + "\" for " + label + " is not a number."};
   }
+  // Between methods there is none: 2.5 would run as method 2.
+  if (k == param::Model && value != std::floor(value))
+    return {SettingFault::NotANumber, std::string(kShellCaption),
+            "The method \"" + Utf8ToCp437(text) + "\" is not a whole number."};
   if (!params.InRange(k, value))
     return {SettingFault::OutOfRange, std::string(kRangeCaption), RangeMessage(params, k)};
   params.SetValue(k, value);
