@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <optional>
 #include <string>
 #include <vector>
@@ -251,15 +252,37 @@ int MpiSweep(const std::vector<std::string>& args) {
   return Conclude(setup, output, writer, charts, ok);
 }
 
+// The ranks of an MPI launch, as the launchers of Open MPI and MPICH tell
+// them; 0 outside one.
+long LaunchedRanks() {
+  for (const char* name : {"OMPI_COMM_WORLD_SIZE", "PMI_SIZE"})
+    if (const char* size = std::getenv(name); size != nullptr) return std::atol(size);
+  return 0;
+}
+
+// Without --mpi every rank would run the whole sweep into the same part
+// file; asking is safer than guessing what the user meant.
+int RefuseUnsharedLaunch(const std::string& command, long ranks) {
+  PrintError("this " + command + " was started as " + std::to_string(ranks) +
+             " MPI ranks, each of which would run all of it into the same files; " +
+             (command == "sweep" ? "add --mpi to share the runs among them"
+                                 : "run fi without mpirun"));
+  return kExitUsage;
+}
+
 int Sweep(const std::vector<std::string>& args) {
   for (const std::string& word : args) {
     if (word == "--") break;
     if (word == "--mpi") return MpiSweep(args);
   }
+  if (const long ranks = LaunchedRanks(); ranks > 1) return RefuseUnsharedLaunch("sweep", ranks);
   return ThreadSweep(args, false);
 }
 
-int Fi(const std::vector<std::string>& args) { return ThreadSweep(args, true); }
+int Fi(const std::vector<std::string>& args) {
+  if (const long ranks = LaunchedRanks(); ranks > 1) return RefuseUnsharedLaunch("fi", ranks);
+  return ThreadSweep(args, true);
+}
 
 }  // namespace
 }  // namespace vantor::cli

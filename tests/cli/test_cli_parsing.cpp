@@ -57,7 +57,7 @@ TEST(CliParsing, SweepOptionsAndTheirErrors) {
   SweepOptions o;
   std::string error;
   ASSERT_TRUE(ParseSweepOptions({"--vary", "gA=0:2:3", "--vary=step=1,2", "--out", "s.csv",
-                                 "--shard", "2/3", "--jobs", "2", "--seed", "7"},
+                                 "--shard", "2/3", "--jobs", "2", "--samples", "4", "--seed", "7"},
                                 false, o, error))
       << error;
   EXPECT_EQ(o.vary, (Words{"gA=0:2:3", "step=1,2"}));
@@ -67,6 +67,7 @@ TEST(CliParsing, SweepOptionsAndTheirErrors) {
   EXPECT_EQ(o.seed, 7u);
   const Words bad[] = {{"--out", "s.csv"},                          // nothing varied
                        {"--vary", "gA=0:2:3"},                      // no --out
+                       {"--vary", "gA=0:2:3", "--out", "s", "--seed", "7"},  // no --samples
                        {"--vary", "gA=0:2:3", "--out", "s", "--shard", "4/3"},
                        {"--vary", "gA", "--out", "s"},
                        {"--vary", "gA=0:2:3", "--out", "s", "--jobs", "0"}};

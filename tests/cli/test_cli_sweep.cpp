@@ -308,3 +308,33 @@ TEST_F(CliSweep, ProgressLineOnATerminalOnly) {
 
 }  // namespace
 }  // namespace vantor::testing
+
+namespace vantor::testing {
+namespace {
+
+// mpirun without --mpi would run the whole sweep in every rank, into one
+// part file.
+TEST(CliSweepLaunch, AnMpiLaunchWithoutMpiIsRefused) {
+  const fs::path dir = TestFolder();
+  for (const char* variable : {"OMPI_COMM_WORLD_SIZE", "PMI_SIZE"}) {
+    CliCall call;
+    call.dir = dir;
+    call.env[variable] = "2";
+    call.args = {"sweep", "--vary", "gA=0:1:2", "--out", "a.csv"};
+    CliOutcome r = RunCli(call);
+    EXPECT_EQ(r.status, 2) << variable;
+    EXPECT_NE(r.err.find("started as 2 MPI ranks"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("add --mpi"), std::string::npos) << r.err;
+    call.args = {"fi", "--points", "2"};
+    r = RunCli(call);
+    EXPECT_EQ(r.status, 2) << r.out;
+    EXPECT_NE(r.err.find("run fi without mpirun"), std::string::npos) << r.err;
+    call.env[variable] = "1";  // a single rank is an ordinary run
+    EXPECT_EQ(RunCli(call).status, 0);
+  }
+  EXPECT_TRUE(FileNames(dir).empty());
+  fs::remove_all(dir);
+}
+
+}  // namespace
+}  // namespace vantor::testing

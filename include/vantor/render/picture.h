@@ -28,13 +28,13 @@ using InjectionProtocol = Protocol;
 
 struct RecordedRun {
   std::string recordName;                   // the run's record file
-  // The samples when the run kept them in memory (the record file is then
-  // empty); null when the record file holds them.
-  std::shared_ptr<const std::string> samples;
   std::optional<InjectionProtocol> protocol;  // none: take the parameters'
   // The run's parameter values, for the listing on paper and on the plotter
   // (empty: take the current ones).
   std::vector<float> parameters;
+  // The samples when the run kept them in memory (the record file is then
+  // empty); null when the record file holds them.
+  std::shared_ptr<const std::string> samples;
 };
 
 struct ReplayState {
