@@ -72,7 +72,7 @@ int PrepareSweep(const std::vector<std::string>& args, bool fi, SweepSetup& setu
   const std::string shard =
       o.shardCount > 0 ? std::to_string(o.shardIndex) + "/" + std::to_string(o.shardCount) : "";
   setup.signature = SweepSignature(setup.plan, InputsFingerprint(setup.inputs.params, setup.inputs.gates),
-                                   o.threshold, shard);
+                                   o.measures, shard);
   setup.header = SweepHeader(setup.plan);
   if (o.jobs == 0) {
     // One thread per core; an MPI rank is given one core unless told.
