@@ -119,7 +119,8 @@ int Measure(const std::vector<std::string>& args) {
   if (!ParseRunOptions(rest, options, error)) return Usage(error);
   if (!options.csvFile.empty() || !options.recordFile.empty() || !options.pngFile.empty() ||
       !options.svgFile.empty() || !options.pdfFile.empty() || !options.cgmFile.empty() ||
-      !options.pltFile.empty() || !options.overlayFiles.empty() || !options.pictureSize.empty())
+      !options.pltFile.empty() || !options.overlayFiles.empty() || !options.pictureSize.empty() ||
+      !options.phaseFile.empty())
     return Usage("measure writes no files; use \"vantor-cli run\" for them");
 
   RunInputs inputs;
