@@ -4,7 +4,6 @@
 #include <cmath>
 #include <limits>
 
-#include "vantor/render/sweep_chart.h"
 #include "vantor/text/number_format.h"
 
 namespace vantor::chart {
@@ -78,6 +77,22 @@ void HorizontalTicks(Device& d, const Box& plot, double lo, double hi, int font)
     Line(d, x, plot.bottom, x, plot.bottom + 5);
     Text(d, x, plot.bottom + 8 + font, align::Centre | align::Bottom, Label(t));
   }
+}
+
+std::vector<double> NiceTicks(double lo, double hi, int count) {
+  std::vector<double> ticks;
+  if (!(hi > lo) || !std::isfinite(lo) || !std::isfinite(hi) || count < 1) return ticks;
+  const double raw = (hi - lo) / count;
+  const double power = std::pow(10.0, std::floor(std::log10(raw)));
+  double step = power;
+  for (double m : {1.0, 2.0, 5.0, 10.0})
+    if (m * power >= raw) {
+      step = m * power;
+      break;
+    }
+  for (double t = std::ceil(lo / step - 1e-9) * step; t <= hi + step * 1e-9; t += step)
+    ticks.push_back(std::fabs(t) < step * 1e-9 ? 0.0 : t);
+  return ticks;
 }
 
 }  // namespace vantor::chart

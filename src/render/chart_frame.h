@@ -35,5 +35,8 @@ void Captions(Device& d, const Box& plot, int font, const std::string& x, const 
 // Value ticks and grid lines along a continuous vertical axis.
 void VerticalTicks(Device& d, const Box& plot, double lo, double hi, bool grid);
 void HorizontalTicks(Device& d, const Box& plot, double lo, double hi, int font);
+// Round tick steps (1, 2 or 5 times a power of ten) over lo .. hi, at most
+// about `count` of them.
+std::vector<double> NiceTicks(double lo, double hi, int count);
 
 }  // namespace vantor::chart

@@ -4,7 +4,6 @@
 #include <cmath>
 
 #include "render/chart_frame.h"
-#include "vantor/render/sweep_chart.h"
 
 namespace vantor {
 

@@ -140,22 +140,6 @@ uint32_t ScaleColour(double share) {
   return colour;
 }
 
-std::vector<double> NiceTicks(double lo, double hi, int count) {
-  std::vector<double> ticks;
-  if (!(hi > lo) || !std::isfinite(lo) || !std::isfinite(hi) || count < 1) return ticks;
-  const double raw = (hi - lo) / count;
-  const double power = std::pow(10.0, std::floor(std::log10(raw)));
-  double step = power;
-  for (double m : {1.0, 2.0, 5.0, 10.0})
-    if (m * power >= raw) {
-      step = m * power;
-      break;
-    }
-  for (double t = std::ceil(lo / step - 1e-9) * step; t <= hi + step * 1e-9; t += step)
-    ticks.push_back(std::fabs(t) < step * 1e-9 ? 0.0 : t);
-  return ticks;
-}
-
 void DrawSweepChart(Device& d, const SweepChart& c) {
   const int w = static_cast<int>(d.SurfaceWidth());
   const int h = static_cast<int>(d.SurfaceHeight());
