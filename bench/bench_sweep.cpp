@@ -52,7 +52,7 @@ void TimeSweep(benchmark::State& state, const Inputs& in, const SweepPlan& plan)
   const int jobs = static_cast<int>(state.range(0));
   std::vector<long> runs;
   for (long r = 0; r < plan.Runs(); ++r) runs.push_back(r);
-  const SweepJob job(in.params, in.gates, plan, runs, 0);
+  const SweepJob job(in.params, in.gates, plan, runs, MeasureSettings{});
   const double cpuStart = ProcessCpuSeconds();
   for (auto _ : state) {
     long bytes = 0;
@@ -118,7 +118,7 @@ void BM_SweepRowRun(benchmark::State& state) {
   static const Inputs in;
   SweepPlan plan;
   plan.axes = {Axis(param::InjectedCurrent, "2")};
-  const SweepJob job(in.params, in.gates, plan, {0}, 0);
+  const SweepJob job(in.params, in.gates, plan, {0}, MeasureSettings{});
   for (auto _ : state) benchmark::DoNotOptimize(SweepRow(job.ResultOfRun(0)));
 }
 BENCHMARK(BM_SweepRowRun)->Unit(benchmark::kMillisecond);

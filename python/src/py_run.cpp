@@ -12,6 +12,7 @@
 #include "vantor/files/csv_sink.h"
 #include "vantor/engine/protocol.h"
 #include "vantor/engine/run_driver.h"
+#include "measure_arguments.h"
 #include "support.h"
 
 namespace vantor::python {
@@ -95,8 +96,33 @@ py::dict MeasureDict(const Measures& m) {
   return measures;
 }
 
+// The shape of every spike as arrays, one per feature.
+py::dict SpikeFeatures(const std::vector<Spike>& spikes) {
+  const std::pair<const char*, double (*)(const Spike&)> features[] = {
+      {"time_ms", [](const Spike& s) { return s.time; }},
+      {"onset_ms", [](const Spike& s) { return s.onsetTime; }},
+      {"onset_mv", [](const Spike& s) { return s.onsetMv; }},
+      {"peak_ms", [](const Spike& s) { return s.peakTime; }},
+      {"peak_mv", [](const Spike& s) { return s.peakMv; }},
+      {"amplitude_mv", [](const Spike& s) { return s.Amplitude(); }},
+      {"half_width_ms", [](const Spike& s) { return s.halfWidthMs; }},
+      {"max_dvdt", [](const Spike& s) { return s.maxDvdt; }},
+      {"ahp_depth_mv", [](const Spike& s) { return s.AhpDepth(); }},
+      {"ahp_time_ms", [](const Spike& s) { return s.ahpTime; }},
+  };
+  py::dict out;
+  for (const auto& [key, feature] : features) {
+    py::array_t<double> values(static_cast<py::ssize_t>(spikes.size()));
+    for (std::size_t k = 0; k < spikes.size(); ++k) values.mutable_data()[k] = feature(spikes[k]);
+    out[key] = values;
+  }
+  return out;
+}
+
 py::dict Run(const ParameterSet& given, const py::object& method, const py::object& gatesArg,
-             double threshold, const py::object& toleranceArg) {
+             const py::object& threshold, const py::object& toleranceArg, const py::object& dvdt,
+             const py::object& window) {
+  const MeasureSettings settings = MeasureArguments(threshold, dvdt, window);
   double tolerance = 0;  // none chosen: the run's own
   if (!toleranceArg.is_none()) {
     tolerance = Number(toleranceArg);
@@ -122,7 +148,9 @@ py::dict Run(const ParameterSet& given, const py::object& method, const py::obje
   trace.t.reserve(store.samples.size());
   trace.v.reserve(store.samples.size());
   for (const RunSample& s : store.samples) trace.t.push_back(s[0]), trace.v.push_back(s[1]);
-  const std::vector<double> spikes = SpikeTimes(trace, threshold);
+  const std::vector<Spike> found = FindSpikes(trace, settings.rule);
+  const std::vector<double> spikes = SpikeTimes(found);
+  const std::vector<double> slopes = Slopes(trace);
 
   std::vector<std::string> names = CsvColumnNames(params);
   names.erase(names.begin());
@@ -132,16 +160,19 @@ py::dict Run(const ParameterSet& given, const py::object& method, const py::obje
   out["data"] = SampleArray(store.samples, params);
   out["names"] = names;
   out["spikes"] = py::array_t<double>(static_cast<py::ssize_t>(spikes.size()), spikes.data());
+  out["spike_features"] = SpikeFeatures(found);
+  out["dvdt"] = py::array_t<double>(static_cast<py::ssize_t>(slopes.size()), slopes.data());
   out["samples"] = result.samples;
   out["passes"] = result.passes;
   out["rejected"] = result.rejected;
   if (result.outcome == RunOutcome::Completed) {
     // As the sweeps measure: the default window of the run's parameters.
     MeasureOptions options;
-    options.threshold = threshold;
-    options.window = DefaultWindow(params);
-    out["measures"] = MeasureDict(Measure(trace, options));
+    options.rule = settings.rule;
+    options.window = WindowFor(params, settings);
+    out["measures"] = MeasureDict(Measure(trace, found, options));
     out["window"] = py::make_tuple(options.window.from, options.window.to);
+    out["stimulus"] = options.window.stimulus;
   }
   return out;
 }
@@ -165,7 +196,8 @@ double TimeEngine(const ParameterSet& given, const py::object& gatesArg, int rep
 
 void BindRun(py::module_& m) {
   m.def("run", &Run, py::arg("params"), py::arg("method") = py::none(), py::arg("gates") = py::none(),
-        py::arg("threshold") = 0.0, py::arg("tolerance") = py::none());
+        py::arg("threshold") = -20.0, py::arg("tolerance") = py::none(), py::arg("dvdt") = 20.0,
+        py::arg("window") = py::none());
   m.def("_time_engine", &TimeEngine, py::arg("params"), py::arg("gates") = py::none(),
         py::arg("repeats") = 1);
 }

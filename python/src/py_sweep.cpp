@@ -13,6 +13,7 @@
 #include "vantor/sweep/sweep_request.h"
 #include "vantor/sweep/sweep_runner.h"
 #include "vantor/text/text_helpers.h"
+#include "measure_arguments.h"
 #include "support.h"
 
 namespace vantor::python {
@@ -109,6 +110,15 @@ py::dict Columns(const SweepPlan& plan, const std::vector<SweepResult>& results)
     }
     columns[info.key] = values;
   }
+  for (const bool to : {false, true}) {
+    py::array_t<double> edges(n);
+    for (py::ssize_t i = 0; i < n; ++i) {
+      const MeasuredRun& r = results[static_cast<std::size_t>(i)].measured;
+      const MeasureWindow& w = r.measures.window;
+      edges.mutable_data()[i] = r.outcome == RunOutcome::Completed ? (to ? w.to : w.from) : kNoValue;
+    }
+    columns[to ? "window_to_ms" : "window_from_ms"] = edges;
+  }
   py::list errors;
   for (const SweepResult& r : results) errors.append(Cp437ToUtf8(r.measured.message));
   columns["error"] = py::module_::import("numpy").attr("array")(errors, "object");
@@ -116,8 +126,10 @@ py::dict Columns(const SweepPlan& plan, const std::vector<SweepResult>& results)
 }
 
 py::dict Sweep(const ParameterSet& given, const py::dict& vary, const py::object& jobsArg,
-               double threshold, long samples, std::uint64_t seed, const py::object& method,
+               const py::object& threshold, const py::object& dvdt, const py::object& window,
+               long samples, std::uint64_t seed, const py::object& method,
                const py::object& gatesArg, bool force) {
+  const MeasureSettings settings = MeasureArguments(threshold, dvdt, window);
   const ParameterSet params = WithMethod(given, method);
   const GateTable gates = GatesArgument(gatesArg);
   const SweepPlan plan = MakePlan(params, vary, samples, seed, force);
@@ -134,7 +146,7 @@ py::dict Sweep(const ParameterSet& given, const py::dict& vary, const py::object
   }
   std::vector<long> order(static_cast<std::size_t>(plan.Runs()));
   for (std::size_t r = 0; r < order.size(); ++r) order[r] = static_cast<long>(r);
-  const SweepJob job(params, gates, plan, std::move(order), threshold);
+  const SweepJob job(params, gates, plan, std::move(order), settings);
   SignalCheck signals(OnMainThread());
   std::vector<SweepResult> results;
   {
@@ -149,7 +161,8 @@ py::dict Sweep(const ParameterSet& given, const py::dict& vary, const py::object
 
 void BindSweep(py::module_& m) {
   m.def("sweep", &Sweep, py::arg("params"), py::arg("vary"), py::arg("jobs") = py::none(),
-        py::arg("threshold") = 0.0, py::arg("samples") = 0, py::arg("seed") = 1,
+        py::arg("threshold") = -20.0, py::arg("dvdt") = 20.0,
+        py::arg("window") = py::none(), py::arg("samples") = 0, py::arg("seed") = 1,
         py::arg("method") = py::none(), py::arg("gates") = py::none(), py::arg("force") = false);
 }
 

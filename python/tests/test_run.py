@@ -42,7 +42,8 @@ def test_run_matches_the_command_line_to_the_last_digit(cli, tmp_path):
     columns = np.array(rows).T
     assert np.array_equal(columns[0], r.t)
     assert np.array_equal(columns[1:], r.traces)
-    expected = spike_times(list(columns[0]), list(columns[1]))
+    # Each spike of this train rises through the threshold (-20 mV) once.
+    expected = spike_times(list(columns[0]), list(columns[1]), -20.0)
     assert len(expected) > 1
     assert r.spikes.tolist() == expected
     measured = json.loads(cli("measure", str(tmp_path / "p.vt4"), "--json").stdout)
@@ -53,6 +54,30 @@ def test_run_matches_the_command_line_to_the_last_digit(cli, tmp_path):
             assert math.isnan(value)
         else:
             assert "%.9g" % value == "%.9g" % measured[key], key
+
+
+def test_spike_rule_window_shapes_and_dvdt():
+    p = vantor.Parameters()
+    p["step"] = 4
+    r = vantor.run(p)
+    # Eleven spikes though all but the first peak below 0 mV.
+    assert len(r.spikes) == 11 and np.sum(r.spike_features["peak_mv"] > 0) == 1
+    f = r.spike_features
+    assert set(f) >= {"onset_mv", "amplitude_mv", "half_width_ms", "max_dvdt", "ahp_depth_mv",
+                      "ahp_time_ms"}
+    assert np.all(f["amplitude_mv"] >= 20) and np.all(f["max_dvdt"] >= 20)
+    assert r.measures["amplitude_mv"] == pytest.approx(np.mean(f["amplitude_mv"]))
+    assert r.measures["latency_ms"] == pytest.approx(r.spikes[0] - 10)
+    # dV/dt at every sample, finite where the times differ, and steepest on an upstroke.
+    assert r.dvdt.shape == r.t.shape and np.all(np.isfinite(r.dvdt))
+    assert np.max(r.dvdt) == pytest.approx(np.max(f["max_dvdt"]), rel=0.3)
+    assert len(vantor.run(p, dvdt=1000).spikes) == 0
+    assert vantor.run(p, window=(0, 80)).window == (0, 80)
+    for bad in ({"threshold": float("nan")}, {"dvdt": 0}, {"window": (60, 10)}, {"window": (1,)}):
+        with pytest.raises(ValueError):
+            vantor.run(p, **bad)
+    rows = vantor.sweep(p, vary={"step": [0, 2]}, window=(10, 60), frame=False)
+    assert list(rows["window_to_ms"]) == [60, 60] and rows["half_width_ms"][1] > 0
 
 
 def test_method_and_gates_arguments():

@@ -23,7 +23,13 @@ class Result:
 
     t          sample times (ms), float64
     traces     2-D array, one row per trace, named by `names` as in the CSV header
-    spikes     upward crossings of the threshold (ms)
+    spikes     spike times (ms): where each upstroke rises through the threshold
+    spike_features  {feature: array}, one entry per spike: time_ms, onset_ms,
+               onset_mv, peak_ms, peak_mv, amplitude_mv, half_width_ms,
+               max_dvdt, ahp_depth_mv, ahp_time_ms (NaN where the trace ends first)
+    dvdt       dV/dt (mV/ms) at every sample, for a phase plane against r.v
+    window     (from, to), the window the measures were taken over (ms);
+               stimulus, the stimulus onset latencies count from
     measures   dict of the run's measures (rate_hz, latency_ms, ..., class);
                NaN where a measure does not exist; empty unless completed
     outcome    "completed", "refused" or "failed"; message says why
@@ -31,7 +37,8 @@ class Result:
                the unit ("V-m")
     """
 
-    __slots__ = ("t", "traces", "names", "spikes", "measures", "window", "outcome",
+    __slots__ = ("t", "traces", "names", "spikes", "spike_features", "dvdt", "measures",
+                 "window", "stimulus", "outcome",
                  "message", "samples", "passes", "rejected")
 
     def __init__(self, raw):
@@ -40,6 +47,9 @@ class Result:
         self.traces = data[1:]
         self.names = raw["names"]
         self.spikes = raw["spikes"]
+        self.spike_features = raw["spike_features"]
+        self.dvdt = raw["dvdt"]
+        self.stimulus = raw.get("stimulus")
         self.measures = raw.get("measures", {})
         self.window = raw.get("window")
         self.outcome = raw["outcome"]
@@ -80,12 +90,16 @@ class Result:
                 f"{len(self.spikes)} spikes{more}>")
 
 
-def run(params, method=None, gates=None, threshold=0.0, tolerance=None):
+def run(params, method=None, gates=None, threshold=-20.0, tolerance=None, dvdt=20.0,
+        window=None):
     """Runs one trial of `params` (not changed) and returns a Result.
 
     method     integration method (the "Model" parameter) for this run only
     gates      a GateTable; the shipped one by default
-    threshold  spike threshold (mV) for spikes and measures
+    threshold  a spike's peak reaches it (mV), and its upstroke is timed there
+    dvdt       the rise (mV/ms) that starts a spike; it counts when its peak
+               stands 20 mV above that onset (the manual page has the rule)
+    window     (from, to) in ms for the measures instead of the default one
     tolerance  Model 4's relative tolerance, between 1e-12 and 1e-2 (both
                excluded), as vantor-cli run --tolerance
 
@@ -93,7 +107,7 @@ def run(params, method=None, gates=None, threshold=0.0, tolerance=None):
     the program's message; a failed run's samples are in the error's `result`.
     The GIL is released while the engine runs.
     """
-    result = Result(_core.run(params, method, gates, threshold, tolerance))
+    result = Result(_core.run(params, method, gates, threshold, tolerance, dvdt, window))
     if result.outcome != "completed":
         error = RunError(result.message or "The run did not complete.")
         error.result = result
@@ -101,8 +115,8 @@ def run(params, method=None, gates=None, threshold=0.0, tolerance=None):
     return result
 
 
-def sweep(params, vary, jobs=None, threshold=0.0, samples=0, seed=1, method=None,
-          gates=None, force=False, frame=None):
+def sweep(params, vary, jobs=None, threshold=-20.0, samples=0, seed=1, method=None,
+          gates=None, force=False, frame=None, dvdt=20.0, window=None):
     """Runs `params` over a grid (or random points) as `vantor-cli sweep` does.
 
     vary     {name: values}; values are "FROM:TO:COUNT", "V1,V2,...", or a
@@ -110,13 +124,14 @@ def sweep(params, vary, jobs=None, threshold=0.0, samples=0, seed=1, method=None
     jobs     threads (default: the number of cores)
     samples  above 0: this many random points drawn with `seed` instead
     force    allow grids above 100000 runs
+    threshold, dvdt, window   as for run
 
     Returns the rows as {column: array} with the columns of the sweep file
     (run, the varied names, the measures, error), or a pandas DataFrame when
     pandas can be imported and `frame` is not False.
     """
-    columns = _core.sweep(params, dict(vary), jobs, threshold, samples, seed, method,
-                          gates, force)
+    columns = _core.sweep(params, dict(vary), jobs, threshold, dvdt, window, samples, seed,
+                          method, gates, force)
     if frame is False:
         return columns
     try:

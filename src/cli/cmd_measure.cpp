@@ -8,6 +8,7 @@
 #include "vantor/analysis/measured_run.h"
 #include "cli/commands.h"
 #include "cli/diagnostics.h"
+#include "cli/measure_options.h"
 #include "cli/run_inputs.h"
 #include "vantor/text/number_format.h"
 #include "vantor/text/number_text.h"
@@ -16,13 +17,18 @@ namespace vantor::cli {
 namespace {
 
 constexpr char kDetails[] =
-    "The measures, from the recorded V-m: spikes (upward crossings of the threshold), the\n"
-    "firing rate over the step while it is on (else the whole trial), first-spike latency,\n"
-    "interval mean and CV, adaptation index, peak, trough, end potential and activity class\n"
-    "(the manual page defines each).\n"
+    "The measures, from the recorded V-m: spikes (upstrokes that pass a rise of --dvdt and\n"
+    "peak at --threshold or above, 20 mV above their onset), the firing rate over the window\n"
+    "(a depolarising step while it is on, a hyperpolarising one from its onset to the end,\n"
+    "else the whole trial), first-spike latency from the stimulus, interval mean and CV,\n"
+    "adaptation index, peak, trough, end potential, activity class, and the mean spike\n"
+    "shape (onset, peak, amplitude, half-width, max dV/dt, AHP depth and time). The manual\n"
+    "page defines each; --json adds every spike.\n"
     "options:\n"
     "  --json            the measures as a JSON object\n"
-    "  --threshold MV    spike threshold (default 0 mV)\n"
+    "  --threshold MV    a spike's peak reaches it; its upstroke is timed there (default -20)\n"
+    "  --dvdt RATE       the rise in mV/ms that starts a spike (default 20)\n"
+    "  --window FROM:TO  measure over FROM .. TO ms (default: the step; the manual page says)\n"
     "  --set KEY=VALUE, --method N, --gates FILE, --limits FILE, --force: as for 'run'\n";
 
 int Measure(const std::vector<std::string>& args);
@@ -38,7 +44,26 @@ std::string JsonNumber(double v) {
   return FormatNine(v);
 }
 
-void PrintJson(const Measures& m, const MeasureWindow& w) {
+// Every spike of the trial and its shape.
+std::string JsonSpikes(const std::vector<Spike>& spikes) {
+  std::string out = "[";
+  for (std::size_t k = 0; k < spikes.size(); ++k) {
+    const Spike& s = spikes[k];
+    const std::pair<const char*, double> fields[] = {
+        {"time_ms", s.time},          {"onset_ms", s.onsetTime},         {"onset_mv", s.onsetMv},
+        {"peak_ms", s.peakTime},      {"peak_mv", s.peakMv},             {"amplitude_mv", s.Amplitude()},
+        {"half_width_ms", s.halfWidthMs}, {"max_dvdt", s.maxDvdt},       {"ahp_depth_mv", s.AhpDepth()},
+        {"ahp_time_ms", s.ahpTime}};
+    out += k == 0 ? "\n    {" : ",\n    {";
+    for (const auto& [key, value] : fields)
+      out += std::string(key == fields[0].first ? "" : ", ") + "\"" + key + "\": " + JsonNumber(value);
+    out += "}";
+  }
+  return out + (spikes.empty() ? "]" : "\n  ]");
+}
+
+void PrintJson(const Measures& m, const std::vector<Spike>& spikes) {
+  const MeasureWindow& w = m.window;
   std::string out = "{";
   for (const MeasureInfo& info : MeasureTable()) {
     out += "\n  \"" + std::string(info.key) + "\": ";
@@ -51,11 +76,14 @@ void PrintJson(const Measures& m, const MeasureWindow& w) {
     }
     out += ",";
   }
-  out += "\n  \"window_ms\": [" + JsonNumber(w.from) + ", " + JsonNumber(w.to) + "]\n}\n";
+  out += "\n  \"window_ms\": [" + JsonNumber(w.from) + ", " + JsonNumber(w.to) + "],";
+  out += "\n  \"stimulus_ms\": " + JsonNumber(w.stimulus) + ",";
+  out += "\n  \"spike_list\": " + JsonSpikes(spikes) + "\n}\n";
   std::fputs(out.c_str(), stdout);
 }
 
-void PrintTable(const Measures& m, const MeasureWindow& w) {
+void PrintTable(const Measures& m) {
+  const MeasureWindow& w = m.window;
   for (const MeasureInfo& info : MeasureTable()) {
     std::string value;
     if (info.id == MeasureId::Class) {
@@ -69,25 +97,19 @@ void PrintTable(const Measures& m, const MeasureWindow& w) {
   }
   std::printf("%-20s %s .. %s ms\n", "window", FormatShort(static_cast<float>(w.from), 6).c_str(),
               FormatShort(static_cast<float>(w.to), 6).c_str());
+  std::printf("%-20s %s ms\n", "stimulus onset", FormatShort(static_cast<float>(w.stimulus), 6).c_str());
 }
 
 int Measure(const std::vector<std::string>& args) {
   bool json = false;
-  double threshold = 0;
+  MeasureSettings settings;
   std::vector<std::string> rest;
   for (std::size_t i = 0; i < args.size(); ++i) {
+    std::string error;
     if (args[i] == "--json") {
       json = true;
-    } else if (args[i] == "--threshold" || args[i].rfind("--threshold=", 0) == 0) {
-      std::string value = args[i].size() > 11 ? args[i].substr(12) : "";
-      if (args[i] == "--threshold") {
-        if (i + 1 >= args.size()) return Usage("--threshold needs a potential in mV");
-        value = args[++i];
-      }
-      char* end = nullptr;
-      threshold = std::strtod(value.c_str(), &end);
-      if (value.empty() || *end != '\0' || !std::isfinite(threshold))
-        return Usage("--threshold needs a potential in mV: " + value);
+    } else if (const Taken taken = TakeMeasureOption(args, i, settings, error); taken != Taken::No) {
+      if (taken == Taken::Error) return Usage(error);
     } else {
       rest.push_back(args[i]);
     }
@@ -97,20 +119,20 @@ int Measure(const std::vector<std::string>& args) {
   if (!ParseRunOptions(rest, options, error)) return Usage(error);
   if (!options.csvFile.empty() || !options.recordFile.empty() || !options.pngFile.empty() ||
       !options.svgFile.empty() || !options.pdfFile.empty() || !options.cgmFile.empty() ||
-      !options.pltFile.empty() || !options.overlayFiles.empty() || !options.pictureSize.empty())
+      !options.pltFile.empty() || !options.overlayFiles.empty() || !options.pictureSize.empty() ||
+      !options.phaseFile.empty())
     return Usage("measure writes no files; use \"vantor-cli run\" for them");
 
   RunInputs inputs;
   if (const int status = LoadRunInputs(options, inputs); status != 0) return status;
   const ParameterSet& params = inputs.params;
-  const MeasuredRun run = MeasureTrial(params, inputs.gates, threshold);
+  const MeasuredRun run = MeasureTrial(params, inputs.gates, settings, json);
   if (run.outcome != RunOutcome::Completed) {
     PrintError(run.message);
     return kExitRefused;
   }
-  const MeasureWindow window = DefaultWindow(params);
-  if (json) PrintJson(run.measures, window);
-  else PrintTable(run.measures, window);
+  if (json) PrintJson(run.measures, run.spikeList);
+  else PrintTable(run.measures);
   return 0;
 }
 

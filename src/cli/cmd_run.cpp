@@ -18,7 +18,9 @@
 #include "cli/run_inputs.h"
 #include "cli/run_options.h"
 #include "vantor/engine/run_driver.h"
+#include "vantor/analysis/spikes.h"
 #include "vantor/render/live.h"
+#include "vantor/render/phase_plane.h"
 #include "vantor/render/run_record.h"
 #include "vantor/text/number_text.h"
 
@@ -42,6 +44,7 @@ constexpr char kDetails[] =
     "  --size WxH        picture size in pixels, each side 100 to 20000 (default 1200x800)\n"
     "  --cgm FILE  --plt FILE   the metafile and the HP-GL output of the picture\n"
     "  --overlay PARAMFILE      a further run drawn over the first (may repeat)\n"
+    "  --phase FILE      the phase plane, dV/dt against V-m (.png or .svg, 800x600)\n"
     "  --force           run a parameter file whose trial duration is beyond the limits\n"
     "  -q, --quiet       no progress line and no notices\n"
     "  --                the next word is the parameter file, even if it begins with '-'\n";
@@ -53,7 +56,9 @@ const CommandRegistration kRun({"run", "[PARAMFILE] [options]",
                                 10, Run});
 
 constexpr const char* kOutputOptions[] = {"--record", "--csv", "--png", "--svg",
-                                          "--pdf",    "--cgm", "--plt"};
+                                          "--pdf",    "--cgm", "--plt", "--phase"};
+
+constexpr int kPhaseWidth = 800, kPhaseHeight = 600;
 
 const std::string& OptionValue(const RunOptions& options, const std::string& option) {
   if (option == "--record") return options.recordFile;
@@ -62,12 +67,13 @@ const std::string& OptionValue(const RunOptions& options, const std::string& opt
   if (option == "--svg") return options.svgFile;
   if (option == "--pdf") return options.pdfFile;
   if (option == "--cgm") return options.cgmFile;
+  if (option == "--phase") return options.phaseFile;
   return options.pltFile;
 }
 
 // "-" is standard output for the outputs written as one stream.
 bool StandardOutputAllowed(const std::string& option) {
-  return option != "--record";
+  return option != "--record" && option != "--phase";  // a chart is named by its extension
 }
 
 bool ParseGridStep(const std::string& text, double& step) {
@@ -109,6 +115,12 @@ int Run(const std::vector<std::string>& args) {
   StderrMessages messages;
   PictureJob pictures(options, messages);
   if (!pictures.Check(error)) return UsageError("run", error);
+  const bool phase = !options.phaseFile.empty();
+  if (phase && !CanDraw())
+    return UsageError("run", "this vantor-cli was built without Qt (VANTOR_WITH_QT=OFF): "
+                             "--phase is not available");
+  if (phase && options.phaseFile != "-" && !IsChartFile(options.phaseFile))
+    return UsageError("run", "a phase plane file ends in .png or .svg: " + options.phaseFile);
 
   OutputSet outputs;
   for (const char* option : kOutputOptions) {
@@ -127,7 +139,7 @@ int Run(const std::vector<std::string>& args) {
                                  FormatShortest(params.Value(param::Model)));
   if (gridStep && params.Value(param::TrialDuration) / *gridStep > 1e8)
     return UsageError("run", "--dt " + options.csvStep + " would make more than 10^8 rows");
-  if (pictures.Wanted() && !EnsureGuiApplication()) {
+  if ((pictures.Wanted() || phase) && !EnsureGuiApplication()) {
     PrintError("The drawing system could not be started.");
     return kExitRefused;
   }
@@ -144,6 +156,9 @@ int Run(const std::vector<std::string>& args) {
     csv.emplace(file->Stream(), params, gridStep);
     sinks.Add(&*csv);
   }
+
+  VmRecorder vm;
+  if (phase) sinks.Add(&vm);
 
   RunFlags flags;
   flags.tolerance = tolerance;
@@ -176,6 +191,16 @@ int Run(const std::vector<std::string>& args) {
     progress.Clear();
     if (overlaid.outcome != RunOutcome::Completed) return NotCompleted(overlaid);
     if (const int status = pictures.WriteFiles(params, outputs); status != 0) return status;
+  }
+  if (phase) {
+    PhasePlane plane{vm.trace.v, Slopes(vm.trace), params.Comment()};
+    const std::optional<std::string> bytes =
+        EncodeChart(options.phaseFile, kPhaseWidth, kPhaseHeight, [&](Device& d) { DrawPhasePlane(d, plane); });
+    if (!bytes) {
+      PrintError("The phase plane " + options.phaseFile + " could not be encoded.");
+      return kExitRefused;
+    }
+    outputs.File("--phase")->Write(*bytes);
   }
   if (Interrupted()) return kExitRefused;
   if (!outputs.Commit()) return kExitRefused;

@@ -39,7 +39,9 @@ constexpr char kSweepDetails[] =
     "  --png/--svg FILE  a line chart (one varied parameter) or a heat map (two)\n"
     "  --plot MEASURE    the measure charted (default rate_hz)\n"
     "  --size WxH        chart size in pixels (default 1000x700)\n"
-    "  --threshold MV    spike threshold (default 0 mV)\n"
+    "  --threshold MV    a spike's peak reaches it; its upstroke is timed there (default -20)\n"
+    "  --dvdt RATE       the rise in mV/ms that starts a spike (default 20)\n"
+    "  --window FROM:TO  measure over FROM .. TO ms (default: the step; the manual page says)\n"
     "  --set KEY=VALUE, --method N, --gates FILE, --limits FILE, -q: as for 'run'\n";
 
 constexpr char kFiDetails[] =
@@ -49,7 +51,10 @@ constexpr char kFiDetails[] =
     "  --points N        the number of currents (default 61)\n"
     "  --out FILE        the rows as for 'sweep' (default: a table on standard output)\n"
     "  --resume          carry on from the rows in FILE.part after an interruption\n"
-    "  --png/--svg FILE  the curve;  --plot MEASURE, --size WxH, --jobs N, --threshold MV\n"
+    "  --png/--svg FILE  the curve;  --plot MEASURE, --size WxH, --jobs N\n"
+    "  --threshold MV    a spike's peak reaches it; its upstroke is timed there (default -20)\n"
+    "  --dvdt RATE       the rise in mV/ms that starts a spike (default 20)\n"
+    "  --window FROM:TO  measure over FROM .. TO ms (default: the step; the manual page says)\n"
     "  --set KEY=VALUE, --method N, --gates FILE, --limits FILE, -q: as for 'run'\n";
 
 int Sweep(const std::vector<std::string>& args);
@@ -175,7 +180,7 @@ int ThreadSweep(const std::vector<std::string>& args, bool fi) {
   bool ok = true;
   if (!output.AlreadyComplete()) {
     const SweepJob job(setup.inputs.params, setup.inputs.gates, setup.plan, StillToRun(setup, output),
-                       setup.options.threshold);
+                       setup.options.measures);
     writer.StartProgress(static_cast<long>(setup.order.size()), !setup.options.inputs.quiet);
     LocalThreads threads(setup.options.jobs);
     ok = RunSweep(job, threads, writer.Hooks()) == SweepEnd::Complete;
@@ -235,7 +240,7 @@ int MpiSweep(const std::vector<std::string>& args) {
     return status;
   }
   if (rank != 0) {
-    MpiWorker(setup.inputs.params, setup.inputs.gates, setup.plan, setup.options.threshold,
+    MpiWorker(setup.inputs.params, setup.inputs.gates, setup.plan, setup.options.measures,
               setup.options.jobs);
     MpiFinish();
     return 0;
@@ -244,7 +249,7 @@ int MpiSweep(const std::vector<std::string>& args) {
   writer.Present(output.Present());
   // A finished output still lets the other ranks go: they are told to stop.
   const SweepJob job(setup.inputs.params, setup.inputs.gates, setup.plan, StillToRun(setup, output),
-                     setup.options.threshold);
+                     setup.options.measures);
   writer.StartProgress(static_cast<long>(setup.order.size()), !setup.options.inputs.quiet);
   const bool ok = MpiRoot(job, setup.options.jobs, writer.Hooks(), size);
   writer.EndProgress();

@@ -22,6 +22,7 @@ const ValueOption kValueOptions[] = {
     {"--cgm", &RunOptions::cgmFile},
     {"--plt", &RunOptions::pltFile},
     {"--size", &RunOptions::pictureSize},
+    {"--phase", &RunOptions::phaseFile},
 };
 
 bool IsWholeNumber(const std::string& text) {

@@ -28,6 +28,7 @@ struct RunOptions {
   std::string pltFile;
   std::string pictureSize;
   std::vector<std::string> overlayFiles;  // --overlay, in the order given
+  std::string phaseFile;   // --phase: dV/dt against V-m, PNG or SVG
   bool force = false;  // run a trial whose duration lies beyond the limits
   bool quiet = false;  // no progress line, no notices
 };

@@ -168,7 +168,7 @@ bool MpiRoot(const SweepJob& job, int jobs, const SweepHooks& hooks, int size) {
 }
 
 void MpiWorker(const ParameterSet& base, const GateTable& gates, const SweepPlan& plan,
-               double threshold, int jobs) {
+               const MeasureSettings& measures, int jobs) {
   std::string rows;  // nothing yet: the first message only asks for work
   for (;;) {
     MPI_Send(rows.data(), static_cast<int>(rows.size()), MPI_CHAR, 0, kRowsTag, MPI_COMM_WORLD);
@@ -179,7 +179,7 @@ void MpiWorker(const ParameterSet& base, const GateTable& gates, const SweepPlan
     std::vector<long> block(static_cast<std::size_t>(std::max(count, 2)), 0);
     MPI_Recv(block.data(), count, MPI_LONG, 0, kBlockTag, MPI_COMM_WORLD, MPI_STATUS_IGNORE);
     if (block[1] <= 0) return;
-    const SweepJob job(base, gates, plan, std::vector<long>(block.begin() + 2, block.end()), threshold);
+    const SweepJob job(base, gates, plan, std::vector<long>(block.begin() + 2, block.end()), measures);
     std::vector<SweepResult> results;
     RunSweep(job, jobs, results);
     rows = Encode(results);

@@ -21,6 +21,6 @@ int MpiShare(int status);
 bool MpiRoot(const SweepJob& job, int jobs, const SweepHooks& hooks, int size);
 // Every other rank: runs the blocks rank 0 sends until it says stop.
 void MpiWorker(const ParameterSet& base, const GateTable& gates, const SweepPlan& plan,
-               double threshold, int jobs);
+               const MeasureSettings& measures, int jobs);
 
 }  // namespace vantor::cli

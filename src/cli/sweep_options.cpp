@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <set>
 
+#include "cli/measure_options.h"
 #include "vantor/params/parameter_names.h"
 #include "vantor/text/text_helpers.h"
 
@@ -125,13 +126,9 @@ bool ParseSweepOptions(const std::vector<std::string>& args, bool fi, SweepOptio
         error = "--plot needs a measure with a number; the class is a name";
         return false;
       }
-    } else if (IsOption(word, "--threshold")) {
-      if (!need("--threshold")) return false;
-      if (!Number(value, x)) {
-        error = "--threshold needs a potential in mV: " + value;
-        return false;
-      }
-      options.threshold = x;
+    } else if (const Taken taken = TakeMeasureOption(args, i, options.measures, error);
+               taken != Taken::No) {
+      if (taken == Taken::Error) return false;
     } else if (fi && IsOption(word, "--max")) {
       if (!need("--max")) return false;
       if (!Number(value, x)) {

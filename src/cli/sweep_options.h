@@ -30,7 +30,7 @@ struct SweepOptions {
   std::string svg;
   std::string size;                 // --size WxH of the chart
   MeasureId plot = MeasureId::Rate;
-  double threshold = 0;             // --threshold, mV
+  MeasureSettings measures;         // --threshold, --dvdt, --window
   // fi only: --max (nA) and --points.
   float fiMax = 3;
   long fiPoints = 61;

@@ -26,7 +26,7 @@ bool RowsFollowOrder(const SweepFile& file, const std::vector<long>& order) {
 
 std::string OtherSweep(const std::string& path) {
   return path + " holds the rows of another sweep (its plan, parameters, gate table, shard or "
-                "threshold differ); give another --out";
+                "spike rule or window differ); give another --out";
 }
 
 }  // namespace

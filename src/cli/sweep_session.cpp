@@ -74,7 +74,7 @@ int PrepareSweep(const std::vector<std::string>& args, bool fi, SweepSetup& setu
   const std::string shard =
       o.shardCount > 0 ? std::to_string(o.shardIndex) + "/" + std::to_string(o.shardCount) : "";
   setup.signature = SweepSignature(setup.plan, InputsFingerprint(setup.inputs.params, setup.inputs.gates),
-                                   o.threshold, shard);
+                                   o.measures, shard);
   setup.header = SweepHeader(setup.plan);
   if (o.jobs == 0) {
     // One thread per core; an MPI rank is given one core unless told.
@@ -118,7 +118,11 @@ int WriteCharts(const SweepSetup& setup, const std::vector<SweepResult>& results
 }
 
 void PrintFiTable(const std::vector<SweepResult>& results) {
-  std::printf("%12s %10s %7s  %s\n", "step (nA)", "rate (Hz)", "spikes", "activity");
+  std::printf("%12s %10s %7s %15s %13s  %s\n", "step (nA)", "rate (Hz)", "spikes", "amplitude (mV)",
+              "window (ms)", "activity");
+  // Where the rate stops rising, and where the class first says block.
+  double best = -1, bestAt = 0, blockAt = kNoValue;
+  bool falls = false;
   for (const SweepResult& fresh : results) {
     const SweepResult r = AsWritten(fresh);
     const std::string current = PointText(r.point.front());
@@ -128,9 +132,24 @@ void PrintFiTable(const std::vector<SweepResult>& results) {
     }
     const bool done = r.measured.outcome == RunOutcome::Completed;
     const Measures& m = r.measured.measures;
-    std::printf("%12s %10s %7s  %s\n", current.c_str(), done ? MeasureText(m.rateHz).c_str() : "",
-                done ? MeasureText(m.spikes).c_str() : "", done ? ActivityClassName(m.activity) : "");
+    const std::string window = done ? MeasureText(m.window.from) + " .. " + MeasureText(m.window.to) : "";
+    std::printf("%12s %10s %7s %15s %13s  %s\n", current.c_str(), done ? MeasureText(m.rateHz).c_str() : "",
+                done ? MeasureText(m.spikes).c_str() : "",
+                done ? MeasureText(std::round(m.amplitudeMv * 10) / 10).c_str() : "", window.c_str(),
+                done ? ActivityClassName(m.activity) : "");
+    if (!done) continue;
+    const double at = WrittenValue(r.point.front());
+    if (m.activity == ActivityClass::DepolarisationBlock && std::isnan(blockAt)) blockAt = at;
+    if (m.rateHz > best && !falls) best = m.rateHz, bestAt = at;
+    else if (m.rateHz < best) falls = true;
   }
+  // The rate of a cell driven into depolarisation block falls as its spikes
+  // shrink; the table says where.
+  if (falls)
+    std::printf("The rate is highest at %s nA (%s Hz); at larger currents the spikes shrink and the cell "
+                "enters depolarisation block%s.\n",
+                MeasureText(bestAt).c_str(), MeasureText(best).c_str(),
+                std::isnan(blockAt) ? "" : (" (classed so from " + MeasureText(blockAt) + " nA)").c_str());
 }
 
 }  // namespace vantor::cli

@@ -105,4 +105,19 @@ TEST(CliPictures, RefusalsAndUsageErrors) {
   EXPECT_EQ(ReadAll(dir / "keep.png"), "mine");
 }
 
+TEST(CliPictures, PhasePlaneAsPngOrSvgAndNothingLeftWhenTheRunFails) {
+  ScratchDir dir;
+  ASSERT_EQ(Cli(dir, "run --phase p.png").status, 0);
+  EXPECT_EQ(PngSize(ReadAll(dir / "p.png")), std::make_pair(800, 600));
+  ASSERT_EQ(Cli(dir, "run --phase p.svg").status, 0);
+  EXPECT_NE(ReadAll(dir / "p.svg").find("dV/dt (mV/ms)"), std::string::npos);
+  EXPECT_EQ(Cli(dir, "run --phase p.gif").status, 2);
+  EXPECT_EQ(Cli(dir, "run --phase -").status, 2);
+  EXPECT_EQ(Cli(dir, "measure --phase q.png").status, 2);
+  // A run that is refused writes no phase plane, and keeps the earlier one.
+  EXPECT_EQ(Cli(dir, "run --phase p.png --set area=0").status, 1);
+  EXPECT_EQ(PngSize(ReadAll(dir / "p.png")), std::make_pair(800, 600));
+  EXPECT_EQ(dir.Names(), (std::vector<std::string>{"p.png", "p.svg"}));
+}
+
 }  // namespace

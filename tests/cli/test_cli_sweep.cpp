@@ -61,7 +61,8 @@ TEST_F(CliSweep, SameRowsForOneOrTwoJobsInGridOrder) {
   EXPECT_EQ(lines[0].rfind("# vantor-cli sweep; runs 27;", 0), 0u);
   EXPECT_EQ(lines[1],
             "run,gA,gK,step,spikes,rate_hz,latency_ms,isi_mean_ms,isi_cv,adaptation,peak_mv,"
-            "trough_mv,end_mv,class,error");
+            "trough_mv,end_mv,class,onset_mv,spike_peak_mv,amplitude_mv,half_width_ms,max_dvdt,"
+            "ahp_depth_mv,ahp_time_ms,window_from_ms,window_to_ms,error");
   // The last --vary varies fastest.
   EXPECT_EQ(lines[2].rfind("0,0,1,0,", 0), 0u);
   EXPECT_EQ(lines[3].rfind("1,0,1,1.5,", 0), 0u);
@@ -270,8 +271,10 @@ TEST_F(CliSweep, MeasureTableAndJson) {
 TEST_F(CliSweep, FiTableAndCharts) {
   const CliOutcome table = Cli({"fi", "--points", "3", "-q"});
   ASSERT_EQ(table.status, 0) << table.err;
-  EXPECT_NE(table.out.find("           0          0       0  silent\n"), std::string::npos) << table.out;
-  EXPECT_NE(table.out.find("           3        160       8  tonic\n"), std::string::npos) << table.out;
+  EXPECT_NE(table.out.find("           0          0       0                       0 .. 80  silent\n"),
+            std::string::npos) << table.out;
+  EXPECT_NE(table.out.find("           3        160       9            43.5      10 .. 60  tonic\n"),
+            std::string::npos) << table.out;
   std::vector<std::string> args = {"fi", "--points", "4", "--png", "fi.png", "--svg", "fi.svg"};
   args.insert(args.end(), kShort.begin(), kShort.end());
   ASSERT_EQ(Cli(args).status, 0);
@@ -287,6 +290,45 @@ TEST_F(CliSweep, FiTableAndCharts) {
   EXPECT_EQ(Cli(heat).status, 1);
   heat[8] = "h.gif";
   EXPECT_EQ(Cli(heat).status, 2);
+}
+
+TEST_F(CliSweep, SpikeRuleAndWindowAreSettableAndNamed) {
+  // The spikes that shrink towards block still count, and the curve says
+  // where the rate stops rising.
+  const CliOutcome fi = Cli({"fi", "--max", "6", "--points", "7", "-q"});
+  ASSERT_EQ(fi.status, 0) << fi.err;
+  EXPECT_NE(fi.out.find("           4        220      11"), std::string::npos) << fi.out;
+  EXPECT_NE(fi.out.find("The rate is highest at 4 nA (220 Hz); at larger currents the spikes shrink and "
+                        "the cell enters depolarisation block (classed so from 5 nA).\n"),
+            std::string::npos) << fi.out;
+  // Every spike in the JSON; a window given is the one named.
+  const CliOutcome json = Cli({"measure", "--json", "--window", "0:80", "--dvdt=30"});
+  ASSERT_EQ(json.status, 0) << json.err;
+  EXPECT_NE(json.out.find("\"window_ms\": [0, 80],"), std::string::npos) << json.out;
+  EXPECT_NE(json.out.find("\"rate_hz\": 62.5,"), std::string::npos) << json.out;
+  std::size_t listed = 0;
+  for (std::size_t at = json.out.find("\"half_width_ms\""); at != std::string::npos;
+       at = json.out.find("\"half_width_ms\"", at + 1))
+    ++listed;
+  EXPECT_EQ(listed, 5u + 1u);  // the mean and each spike
+  EXPECT_NE(Cli({"measure", "--threshold", "100"}).out.find("spikes               0\n"), std::string::npos);
+  for (const std::vector<std::string>& bad :
+       {std::vector<std::string>{"measure", "--dvdt", "0"}, {"measure", "--window", "60:10"},
+        {"fi", "--window", "x"}, {"sweep", "--vary", "gA=0:1:2", "--out", "a.csv", "--dvdt", "-1"}})
+    EXPECT_EQ(Cli(bad).status, 2) << bad[1];
+  // The rows name their window; another window is another sweep.
+  const std::vector<std::string> sweep = {"sweep", "--vary", "step=0,2", "--out", "w.csv", "-q"};
+  ASSERT_EQ(Cli(sweep).status, 0);
+  const std::vector<std::string> lines = Lines("w.csv");
+  ASSERT_EQ(lines.size(), 4u);
+  EXPECT_NE(lines[0].find("; threshold -20; dvdt 20; window step;"), std::string::npos) << lines[0];
+  EXPECT_NE(lines[2].find(",0,80,"), std::string::npos) << lines[2];  // no step: the whole trial
+  EXPECT_NE(lines[3].find(",10,60,"), std::string::npos) << lines[3];
+  std::vector<std::string> other = sweep;
+  other.insert(other.end(), {"--window", "10:60", "--resume"});
+  const CliOutcome refused = Cli(other);
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_NE(refused.err.find("another sweep"), std::string::npos) << refused.err;
 }
 
 TEST_F(CliSweep, ProgressLineOnATerminalOnly) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "vantor/analysis/measures.h"
 #include "vantor/engine/run_driver.h"
@@ -14,10 +15,12 @@ struct MeasuredRun {
   RunOutcome outcome = RunOutcome::Completed;
   std::string message;  // why a run was refused or failed
   Measures measures;    // valid when completed
+  std::vector<Spike> spikeList;  // every spike of the trial, when asked for
 };
 
 // Runs a copy of `params`, so that runs on several threads can share one
-// base set, and measures it over the default window.
-MeasuredRun MeasureTrial(ParameterSet params, const GateTable& gates, double threshold = 0);
+// base set, and measures it as `settings` ask.
+MeasuredRun MeasureTrial(ParameterSet params, const GateTable& gates,
+                         const MeasureSettings& settings = {}, bool keepSpikes = false);
 
 }  // namespace vantor

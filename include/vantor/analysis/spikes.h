@@ -1,6 +1,7 @@
 // The membrane potential of a run as recorded, and the spikes in it.
 #pragma once
 
+#include <limits>
 #include <vector>
 
 #include "vantor/engine/run_sample.h"
@@ -24,8 +25,8 @@ class VmRecorder : public RunSink {
   VmTrace trace;
 };
 
-// A spike starts where the potential goes from below the threshold to at or
-// above it: between two samples, or across one integration step.
+// The potential goes from below `threshold` to at or above it: between two
+// samples, or across one integration step.
 template <class T>
 constexpr bool RisesThrough(T before, T after, T threshold) {
   return before < threshold && after >= threshold;
@@ -38,8 +39,45 @@ constexpr T CrossingTime(T t0, T v0, T t1, T v1, T level) {
   return t0 + (level - v0) * (t1 - t0) / (v1 - v0);
 }
 
-// Upward crossings of `threshold` (mV) between recorded samples, each time
-// interpolated linearly between the two samples.
-std::vector<double> SpikeTimes(const VmTrace& trace, double threshold);
+// A spike is an upstroke: it starts (its onset) where dV/dt reaches `dvdt`,
+// rises to its peak (the potential rises until it falls again), and counts
+// when that peak reaches `threshold` and stands kSpikeHeight above the onset.
+// A slow depolarisation through the threshold, an EPSP or a plateau is no
+// spike; the small spikes late in a burst or before a block are.
+struct SpikeRule {
+  double threshold = -20;  // mV
+  double dvdt = 20;        // mV/ms
+};
+inline constexpr double kSpikeHeight = 20;  // mV from onset to peak
+
+inline constexpr double kNoFeature = std::numeric_limits<double>::quiet_NaN();
+
+// One spike and its shape. Not-a-number where the trace ends too early.
+struct Spike {
+  double time = 0;       // where the upstroke rises through the threshold (its onset when that
+                         // lies above the threshold)
+  double onsetTime = 0;  // where dV/dt reaches the rule's rate, interpolated
+  double onsetMv = 0;
+  double peakTime = 0;
+  double peakMv = 0;
+  double maxDvdt = 0;              // mV/ms, the steepest rise between two samples
+  double halfWidthMs = kNoFeature; // time above the level half-way from onset to peak
+  double ahpTime = kNoFeature;     // the lowest point of the fall after the peak (until V rises again)
+  double ahpMv = kNoFeature;
+  double Amplitude() const { return peakMv - onsetMv; }
+  double AhpDepth() const { return onsetMv - ahpMv; }  // mV below the onset
+};
+
+// The spikes of a recorded trace, in time order; crossings interpolated
+// linearly between the two samples around them.
+std::vector<Spike> FindSpikes(const VmTrace& trace, const SpikeRule& rule);
+
+// Their times.
+std::vector<double> SpikeTimes(const std::vector<Spike>& spikes);
+
+// dV/dt (mV/ms) at every sample: the slope between its neighbours (one-sided
+// at the ends). Samples that share a time (a landing point recorded twice)
+// take the slope of the nearest interval with a length.
+std::vector<double> Slopes(const VmTrace& trace);
 
 }  // namespace vantor

@@ -27,8 +27,4 @@ void DrawSweepChart(Device& device, const SweepChart& chart);
 // The colour of a share 0 .. 1 of the colour scale (dark blue to yellow).
 uint32_t ScaleColour(double share);
 
-// Round tick steps (1, 2 or 5 times a power of ten) over lo .. hi, at most
-// about `count` of them.
-std::vector<double> NiceTicks(double lo, double hi, int count);
-
 }  // namespace vantor

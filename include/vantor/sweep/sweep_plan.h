@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "vantor/analysis/measures.h"
 #include "vantor/params/gate_table.h"
 #include "vantor/params/parameter_set.h"
 
@@ -47,9 +48,10 @@ std::vector<long> ShardRuns(long total, int k, int n);
 std::uint64_t InputsFingerprint(const ParameterSet& params, const GateTable& gates);
 
 // The first line of a sweep file, naming the plan and the inputs; a resumed
-// sweep and the shards of one merge must agree on it. `shard` is "" for a
+// sweep and the shards of one merge must agree on it: the spike rule and the
+// window (the default rule, or the one given) are part of it. `shard` is "" for a
 // whole sweep or "K/N".
-std::string SweepSignature(const SweepPlan& plan, std::uint64_t fingerprint, double threshold,
-                           const std::string& shard);
+std::string SweepSignature(const SweepPlan& plan, std::uint64_t fingerprint,
+                           const MeasureSettings& settings, const std::string& shard);
 
 }  // namespace vantor

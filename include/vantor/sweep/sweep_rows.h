@@ -12,7 +12,8 @@
 
 namespace vantor {
 
-// "run,gA,gK,spikes,rate_hz,...,class,error"
+// "run,gA,gK,spikes,rate_hz,...,class,onset_mv,...,ahp_time_ms,window_from_ms,
+// window_to_ms,error": the window each run was measured over
 std::string SweepHeader(const SweepPlan& plan);
 // One row with its line end. Values round-trip (nine digits for a float);
 // a measure that does not exist is left empty.

@@ -27,7 +27,7 @@ namespace vantor {
 class SweepJob {
  public:
   SweepJob(const ParameterSet& base, const GateTable& gates, const SweepPlan& plan,
-           std::vector<long> runs, double threshold);
+           std::vector<long> runs, const MeasureSettings& settings);
   long Count() const { return static_cast<long>(runs_.size()); }
   long Run(long position) const { return runs_[static_cast<std::size_t>(position)]; }
   const SweepPlan& Plan() const { return plan_; }
@@ -39,7 +39,7 @@ class SweepJob {
   const GateTable& gates_;
   const SweepPlan& plan_;
   std::vector<long> runs_;
-  double threshold_;
+  MeasureSettings settings_;
 };
 
 // Hands out consecutive blocks of positions 0 .. count - 1 to any thread.

@@ -2,7 +2,8 @@
 
 namespace vantor {
 
-MeasuredRun MeasureTrial(ParameterSet params, const GateTable& gates, double threshold) {
+MeasuredRun MeasureTrial(ParameterSet params, const GateTable& gates,
+                         const MeasureSettings& settings, bool keepSpikes) {
   MeasuredRun run;
   VmRecorder recorder;
   RunFlags flags;
@@ -13,9 +14,11 @@ MeasuredRun MeasureTrial(ParameterSet params, const GateTable& gates, double thr
     return run;
   }
   MeasureOptions options;
-  options.threshold = threshold;
-  options.window = DefaultWindow(params);
-  run.measures = Measure(recorder.trace, options);
+  options.rule = settings.rule;
+  options.window = WindowFor(params, settings);
+  std::vector<Spike> spikes = FindSpikes(recorder.trace, options.rule);
+  run.measures = Measure(recorder.trace, spikes, options);
+  if (keepSpikes) run.spikeList = std::move(spikes);
   return run;
 }
 

@@ -152,16 +152,23 @@ std::uint64_t InputsFingerprint(const ParameterSet& params, const GateTable& gat
   return h;
 }
 
-std::string SweepSignature(const SweepPlan& plan, std::uint64_t fingerprint, double threshold,
-                           const std::string& shard) {
+std::string SweepSignature(const SweepPlan& plan, std::uint64_t fingerprint,
+                           const MeasureSettings& settings, const std::string& shard) {
   std::string line = "# vantor-cli sweep; runs " + std::to_string(plan.Runs());
   for (const SweepAxis& axis : plan.axes)
     line += "; vary " + std::to_string(axis.index) + "=" + axis.given;
   if (plan.samples > 0)
     line += "; samples " + std::to_string(plan.samples) + " seed " + std::to_string(plan.seed);
-  char text[64];
-  std::snprintf(text, sizeof text, "; threshold %.9g; inputs %016llx", threshold,
-                static_cast<unsigned long long>(fingerprint));
+  char text[160];
+  std::snprintf(text, sizeof text, "; threshold %.9g; dvdt %.9g; ", settings.rule.threshold,
+                settings.rule.dvdt);
+  line += text;
+  if (settings.windowGiven)
+    std::snprintf(text, sizeof text, "window %.9g:%.9g", settings.from, settings.to);
+  else
+    std::snprintf(text, sizeof text, "window step");
+  line += text;
+  std::snprintf(text, sizeof text, "; inputs %016llx", static_cast<unsigned long long>(fingerprint));
   line += text;
   if (!shard.empty()) line += "; shard " + shard;
   return line;

@@ -44,7 +44,7 @@ std::string SweepHeader(const SweepPlan& plan) {
     line += Quoted(axis.name);
   }
   for (const MeasureInfo& info : MeasureTable()) line += std::string(",") + info.key;
-  return line + ",error\n";
+  return line + ",window_from_ms,window_to_ms,error\n";
 }
 
 std::string SweepRow(long run, const std::vector<float>& point, const MeasuredRun& result) {
@@ -61,6 +61,10 @@ std::string SweepRow(long run, const std::vector<float>& point, const MeasuredRu
       line += Quoted(ActivityClassName(result.measures.activity));
     else
       line += Number(MeasureValue(result.measures, info.id), 7);
+  }
+  for (const double edge : {result.measures.window.from, result.measures.window.to}) {
+    line += ",";
+    if (done) line += Number(edge, 9);
   }
   std::string message = result.message;
   for (char& c : message)
@@ -81,7 +85,7 @@ std::string SweepRow(const SweepResult& result) {
 
 bool ParseSweepRow(const std::string& line, std::size_t axes, SweepResult& result) {
   const std::vector<std::string> fields = SplitCsv(line);
-  if (fields.size() != 2 + axes + static_cast<std::size_t>(kMeasureCount)) return false;
+  if (fields.size() != 4 + axes + static_cast<std::size_t>(kMeasureCount)) return false;
   char* end = nullptr;
   result = SweepResult{};
   result.run = std::strtol(fields[0].c_str(), &end, 10);
@@ -112,6 +116,16 @@ bool ParseSweepRow(const std::string& line, std::size_t axes, SweepResult& resul
   m.peakMv = value(MeasureId::Peak);
   m.troughMv = value(MeasureId::Trough);
   m.endMv = value(MeasureId::End);
+  m.onsetMv = value(MeasureId::Onset);
+  m.spikePeakMv = value(MeasureId::SpikePeak);
+  m.amplitudeMv = value(MeasureId::Amplitude);
+  m.halfWidthMs = value(MeasureId::HalfWidth);
+  m.maxDvdt = value(MeasureId::MaxDvdt);
+  m.ahpDepthMv = value(MeasureId::AhpDepth);
+  m.ahpTimeMs = value(MeasureId::AhpTime);
+  const std::size_t edges = first + static_cast<std::size_t>(kMeasureCount);
+  m.window.from = std::strtod(fields[edges].c_str(), nullptr);
+  m.window.to = std::strtod(fields[edges + 1].c_str(), nullptr);
   return true;
 }
 

@@ -5,8 +5,8 @@
 namespace vantor {
 
 SweepJob::SweepJob(const ParameterSet& base, const GateTable& gates, const SweepPlan& plan,
-                   std::vector<long> runs, double threshold)
-    : base_(base), gates_(gates), plan_(plan), runs_(std::move(runs)), threshold_(threshold) {}
+                   std::vector<long> runs, const MeasureSettings& settings)
+    : base_(base), gates_(gates), plan_(plan), runs_(std::move(runs)), settings_(settings) {}
 
 SweepResult SweepJob::ResultOfRun(long run) const {
   SweepResult result;
@@ -15,7 +15,7 @@ SweepResult SweepJob::ResultOfRun(long run) const {
   ParameterSet params = base_;
   for (std::size_t a = 0; a < result.point.size(); ++a)
     params.SetValue(plan_.axes[a].index, result.point[a]);
-  result.measured = MeasureTrial(std::move(params), gates_, threshold_);
+  result.measured = MeasureTrial(std::move(params), gates_, settings_);
   return result;
 }
 

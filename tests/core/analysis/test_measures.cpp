@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <string>
 
 #include "vantor/analysis/measured_run.h"
 #include "vantor/analysis/measures.h"
@@ -15,24 +16,64 @@ namespace {
 using testing::FromIntervals;
 using testing::SpikeTrain;
 
+// The built traces cross 0 mV at the spike times; latencies count from the
+// window's start.
 MeasureOptions Window(double from, double to) {
   MeasureOptions o;
-  o.window = {from, to};
+  o.rule.threshold = 0;
+  o.window = {from, to, from};
   return o;
 }
 
-TEST(SpikeTimes, InterpolatedUpwardCrossingsOnly) {
-  VmTrace trace{{0, 1, 2, 3, 4, 5, 6}, {-10, 30, -5, 0, 10, -20, 5}};
-  const std::vector<double> times = SpikeTimes(trace, 0);
-  // -10 -> 30 crosses at 0.25 of the way; landing exactly on 0 counts once;
-  // the last rise crosses at 0.8.
-  ASSERT_EQ(times.size(), 3u);
-  EXPECT_DOUBLE_EQ(times[0], 0.25);
-  EXPECT_DOUBLE_EQ(times[1], 3.0);
-  EXPECT_DOUBLE_EQ(times[2], 5.8);
-  // A trace that starts above the threshold has not crossed it.
-  EXPECT_TRUE(SpikeTimes(VmTrace{{0, 1}, {20, 30}}, 0).empty());
-  EXPECT_EQ(SpikeTimes(trace, -15).size(), 1u);  // only the rise from -20
+// Straight lines between samples 0.1 ms apart.
+struct Ramps {
+  VmTrace trace{{0}, {-65}};
+  Ramps& To(double v, double ms) {
+    const double t0 = trace.t.back(), v0 = trace.v.back();
+    const int n = static_cast<int>(std::lround(ms / 0.1));
+    for (int i = 1; i <= n; ++i) {
+      trace.t.push_back(t0 + ms * i / n);
+      trace.v.push_back(v0 + (v - v0) * i / n);
+    }
+    return *this;
+  }
+};
+
+TEST(Spikes, UpstrokesThatRiseFastAndStandHighEnough) {
+  Ramps r;
+  r.To(-65, 5).To(30, 1).To(-70, 1).To(-65, 3);  // a spike: 95 mV/ms from -65 to 30 at 5 ms
+  r.To(-10, 30).To(-65, 5);                      // slow, through the threshold: none
+  r.To(-50, 0.5).To(-65, 2);                     // fast but 15 mV high: none
+  r.To(-25, 0.5).To(-65, 2);                     // 40 mV high, peak below -20 mV: none
+  r.To(-40, 5).To(-15, 0.5).To(-60, 2);          // small, from a high onset: a spike
+  const std::vector<Spike> spikes = FindSpikes(r.trace, SpikeRule{});
+  ASSERT_EQ(spikes.size(), 2u);
+  const Spike& s = spikes[0];
+  EXPECT_NEAR(s.time, 5 + 45.0 / 95, 1e-9);  // through -20 mV
+  EXPECT_NEAR(s.onsetMv, -65, 1e-9);
+  EXPECT_NEAR(s.onsetTime, 4.95 + 0.1 * 20 / 95, 1e-9);  // the slope reaches 20 mV/ms
+  EXPECT_NEAR(s.peakMv, 30, 1e-9);
+  EXPECT_NEAR(s.Amplitude(), 95, 1e-9);
+  EXPECT_NEAR(s.maxDvdt, 95, 1e-6);
+  EXPECT_NEAR(s.halfWidthMs, (6 + 47.5 / 100) - (5 + 47.5 / 95), 1e-9);
+  EXPECT_NEAR(s.ahpMv, -70, 1e-9);
+  EXPECT_NEAR(s.ahpTime, 1, 1e-9);
+  EXPECT_NEAR(s.AhpDepth(), 5, 1e-9);
+  EXPECT_NEAR(spikes[1].time, r.trace.t.back() - 2 - 0.5 + 0.4, 1e-9);
+  EXPECT_NEAR(spikes[1].onsetMv, -40, 0.1);  // the rate lies between the slopes of 5 and 50
+  // A lower threshold takes the spike that peaks at -25 mV; a steeper rate
+  // loses the 50 mV/ms one.
+  EXPECT_EQ(FindSpikes(r.trace, SpikeRule{-30, 20}).size(), 3u);
+  EXPECT_EQ(FindSpikes(r.trace, SpikeRule{-20, 60}).size(), 1u);
+  // dV/dt at the samples for a phase plane: central, and no division by a
+  // zero interval when a time is recorded twice.
+  const VmTrace twice{{0, 1, 1, 2}, {0, 10, 10, 40}};
+  const std::vector<double> dvdt = Slopes(twice);
+  ASSERT_EQ(dvdt.size(), 4u);
+  EXPECT_DOUBLE_EQ(dvdt[0], 10);
+  EXPECT_DOUBLE_EQ(dvdt[1], 20);
+  EXPECT_DOUBLE_EQ(dvdt[2], 20);
+  EXPECT_DOUBLE_EQ(dvdt[3], 30);
 }
 
 TEST(Measures, RegularTrainInTheWindow) {

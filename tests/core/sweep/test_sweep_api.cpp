@@ -34,7 +34,7 @@ class SweepApi : public ::testing::Test {
 };
 
 TEST_F(SweepApi, ThreadsGiveTheRunsMadeOneByOneInPlanOrder) {
-  const SweepJob job(base, gates, plan, runs, 0);
+  const SweepJob job(base, gates, plan, runs, MeasureSettings{});
   std::vector<SweepResult> results;
   ASSERT_EQ(RunSweep(job, 2, results), SweepEnd::Complete);
   ASSERT_EQ(results.size(), 8u);
@@ -45,7 +45,7 @@ TEST_F(SweepApi, ThreadsGiveTheRunsMadeOneByOneInPlanOrder) {
     ParameterSet alone = base;
     alone.SetValue(param::InjectedCurrent, got.point[0]);
     alone.SetValue(param::MembraneArea, got.point[1]);
-    const MeasuredRun one = MeasureTrial(alone, gates, 0);
+    const MeasuredRun one = MeasureTrial(alone, gates);
     EXPECT_EQ(got.measured.outcome, one.outcome) << r;
     EXPECT_EQ(got.measured.message, one.message) << r;
     EXPECT_EQ(SweepRow(got), SweepRow(r, got.point, one)) << r;
@@ -79,7 +79,7 @@ class OneByOne : public SweepBackend {
 };
 
 TEST_F(SweepApi, StopsWhenAskedOrWhenTheConsumerFails) {
-  const SweepJob job(base, gates, plan, runs, 0);
+  const SweepJob job(base, gates, plan, runs, MeasureSettings{});
   std::vector<long> seen;
   long progress = 0;
   SweepHooks hooks;

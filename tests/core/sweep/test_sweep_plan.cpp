@@ -104,9 +104,9 @@ TEST(SweepPlan, SignatureNamesPlanInputsAndShard) {
   ParameterSet params;
   GateTable gates;
   const std::uint64_t f = InputsFingerprint(params, gates);
-  const std::string whole = SweepSignature(plan, f, 0, "");
+  const std::string whole = SweepSignature(plan, f, {}, "");
   EXPECT_EQ(whole.rfind("# vantor-cli sweep; runs 2; vary 10=0:1:2;", 0), 0u) << whole;
-  EXPECT_EQ(SweepSignature(plan, f, 0, "2/3"), whole + "; shard 2/3");
+  EXPECT_EQ(SweepSignature(plan, f, {}, "2/3"), whole + "; shard 2/3");
   params.SetValue(param::gK, 3);
   EXPECT_NE(InputsFingerprint(params, gates), f);
   ParameterSet limits;
@@ -114,7 +114,16 @@ TEST(SweepPlan, SignatureNamesPlanInputsAndShard) {
   EXPECT_NE(InputsFingerprint(limits, gates), f);
   gates.Row(1).A = 2;
   EXPECT_NE(InputsFingerprint(ParameterSet{}, gates), f);
-  EXPECT_NE(SweepSignature(plan, f, -10, ""), whole);
+  // The spike rule and the window decide the rows too.
+  MeasureSettings other;
+  other.rule.threshold = -10;
+  EXPECT_NE(SweepSignature(plan, f, other, ""), whole);
+  other = {};
+  other.rule.dvdt = 10;
+  EXPECT_NE(SweepSignature(plan, f, other, ""), whole);
+  other = {};
+  other.windowGiven = true, other.from = 0, other.to = 80;
+  EXPECT_NE(SweepSignature(plan, f, other, ""), whole);
 }
 
 }  // namespace
