@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 namespace vantor::cli {
@@ -12,11 +13,22 @@ using Clock = std::chrono::steady_clock;
 // Looking at the clock after every sample would cost more than the sample.
 constexpr long kCallsPerLook = 256;
 
+// A run shorter than this shows no line. Tests set VANTOR_CLI_PROGRESS_AFTER_MS
+// (a hidden setting) so that they need not run long enough on a fast machine.
+std::chrono::milliseconds ShowAfter() {
+  const char* text = std::getenv("VANTOR_CLI_PROGRESS_AFTER_MS");
+  if (text == nullptr || *text == '\0') return std::chrono::seconds(1);
+  char* end = nullptr;
+  const long ms = std::strtol(text, &end, 10);
+  return *end == '\0' && ms >= 0 ? std::chrono::milliseconds(ms) : std::chrono::seconds(1);
+}
+
 }  // namespace
 
 ProgressLine::ProgressLine(bool enabled, double duration)
     : enabled_(enabled && isatty(STDERR_FILENO) == 1),
       duration_(duration),
+      showAfter_(ShowAfter()),
       start_(Clock::now()),
       last_(start_) {}
 
@@ -33,8 +45,7 @@ std::string ProgressLine::Text(double t, double duration, double seconds) {
 void ProgressLine::Update(float t) {
   if (!enabled_ || ++calls_ % kCallsPerLook != 0) return;
   const Clock::time_point now = Clock::now();
-  if (now - start_ < std::chrono::seconds(1) || now - last_ < std::chrono::milliseconds(200))
-    return;
+  if (now - start_ < showAfter_ || (shown_ && now - last_ < std::chrono::milliseconds(200))) return;
   last_ = now;
   const double seconds = std::chrono::duration<double>(now - start_).count();
   std::string text(1, '\r');

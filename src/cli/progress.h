@@ -25,6 +25,7 @@ class ProgressLine {
   double duration_;
   long calls_ = 0;
   bool shown_ = false;
+  std::chrono::milliseconds showAfter_;
   std::chrono::steady_clock::time_point start_;
   std::chrono::steady_clock::time_point last_;
 };
