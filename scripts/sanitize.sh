@@ -32,7 +32,7 @@ for part in "${parts[@]}"; do
     tsan)
       configure build-tsan thread
       cmake --build build-tsan -j "$(nproc)" --target test_sweep vantor-cli vantor_python
-      build-tsan/tests/test_sweep
+      build-tsan/bin/test_sweep
       # The command line's sweep on several threads: the rows of one.
       scratch=$(mktemp -d)
       trap 'rm -rf "$scratch"' EXIT
