@@ -7,6 +7,7 @@ option(VANTOR_WITH_BENCHMARKS "The benchmarks in bench/ (Google Benchmark)" ON)
 option(BUILD_TESTING "The tests (GoogleTest, Qt Test, pytest)" ON)
 set(VANTOR_SANITIZE "" CACHE STRING
   "Sanitizers for every target, as for -fsanitize= (address,undefined; thread)")
+option(VANTOR_FUZZ "libFuzzer targets for every reader in fuzz/ (clang)" OFF)
 
 set(VANTOR_SUMMARY "")
 # vantor_part(NAME ON|OFF REASON): one line of the summary.
@@ -18,6 +19,22 @@ function(vantor_part name state reason)
   endif()
   set(VANTOR_SUMMARY "${VANTOR_SUMMARY}${line}\n" PARENT_SCOPE)
 endfunction()
+
+# The fuzz targets need libFuzzer, which only clang has; every library is
+# instrumented for it, and without a choice of sanitizers they get
+# AddressSanitizer and UndefinedBehaviorSanitizer.
+set(VANTOR_HAVE_FUZZ OFF)
+if(VANTOR_FUZZ)
+  if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    set(VANTOR_HAVE_FUZZ ON)
+    add_compile_options(-fsanitize=fuzzer-no-link)
+    if(NOT VANTOR_SANITIZE)
+      set(VANTOR_SANITIZE address,undefined)
+    endif()
+  endif()
+  vantor_part("fuzz targets (libFuzzer)" ${VANTOR_HAVE_FUZZ}
+    "needs clang, not ${CMAKE_CXX_COMPILER_ID}: -DCMAKE_CXX_COMPILER=clang++")
+endif()
 
 if(VANTOR_SANITIZE)
   add_compile_options(-fsanitize=${VANTOR_SANITIZE} -fno-omit-frame-pointer -fno-sanitize-recover=all)

@@ -154,7 +154,9 @@ void InstallInterruptHandlers() {
   gMainThread = pthread_self();
   Held();
   if (const char* at = std::getenv("VANTOR_CLI_SIGNAL_AT"); at != nullptr && *at != '\0') {
-    gPhaseSignal = new PhaseSignal;
+    // Kept to the end (the pointer is dropped once the signal is sent).
+    static PhaseSignal requested;
+    gPhaseSignal = &requested;
     int number = 0, times = 0;
     char phase[64] = {};
     const int fields = std::sscanf(at, "%63[^,],%d,%d", phase, &number, &times);

@@ -117,7 +117,8 @@ void CgmWriter::WriteElement(int elementClass, int id,
 void CgmWriter::WriteString(std::string_view text) {
   std::FILE* f = file_.Stream();
   std::fputc(static_cast<int>(text.size()), f);
-  std::fwrite(text.data(), 1, text.size(), f);
+  // An empty view may have no data at all, and fwrite takes none.
+  if (!text.empty()) std::fwrite(text.data(), 1, text.size(), f);
   if ((text.size() + 1) % 2 != 0) std::fputc(0, f);
 }
 

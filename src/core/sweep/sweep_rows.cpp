@@ -1,5 +1,6 @@
 #include "vantor/sweep/sweep_rows.h"
 
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -107,7 +108,11 @@ bool ParseSweepRow(const std::string& line, std::size_t axes, SweepResult& resul
     return text.empty() ? kNoValue : std::strtod(text.c_str(), nullptr);
   };
   Measures& m = run.measures;
-  m.spikes = static_cast<int>(value(MeasureId::Spikes));
+  // A completed run has a count: a row without one, or with one beyond an
+  // int, is not a row (converting it would be undefined).
+  const double spikes = value(MeasureId::Spikes);
+  if (!(spikes > INT_MIN - 1.0 && spikes < INT_MAX + 1.0)) return false;
+  m.spikes = static_cast<int>(spikes);
   m.rateHz = value(MeasureId::Rate);
   m.latencyMs = value(MeasureId::Latency);
   m.isiMeanMs = value(MeasureId::IsiMean);

@@ -120,5 +120,15 @@ TEST(SweepFile, ReadsWholeLinesAndQuotedFields) {
   EXPECT_FALSE(ReadSweepFile(path + ".none", file, error));
 }
 
+// Found by fuzz_sweep_file: a class without a spike count.
+TEST(SweepFile, RowWithoutItsSpikeCountIsNoRow) {
+  const std::string rest = ",0,,,,,-54.24341,-65.86264,-54.24341,silent,\n";  // rate on
+  SweepResult result;
+  ASSERT_TRUE(ParseSweepRow("2,20,0" + rest, 1, result));
+  EXPECT_EQ(result.measured.measures.spikes, 0);
+  EXPECT_FALSE(ParseSweepRow("2,20," + rest, 1, result));
+  EXPECT_FALSE(ParseSweepRow("2,20,1e300" + rest, 1, result));
+}
+
 }  // namespace
 }  // namespace vantor
