@@ -122,12 +122,17 @@ TEST(SweepFile, ReadsWholeLinesAndQuotedFields) {
 
 // Found by fuzz_sweep_file: a class without a spike count.
 TEST(SweepFile, RowWithoutItsSpikeCountIsNoRow) {
-  const std::string rest = ",0,,,,,-54.24341,-65.86264,-54.24341,silent,\n";  // rate on
+  // A row as written, then with its spike count (the field after the one
+  // varied value) left out or too large for a count, as the fuzzer found.
+  const std::string row = SweepRow(2, {20.0f}, MeasuredRun{});
+  const std::size_t from = row.find(',', row.find(',') + 1) + 1;
+  const std::size_t to = row.find(',', from);
+  const std::string rest = row.substr(to);
   SweepResult result;
-  ASSERT_TRUE(ParseSweepRow("2,20,0" + rest, 1, result));
+  ASSERT_TRUE(ParseSweepRow(row, 1, result));
   EXPECT_EQ(result.measured.measures.spikes, 0);
-  EXPECT_FALSE(ParseSweepRow("2,20," + rest, 1, result));
-  EXPECT_FALSE(ParseSweepRow("2,20,1e300" + rest, 1, result));
+  EXPECT_FALSE(ParseSweepRow(row.substr(0, from) + rest, 1, result));
+  EXPECT_FALSE(ParseSweepRow(row.substr(0, from) + "1e300" + rest, 1, result));
 }
 
 }  // namespace
