@@ -8,6 +8,17 @@
 
 namespace vantor::chart {
 
+int BlankChart(Device& d) {
+  const int w = static_cast<int>(d.SurfaceWidth());
+  const int h = static_cast<int>(d.SurfaceHeight());
+  const int font = std::max(10, std::min(w, h) / 45);
+  d.FillRect(0, 0, w, h, 0xFFFFFF);
+  d.SetTextColour(kBlack);
+  d.SetBackgroundColour(0xFFFFFF);
+  d.SelectFont(font, 0);
+  return font;
+}
+
 std::string Label(double v) { return FormatShort(static_cast<float>(v), 4); }
 
 void Line(Device& d, int x0, int y0, int x1, int y1) {

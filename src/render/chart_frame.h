@@ -22,6 +22,9 @@ struct Box {
   int Height() const { return bottom - top; }
 };
 
+// Clears the surface to white with black text and selects the charts' font,
+// sized by the surface; returns that size.
+int BlankChart(Device& d);
 std::string Label(double v);
 void Line(Device& d, int x0, int y0, int x1, int y1);
 void Frame(Device& d, const Box& b);

@@ -12,11 +12,7 @@ using namespace chart;
 void DrawPhasePlane(Device& d, const PhasePlane& p) {
   const int w = static_cast<int>(d.SurfaceWidth());
   const int h = static_cast<int>(d.SurfaceHeight());
-  const int font = std::max(10, std::min(w, h) / 45);
-  d.FillRect(0, 0, w, h, 0xFFFFFF);
-  d.SetTextColour(kBlack);
-  d.SetBackgroundColour(0xFFFFFF);
-  d.SelectFont(font, 0);
+  const int font = BlankChart(d);
   const Box plot{7 * font, 3 * font, w - 2 * font, h - 5 * font};
   const std::size_t n = std::min(p.v.size(), p.dvdt.size());
   std::vector<double> xs(p.v.begin(), p.v.begin() + static_cast<long>(n));

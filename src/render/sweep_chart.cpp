@@ -143,11 +143,7 @@ uint32_t ScaleColour(double share) {
 void DrawSweepChart(Device& d, const SweepChart& c) {
   const int w = static_cast<int>(d.SurfaceWidth());
   const int h = static_cast<int>(d.SurfaceHeight());
-  const int font = std::max(10, std::min(w, h) / 45);
-  d.FillRect(0, 0, w, h, 0xFFFFFF);
-  d.SetTextColour(kBlack);
-  d.SetBackgroundColour(0xFFFFFF);
-  d.SelectFont(font, 0);
+  const int font = BlankChart(d);
   const bool heat = c.axisNames.size() == 2;
   const int barRoom = heat ? 8 * font : 0;
   const Box plot{7 * font, 3 * font, w - 2 * font - barRoom, h - 5 * font};
