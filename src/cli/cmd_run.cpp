@@ -12,12 +12,15 @@
 #include "cli/diagnostics.h"
 #include "cli/drawing.h"
 #include "cli/interrupts.h"
+#include "cli/nwb_run.h"
 #include "cli/output_set.h"
 #include "cli/picture_output.h"
 #include "cli/progress.h"
 #include "cli/run_inputs.h"
 #include "cli/run_options.h"
 #include "vantor/engine/run_driver.h"
+#include "vantor/engine/sample_columns.h"
+#include "vantor/nwb/nwb_file.h"
 #include "vantor/analysis/spikes.h"
 #include "vantor/render/live.h"
 #include "vantor/render/phase_plane.h"
@@ -45,6 +48,11 @@ constexpr char kDetails[] =
     "  --cgm FILE  --plt FILE   the metafile and the HP-GL output of the picture\n"
     "  --overlay PARAMFILE      a further run drawn over the first (may repeat)\n"
     "  --phase FILE      the phase plane, dV/dt against V-m (.png or .svg, 800x600)\n"
+    "  --nwb FILE        the run as an NWB 2.5 file: V-m, the injected current, every\n"
+    "                    trace, the spike times and what remakes the run\n"
+    "  --from FILE       remake the run of an NWB file this program wrote (its\n"
+    "                    parameters, gate table, limits, method and tolerance) and\n"
+    "                    say whether every sample is the same; exit status 1 if not\n"
     "  --force           run a parameter file whose trial duration is beyond the limits\n"
     "  -q, --quiet       no progress line and no notices\n"
     "  --                the next word is the parameter file, even if it begins with '-'\n";
@@ -55,8 +63,8 @@ const CommandRegistration kRun({"run", "[PARAMFILE] [options]",
                                 "run the cell once and write its samples and picture", kDetails,
                                 10, Run});
 
-constexpr const char* kOutputOptions[] = {"--record", "--csv", "--png", "--svg",
-                                          "--pdf",    "--cgm", "--plt", "--phase"};
+constexpr const char* kOutputOptions[] = {"--record", "--csv", "--png",   "--svg", "--pdf",
+                                          "--cgm",    "--plt", "--phase", "--nwb"};
 
 constexpr int kPhaseWidth = 800, kPhaseHeight = 600;
 
@@ -68,12 +76,14 @@ const std::string& OptionValue(const RunOptions& options, const std::string& opt
   if (option == "--pdf") return options.pdfFile;
   if (option == "--cgm") return options.cgmFile;
   if (option == "--phase") return options.phaseFile;
+  if (option == "--nwb") return options.nwbFile;
   return options.pltFile;
 }
 
 // "-" is standard output for the outputs written as one stream.
 bool StandardOutputAllowed(const std::string& option) {
-  return option != "--record" && option != "--phase";  // a chart is named by its extension
+  // A chart is named by its extension; HDF5 writes a file it can seek in.
+  return option != "--record" && option != "--phase" && option != "--nwb";
 }
 
 bool ParseGridStep(const std::string& text, double& step) {
@@ -112,6 +122,15 @@ int Run(const std::vector<std::string>& args) {
        !(tolerance < kLargestTolerance)))
     return UsageError("run", std::string("--tolerance needs a number ") + kToleranceRange + ": " +
                                  options.tolerance);
+  const bool fromNwb = !options.fromFile.empty();
+  if ((fromNwb || !options.nwbFile.empty()) && !nwb::Available())
+    return UsageError("run", "this vantor-cli was built without HDF5 (VANTOR_WITH_HDF5=OFF): " +
+                                 std::string(fromNwb ? "--from" : "--nwb") + " is not available");
+  if (fromNwb) {
+    if (const std::string conflict = FromConflict(options); !conflict.empty())
+      return UsageError("run", "--from takes the parameters, gate table, limits, method and "
+                               "tolerance from its file: " + conflict + " cannot go with it");
+  }
   StderrMessages messages;
   PictureJob pictures(options, messages);
   if (!pictures.Check(error)) return UsageError("run", error);
@@ -132,9 +151,12 @@ int Run(const std::vector<std::string>& args) {
   }
 
   RunInputs inputs;
-  if (const int status = LoadRunInputs(options, inputs); status != 0) return status;
+  if (const int status = fromNwb ? LoadNwbInputs(options.fromFile, inputs, tolerance)
+                                 : LoadRunInputs(options, inputs);
+      status != 0)
+    return status;
   ParameterSet& params = inputs.params;
-  if (!options.tolerance.empty() && params.Value(param::Model) != 4)
+  if (!options.tolerance.empty() && params.Value(param::Model) != 4 && !fromNwb)
     return UsageError("run", "--tolerance applies to method 4, and the run uses method " +
                                  FormatShortest(params.Value(param::Model)));
   if (gridStep && params.Value(param::TrialDuration) / *gridStep > 1e8)
@@ -159,6 +181,11 @@ int Run(const std::vector<std::string>& args) {
 
   VmRecorder vm;
   if (phase) sinks.Add(&vm);
+  std::optional<SampleColumns> kept;
+  if (fromNwb || !options.nwbFile.empty()) {
+    kept.emplace(params);
+    sinks.Add(&*kept);
+  }
 
   RunFlags flags;
   flags.tolerance = tolerance;
@@ -185,6 +212,19 @@ int Run(const std::vector<std::string>& args) {
   ReachedPhase("record");
   if (record && !record->Close()) return CannotWrite(options.recordFile, record->Error());
   if (csv && csv->Failed()) return CannotWrite(options.csvFile, csv->Error());
+  int compared = 0;
+  if (fromNwb) compared = CompareWithNwb(options.fromFile, *kept);
+  if (OutputFile* file = outputs.File("--nwb")) {
+    ReachedPhase("nwb");
+    const std::string source = fromNwb ? options.fromFile
+                               : options.parameterFile.empty() ? std::string("the built-in parameters")
+                                                               : options.parameterFile;
+    if (const std::string failure = WriteNwbRun(file->HandOver(), *kept, inputs, tolerance, source);
+        !failure.empty()) {
+      PrintError("Could not write file " + options.nwbFile + " (" + failure + ")");
+      return kExitRefused;
+    }
+  }
   if (pictures.Wanted()) {
     const RunResult overlaid =
         pictures.RunOverlays(params, inputs.overlays, inputs.gates, flags, pump);
@@ -204,6 +244,7 @@ int Run(const std::vector<std::string>& args) {
   }
   if (Interrupted()) return kExitRefused;
   if (!outputs.Commit()) return kExitRefused;
+  if (fromNwb) return compared;
   if (outputs.Empty() && !options.quiet)
     PrintWarning("the run completed and wrote nothing (no --csv, --png, --svg, ... was given)");
   return 0;

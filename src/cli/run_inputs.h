@@ -4,6 +4,7 @@
 // form, each naming its file and the system's reason.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,8 @@ struct RunInputs {
   GateTable gates;
   std::vector<ParameterSet> overlays;  // the values of each --overlay run
   std::vector<std::string> files;      // every file read, for the output check
+  std::string gatesPath;               // the gate table read
+  std::vector<std::uint8_t> gateTable;  // its bytes, when they came from an NWB file
 };
 
 // 0, or the exit status after the messages.

@@ -23,6 +23,8 @@ const ValueOption kValueOptions[] = {
     {"--plt", &RunOptions::pltFile},
     {"--size", &RunOptions::pictureSize},
     {"--phase", &RunOptions::phaseFile},
+    {"--nwb", &RunOptions::nwbFile},
+    {"--from", &RunOptions::fromFile},
 };
 
 bool IsWholeNumber(const std::string& text) {

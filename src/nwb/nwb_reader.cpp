@@ -2,7 +2,11 @@
 // and a sweep's response and spike times.
 #include <hdf5.h>
 
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 #include "nwb/hdf5_handle.h"
 #include "vantor/nwb/nwb_file.h"
@@ -18,9 +22,19 @@ struct Opened {
 Opened Open(const std::string& path) {
   H5Eset_auto2(H5E_DEFAULT, nullptr, nullptr);
   Opened opened;
+  // A FIFO or a device would be waited on or read without end.
+  struct stat info {};
+  if (stat(path.c_str(), &info) != 0) {
+    opened.error = std::strerror(errno);
+    return opened;
+  }
+  if (S_ISDIR(info.st_mode) || !S_ISREG(info.st_mode)) {
+    opened.error = S_ISDIR(info.st_mode) ? "a folder, not a file" : "not a regular file";
+    return opened;
+  }
   std::FILE* probe = std::fopen(path.c_str(), "rb");
   if (!probe) {
-    opened.error = "the file could not be opened";
+    opened.error = std::strerror(errno);
     return opened;
   }
   std::fclose(probe);

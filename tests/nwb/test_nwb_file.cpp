@@ -57,8 +57,9 @@ TEST(NwbFile, WrittenFileIsValidAndReadsBack) {
   const char* validator = "/work/shared/nwb/validate.py";
   const fs::path shared = fs::path(VANTOR_SOURCE_DIR) / ".." / "shared" / "nwb" / "validate.py";
   const std::string script = fs::exists(shared) ? shared.string() : validator;
-  if (fs::exists(script) && std::system("/usr/bin/python3 -c 'import hdmf, h5py' 2>/dev/null") == 0)
+  if (fs::exists(script) && std::system("/usr/bin/python3 -c 'import hdmf, h5py' 2>/dev/null") == 0) {
     EXPECT_EQ(std::system(("/usr/bin/python3 " + script + " " + path.string()).c_str()), 0);
+  }
 
   const ReadProvenance p = ReadRecordingProvenance(path.string());
   ASSERT_TRUE(p.provenance) << p.error;
