@@ -1,0 +1,71 @@
+#!/usr/bin/env python3
+"""vantor-cli run --nwb and --from, through the program: the file is valid
+NWB, holds the CSV's samples, remakes its own run, and a changed or foreign
+file is told apart."""
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+
+try:
+    import h5py
+    import numpy as np
+except ImportError:
+    sys.exit(77)  # skipped: no h5py here
+
+cli, validator = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
+
+
+def run(folder, *args):
+    return subprocess.run([cli, *args], cwd=folder, capture_output=True, text=True)
+
+
+with tempfile.TemporaryDirectory() as folder:
+    made = run(folder, "run", "-q", "--set", "duration=200", "--nwb", "a.nwb", "--csv", "a.csv")
+    assert made.returncode == 0, made.stderr
+    if os.path.exists(validator):
+        valid = subprocess.run(["/usr/bin/python3", validator, "a.nwb"], cwd=folder,
+                               capture_output=True, text=True)
+        assert valid.returncode == 0, valid.stdout + valid.stderr
+
+    with open(os.path.join(folder, "a.csv"), encoding="utf-8") as f:
+        header = [name.strip('"') for name in f.readline().rstrip("\n").split(",")]
+    table = np.loadtxt(os.path.join(folder, "a.csv"), delimiter=",", skiprows=1)
+    column = {name: table[:, i] for i, name in enumerate(header)}
+
+    with h5py.File(os.path.join(folder, "a.nwb"), "r") as f:
+        series = [f["acquisition/sweep_001"], f["stimulus/presentation/sweep_001"]]
+        series += list(f["processing/traces"].values())
+        assert len(series) == len(header) - 1
+        for s in series:
+            # Methods 1 to 3 keep single-precision samples; the CSV writes
+            # them to nine digits, which read back the same.
+            times = (s["timestamps"][:] * 1000.0).astype(np.float32)
+            assert np.array_equal(times, column["time (ms)"].astype(np.float32))
+            label = s.attrs["comments"]
+            assert np.array_equal(s["data"][:].astype(np.float32),
+                                  column[label].astype(np.float32)), label
+        assert f["acquisition/sweep_001/data"].attrs["unit"] == "volts"
+        spikes = f["units/spike_times"][:]
+        assert len(spikes) > 0 and np.all(np.diff(spikes) > 0)
+
+    same = run(folder, "run", "--from", "a.nwb")
+    assert same.returncode == 0 and "matches" in same.stderr, same.stderr
+
+    # A parameter changed behind the program's back: warned of, and the run differs.
+    shutil.copy(os.path.join(folder, "a.nwb"), os.path.join(folder, "b.nwb"))
+    with h5py.File(os.path.join(folder, "b.nwb"), "r+") as f:
+        names = [n.decode() for n in f["general/vantor/parameter_names"][:]]
+        f["general/vantor/parameter_values"][names.index("gNa")] *= 0.5
+    changed = run(folder, "run", "--from", "b.nwb")
+    assert changed.returncode == 1, changed.stderr
+    assert "fingerprint" in changed.stderr and "differs" in changed.stderr, changed.stderr
+
+    foreign = run(folder, "run", "--from", "a.csv")
+    assert foreign.returncode == 1 and "not an NWB file" in foreign.stderr, foreign.stderr
+    with h5py.File(os.path.join(folder, "c.nwb"), "w") as f:
+        f.attrs["nwb_version"] = "2.5.0"
+    alien = run(folder, "run", "--from", "c.nwb")
+    assert alien.returncode == 1 and "c.nwb" in alien.stderr, alien.stderr
+print("ok")
