@@ -1,6 +1,11 @@
 #include "nwb/hdf5_handle.h"
 
+#include <zlib.h>
+
 #include <algorithm>
+#include <bit>
+#include <cstring>
+#include <vector>
 
 namespace vantor::nwb {
 namespace {
@@ -9,6 +14,8 @@ namespace {
 // values costs more than it saves.
 constexpr hsize_t kChunkFrom = 4096;
 constexpr hsize_t kChunk = 65536;
+// Fast, and within a few per cent of the best.
+constexpr int kDeflateLevel = 1;
 
 Handle TextType() {
   Handle type(H5Tcopy(H5T_C_S1), H5Tclose);
@@ -22,7 +29,6 @@ Handle Scalar() { return Handle(H5Screate(H5S_SCALAR), H5Sclose); }
 Handle Simple(hsize_t n) { return Handle(H5Screate_simple(1, &n, nullptr), H5Sclose); }
 
 bool Attribute(hid_t at, const std::string& name, hid_t type, hid_t space, const void* data) {
-  if (H5Aexists(at, name.c_str()) > 0) H5Adelete(at, name.c_str());
   Handle attribute(H5Acreate2(at, name.c_str(), type, space, H5P_DEFAULT, H5P_DEFAULT), H5Aclose);
   return attribute.ok() && H5Awrite(attribute.id(), type, data) >= 0;
 }
@@ -30,11 +36,21 @@ bool Attribute(hid_t at, const std::string& name, hid_t type, hid_t space, const
 // A dataset creation list: chunked and compressed when long enough.
 Handle CreationList(hsize_t n) {
   Handle list(H5Pcreate(H5P_DATASET_CREATE), H5Pclose);
-  if (!list.ok() || n < kChunkFrom) return list;
+  // Every value is written at once: no fill value first.
+  if (!list.ok() || H5Pset_fill_time(list.id(), H5D_FILL_TIME_NEVER) < 0) return {};
+  if (n < kChunkFrom) return list;
   const hsize_t chunk = std::min(n, kChunk);
   if (H5Pset_chunk(list.id(), 1, &chunk) < 0) return {};
   if (H5Zfilter_avail(H5Z_FILTER_SHUFFLE) > 0) H5Pset_shuffle(list.id());
-  if (H5Zfilter_avail(H5Z_FILTER_DEFLATE) > 0) H5Pset_deflate(list.id(), 4);
+  if (H5Zfilter_avail(H5Z_FILTER_DEFLATE) > 0) H5Pset_deflate(list.id(), kDeflateLevel);
+  return list;
+}
+
+// A transfer list with a small conversion buffer: HDF5 clears its default
+// megabyte for every write that converts, even of one value.
+Handle SmallTransfer() {
+  Handle list(H5Pcreate(H5P_DATASET_XFER), H5Pclose);
+  if (list.ok() && H5Pset_buffer(list.id(), 1 << 16, nullptr, nullptr) < 0) return {};
   return list;
 }
 
@@ -46,7 +62,7 @@ Handle Dataset(hid_t at, const std::string& name, hid_t fileType, hid_t memType,
   Handle set(H5Dcreate2(at, name.c_str(), fileType, space.id(), H5P_DEFAULT, list.id(), H5P_DEFAULT),
              H5Dclose);
   if (!set.ok()) return {};
-  if (n > 0 && H5Dwrite(set.id(), memType, H5S_ALL, H5S_ALL, H5P_DEFAULT, data) < 0) return {};
+  if (n > 0 && H5Dwrite(set.id(), memType, H5S_ALL, H5S_ALL, SmallTransfer().id(), data) < 0) return {};
   return set;
 }
 
@@ -120,8 +136,58 @@ bool ReferenceAttribute(hid_t at, const std::string& name, hid_t file, const std
   return space.ok() && Attribute(at, name, H5T_STD_REF_OBJ, space.id(), &ref);
 }
 
+// The filters' work done here and each chunk handed over whole: the same
+// bytes as HDF5's own shuffle and deflate, without its chunk buffers.
+bool WriteChunks(hid_t set, const std::vector<double>& values, bool single) {
+  const std::size_t size = single ? 4 : 8;
+  const std::size_t chunk = std::min<std::size_t>(values.size(), kChunk);
+  std::vector<unsigned char> shuffled(chunk * size);
+  std::vector<unsigned char> packed(compressBound(static_cast<uLong>(shuffled.size())));
+  for (std::size_t from = 0; from < values.size(); from += chunk) {
+    const std::size_t count = std::min(chunk, values.size() - from);
+    std::fill(shuffled.begin(), shuffled.end(), 0);  // the last chunk is padded
+    // Byte b of every value together, as the shuffle filter lays them.
+    for (std::size_t i = 0; i < count; ++i) {
+      unsigned char bytes[8];
+      if (single) {
+        const float f = static_cast<float>(values[from + i]);
+        std::memcpy(bytes, &f, 4);
+      } else {
+        std::memcpy(bytes, &values[from + i], 8);
+      }
+      for (std::size_t b = 0; b < size; ++b) shuffled[b * chunk + i] = bytes[b];
+    }
+    uLongf length = static_cast<uLongf>(packed.size());
+    if (compress2(packed.data(), &length, shuffled.data(), static_cast<uLong>(shuffled.size()),
+                  kDeflateLevel) != Z_OK)
+      return false;
+    const hsize_t offset = from;
+    if (H5Dwrite_chunk(set, H5P_DEFAULT, 0, &offset, length, packed.data()) < 0) return false;
+  }
+  return true;
+}
+
 Handle DoubleDataset(hid_t at, const std::string& name, const std::vector<double>& values,
                      bool single) {
+  if (values.size() >= kChunkFrom && std::endian::native == std::endian::little &&
+      H5Zfilter_avail(H5Z_FILTER_SHUFFLE) > 0 && H5Zfilter_avail(H5Z_FILTER_DEFLATE) > 0) {
+    Handle space = Simple(values.size());
+    Handle list = CreationList(values.size());
+    if (!space.ok() || !list.ok()) return {};
+    // A trace that never moves (a channel switched off) is its fill value
+    // alone: no chunk is stored, and every reader sees the value.
+    const bool constant = std::all_of(values.begin(), values.end(), [&](double v) {
+      return std::memcmp(&v, &values[0], sizeof v) == 0;
+    });
+    if (constant && (H5Pset_fill_time(list.id(), H5D_FILL_TIME_IFSET) < 0 ||
+                     H5Pset_fill_value(list.id(), H5T_NATIVE_DOUBLE, &values[0]) < 0))
+      return {};
+    Handle set(H5Dcreate2(at, name.c_str(), single ? H5T_IEEE_F32LE : H5T_IEEE_F64LE, space.id(),
+                          H5P_DEFAULT, list.id(), H5P_DEFAULT),
+               H5Dclose);
+    if (!set.ok() || (!constant && !WriteChunks(set.id(), values, single))) return {};
+    return set;
+  }
   return Dataset(at, name, single ? H5T_IEEE_F32LE : H5T_IEEE_F64LE, H5T_NATIVE_DOUBLE,
                  values.size(), values.data());
 }
@@ -132,7 +198,7 @@ Handle ScalarDouble(hid_t at, const std::string& name, double value) {
   Handle set(H5Dcreate2(at, name.c_str(), H5T_IEEE_F64LE, space.id(), H5P_DEFAULT, H5P_DEFAULT,
                         H5P_DEFAULT),
              H5Dclose);
-  if (!set.ok() || H5Dwrite(set.id(), H5T_NATIVE_DOUBLE, H5S_ALL, H5S_ALL, H5P_DEFAULT, &value) < 0)
+  if (!set.ok() || H5Dwrite(set.id(), H5T_NATIVE_DOUBLE, H5S_ALL, H5S_ALL, SmallTransfer().id(), &value) < 0)
     return {};
   return set;
 }
@@ -157,7 +223,7 @@ Handle TextDataset(hid_t at, const std::string& name, const std::string& value) 
                         H5P_DEFAULT),
              H5Dclose);
   const char* text = value.c_str();
-  if (!set.ok() || H5Dwrite(set.id(), type.id(), H5S_ALL, H5S_ALL, H5P_DEFAULT, &text) < 0)
+  if (!set.ok() || H5Dwrite(set.id(), type.id(), H5S_ALL, H5S_ALL, SmallTransfer().id(), &text) < 0)
     return {};
   return set;
 }
@@ -172,7 +238,7 @@ Handle TextArrayDataset(hid_t at, const std::string& name, const std::vector<std
                         H5P_DEFAULT),
              H5Dclose);
   if (!set.ok() ||
-      (!values.empty() && H5Dwrite(set.id(), type.id(), H5S_ALL, H5S_ALL, H5P_DEFAULT, texts.data()) < 0))
+      (!values.empty() && H5Dwrite(set.id(), type.id(), H5S_ALL, H5S_ALL, SmallTransfer().id(), texts.data()) < 0))
     return {};
   return set;
 }
