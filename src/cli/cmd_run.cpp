@@ -17,6 +17,7 @@
 #include "cli/picture_output.h"
 #include "cli/progress.h"
 #include "cli/run_inputs.h"
+#include "cli/run_meta.h"
 #include "cli/run_options.h"
 #include "vantor/engine/run_driver.h"
 #include "vantor/engine/sample_columns.h"
@@ -53,6 +54,9 @@ constexpr char kDetails[] =
     "  --from FILE       remake the run of an NWB file this program wrote (its\n"
     "                    parameters, gate table, limits, method and tolerance) and\n"
     "                    say whether every sample is the same; exit status 1 if not\n"
+    "  --meta [FILE.json]  how the run was made (program, method, tolerance, inputs'\n"
+    "                    fingerprint, changed parameters) as the CSV's first line, a\n"
+    "                    '#' comment, and with FILE.json every parameter in that file\n"
     "  --force           run a parameter file whose trial duration is beyond the limits\n"
     "  -q, --quiet       no progress line and no notices\n"
     "  --                the next word is the parameter file, even if it begins with '-'\n";
@@ -63,8 +67,8 @@ const CommandRegistration kRun({"run", "[PARAMFILE] [options]",
                                 "run the cell once and write its samples and picture", kDetails,
                                 10, Run});
 
-constexpr const char* kOutputOptions[] = {"--record", "--csv", "--png",   "--svg", "--pdf",
-                                          "--cgm",    "--plt", "--phase", "--nwb"};
+constexpr const char* kOutputOptions[] = {"--record", "--csv",   "--png", "--svg", "--pdf",
+                                          "--cgm",    "--plt",   "--phase", "--nwb", "--meta"};
 
 constexpr int kPhaseWidth = 800, kPhaseHeight = 600;
 
@@ -77,6 +81,7 @@ const std::string& OptionValue(const RunOptions& options, const std::string& opt
   if (option == "--cgm") return options.cgmFile;
   if (option == "--phase") return options.phaseFile;
   if (option == "--nwb") return options.nwbFile;
+  if (option == "--meta") return options.metaFile;
   return options.pltFile;
 }
 
@@ -167,6 +172,10 @@ int Run(const std::vector<std::string>& args) {
   }
   if (!outputs.Open(inputs.files)) return kExitRefused;
 
+  const std::string source = fromNwb                         ? options.fromFile
+                             : options.parameterFile.empty() ? std::string("the built-in parameters")
+                                                             : options.parameterFile;
+  const std::string metaLine = MetaLine(inputs, tolerance, source);
   SinkFanOut sinks;
   std::optional<RunRecordWriter> record;
   if (OutputFile* file = outputs.File("--record")) {
@@ -175,6 +184,7 @@ int Run(const std::vector<std::string>& args) {
   }
   std::optional<CsvSink> csv;
   if (OutputFile* file = outputs.File("--csv")) {
+    if (options.meta) file->Write("# " + metaLine + "\n");
     csv.emplace(file->Stream(), params, gridStep);
     sinks.Add(&*csv);
   }
@@ -216,9 +226,6 @@ int Run(const std::vector<std::string>& args) {
   if (fromNwb) compared = CompareWithNwb(options.fromFile, *kept);
   if (OutputFile* file = outputs.File("--nwb")) {
     ReachedPhase("nwb");
-    const std::string source = fromNwb ? options.fromFile
-                               : options.parameterFile.empty() ? std::string("the built-in parameters")
-                                                               : options.parameterFile;
     if (const std::string failure = WriteNwbRun(file->HandOver(), *kept, inputs, tolerance, source);
         !failure.empty()) {
       PrintError("Could not write file " + options.nwbFile + " (" + failure + ")");
@@ -230,7 +237,8 @@ int Run(const std::vector<std::string>& args) {
         pictures.RunOverlays(params, inputs.overlays, inputs.gates, flags, pump);
     progress.Clear();
     if (overlaid.outcome != RunOutcome::Completed) return NotCompleted(overlaid);
-    if (const int status = pictures.WriteFiles(params, outputs); status != 0) return status;
+    if (const int status = pictures.WriteFiles(params, outputs, metaLine); status != 0)
+      return status;
   }
   if (phase) {
     PhasePlane plane{vm.trace.v, Slopes(vm.trace), params.Comment()};
@@ -242,6 +250,7 @@ int Run(const std::vector<std::string>& args) {
     }
     outputs.File("--phase")->Write(*bytes);
   }
+  if (OutputFile* file = outputs.File("--meta")) file->Write(MetaJson(inputs, tolerance, source, outputs.Paths()));
   if (Interrupted()) return kExitRefused;
   if (!outputs.Commit()) return kExitRefused;
   if (fromNwb) return compared;

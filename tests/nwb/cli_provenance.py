@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
-"""vantor-cli run --nwb and --from, through the program: the file is valid
-NWB, holds the CSV's samples, remakes its own run, and a changed or foreign
-file is told apart."""
+"""vantor-cli run --nwb, --from and --meta, through the program: the NWB
+file is valid, holds the CSV's samples, remakes its own run, and a changed
+or foreign file is told apart; the other outputs name the same inputs."""
 import os
 import shutil
 import subprocess
@@ -68,4 +68,24 @@ with tempfile.TemporaryDirectory() as folder:
         f.attrs["nwb_version"] = "2.5.0"
     alien = run(folder, "run", "--from", "c.nwb")
     assert alien.returncode == 1 and "c.nwb" in alien.stderr, alien.stderr
+
+    # The shorter provenance: only asked for in the CSV, always in pictures.
+    plain = run(folder, "run", "-q", "--set", "duration=50", "--csv", "p.csv")
+    meta = run(folder, "run", "-q", "--set", "duration=50", "--meta", "m.json", "--csv", "m.csv",
+               "--nwb", "m.nwb")
+    assert plain.returncode == 0 and meta.returncode == 0, plain.stderr + meta.stderr
+    with open(os.path.join(folder, "p.csv"), encoding="utf-8") as f:
+        assert f.readline().startswith("time (ms),")
+    with open(os.path.join(folder, "m.csv"), encoding="utf-8") as f:
+        comment = f.readline()
+        assert comment.startswith("# Vantor ") and "duration=50" in comment, comment
+        assert f.readline().startswith("time (ms),")
+    import json
+    with open(os.path.join(folder, "m.json"), encoding="utf-8") as f:
+        described = json.load(f)
+    with h5py.File(os.path.join(folder, "m.nwb"), "r") as f:
+        fingerprint = f["general/vantor/fingerprint"][()].decode()
+    assert described["fingerprint"] == fingerprint and fingerprint in comment
+    assert len(described["parameters"]) == 54
+    assert {"name": "duration", "value": 50, "unit": "ms"}.items() <= described["parameters"][0].items()
 print("ok")
