@@ -27,4 +27,5 @@ PYBIND11_MODULE(_core, m) {
   BindGates(m);
   BindRun(m);
   BindSweep(m);
+  BindNwb(m);
 }

@@ -9,10 +9,12 @@
 
 import os as _os
 
+import numpy as _np
+
 from . import _core
 from ._core import FileError, FileWarning, GateTable, Parameters, RunError, Trace, __version__
 
-__all__ = ["Parameters", "GateTable", "Trace", "Result", "run", "sweep",
+__all__ = ["Parameters", "GateTable", "Trace", "Result", "run", "save_nwb", "sweep",
            "FileError", "FileWarning", "RunError"]
 
 _core._set_data_dir(_os.path.join(_os.path.dirname(_os.path.abspath(__file__)), "data"))
@@ -39,7 +41,7 @@ class Result:
 
     __slots__ = ("t", "traces", "names", "spikes", "spike_features", "dvdt", "measures",
                  "window", "stimulus", "outcome",
-                 "message", "samples", "passes", "rejected")
+                 "message", "samples", "passes", "rejected", "_inputs")
 
     def __init__(self, raw):
         data = raw["data"]
@@ -57,6 +59,7 @@ class Result:
         self.samples = raw["samples"]
         self.passes = raw["passes"]
         self.rejected = raw["rejected"]
+        self._inputs = None  # (params, method, gates, tolerance) of vantor.run, for NWB files
 
     def _row(self, name):
         for i, full in enumerate(self.names):
@@ -81,6 +84,10 @@ class Result:
     def v(self):
         """The membrane potential (mV)."""
         return self.traces[0]
+
+    def to_nwb(self, path):
+        """Writes this run as an NWB 2.5 file (see save_nwb)."""
+        save_nwb([self], path)
 
     def __repr__(self):
         end = f", t = 0 .. {self.t[-1]:g} ms" if len(self.t) else ""
@@ -108,11 +115,31 @@ def run(params, method=None, gates=None, threshold=-20.0, tolerance=None, dvdt=2
     The GIL is released while the engine runs.
     """
     result = Result(_core.run(params, method, gates, threshold, tolerance, dvdt, window))
+    result._inputs = (params.copy(), method, gates, tolerance)
     if result.outcome != "completed":
         error = RunError(result.message or "The run did not complete.")
         error.result = result
         raise error
     return result
+
+
+def save_nwb(results, path):
+    """Writes results of vantor.run as one NWB 2.5 file, a sweep each: V-m as a
+    CurrentClampSeries, the injected current as its stimulus, every other trace
+    under processing/traces, the spike times in units, and what remakes the
+    first run under general/vantor (vantor-cli run --from FILE remakes it).
+    Raises FileError with the path and the reason when it cannot be written;
+    a file already there is replaced only once the new one is complete."""
+    if isinstance(results, Result):
+        results = [results]
+    runs = []
+    for r in results:
+        if not isinstance(r, Result) or r._inputs is None:
+            raise TypeError("save_nwb takes results of vantor.run")
+        params, method, gates, tolerance = r._inputs
+        runs.append((_np.vstack([r.t, r.traces]), list(r.names), r.spikes, params, method, gates,
+                     tolerance))
+    _core._save_nwb(runs, path)
 
 
 def sweep(params, vary, jobs=None, threshold=-20.0, samples=0, seed=1, method=None,
