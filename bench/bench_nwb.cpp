@@ -14,6 +14,7 @@
 #include "vantor/nwb/nwb_file.h"
 #include "vantor/params/gate_table.h"
 #include "vantor/params/parameter_set.h"
+#include "trials.h"
 
 namespace {
 
@@ -28,7 +29,7 @@ class Keep : public RunSink {
 const ParameterSet& TenSeconds() {
   static const ParameterSet params = [] {
     ParameterSet p;
-    p.SetValue(param::TrialDuration, 10000);
+    bench::SetTonicFiring10s(p);
     p.SetValue(param::Model, 4);
     return p;
   }();
@@ -37,13 +38,7 @@ const ParameterSet& TenSeconds() {
 
 const std::vector<RunSample>& TenSecondSamples() {
   static const std::vector<RunSample> samples = [] {
-    GateTable gates;
-    std::ifstream in(VANTOR_SOURCE_DIR "/data/vmodels.val");
-    for (int r = 1; r <= kGateRowCount; ++r) {
-      std::string name;
-      in >> name;
-      for (int c = 0; c < kGateColumnCount; ++c) in >> gates.Row(r)[c];
-    }
+    const GateTable gates = bench::ShippedGates();
     ParameterSet params = TenSeconds();
     Keep keep;
     RunFlags flags;

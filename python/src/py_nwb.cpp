@@ -7,11 +7,9 @@
 #include <cstdio>
 #include <cstring>
 #include <cstdlib>
-#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <random>
 
 #include "support.h"
 #include "vantor/files/output_file.h"
@@ -58,17 +56,6 @@ std::vector<std::uint8_t> ParameterFileBytes(const ParameterSet& params) {
   return bytes;
 }
 
-std::string Now() {
-  const std::time_t now = std::time(nullptr);
-  std::tm local{};
-  localtime_r(&now, &local);
-  char text[40];
-  std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S%z", &local);
-  std::string iso = text;
-  if (iso.size() > 2) iso.insert(iso.size() - 2, ":");
-  return iso;
-}
-
 // What differs from the first sweep's parameters, for a sweep's description.
 std::string Differences(const ParameterSet& first, const ParameterSet& p) {
   std::string text;
@@ -86,11 +73,8 @@ void SaveNwb(const py::list& runs, const py::object& pathArg) {
     Raise(PyExc_RuntimeError, "this build of vantor has no HDF5: NWB files are not available");
   if (runs.empty()) Raise(PyExc_ValueError, "save_nwb needs at least one result");
   nwb::Recording recording;
-  std::random_device random;
-  char id[40];
-  std::snprintf(id, sizeof id, "vantor-%08x%08x", random(), random());
-  recording.identifier = id;
-  recording.startTime = Now();
+  recording.identifier = nwb::NewIdentifier();
+  recording.startTime = nwb::StartTimeNow();
   ParameterSet first;
   for (std::size_t i = 0; i < runs.size(); ++i) {
     const py::tuple run = runs[i].cast<py::tuple>();

@@ -1,12 +1,9 @@
 #include "cli/nwb_run.h"
 
-#include <chrono>
 #include <cmath>
 #include <cstdio>
-#include <ctime>
 #include <fstream>
 #include <iterator>
-#include <random>
 
 #include "cli/commands.h"
 #include "cli/diagnostics.h"
@@ -56,24 +53,6 @@ class ScratchFolder {
  private:
   std::string path_;
 };
-
-std::string NowIso8601() {
-  const std::time_t now = std::time(nullptr);
-  std::tm local{};
-  localtime_r(&now, &local);
-  char text[40];
-  std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S%z", &local);
-  std::string iso = text;  // +hhmm -> +hh:mm
-  if (iso.size() > 2) iso.insert(iso.size() - 2, ":");
-  return iso;
-}
-
-std::string Identifier() {
-  std::random_device random;
-  char text[40];
-  std::snprintf(text, sizeof text, "vantor-%08x%08x", random(), random());
-  return text;
-}
 
 // A grid from t = 0 (the rows of --dt): its rate, else none.
 std::optional<double> RegularRate(const std::vector<double>& t) {
@@ -157,10 +136,10 @@ std::string WriteNwbRun(const std::string& path, SampleColumns& samples, const R
                         double tolerance, const std::string& source) {
   const ParameterSet& params = inputs.params;
   nwb::Recording recording;
-  recording.identifier = Identifier();
+  recording.identifier = nwb::NewIdentifier();
   recording.sessionDescription =
       params.Comment().empty() ? "A simulated cell: " + source : params.Comment();
-  recording.startTime = NowIso8601();
+  recording.startTime = nwb::StartTimeNow();
   recording.provenance = nwb::RunProvenance(params, inputs.gates, tolerance, VANTOR_VERSION);
   recording.provenance.gateTable = inputs.gateTable;
   if (inputs.gateTable.empty() && !ReadBytes(inputs.gatesPath, recording.provenance.gateTable))

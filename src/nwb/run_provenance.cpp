@@ -1,11 +1,31 @@
 #include "vantor/nwb/run_provenance.h"
 
 #include <cstdio>
+#include <ctime>
+#include <random>
 
 #include "vantor/params/parameter_names.h"
 #include "vantor/sweep/sweep_plan.h"
 
 namespace vantor::nwb {
+
+std::string StartTimeNow() {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  char text[40];
+  std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S%z", &local);
+  std::string iso = text;  // +hhmm -> +hh:mm
+  if (iso.size() > 2) iso.insert(iso.size() - 2, ":");
+  return iso;
+}
+
+std::string NewIdentifier() {
+  std::random_device random;
+  char text[40];
+  std::snprintf(text, sizeof text, "vantor-%08x%08x", random(), random());
+  return text;
+}
 
 std::string FingerprintText(const ParameterSet& params, const GateTable& gates) {
   char text[24];

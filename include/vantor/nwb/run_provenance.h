@@ -23,4 +23,9 @@ std::string FingerprintText(const ParameterSet& params, const GateTable& gates);
 // fit this program's parameters (then `params` is unchanged).
 std::string ApplyProvenance(const Provenance& provenance, ParameterSet& params);
 
+// A recording's start time, now, in ISO 8601 with the local offset.
+std::string StartTimeNow();
+// An identifier no other file has ("vantor-" and 16 random hexadecimal digits).
+std::string NewIdentifier();
+
 }  // namespace vantor::nwb
