@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "nwb/child_read.h"
 #include "nwb/hdf5_handle.h"
 #include "vantor/nwb/nwb_file.h"
 
@@ -55,9 +56,7 @@ Opened Open(const std::string& path) {
   return opened;
 }
 
-}  // namespace
-
-ReadProvenance ReadRecordingProvenance(const std::string& path) {
+ReadProvenance ProvenanceHere(const std::string& path) {
   ReadProvenance read;
   Opened opened = Open(path);
   if (!opened.file.ok()) {
@@ -90,7 +89,7 @@ ReadProvenance ReadRecordingProvenance(const std::string& path) {
   return read;
 }
 
-ReadSweep ReadRecordingSweep(const std::string& path, std::uint32_t number) {
+ReadSweep SweepHere(const std::string& path, std::uint32_t number) {
   ReadSweep read;
   Opened opened = Open(path);
   if (!opened.file.ok()) {
@@ -134,6 +133,94 @@ ReadSweep ReadRecordingSweep(const std::string& path, std::uint32_t number) {
     }
   }
   read.sweep = std::move(sweep);
+  return read;
+}
+
+std::string Bytes(const std::vector<std::uint8_t>& bytes) { return {bytes.begin(), bytes.end()}; }
+std::vector<std::uint8_t> Bytes(const std::string& text) { return {text.begin(), text.end()}; }
+
+std::string PackProvenance(const ReadProvenance& read) {
+  Packer out;
+  out.Text(read.error);
+  if (!read.provenance) return out.bytes;
+  const Provenance& p = *read.provenance;
+  out.Text(p.programVersion);
+  out.Text(p.fingerprint);
+  out.Number(p.method);
+  out.Number(p.tolerance);
+  out.Text(p.stimulus);
+  out.Texts(p.parameterNames);
+  out.Numbers(p.parameterValues);
+  out.Texts(p.parameterUnits);
+  out.Numbers(p.limitsMinimum);
+  out.Numbers(p.limitsMaximum);
+  out.Text(Bytes(p.parameterFile));
+  out.Text(Bytes(p.gateTable));
+  return out.bytes;
+}
+
+std::string PackSweep(const ReadSweep& read) {
+  Packer out;
+  out.Text(read.error);
+  if (!read.sweep) return out.bytes;
+  const Sweep& s = *read.sweep;
+  out.Number(s.voltageClamp ? 1 : 0);
+  out.Number(s.rateHz.value_or(0));
+  out.Numbers(s.timeMs);
+  out.Numbers(s.response.values);
+  out.Numbers(s.spikeTimesMs);
+  return out.bytes;
+}
+
+constexpr char kGarbled[] = "the reader process handed back garbled data";
+
+}  // namespace
+
+ReadProvenance ReadRecordingProvenance(const std::string& path) {
+  ReadProvenance read;
+  const std::optional<std::string> bytes =
+      ReadInChild([&] { return PackProvenance(ProvenanceHere(path)); }, read.error);
+  if (!bytes) return read;
+  Unpacker in(*bytes);
+  if (!in.Text(read.error)) read.error = kGarbled;
+  if (!read.error.empty()) return read;
+  Provenance p;
+  double method = 0;
+  std::string parameterFile, gateTable;
+  if (!in.Text(p.programVersion) || !in.Text(p.fingerprint) || !in.Number(method) ||
+      !in.Number(p.tolerance) || !in.Text(p.stimulus) || !in.Texts(p.parameterNames) ||
+      !in.Numbers(p.parameterValues) || !in.Texts(p.parameterUnits) ||
+      !in.Numbers(p.limitsMinimum) || !in.Numbers(p.limitsMaximum) || !in.Text(parameterFile) ||
+      !in.Text(gateTable)) {
+    read.error = kGarbled;
+    return read;
+  }
+  p.method = static_cast<int>(method);
+  p.parameterFile = Bytes(parameterFile);
+  p.gateTable = Bytes(gateTable);
+  read.provenance = std::move(p);
+  return read;
+}
+
+ReadSweep ReadRecordingSweep(const std::string& path, std::uint32_t number) {
+  ReadSweep read;
+  const std::optional<std::string> bytes =
+      ReadInChild([&] { return PackSweep(SweepHere(path, number)); }, read.error);
+  if (!bytes) return read;
+  Unpacker in(*bytes);
+  if (!in.Text(read.error)) read.error = kGarbled;
+  if (!read.error.empty()) return read;
+  Sweep s;
+  s.number = number;
+  double clamp = 0, rate = 0;
+  if (!in.Number(clamp) || !in.Number(rate) || !in.Numbers(s.timeMs) ||
+      !in.Numbers(s.response.values) || !in.Numbers(s.spikeTimesMs)) {
+    read.error = kGarbled;
+    return read;
+  }
+  s.voltageClamp = clamp != 0;
+  if (rate > 0) s.rateHz = rate;
+  read.sweep = std::move(s);
   return read;
 }
 
