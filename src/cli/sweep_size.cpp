@@ -85,7 +85,8 @@ std::string Duration(double seconds) {
 
 std::string SimulatedText(double ms) {
   char text[48];
-  if (ms >= 1000) std::snprintf(text, sizeof text, "%.4g s", ms / 1000);
+  if (ms >= 1e7) std::snprintf(text, sizeof text, "%.0f s", ms / 1000);  // no exponent
+  else if (ms >= 1000) std::snprintf(text, sizeof text, "%.4g s", ms / 1000);
   else std::snprintf(text, sizeof text, "%.4g ms", ms);
   return text;
 }
