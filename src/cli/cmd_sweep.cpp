@@ -57,7 +57,7 @@ constexpr char kFiDetails[] =
     "  --resume          carry on from the rows in FILE.part after an interruption\n"
     "  --png/--svg FILE  the curve;  --plot MEASURE, --size WxH, --jobs N\n"
     "  --force           run a curve expected to take more than an hour (the size is\n"
-    "                    told before the runs start)\n"
+    "                    told before the runs start), or trials beyond the limits\n"
     "  --threshold MV    a spike's peak reaches it; its upstroke is timed there (default -20)\n"
     "  --dvdt RATE       the rise in mV/ms that starts a spike (default 20)\n"
     "  --window FROM:TO  measure over FROM .. TO ms (default: the step; the manual page says)\n"

@@ -125,20 +125,21 @@ int StateSweepSize(const SweepSetup& setup, const SweepSize& size) {
             (size.workers == 1 ? " job" : " jobs");
   }
   if (wall > kHour && !setup.options.force)
-    return UsageError(setup.command, "this " + std::string(setup.command) + " is " + text +
-                                         "; give --force to run it all the same");
+    return UsageError(setup.command, std::string(std::string(setup.command) == "fi" ? "this f-I curve" : "this sweep") +
+                                         " is " + text + "; give --force to run it all the same");
   if (!setup.options.inputs.quiet) std::fprintf(stderr, "vantor-cli: %s: %s\n", setup.command, text.c_str());
   return 0;
 }
 
 void StateSweepEnd(const SweepSetup& setup, long runs, long failed) {
   if (setup.options.inputs.quiet && failed == 0) return;
+  const std::string counted = std::to_string(runs) + (runs == 1 ? " run, " : " runs, ");
   if (failed == 0) {
-    std::fprintf(stderr, "vantor-cli: %s: %ld runs, none failed\n", setup.command, runs);
+    std::fprintf(stderr, "vantor-cli: %s: %snone failed\n", setup.command, counted.c_str());
     return;
   }
-  PrintWarning(std::string(setup.command) + ": " + std::to_string(runs) + " runs, " +
-               std::to_string(failed) + " failed (each with its message in its row)");
+  PrintWarning(std::string(setup.command) + ": " + counted + std::to_string(failed) +
+               " failed (each with its message in its row)");
 }
 
 }  // namespace vantor::cli
