@@ -244,9 +244,9 @@ void WaitForSignal(const char* phase) {
   if (write(STDERR_FILENO, line.data(), line.size()) < 0) {
     // Nobody to tell: carry on.
   }
-  sigset_t open = old;
-  for (int number : kSignals) sigdelset(&open, number);
-  while (gSignal == 0) sigsuspend(&open);
+  sigset_t waiting = old;
+  for (int number : kSignals) sigdelset(&waiting, number);
+  while (gSignal == 0) sigsuspend(&waiting);
   pthread_sigmask(SIG_SETMASK, &old, nullptr);
 }
 
