@@ -56,16 +56,21 @@ Trace TraceOfColumn(const std::string& label, std::vector<double> values) {
   return trace;
 }
 
-Sweep CurrentClampSweep(std::uint32_t number, const std::vector<std::string>& names,
-                        std::vector<std::vector<double>> columns, std::optional<double> rateHz) {
+namespace {
+
+// The sweep with columns `response` and `stimulus` as its two series.
+Sweep SweepOf(std::uint32_t number, const std::vector<std::string>& names,
+              std::vector<std::vector<double>>& columns, std::optional<double> rateHz,
+              std::size_t response, std::size_t stimulus) {
   Sweep sweep;
   sweep.number = number;
   sweep.rateHz = rateHz;
   if (!rateHz) sweep.timeMs = std::move(columns[0]);
-  sweep.response = TraceOfColumn(names[1], std::move(columns[1]));
-  sweep.stimulus = TraceOfColumn(names[2], std::move(columns[2]));
+  sweep.response = TraceOfColumn(names[response], std::move(columns[response]));
+  sweep.stimulus = TraceOfColumn(names[stimulus], std::move(columns[stimulus]));
   std::set<std::string> taken{sweep.response.name, sweep.stimulus.name};
-  for (std::size_t c = 3; c < columns.size(); ++c) {
+  for (std::size_t c = 1; c < columns.size(); ++c) {
+    if (c == response || c == stimulus) continue;
     Trace trace = TraceOfColumn(names[c], std::move(columns[c]));
     if (!taken.insert(trace.name).second) {
       trace.name += "_" + std::to_string(c);
@@ -73,6 +78,26 @@ Sweep CurrentClampSweep(std::uint32_t number, const std::vector<std::string>& na
     }
     sweep.others.push_back(std::move(trace));
   }
+  return sweep;
+}
+
+}  // namespace
+
+Sweep CurrentClampSweep(std::uint32_t number, const std::vector<std::string>& names,
+                        std::vector<std::vector<double>> columns, std::optional<double> rateHz) {
+  return SweepOf(number, names, columns, rateHz, 1, 2);
+}
+
+Sweep VoltageClampSweep(std::uint32_t number, const std::vector<std::string>& names,
+                        std::vector<std::vector<double>> columns, std::optional<double> rateHz) {
+  std::size_t command = 0, current = 0;
+  for (std::size_t c = 1; c < names.size(); ++c) {
+    if (names[c] == "V-cmd (mV)") command = c;
+    if (names[c] == "I-clamp (nA)") current = c;
+  }
+  if (command == 0 || current == 0) return CurrentClampSweep(number, names, std::move(columns), rateHz);
+  Sweep sweep = SweepOf(number, names, columns, rateHz, current, command);
+  sweep.voltageClamp = true;
   return sweep;
 }
 

@@ -22,4 +22,12 @@ Sweep CurrentClampSweep(std::uint32_t number, const std::vector<std::string>& na
                         std::vector<std::vector<double>> columns,
                         std::optional<double> rateHz = std::nullopt);
 
+// A voltage-clamp sweep from the same columns with "V-cmd (mV)" and
+// "I-clamp (nA)" among them: the clamp current is the response, the command
+// its stimulus, and every other column (V-m too) goes with the rest. A
+// current-clamp sweep when either column is missing.
+Sweep VoltageClampSweep(std::uint32_t number, const std::vector<std::string>& names,
+                        std::vector<std::vector<double>> columns,
+                        std::optional<double> rateHz = std::nullopt);
+
 }  // namespace vantor::nwb
