@@ -153,7 +153,7 @@ bool ReadParameterFile(const std::string& path, ParameterSet& params, Messages& 
     const std::size_t line = (scanner.SkipSpace(), scanner.Line());
     const LineResult read = ReadValueLine(scanner, value, text, glued);
     if (!glued.empty())
-      messages.Warn(kErrorCaption, path + ", line " + std::to_string(line) + ": \"" + glued +
+      messages.Warn(kReadWarningCaption, path + ", line " + std::to_string(line) + ": \"" + glued +
                                        "\" is read as " + FormatShortest(value) +
                                        (glued.find(',') != std::string::npos
                                             ? " (a decimal point is written \".\")"

@@ -341,6 +341,7 @@ TEST(ParameterFile, AValueWithMoreGluedToItIsReadWithAWarningNamingTheLine) {
   ASSERT_TRUE(ReadParameterFile(path, params, messages));
   EXPECT_EQ(params.Value(param::TrialDuration), 80.0f);
   ASSERT_EQ(messages.entries.size(), 2u);
+  EXPECT_EQ(messages.entries[0].caption, kReadWarningCaption);
   EXPECT_EQ(messages.entries[0].text,
             path + ", line 2: \"80,5\" is read as 80 (a decimal point is written \".\")");
   EXPECT_EQ(messages.entries[1].text, path + ", line 5: \"60ms\" is read as 60");
