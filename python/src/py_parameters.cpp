@@ -155,7 +155,10 @@ its short name or its prompt; values are checked against the limits.)")
           "load",
           [](const py::object& path, const py::object& limits) { return Load(path, LimitsArgument(limits)); },
           py::arg("path"), py::arg("limits") = py::none(),
-          "Reads a parameter file (.vt4, or .vts with its .cin companion) over the built-in set.")
+          "Reads a parameter file (.vt4, or .vts with its .cin companion) over the built-in set.\n"
+          "FileWarning for what is read all the same (a value outside its limits, \"80,5\" read\n"
+          "as 80, a missing companion); FileError, with filename, errno and strerror, when the\n"
+          "file cannot be read.")
       .def("save", &Save, py::arg("path"),
            "Writes a .vt4 file, or a .vts file and its .cin companion, replacing them only when complete.")
       .def("copy", [](const ParameterSet& p) { return p; })
