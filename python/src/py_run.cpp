@@ -21,8 +21,18 @@ namespace {
 class SampleStore : public RunSink {
  public:
   SampleStore() { samples.reserve(1024); }
-  void Sample(const RunSample& sample) override { samples.push_back(sample); }
-  std::vector<RunSample> samples;
+  void Sample(const RunSample& sample) override {
+    PreciseSample widened;
+    for (int s = 0; s < kSampleSlots; ++s) widened[s] = sample[s];
+    samples.push_back(widened);
+  }
+  // Model 4's samples unrounded: time and values in double precision.
+  void Precise(const RunSample&, const PreciseSample& unrounded) override {
+    samples.push_back(unrounded);
+    precise = true;
+  }
+  std::vector<PreciseSample> samples;
+  bool precise = false;  // Model 4 ran
 };
 
 class DiscardSamples : public RunSink {
@@ -66,15 +76,17 @@ const char* OutcomeName(RunOutcome outcome) {
 
 // Rows: time, V-m, I-Inj (the protocol's current, as the CSV writes it),
 // then slots 2 .. 20.
-py::array_t<double> SampleArray(const std::vector<RunSample>& samples, const ParameterSet& p) {
+py::array_t<double> SampleArray(const std::vector<PreciseSample>& samples, bool precise,
+                                const ParameterSet& p) {
   const py::ssize_t n = static_cast<py::ssize_t>(samples.size());
   py::array_t<double> data({py::ssize_t{kSampleSlots + 1}, n});
   double* out = data.mutable_data();
   const Protocol protocol = Protocol::Of(p);
   for (py::ssize_t i = 0; i < n; ++i) {
-    const RunSample& s = samples[static_cast<std::size_t>(i)];
+    const PreciseSample& s = samples[static_cast<std::size_t>(i)];
     const double t = s[0];
-    const float current = protocol.InjectedCurrent(t);
+    const double current =
+        precise ? protocol.InjectedCurrentExact(t) : protocol.InjectedCurrent(t);
     out[i] = t;
     out[n + i] = s[1];
     out[2 * n + i] = current;
@@ -147,7 +159,7 @@ py::dict Run(const ParameterSet& given, const py::object& method, const py::obje
   VmTrace trace;
   trace.t.reserve(store.samples.size());
   trace.v.reserve(store.samples.size());
-  for (const RunSample& s : store.samples) trace.t.push_back(s[0]), trace.v.push_back(s[1]);
+  for (const PreciseSample& s : store.samples) trace.t.push_back(s[0]), trace.v.push_back(s[1]);
   const std::vector<Spike> found = FindSpikes(trace, settings.rule);
   const std::vector<double> spikes = SpikeTimes(found);
   const std::vector<double> slopes = Slopes(trace);
@@ -157,7 +169,7 @@ py::dict Run(const ParameterSet& given, const py::object& method, const py::obje
   py::dict out;
   out["outcome"] = OutcomeName(result.outcome);
   out["message"] = result.message;
-  out["data"] = SampleArray(store.samples, params);
+  out["data"] = SampleArray(store.samples, store.precise, params);
   out["names"] = names;
   out["spikes"] = py::array_t<double>(static_cast<py::ssize_t>(spikes.size()), spikes.data());
   out["spike_features"] = SpikeFeatures(found);

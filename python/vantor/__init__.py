@@ -23,8 +23,11 @@ _core._set_data_dir(_os.path.join(_os.path.dirname(_os.path.abspath(__file__)), 
 class Result:
     """The recorded samples of one run.
 
-    t          sample times (ms), float64
-    traces     2-D array, one row per trace, named by `names` as in the CSV header
+    t          sample times (ms), float64, strictly rising; one sample at each
+               step edge, with what the run reached there (I-Inj jumps after it)
+    traces     2-D array, one row per trace, named by `names` as in the CSV header;
+               method 4 gives its double-precision values, methods 1 to 3 their
+               single-precision ones widened
     spikes     spike times (ms): where each upstroke rises through the threshold
     spike_features  {feature: array}, one entry per spike: time_ms, onset_ms,
                onset_mv, peak_ms, peak_mv, amplitude_mv, half_width_ms,

@@ -17,6 +17,8 @@ namespace vantor {
 
 // The I-Inj column is the protocol's injected current at the row's time: the
 // base current, plus the step strictly between its onset and its offset.
+// Times rise strictly from row to row; at a step edge V is continuous and the
+// row at the edge holds what the run reached there.
 // "time (ms)", "V-m (mV)", "I-Inj (nA)", "I-cap (nA)", "[Ca++]-i (µM)",
 // "I-C (nA)" or "g-C (µS)" when the trace shows the conductance, ...,
 // "g-1 (mC)": UTF-8, made from the trace table and the gate selections as
@@ -32,6 +34,10 @@ class CsvSink : public RunSink {
   CsvSink(std::FILE* stream, const ParameterSet& params,
           std::optional<double> gridStep = std::nullopt);
   void Sample(const RunSample& sample) override;
+  // Model 4's samples: their rows carry the double-precision time and values
+  // (the shortest text that reads back the same double; grid times to 15
+  // significant digits) and the current summed in double precision.
+  void Precise(const RunSample& sample, const PreciseSample& precise) override;
   // Writes what is still held back; call once after the run.
   void Finish();
   bool Failed() const { return failed_; }
@@ -39,7 +45,8 @@ class CsvSink : public RunSink {
   int Error() const { return error_; }
 
  private:
-  void Row(double t, const double* slots);
+  void Take(const PreciseSample& now);
+  void Row(double t, const double* slots, bool grid);
   void Number(double value);
   void Flush();
 
@@ -47,7 +54,8 @@ class CsvSink : public RunSink {
   Protocol protocol_;                   // for the I-Inj column
   std::optional<double> gridStep_;
   long nextGrid_ = 0;                   // index of the next grid time
-  std::optional<RunSample> previous_;  // the sample before, for interpolation
+  std::optional<PreciseSample> previous_;  // the sample before, for interpolation
+  bool precise_ = false;                   // the row in hand is Model 4's
   std::string buffer_;
   bool failed_ = false;
   int error_ = 0;

@@ -39,9 +39,10 @@ class CellRates {
 
   // dy/dt at time t (ms) with the injected current iInj (nA). With `sample`,
   // files I-cap and every enabled current (or its conductance) in the slots
-  // as a stage evaluation does instead; dy then holds dV/dt only.
+  // as a stage evaluation does instead; dy then holds dV/dt only. With
+  // `precise` as well, the same slots there unrounded.
   void Evaluate(double t, double iInj, const double* y, double* dy,
-                RunSample* sample = nullptr) const;
+                RunSample* sample = nullptr, PreciseSample* precise = nullptr) const;
 
  private:
   const ParameterSet& params_;

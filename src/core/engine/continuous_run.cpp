@@ -67,16 +67,20 @@ class Recorder {
 
   // The sample at time s of the last accepted step (or its start state).
   bool At(double s, double iInj) {
+    // A landing point the step before ended on (V turning there): its
+    // sample is already taken, and times must keep rising.
+    if (!(s > lastTime_)) return true;
+    lastTime_ = s;
     ContinuousState& y = y_;
     rk_.DenseState(s, y);
-    rates_.Evaluate(s, iInj, y.data(), dy_.data(), &sample_);
+    rates_.Evaluate(s, iInj, y.data(), dy_.data(), &sample_, &precise_);
     CellState state;
     for (int i = 0; i < kCellStateSize; ++i) state[i] = static_cast<float>(y[i]);
     sample_[slot::V] = state[cell::V];
     lastV_ = y[cell::V];
     next_ = s + params_.Value(param::MaxDtForPlot);
     ++count_;
-    const bool taken = taker_.Take(static_cast<float>(s), state, sample_);
+    const bool taken = taker_.Take(s, state, y.data(), sample_, precise_);
     // A dialog may have changed a parameter meanwhile.
     if (taker_.MayChangeParameters()) rates_.Refresh();
     return taken;
@@ -167,8 +171,10 @@ class Recorder {
   CellRates& rates_;
   SampleTaker& taker_;
   RunSample sample_{};
+  PreciseSample precise_{};
   ContinuousState y_{}, dy_{};  // a sample's state and (unused) slopes
   double lastV_ = 1000.0, next_ = 0.0;
+  double lastTime_ = 0.0;  // of the last sample taken (the initialisation pass took t = 0)
   bool risingAtStart_ = false;  // V rose at the end of the previous step
   long count_ = 0;
 };

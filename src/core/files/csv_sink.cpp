@@ -1,7 +1,7 @@
 #include "vantor/files/csv_sink.h"
 
 #include <cerrno>
-
+#include <charconv>
 
 #include "vantor/text/csv_number.h"
 #include "vantor/text/text_helpers.h"
@@ -71,14 +71,27 @@ CsvSink::CsvSink(std::FILE* stream, const ParameterSet& params, std::optional<do
 
 void CsvSink::Number(double value) {
   char text[32];
-  buffer_.append(text, FormatNine(text, value));
+  if (!precise_) {
+    buffer_.append(text, FormatNine(text, value));
+    return;
+  }
+  buffer_.append(text, std::to_chars(text, text + sizeof text, value, std::chars_format::general).ptr);
 }
 
-void CsvSink::Row(double t, const double* slots) {
+void CsvSink::Row(double t, const double* slots, bool grid) {
   // Slot 1 is V-m; the injected current, which has no slot, follows it as
   // in the trace table (column 2).
-  const float current = protocol_.InjectedCurrent(t);
-  Number(t);
+  const double current =
+      precise_ ? protocol_.InjectedCurrentExact(t) : protocol_.InjectedCurrent(t);
+  if (precise_ && grid) {
+    // A grid time is k times the step: its nominal value, without the
+    // rounding of the product.
+    char text[32];
+    buffer_.append(text, std::to_chars(text, text + sizeof text, t, std::chars_format::general,
+                                       15).ptr);
+  } else {
+    Number(t);
+  }
   buffer_ += ',';
   Number(slots[1]);
   buffer_ += ',';
@@ -92,10 +105,20 @@ void CsvSink::Row(double t, const double* slots) {
 }
 
 void CsvSink::Sample(const RunSample& sample) {
-  double now[kSampleSlots];
+  PreciseSample now;
   for (int s = 0; s < kSampleSlots; ++s) now[s] = sample[s];
+  precise_ = false;
+  Take(now);
+}
+
+void CsvSink::Precise(const RunSample&, const PreciseSample& precise) {
+  precise_ = true;
+  Take(precise);
+}
+
+void CsvSink::Take(const PreciseSample& now) {
   if (!gridStep_) {
-    Row(now[0], now);
+    Row(now[0], now.data(), false);
     return;
   }
   const double step = *gridStep_;
@@ -104,7 +127,7 @@ void CsvSink::Sample(const RunSample& sample) {
     const double t = static_cast<double>(nextGrid_) * step;
     if (t > now[0]) break;
     if (!previous_ || t >= now[0] || (*previous_)[0] >= now[0]) {
-      Row(t, now);
+      Row(t, now.data(), true);
     } else {
       const double t0 = (*previous_)[0];
       const double w = (t - t0) / (now[0] - t0);
@@ -112,11 +135,11 @@ void CsvSink::Sample(const RunSample& sample) {
         const double a = (*previous_)[s];
         row[s] = a + (now[s] - a) * w;
       }
-      Row(t, row);
+      Row(t, row, true);
     }
     ++nextGrid_;
   }
-  previous_ = sample;
+  previous_ = now;
 }
 
 void CsvSink::Flush() {
