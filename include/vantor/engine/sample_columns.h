@@ -19,6 +19,8 @@ class SampleColumns : public RunSink {
  public:
   explicit SampleColumns(const ParameterSet& params) : protocol_(Protocol::Of(params)) {}
   void Sample(const RunSample& sample) override;
+  // Model 4's samples in double precision, its current summed the same way.
+  void Precise(const RunSample& sample, const PreciseSample& precise) override;
 
   std::size_t Rows() const { return columns_[0].size(); }
   const std::vector<double>& Column(int c) const { return columns_[c]; }
