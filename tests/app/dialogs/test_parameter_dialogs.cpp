@@ -73,13 +73,13 @@ class ParameterDialogTest : public QObject {
     QCOMPARE(*ScanFieldNumber("2.50"), 2.5f);
     QCOMPARE(*ScanFieldNumber("  -65"), -65.0f);
     QCOMPARE(*ScanFieldNumber("+.5e1"), 5.0f);
-    QCOMPARE(*ScanFieldNumber("12abc"), 12.0f);  // a scan stops at the first non-digit
-    QCOMPARE(*ScanFieldNumber("3e"), 3.0f);
-    QCOMPARE(*ScanFieldNumber("0x10"), 0.0f);  // no hexadecimal: the number is the 0
+    QCOMPARE(*ScanFieldNumber("1,5"), 1.5f);  // a decimal comma
+    QCOMPARE(*ScanFieldNumber(" -,25 "), -0.25f);
     QVERIFY(std::isinf(*ScanFieldNumber("1e40")));
     QVERIFY(std::isinf(*ScanFieldNumber("1e999999")));
     QCOMPARE(*ScanFieldNumber("1e-999999"), 0.0f);
-    for (const char* bad : {"", "   ", "abc", "-", ".", "e5", "nan", "inf", "--1"})
+    for (const char* bad : {"", "   ", "abc", "-", ".", "e5", "nan", "inf", "--1",
+                            "12abc", "3e", "0x10", "2nA", "1,5,0", "1.5,0", "1 2"})
       QVERIFY2(!ScanFieldNumber(QString::fromLatin1(bad)), bad);
     QCOMPARE(FieldText(80), QStringLiteral("80"));
     QCOMPARE(FieldText(0.06f), QStringLiteral("0.06"));
