@@ -44,14 +44,14 @@ bool MainWindow::PrintPicture() {
   PrintDialogChooser dialog;
   auto* scripted = dynamic_cast<PrinterChooser*>(&Prompts());
   PrinterChooser& chooser = scripted != nullptr ? *scripted : dialog;
-  return PrintPlot(this, PictureState(), Parameters(), TitleOrUntitled(), chooser, ErrorBoxes());
+  return PrintPlot(this, PictureState(), PictureParameters(), TitleOrUntitled(), chooser, ErrorBoxes());
 }
 
 void MainWindow::CommandCopy() {
   if (NoPicture() || Running()) return;
   // At the size of the picture on screen, in the image's own pixels.
   const QSize size = View()->Image().isNull() ? View()->WantedImageSize() : View()->Image().size();
-  CopyPlotToClipboard(this, PictureState(), Parameters(), size, ErrorBoxes());
+  CopyPlotToClipboard(this, PictureState(), PictureParameters(), size, ErrorBoxes());
 }
 
 void MainWindow::CommandPreferences() {
@@ -84,6 +84,9 @@ void MainWindow::CommandScreenScaling() {
     UnsavedFlag unsaved(*this);
     RunLayoutEditor(Parameters(), unsaved.flag, this);
   }
+  // The layout is how the picture is drawn, not what its run was: the
+  // picture shown takes it at once.
+  ApplyLayoutToPicture();
   RedrawPicture();
 }
 

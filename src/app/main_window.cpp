@@ -232,7 +232,7 @@ void MainWindow::RedrawPicture() {
   Device& device = view_->BeginDrawing(picture_.preferences.Colour(Preferences::BackgroundColour));
   picture_.target.SetDevice(&device);
   FillBackground(picture_);
-  RedrawPlot(picture_, params_, messages_);
+  RedrawPlot(picture_, pictureParams_, messages_);
   picture_.replay.mode = kReplayOrdinary;
   picture_.target.SetDevice(nullptr);
   view_->EndDrawing();
@@ -252,6 +252,11 @@ void MainWindow::PaintRequested() {
     return;
   }
   RedrawPicture();
+}
+
+void MainWindow::ApplyLayoutToPicture() {
+  if (running_) return;  // the run going on keeps its own; the next one takes it
+  for (int i = 0; i < kTraceCount; ++i) pictureParams_.SetTrace(i, params_.Trace(i));
 }
 
 void MainWindow::RememberRunForPointer() {

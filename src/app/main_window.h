@@ -82,6 +82,10 @@ class MainWindow : public QMainWindow {
 
   // ---- State the commands work on -------------------------------------
   ParameterSet& Parameters() { return params_; }
+  // The parameters of the run on the picture (and of the run going on): a
+  // dialog changes Parameters() only, which the next run takes up, so the
+  // picture, its redraws and prints never mix two sets.
+  const ParameterSet& PictureParameters() const { return pictureParams_; }
   GateTable& Gates() { return gates_; }
   Preferences& Prefs() { return picture_.preferences; }
   Picture& PictureState() { return picture_; }
@@ -146,10 +150,13 @@ class MainWindow : public QMainWindow {
   void PaintRequested();
   void PointerAt(QPointF devicePoint);
   void RememberRunForPointer();
+  // Takes the picture's trace table (the layout) from Parameters().
+  void ApplyLayoutToPicture();
   QString TitleOrUntitled() const;
   QString OpenStartDirectory() const;
 
   ParameterSet params_;
+  ParameterSet pictureParams_;
   GateTable gates_;
   Picture picture_;
   std::unique_ptr<UserPrompts> prompts_;

@@ -67,8 +67,16 @@ void MainWindow::RunCommand(bool overlay) {
   pumpClock_.start();
   repaintClock_.invalidate();
 
-  lastResult_ = overlay ? OverlayRun(picture_, params_, gates_, flags_, messages_, options)
-                        : BeginRun(picture_, params_, gates_, flags_, messages_, options);
+  // The run works on its own copy, so that a dialog opened from the pump
+  // changes the next run and not this one. What the run writes back (the
+  // ion floors) reaches the user's set unless the user changed that value
+  // meanwhile.
+  const ParameterSet before = params_;
+  pictureParams_ = params_;
+  lastResult_ = overlay ? OverlayRun(picture_, pictureParams_, gates_, flags_, messages_, options)
+                        : BeginRun(picture_, pictureParams_, gates_, flags_, messages_, options);
+  for (int k = 0; k < kParameterCount; ++k)
+    if (params_.Value(k) == before.Value(k)) params_.SetValue(k, pictureParams_.Value(k));
 
   picture_.replay.mode = kReplayOrdinary;
   // A picture only from a run that reached its end.
@@ -114,7 +122,7 @@ void MainWindow::Pump() {
 }
 
 void MainWindow::ShowProgress(float t) {
-  const float trial = params_.Value(param::TrialDuration);
+  const float trial = pictureParams_.Value(param::TrialDuration);
   const int percent = trial > 0 ? static_cast<int>(std::clamp(100.0f * t / trial, 0.0f, 100.0f)) : 0;
   statusBar()->showMessage(tr("Running: %1 of %2 ms (%3 %)")
                                .arg(QString::fromStdString(FormatShort(t, 5)),

@@ -103,6 +103,34 @@ class RunsTest : public QObject {
     QVERIFY(!w->NoPicture());
   }
 
+  void aChangeDuringARunWaitsForTheNextRun() {
+    TestWindow w;
+    w->Parameters().SetValue(param::TrialDuration, kLongTrial);
+    // As a dialog opened from the pump would: the running trial must not end
+    // at the new, shorter duration; Stop ends it.
+    QTimer::singleShot(0, w.window.get(), [&] {
+      w->Parameters().SetValue(param::TrialDuration, 5);
+      QTimer::singleShot(0, w.window.get(), [&] { w->Dispatch(cmd::Stop); });
+    });
+    w->Dispatch(cmd::Begin);
+    QCOMPARE(w->LastRunResult().outcome, RunOutcome::Stopped);
+    QCOMPARE(w->Parameters().Value(param::TrialDuration), 5.0f);
+    w->Dispatch(cmd::Begin);
+    QCOMPARE(w->LastRunResult().outcome, RunOutcome::Completed);
+    QCOMPARE(w->PictureParameters().Value(param::TrialDuration), 5.0f);
+  }
+
+  void aRedrawShowsTheRunNotTheChangedParameters() {
+    TestWindow w;
+    w->Dispatch(cmd::Begin);
+    w->RedrawPicture();
+    const QImage shown = w->View()->Image().copy();
+    w->Parameters().SetValue(param::TrialDuration, 3 * w->Parameters().Value(param::TrialDuration));
+    w->Parameters().SetComment("changed after the run");
+    w->RedrawPicture();
+    QVERIFY(w->View()->Image() == shown);
+  }
+
   void noSecondRunFromInsideThePump() {
     TestWindow w;
     w->Parameters().SetValue(param::TrialDuration, kLongTrial);
