@@ -159,17 +159,17 @@ void MainWindow::ReadCommandLine(const QString& tail) {
     filePath_.clear();
   }
   if (!filePath_.isEmpty()) {
+    // The name stays even when the file cannot be read: the user named it,
+    // and Save may create it.
     fileTitle_ = QFileInfo(filePath_).fileName();
     ParameterSet read = params_;
-    if (ReadParameterFile(QFile::encodeName(filePath_).toStdString(), read, messages_)) {
+    if (ReadParameters(filePath_, read, "File %1 cannot be read!")) {
       params_ = read;
       lastDirectory_ = QFileInfo(filePath_).absolutePath();
       // The window's first paint falls inside this run.
       paintCounter_ = -1;
       // The run starts once events flow, after the start-up files are read.
       QMetaObject::invokeMethod(this, &MainWindow::CommandBegin, Qt::QueuedConnection);
-    } else {
-      WarnWithTitle("File %s cannot be read!");
     }
   }
   UpdateTitle();

@@ -153,6 +153,11 @@ class MainWindow : public QMainWindow {
   // Takes the picture's trace table (the layout) from Parameters().
   void ApplyLayoutToPicture();
   QString TitleOrUntitled() const;
+  // A parameter file into `into`, or one box: `heading` (%1 the file's
+  // name), then the path, the line and the reason.
+  bool ReadParameters(const QString& path, ParameterSet& into, const char* heading);
+  // The parameters into `path`, or one box naming the file and the reason.
+  bool WriteParameters(const QString& path);
   QString OpenStartDirectory() const;
 
   ParameterSet params_;

@@ -175,7 +175,9 @@ class RunsTest : public QObject {
 
   void unreadableCommandLineFileStartsNoRun() {
     TestWindow w(QStringLiteral(VANTOR_BIN_DIR), QStringLiteral("/no/such/dir/lost.vt4"));
-    QVERIFY(w.log->warnings.contains(QStringLiteral("VTWin|File lost.vt4 cannot be read!")));
+    QCOMPARE(w.log->warnings,
+             QStringList{QStringLiteral("VTWin|File lost.vt4 cannot be read!\n"
+                                        "/no/such/dir/lost.vt4: there is no such file.")});
     QCOMPARE(w->windowTitle(), QStringLiteral("VTWin - lost.vt4"));
     QCOMPARE(w->FilePath(), QStringLiteral("/no/such/dir/lost.vt4"));
     QTest::qWait(50);
