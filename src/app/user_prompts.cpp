@@ -1,5 +1,6 @@
 #include "app/user_prompts.h"
 
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
@@ -20,6 +21,18 @@ QStringList ParameterFileFilters() {
     filters << QStringLiteral("%1 (%2)").arg(description, pattern);
   }
   return filters;
+}
+
+QString OpenFilterFor(const QString& directory) {
+  const QStringList filters = ParameterFileFilters();
+  QStringList patterns;  // one pattern list per filter, as QDir takes it
+  for (const ParameterFileType& type : kParameterFileTypes)
+    patterns << QString::fromLatin1(type.pattern);
+  const QDir folder(directory);
+  const QStringList all = folder.entryList(patterns.last().split(';'), QDir::Files);
+  for (qsizetype i = 0; i < filters.size() && i < patterns.size(); ++i)
+    if (folder.entryList(patterns[i].split(';'), QDir::Files).size() == all.size()) return filters[i];
+  return filters.last();
 }
 
 QString WithDefaultExtension(const QString& path) {
@@ -45,6 +58,7 @@ QString QtPrompts::OpenFileName(const QString& directory) {
   dialog.setFileMode(QFileDialog::ExistingFile);
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
   dialog.setNameFilters(ParameterFileFilters());
+  dialog.selectNameFilter(OpenFilterFor(directory));
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
   return dialog.selectedFiles().first();
 }

@@ -28,6 +28,10 @@ class UserPrompts {
 
 // The filter list of the parameter files, in the dialogs' order.
 QStringList ParameterFileFilters();
+// The filter of ParameterFileFilters() an open dialog on `directory` starts
+// with: the first one that shows every parameter file there, so that a
+// folder of version 4 files does not look empty.
+QString OpenFilterFor(const QString& directory);
 // A name chosen in the save dialog without an extension gets the default one.
 QString WithDefaultExtension(const QString& path);
 

@@ -1,6 +1,9 @@
 // New, Open, Save, Save as and drops in the real window, with the save
 // prompt's answers scripted.
+#include <QApplication>
 #include <QDropEvent>
+#include <QFileDialog>
+#include <QTimer>
 #include <QFile>
 #include <QMimeData>
 #include <QUrl>
@@ -99,6 +102,34 @@ class FileCommandsTest : public QObject {
     QCOMPARE(w.log->openDirectories.size(), 1);
     QCOMPARE(w.log->openDirectories.first(), ExamplesDirectory(QStringLiteral(VANTOR_BIN_DIR "/")));
     QVERIFY(w.log->openDirectories.first().endsWith(QStringLiteral("/examples")));
+  }
+
+  // The open dialog's first filter shows what the folder holds: the shipped
+  // examples are all version 4 files.
+  void openDialogShowsTheFilesOfItsFolder() {
+    const QStringList filters = ParameterFileFilters();
+    const QString examples = ExamplesDirectory(QStringLiteral(VANTOR_BIN_DIR "/"));
+    QCOMPARE(OpenFilterFor(examples), filters[1]);
+    QTemporaryDir mixed;
+    for (const char* name : {"a.vts", "b.VT4", "notes.txt"}) {
+      QFile file(mixed.filePath(QString::fromLatin1(name)));
+      QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+    QCOMPARE(OpenFilterFor(mixed.path()), filters[2]);
+    QTemporaryDir empty;
+    QCOMPARE(OpenFilterFor(empty.path()), filters[0]);
+
+    // The platform dialog itself starts with that filter.
+    QtPrompts prompts(nullptr);
+    QString shown;
+    QTimer::singleShot(0, [&shown] {
+      auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+      if (dialog == nullptr) return;
+      shown = dialog->selectedNameFilter();
+      dialog->reject();
+    });
+    QVERIFY(prompts.OpenFileName(examples).isEmpty());
+    QCOMPARE(shown, filters[1]);
   }
 
   void saveWithoutPathCancelledCountsAsCancel() {
