@@ -89,11 +89,24 @@ void MainWindow::BuildMenus() {
 }
 
 void MainWindow::BuildAccelerators() {
-  for (const Accelerator& key : Accelerators()) {
-    auto* shortcut = new QShortcut(QKeySequence(QString::fromLatin1(key.keys)), this);
-    shortcut->setContext(Qt::WindowShortcut);
-    const int id = key.id;
-    connect(shortcut, &QShortcut::activated, this, [this, id] { Dispatch(id); });
+  for (const auto& table : {Accelerators(), DesktopAccelerators()}) {
+    for (const Accelerator& key : table) {
+      auto* shortcut = new QShortcut(QKeySequence(QString::fromLatin1(key.keys)), this);
+      shortcut->setContext(Qt::WindowShortcut);
+      const int id = key.id;
+      connect(shortcut, &QShortcut::activated, this, [this, id] { Dispatch(id); });
+    }
+  }
+  // Items whose text shows no key show their desktop key; the window's
+  // shortcut above does the work, so the action's own binding is limited
+  // to its open menu.
+  for (const Accelerator& key : DesktopAccelerators()) {
+    const MenuItem* item = FindMenuItem(key.id);
+    QAction* action = actions_.value(key.id);
+    if (item == nullptr || action == nullptr || *ShownKey(*item) != '\0') continue;
+    if (!action->shortcut().isEmpty()) continue;
+    action->setShortcut(QKeySequence(QString::fromLatin1(key.keys)));
+    action->setShortcutContext(Qt::WidgetShortcut);
   }
 }
 

@@ -1,5 +1,7 @@
 #include "app/menu_table.h"
 
+#include <cstring>
+
 namespace vantor::app {
 namespace {
 
@@ -45,7 +47,20 @@ constexpr Accelerator kAccelerators[] = {
     {"Ctrl+D", cmd::Ions},      {"Ctrl+K", cmd::Stop},
 };
 
+constexpr Accelerator kDesktopAccelerators[] = {
+    {"Shift+Ins", cmd::Copy}, {"Alt+X", cmd::Exit},       {"Ctrl+N", cmd::New},
+    {"Ctrl+O", cmd::Open},    {"Ctrl+Shift+S", cmd::SaveAs}, {"Ctrl+Q", cmd::Exit},
+};
+
 }  // namespace
+
+std::span<const Accelerator> DesktopAccelerators() { return kDesktopAccelerators; }
+
+const char* ShownKey(const MenuItem& item) {
+  if (item.text == nullptr) return "";
+  const char* tab = std::strchr(item.text, '\t');
+  return tab == nullptr ? "" : tab + 1;
+}
 
 std::span<const MenuItem> MenuItems() { return kItems; }
 std::span<const char* const> MenuTitles() { return kTitles; }

@@ -52,6 +52,12 @@ struct MenuState {
 std::span<const MenuItem> MenuItems();
 std::span<const char* const> MenuTitles();  // left to right; Help last
 std::span<const Accelerator> Accelerators();
+// Keys bound beside the table above: the two the menu shows as labels only
+// ("Shift+Ins", "Alt+X") and the desktop's standard keys for the same
+// commands (New, Open, Save as, Quit).
+std::span<const Accelerator> DesktopAccelerators();
+// The key a menu text shows after its tab, or "" for none.
+const char* ShownKey(const MenuItem& item);
 
 bool RuleAllows(MenuRule rule, const MenuState& state);
 // The item of `id`, or nullptr for ids without one (201, 302).
