@@ -83,15 +83,49 @@ class EditorsTest : public QObject {
 
     LayoutEditor edit(params, unsaved, nullptr);
     edit.PlotBox(1)->setChecked(false);
-    edit.MinimumField(3)->setText("7");  // above its maximum of 3: stored as entered
+    QVERIFY(edit.Notes()->text().isEmpty());
+    edit.MinimumField(3)->setText("7");  // above its maximum of 3: stored as entered, with a note
+    QCOMPARE(edit.Notes()->text(),
+             QStringLiteral("[Ca++]-i (µM): the Maximum is below the Minimum, so the trace is drawn upside down."));
+    QCOMPARE(edit.CondUnit(16)->text(), QStringLiteral("in µS"));
     edit.CondBox(16)->setChecked(false);
-    edit.PercentField()->setText("250");  // not limited either
+    QCOMPARE(edit.CondUnit(16)->text(), QString());
+    edit.PercentField()->setText("60");
     edit.accept();
     QVERIFY(unsaved);
     QCOMPARE(params.Trace(1).plot, 0.0f);
     QCOMPARE(params.Trace(3).minimum, 7.0f);
     QCOMPARE(params.Trace(16).cond, 0);
-    QCOMPARE(params.Trace(0).plot, 250.0f);
+    QCOMPARE(params.Trace(0).plot, 60.0f);
+  }
+
+  // A scale without height and a V-m share beyond the page are refused by name.
+  void layoutEditorRefusesEqualBoundsAndSharesOffThePage() {
+    ParameterSet params;
+    const ParameterSet before = params;
+    bool unsaved = false;
+    LayoutEditor editor(params, unsaved, nullptr);
+    editor.show();
+    QVERIFY(QTest::qWaitForWindowActive(&editor));
+    editor.MinimumField(9)->setText("0");  // I-Na's maximum is 0
+    QString text;
+    CaptureMessageBox(nullptr, &text);
+    Button(&editor, 1)->click();
+    QCOMPARE(text, QStringLiteral("Maximum and Minimum of I-Na (nA) are the same, which leaves the "
+                                  "trace no height. Please enter two different numbers!"));
+    QCOMPARE(editor.focusWidget(), editor.MaximumField(9));
+    editor.MinimumField(9)->setText("-50");
+    for (const char* share : {"250", "-1"}) {
+      editor.PercentField()->setText(QString::fromLatin1(share));
+      text.clear();
+      CaptureMessageBox(nullptr, &text);
+      Button(&editor, 1)->click();
+      QCOMPARE(text, QStringLiteral("The value for Plot? of V-m (mV) is the share of the page in per "
+                                    "cent. Please enter a number from 0 to 100!"));
+      QCOMPARE(editor.focusWidget(), editor.PercentField());
+    }
+    QVERIFY(params == before);
+    QVERIFY(!unsaved);
   }
 
   void layoutEditorRefusesTextThatIsNoNumber() {
