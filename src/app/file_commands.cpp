@@ -67,7 +67,7 @@ void MainWindow::CommandNew() {
   fileTitle_.clear();
   UpdateTitle();
   flags_.stop = true;  // ends a run in progress
-  unsaved_ = false;
+  SetUnsaved(false);
   DropPicture();
 }
 
@@ -98,7 +98,7 @@ void MainWindow::OpenPath(const QString& path) {
   lastDirectory_ = QFileInfo(path).absolutePath();
   filePath_ = path;
   fileTitle_ = QFileInfo(path).fileName();
-  unsaved_ = false;
+  SetUnsaved(false);
   UpdateTitle();
   DropPicture();
 }
@@ -106,7 +106,7 @@ void MainWindow::OpenPath(const QString& path) {
 bool MainWindow::CommandSave() {
   if (filePath_.isEmpty()) return CommandSaveAs();
   if (!WriteParameters(filePath_)) return false;
-  unsaved_ = false;
+  SetUnsaved(false);
   UpdateTitle();
   return true;
 }
@@ -123,7 +123,7 @@ bool MainWindow::CommandSaveAs() {
   filePath_ = name;
   fileTitle_ = QFileInfo(name).fileName();
   lastDirectory_ = QFileInfo(name).absolutePath();
-  unsaved_ = false;
+  SetUnsaved(false);
   UpdateTitle();
   return true;
 }

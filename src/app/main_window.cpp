@@ -202,7 +202,8 @@ QString MainWindow::TitleOrUntitled() const {
 }
 
 void MainWindow::UpdateTitle() {
-  setWindowTitle(QStringLiteral("%1 - %2").arg(ShellCaption(), TitleOrUntitled()));
+  setWindowTitle(QStringLiteral("%1 - %2").arg(ShellCaption(), TitleOrUntitled()) +
+                 (unsaved_ ? QStringLiteral(" *") : QString()));
 }
 
 void MainWindow::WarnWithTitle(const char* format) {

@@ -96,7 +96,12 @@ class MainWindow : public QMainWindow {
   const QString& DataDirectory() const { return dataDirectory_; }
 
   bool Unsaved() const { return unsaved_; }
-  void SetUnsaved(bool on) { unsaved_ = on; }
+  // The title shows the mark of unsaved changes, so it follows the flag.
+  void SetUnsaved(bool on) {
+    if (unsaved_ == on) return;
+    unsaved_ = on;
+    UpdateTitle();
+  }
   bool ExtendedMode() const { return picture_.extendedMode; }
   void SetExtendedMode(bool on) { picture_.extendedMode = on; }
   bool NoPicture() const { return noPicture_; }
@@ -124,7 +129,8 @@ class MainWindow : public QMainWindow {
   void FillPictureBackground();
   // Deletes the records and leaves an empty picture (New, Open).
   void DropPicture();
-  // Sets the window title from the file title.
+  // Sets the window title from the file title, with " *" after it while
+  // there are unsaved changes.
   void UpdateTitle();
   // A warning box with caption "VTWin"; `format` has one %s for the file title.
   void WarnWithTitle(const char* format);

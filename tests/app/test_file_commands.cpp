@@ -43,7 +43,7 @@ class FileCommandsTest : public QObject {
     w.prompts->saveAnswers = {SaveAnswer::Cancel};
     w->Dispatch(cmd::New);
     QCOMPARE(w.log->saveQuestions, QStringList{QStringLiteral("Save current changes in default.vt4?")});
-    QCOMPARE(w->windowTitle(), QStringLiteral("VTWin - default.vt4"));
+    QCOMPARE(w->windowTitle(), QStringLiteral("VTWin - default.vt4 *"));  // still unsaved
     QVERIFY(!w->NoPicture());
     QVERIFY(w->Unsaved());
     QCOMPARE(RecordFiles().size(), 1);
@@ -63,6 +63,18 @@ class FileCommandsTest : public QObject {
     QVERIFY(!w->Unsaved());
     QVERIFY(w->Parameters() == before);
     QCOMPARE(RecordFiles(), QStringList());
+  }
+
+  // The title marks unsaved changes, and a Save takes the mark away.
+  void titleMarksUnsavedChanges() {
+    const QString path = work_.filePath(QStringLiteral("marked.vt4"));
+    TestWindow w;
+    QCOMPARE(w->windowTitle(), QStringLiteral("VTWin - (untitled)"));
+    w->SetUnsaved(true);
+    QCOMPARE(w->windowTitle(), QStringLiteral("VTWin - (untitled) *"));
+    w.prompts->saveNames = {path};
+    QVERIFY(w->CommandSave());
+    QCOMPARE(w->windowTitle(), QStringLiteral("VTWin - marked.vt4"));
   }
 
   void saveAsThenOpenRestoresTheParameters() {
@@ -197,7 +209,7 @@ class FileCommandsTest : public QObject {
       w.prompts->openNames = {name};
       w->Dispatch(cmd::Open);
       QVERIFY2(w->Parameters() == before, qPrintable(name));
-      QCOMPARE(w->windowTitle(), QStringLiteral("VTWin - default.vt4"));
+      QCOMPARE(w->windowTitle(), QStringLiteral("VTWin - default.vt4 *"));
       QCOMPARE(w->FilePath(), ExampleFile("default.vt4"));
       QVERIFY(!w->NoPicture());
       QVERIFY(w->Unsaved());

@@ -3,7 +3,9 @@
 // and the About box.
 #include <QLabel>
 #include <QLineEdit>
+#include <QRegularExpression>
 #include <QSignalSpy>
+#include <QSysInfo>
 #include <QTest>
 
 #include <algorithm>
@@ -279,6 +281,10 @@ class ParameterDialogTest : public QObject {
     QVERIFY(QRegularExpression("^Created [A-Z][a-z]{2} [1-9][0-9]? [0-9]{4}$")
                 .match(created)
                 .hasMatch());
+    // Beside the historical version line, the system the build runs on.
+    const QString platform = box.findChild<QLabel*>("604")->text();
+    QVERIFY(platform.startsWith(QStringLiteral("This build: version " VANTOR_VERSION " on ")));
+    QVERIFY(platform.contains(QSysInfo::prettyProductName()));
   }
 };
 
