@@ -270,6 +270,49 @@ class ParameterDialogTest : public QObject {
     QCOMPARE(params.Comment(), std::string("5 \xE6m at 35 \xF8" "C"));
   }
 
+  // A comment the file cannot hold whole is refused with the reason, never
+  // cut or changed.
+  void commentTooLongOrOutsideTheCodePageIsRefused() {
+    ParameterSet params;
+    const std::string before = params.Comment();
+    bool unsaved = false;
+    CommentDialog dialog(params, unsaved, nullptr);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    const QString cases[] = {QString(80, QLatin1Char('x')), QStringLiteral("Ca²⁺ in 5 µm — 35 °C")};
+    const QString expected[] = {
+        QStringLiteral("The comment has 80 characters; the parameter file holds 79. Please shorten it!"),
+        QStringLiteral("The parameter file cannot hold the characters ⁺— of the comment. Please use others!")};
+    for (int i = 0; i < 2; ++i) {
+      dialog.Field()->setText(cases[i]);
+      QCOMPARE(dialog.Field()->text(), cases[i]);  // typed in whole
+      QString text;
+      CaptureMessageBox(nullptr, &text);
+      dialog.accept();
+      QCOMPARE(text, expected[i]);
+      QVERIFY(dialog.isVisible());
+      QCOMPARE(params.Comment(), before);
+      QVERIFY(!unsaved);
+    }
+    dialog.Field()->setText(QString(79, QLatin1Char('y')));
+    QCOMPARE(dialog.Count()->text(), QStringLiteral("79 of 79 characters"));
+    dialog.accept();
+    QCOMPARE(params.Comment(), std::string(79, 'y'));
+  }
+
+  // The Misc. Parameters dialog shows the unit its gNap and gH labels get
+  // wrong, and what Model 4 is.
+  void miscFieldsShowTheirUnitsAndMethods() {
+    ParameterSet params;
+    bool unsaved = false;
+    ParameterDialog dialog(params, 5, unsaved, {}, nullptr);
+    for (const char* id : {"note1039", "note1040"})
+      QCOMPARE(dialog.findChild<QLabel*>(QString::fromLatin1(id))->text(), QStringLiteral("µS"));
+    QCOMPARE(dialog.findChild<QLabel*>("note1049")->text(), QStringLiteral("1 .. 4"));
+    QVERIFY(dialog.Field(49)->toolTip().contains(QStringLiteral("4 error-controlled")));
+    QVERIFY(dialog.findChild<QLabel*>("note1005") == nullptr);
+  }
+
   void aboutBoxLines() {
     QCOMPARE(BuildDateText("Dec  9 2026"), QStringLiteral("Dec 9 2026"));
     QCOMPARE(BuildDateText("Nov 24 2026"), QStringLiteral("Nov 24 2026"));
