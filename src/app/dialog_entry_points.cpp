@@ -2,6 +2,7 @@
 // clipboard. Each is one small entry point; the state they need is reached
 // through MainWindow's accessors (Parameters(), Gates(), Prefs(),
 // PictureState(), SetUnsaved(), SetExtendedMode(), RedrawPicture() ...).
+#include "app/data_paths.h"
 #include "app/dialogs/about_box.h"
 #include "app/dialogs/comment_dialog.h"
 #include "app/dialogs/layout_editor.h"
@@ -63,7 +64,13 @@ void MainWindow::CommandPreferences() {
   SetExtendedMode(ExtendedModeAfterPreferences(ExtendedMode(), before, after, GateTableLoaded()));
 }
 
-void MainWindow::RunPreferencesDialog() { vantor::RunPreferencesDialog(Prefs(), ErrorBoxes(), this); }
+void MainWindow::RunPreferencesDialog() {
+  // Save goes where the user's settings live: the program's own folder is
+  // often not writable, and start-up reads this file after the shipped one.
+  const QString userFile = UserPreferencesFile();
+  vantor::RunPreferencesDialog(Prefs(), ErrorBoxes(), this,
+                               userFile.isEmpty() ? QStringLiteral("VANTORW.INI") : userFile);
+}
 
 void MainWindow::CommandComment() {
   UnsavedFlag unsaved(*this);

@@ -17,19 +17,6 @@ std::string FileSystemPath(const QString& path) { return QFile::encodeName(path)
 
 QString ShellCaption() { return QString::fromLatin1(kShellCaption.data(), kShellCaption.size()); }
 
-// Why a parameter file could not be written, as far as the folder and the
-// file tell.
-QString WriteFailureReason(const QString& path) {
-  const QFileInfo file(path);
-  const QFileInfo folder(file.absolutePath());
-  if (!folder.exists()) return QStringLiteral("the folder %1 does not exist").arg(folder.filePath());
-  if (!folder.isDir()) return QStringLiteral("%1 is not a folder").arg(folder.filePath());
-  if (file.isDir()) return QStringLiteral("it is a folder");
-  if (file.exists() && !file.isWritable()) return QStringLiteral("the file is read-only");
-  if (!folder.isWritable()) return QStringLiteral("the folder cannot be written to");
-  return QStringLiteral("the disk may be full, or the name is not allowed there");
-}
-
 }  // namespace
 
 bool MainWindow::ReadParameters(const QString& path, ParameterSet& into, const char* heading) {

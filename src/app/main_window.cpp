@@ -19,6 +19,7 @@
 #include "app/help_window.h"
 #include "app/picture_view.h"
 #include "vantor/text/number_format.h"
+#include "vantor/params/list_files.h"
 #include "vantor/params/parameter_file.h"
 #include "vantor/params/startup_files.h"
 #include "vantor/render/layout.h"
@@ -193,6 +194,15 @@ void MainWindow::LoadStartupFiles() {
                                                  params_, gates_, messages_, picture_.extendedMode);
   picture_.preferences = loaded.preferences;
   picture_.extendedMode = loaded.extendedMode;
+  // The colours the user saved come after the shipped ones.
+  const QString userFile = UserPreferencesFile();
+  if (!userFile.isEmpty() && QFileInfo(userFile).isFile()) {
+    ReadCountList(QFile::encodeName(userFile).toStdString(), picture_.preferences.values.data(),
+                  kPreferenceCount, messages_);
+    if (picture_.preferences.values[Preferences::BackgroundColour] == kExtendedModeColour &&
+        gates_.Loaded())
+      picture_.extendedMode = true;
+  }
 }
 
 // ---- Title and boxes -------------------------------------------------------

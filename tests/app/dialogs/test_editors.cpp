@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QColorDialog>
 #include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QScrollArea>
@@ -274,9 +275,42 @@ class EditorsTest : public QObject {
       PreferencesDialog dialog(prefs, messages, nullptr);
       Button(&dialog, 787)->click();
       QCOMPARE(messages.entries.size(), std::size_t{1});
-      QCOMPARE(messages.entries[0].text, std::string("VANTORW.INI file not found."));
+      QCOMPARE(messages.entries[0].text,
+               std::string("Could not save the preferences in VANTORW.INI: the folder cannot be written to."));
     }
     QDir::setCurrent(old);
+    // A file that is a folder says so too, whoever runs the test.
+    messages.entries.clear();
+    QVERIFY(QDir(dir.path()).mkdir("taken.ini"));
+    PreferencesDialog taken(prefs, messages, nullptr, dir.filePath("taken.ini"));
+    Button(&taken, 787)->click();
+    QCOMPARE(messages.entries.size(), std::size_t{1});
+    QVERIFY(QString::fromStdString(messages.entries[0].text).endsWith("taken.ini: it is a folder."));
+    QVERIFY(taken.SaveNote()->text().isEmpty());
+    // A folder that does not exist yet is made.
+    const QString deep = dir.filePath("settings/vantor/VANTORW.INI");
+    PreferencesDialog fresh(prefs, messages, nullptr, deep);
+    Button(&fresh, 787)->click();
+    QVERIFY(QFileInfo(deep).isFile());
+    QVERIFY(fresh.SaveNote()->text().startsWith("Saved in "));
+  }
+
+  // Each colour says what it colours, and a background the picture's
+  // colours hardly stand out from is warned about.
+  void preferencesExplainColoursAndWarnOnContrast() {
+    QCOMPARE(ContrastRatio(0x000000, 0xFFFFFF), 21.0);
+    QCOMPARE(ContrastRatio(0x123456, 0x123456), 1.0);
+    Preferences prefs;
+    CollectedMessages messages;
+    PreferencesDialog dialog(prefs, messages, nullptr);
+    QVERIFY(dialog.Use(0)->text().contains("V-m axis"));
+    QVERIFY(dialog.Use(1)->text().contains("run's colour"));
+    QVERIFY(!dialog.Use(1)->isEnabled());
+    QVERIFY(dialog.ContrastWarning()->text().isEmpty());  // the built-in white
+    AnswerColourChooser(QColor(0, 0, 0), true);
+    dialog.Button(7)->click();
+    QCOMPARE(dialog.ContrastWarning()->text(), QStringLiteral("Hard to see on this background: run 1's traces, run 4's traces."));
+    QVERIFY(dialog.minimumWidth() > dialog.fontMetrics().horizontalAdvance(dialog.windowTitle()));
   }
 
   void extendedModeFollowsTheBackground() {
