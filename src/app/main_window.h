@@ -9,6 +9,7 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <QString>
+#include <QTemporaryDir>
 
 #include <memory>
 #include <vector>
@@ -118,6 +119,12 @@ class MainWindow : public QMainWindow {
   // The status bar's read-out for a pointer at `devicePoint` (image pixels);
   // empty where no run was recorded.
   QString PointerReadout(QPointF devicePoint) const;
+  // The private folder the run records go to (made with the first run, in
+  // the system's temporary folder, removed with the window); empty before.
+  QString RecordFolder() const { return records_ ? records_->path() : QString(); }
+  // What the progress read-out says about the record of the run going on:
+  // empty for a short run, else its least size and where it goes.
+  const QString& RecordNote() const { return recordNote_; }
   // The longest wall time between two event pumps of the last run, in ms.
   double LongestPumpGapMs() const { return longestPumpGapMs_; }
 
@@ -193,6 +200,8 @@ class MainWindow : public QMainWindow {
 
   int runsStarted_ = 0;
   RunResult lastResult_;
+  std::unique_ptr<QTemporaryDir> records_;
+  QString recordNote_;
   QElapsedTimer pumpClock_;
   QElapsedTimer repaintClock_;
   double longestPumpGapMs_ = 0;

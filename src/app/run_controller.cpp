@@ -1,7 +1,10 @@
 // Begin, Overlay and Stop: the run goes on the GUI thread and lets events
 // through from its pump, so every flag stays a plain variable.
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
 #include <QStatusBar>
+#include <QStorageInfo>
 
 #include <algorithm>
 
@@ -30,6 +33,20 @@ class ProgressSink : public RunSink {
   float& time_;
 };
 
+// A record this large is worth a word in the progress read-out.
+constexpr double kNotableRecordBytes = 50e6;
+
+// The least size of a run's record: one sample per "Maximum dt for plot"
+// at least (more where the potential moves faster than "Maximum dV").
+double LeastRecordBytes(const ParameterSet& params) {
+  const double trial = params.Value(param::TrialDuration);
+  const double dt = params.Value(param::MaxDtForPlot);
+  if (!(trial > 0) || !(dt > 0)) return 0;
+  return (trial / dt + 1) * kSampleBytes;
+}
+
+QString Megabytes(double bytes) { return QString::number(bytes / 1e6, 'f', bytes < 1e7 ? 1 : 0); }
+
 }  // namespace
 
 void MainWindow::CommandBegin() { RunCommand(false); }
@@ -48,6 +65,28 @@ void MainWindow::RunCommand(bool overlay) {
   }
   if (overlay && noPicture_) return;  // nothing to overlay on
 
+  // Records go to a folder of the program's own under the system's
+  // temporary folder, never to wherever the program was started.
+  if (!records_) {
+    records_ = std::make_unique<QTemporaryDir>(QDir(QDir::tempPath()).filePath(QStringLiteral("vantor-XXXXXX")));
+    if (!records_->isValid()) records_.reset();
+  }
+  const QString folder = records_ ? records_->path() : QDir::currentPath();
+  const double least = LeastRecordBytes(params_);
+  recordNote_.clear();
+  if (least >= kNotableRecordBytes) {
+    const QStorageInfo storage(folder);
+    if (storage.isValid() && storage.bytesAvailable() >= 0 && storage.bytesAvailable() < least) {
+      prompts_->Warn(QString::fromLatin1(kShellCaption.data(), kShellCaption.size()),
+                     tr("This run needs at least %1 MB for its record in %2, and only %3 MB are "
+                        "free there. Shorten the trial or raise Maximum dt for plot.")
+                         .arg(Megabytes(least), QDir::toNativeSeparators(folder),
+                              Megabytes(static_cast<double>(storage.bytesAvailable()))));
+      return;
+    }
+    recordNote_ = tr("record at least %1 MB in %2").arg(Megabytes(least), QDir::toNativeSeparators(folder));
+  }
+
   noPicture_ = true;
   if (paintCounter_ >= 0) paintCounter_ = 0;
   running_ = true;
@@ -62,6 +101,7 @@ void MainWindow::RunCommand(bool overlay) {
   ProgressSink progress(runTime_);
   RunPictureOptions options;
   options.extraSink = &progress;
+  options.recordDirectory = QFile::encodeName(folder).toStdString();
   options.pump = [this] { Pump(); };
   longestPumpGapMs_ = 0;
   pumpClock_.start();
@@ -124,10 +164,12 @@ void MainWindow::Pump() {
 void MainWindow::ShowProgress(float t) {
   const float trial = pictureParams_.Value(param::TrialDuration);
   const int percent = trial > 0 ? static_cast<int>(std::clamp(100.0f * t / trial, 0.0f, 100.0f)) : 0;
-  statusBar()->showMessage(tr("Running: %1 of %2 ms (%3 %)")
-                               .arg(QString::fromStdString(FormatShort(t, 5)),
-                                    QString::fromStdString(FormatShort(trial, 5)))
-                               .arg(percent));
+  QString text = tr("Running: %1 of %2 ms (%3 %)")
+                     .arg(QString::fromStdString(FormatShort(t, 5)),
+                          QString::fromStdString(FormatShort(trial, 5)))
+                     .arg(percent);
+  if (!recordNote_.isEmpty()) text += QStringLiteral("; ") + recordNote_;
+  statusBar()->showMessage(text);
 }
 
 }  // namespace vantor::app

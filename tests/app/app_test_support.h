@@ -5,6 +5,8 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QDirIterator>
+#include <QFileInfo>
 #include <QFile>
 #include <QStandardPaths>
 #include <QStringList>
@@ -80,14 +82,22 @@ struct TestWindow {
 };
 
 // Settings and run records stay out of the user's folders and the build.
+// The scratch folder is the temporary folder too, where the window makes
+// its private record folder.
 inline void UseScratchWorkingDirectory(QTemporaryDir& dir) {
   QStandardPaths::setTestModeEnabled(true);
   QVERIFY(dir.isValid());
   QVERIFY(QDir::setCurrent(dir.path()));
+  qputenv("TMPDIR", QFile::encodeName(dir.path()));
 }
 
+// The run records anywhere under the scratch folder.
 inline QStringList RecordFiles() {
-  return QDir::current().entryList({QStringLiteral("VTW*.TMP")}, QDir::Files);
+  QStringList names;
+  QDirIterator it(QDir::currentPath(), {QStringLiteral("VTW*.TMP")}, QDir::Files,
+                  QDirIterator::Subdirectories);
+  while (it.hasNext()) names << QFileInfo(it.next()).fileName();
+  return names;
 }
 
 // A data folder with the shipped start-up files, less those named.

@@ -226,6 +226,33 @@ class RunsTest : public QObject {
     QCOMPARE(RecordFiles(), QStringList());
   }
 
+  // Records go to a private folder under the temporary folder, which goes
+  // with the window; a long run says how much room its record takes.
+  void recordsStayInAPrivateFolder() {
+    QString folder;
+    {
+      TestWindow w;
+      w->Dispatch(cmd::Begin);
+      folder = w->RecordFolder();
+      QVERIFY(!folder.isEmpty());
+      QVERIFY(QDir(folder) != QDir::current());
+      QCOMPARE(QFileInfo(QString::fromStdString(w->RunRecords().current.recordName)).absolutePath(),
+               QFileInfo(folder).absoluteFilePath());
+      QVERIFY(w->RecordNote().isEmpty());  // the built-in run is small
+      QVERIFY(QDir::current().entryList({QStringLiteral("VTW*.TMP")}, QDir::Files).isEmpty());
+
+      w->Parameters().SetValue(param::TrialDuration, 1000000);
+      QString said;
+      QTimer::singleShot(0, w.window.get(), [&] {
+        said = w->RecordNote();
+        w->Dispatch(cmd::Stop);
+      });
+      w->Dispatch(cmd::Begin);
+      QCOMPARE(said, QStringLiteral("record at least 84 MB in ") + QDir::toNativeSeparators(folder));
+    }
+    QVERIFY(!QFileInfo::exists(folder));
+  }
+
   void closeWithUnsavedChangesAndCancelStaysOpen() {
     TestWindow w;
     w->Dispatch(cmd::Begin);
