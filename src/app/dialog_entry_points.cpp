@@ -45,7 +45,8 @@ bool MainWindow::PrintPicture() {
   PrintDialogChooser dialog;
   auto* scripted = dynamic_cast<PrinterChooser*>(&Prompts());
   PrinterChooser& chooser = scripted != nullptr ? *scripted : dialog;
-  return PrintPlot(this, PictureState(), PictureParameters(), TitleOrUntitled(), chooser, ErrorBoxes());
+  return PrintPlot(this, PictureState(), PictureParameters(), TitleOrUntitled(), chooser, ErrorBoxes(),
+                   View()->size());
 }
 
 void MainWindow::CommandCopy() {

@@ -98,8 +98,16 @@ class PrintCopyCommandsTest : public QObject {
     if (page.isNull()) QSKIP("pdftoppm is not installed");
     page.save("/tmp/vantor-window-print.png");
     QVERIFY(CountColour(page, RunColour(0), 60) > 200);
-    int listing = 0;  // the reddish text of the listing at the foot of the page
-    for (int y = page.height() * 8 / 10; y < page.height(); ++y)
+    // The picture keeps the window's proportions at the top of the portrait
+    // page; the reddish text of the listing stands at its foot.
+    const QSize view = w->View()->size();
+    const int area = page.width() * view.height() / view.width();
+    QVERIFY(area < page.height() * 3 / 4);
+    int listing = 0, below = 0;
+    for (int y = area; y < page.height(); ++y)
+      for (int x = 0; x < page.width(); ++x) below += page.pixelColor(x, y).lightness() < 200;
+    QCOMPARE(below, 0);  // nothing stretched down the page
+    for (int y = area * 8 / 10; y < area; ++y)
       for (int x = 0; x < page.width(); ++x) {
         const QColor c = page.pixelColor(x, y);
         if (c.red() - std::max(c.green(), c.blue()) > 60) ++listing;
@@ -147,7 +155,7 @@ class PrintCopyCommandsTest : public QObject {
     const QMimeData* data = QApplication::clipboard()->mimeData();
     QVERIFY(data->hasFormat("image/svg+xml"));
     QVERIFY(data->hasImage());
-    QVERIFY(data->text().startsWith("time (ms)\tV-m (mV)\t"));
+    QVERIFY(data->text().startsWith("run\ttime (ms)\tV-m (mV)\tI-Inj (nA)\t"));
     const QImage image = qvariant_cast<QImage>(data->imageData()).convertToFormat(QImage::Format_RGB32);
     QCOMPARE(image.size(), w->View()->Image().size());  // the window's picture size
 
