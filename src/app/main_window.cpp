@@ -141,6 +141,7 @@ void MainWindow::Dispatch(int id) {
     case cmd::Begin: CommandBegin(); break;
     case cmd::Overlay: CommandOverlay(); break;
     case cmd::Stop: CommandStop(); break;
+    case cmd::OverlayFile: CommandOverlayFile(); break;
     case cmd::Comment: CommandComment(); break;
     case cmd::Protocol: CommandParameterGroup(0); break;
     case cmd::Conductances: CommandParameterGroup(1); break;

@@ -61,6 +61,9 @@ class MainWindow : public QMainWindow {
   void CommandBegin();
   void CommandOverlay();
   void CommandStop();
+  // A run of another parameter file drawn over the picture, named after the
+  // file in the legend; the window's own parameters stay as they are.
+  void CommandOverlayFile();
   void CommandHelpIndex();
   // Opens a file as Open does once its name is known (drops use it).
   void OpenPath(const QString& path);
@@ -157,7 +160,9 @@ class MainWindow : public QMainWindow {
   void BuildAccelerators();
   void ReadCommandLine(const QString& tail);
   void LoadStartupFiles();
-  void RunCommand(bool overlay);
+  // A run of Parameters(), or of `from` (then nothing is written back and
+  // the legend names the run `label`).
+  void RunCommand(bool overlay, const ParameterSet* from = nullptr, const QString& label = QString());
   void Pump();
   void ShowProgress(float t);
   void PaintRequested();

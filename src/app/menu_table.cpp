@@ -22,6 +22,7 @@ constexpr MenuItem kItems[] = {
     {cmd::Begin, "&Run", "&Begin\tCtrl+B", R::Idle},
     {cmd::Overlay, "&Run", "Overla&y\tCtrl+Y", R::PictureIdle},
     {cmd::Stop, "&Run", "&Stop\tCtrl+K", R::OnlyRunning},
+    {cmd::OverlayFile, "&Run", "Overlay &File...", R::PictureIdle},
     {cmd::Comment, "&Parameters", "&Text Comment...\tCtrl+T", R::Always},
     {cmd::Protocol, "&Parameters", "&Protocol...\tCtrl+E", R::Always},
     {cmd::Conductances, "&Parameters", "&Conductances...\tCtrl+F", R::Always},

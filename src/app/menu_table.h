@@ -15,6 +15,7 @@ enum Id : int {
   Begin = 301,
   Redo = 302,  // bound to keys only; does nothing
   Overlay = 303, Stop = 304,
+  OverlayFile = 305,  // beside the table's Run items: a run of another file over the picture
   Comment = 401, Protocol = 402, Conductances = 403, SynapticCurrents = 404, Ions = 405,
   ScreenScaling = 600, EditModel = 601, MiscParameters = 602,
   HelpIndex = 901, About = 999,

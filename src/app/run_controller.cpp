@@ -3,11 +3,13 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QStatusBar>
 #include <QStorageInfo>
 
 #include <algorithm>
 
+#include "app/dialogs/field_text.h"
 #include "app/main_window.h"
 #include "app/picture_view.h"
 #include "vantor/text/number_format.h"
@@ -53,7 +55,21 @@ void MainWindow::CommandBegin() { RunCommand(false); }
 void MainWindow::CommandOverlay() { RunCommand(true); }
 void MainWindow::CommandStop() { flags_.stop = true; }
 
-void MainWindow::RunCommand(bool overlay) {
+void MainWindow::CommandOverlayFile() {
+  if (running_ || noPicture_ || !gates_.Loaded()) return;
+  const QString name = prompts_->OpenFileName(OpenStartDirectory());
+  if (name.isEmpty()) return;
+  ParameterSet other = params_;
+  if (!ReadParameters(name, other, "Could not read file %1!")) return;
+  // The file's run goes into this picture: its bands, scales and title
+  // stay the picture's.
+  for (int i = 0; i < kTraceCount; ++i) other.SetTrace(i, pictureParams_.Trace(i));
+  other.SetComment(pictureParams_.Comment());
+  lastDirectory_ = QFileInfo(name).absolutePath();
+  RunCommand(true, &other, QFileInfo(name).fileName());
+}
+
+void MainWindow::RunCommand(bool overlay, const ParameterSet* from, const QString& label) {
   // Never a second run from inside the pump of the first, whatever the path
   // (a key, a posted command, a script).
   if (running_ || flags_.windowClosing) return;
@@ -72,7 +88,7 @@ void MainWindow::RunCommand(bool overlay) {
     if (!records_->isValid()) records_.reset();
   }
   const QString folder = records_ ? records_->path() : QDir::currentPath();
-  const double least = LeastRecordBytes(params_);
+  const double least = LeastRecordBytes(from != nullptr ? *from : params_);
   recordNote_.clear();
   if (least >= kNotableRecordBytes) {
     const QStorageInfo storage(folder);
@@ -102,6 +118,7 @@ void MainWindow::RunCommand(bool overlay) {
   RunPictureOptions options;
   options.extraSink = &progress;
   options.recordDirectory = QFile::encodeName(folder).toStdString();
+  options.label = ToCp437(label);
   options.pump = [this] { Pump(); };
   longestPumpGapMs_ = 0;
   pumpClock_.start();
@@ -112,11 +129,12 @@ void MainWindow::RunCommand(bool overlay) {
   // ion floors) reaches the user's set unless the user changed that value
   // meanwhile.
   const ParameterSet before = params_;
-  pictureParams_ = params_;
+  pictureParams_ = from != nullptr ? *from : params_;
   lastResult_ = overlay ? OverlayRun(picture_, pictureParams_, gates_, flags_, messages_, options)
                         : BeginRun(picture_, pictureParams_, gates_, flags_, messages_, options);
-  for (int k = 0; k < kParameterCount; ++k)
-    if (params_.Value(k) == before.Value(k)) params_.SetValue(k, pictureParams_.Value(k));
+  if (from == nullptr)
+    for (int k = 0; k < kParameterCount; ++k)
+      if (params_.Value(k) == before.Value(k)) params_.SetValue(k, pictureParams_.Value(k));
 
   picture_.replay.mode = kReplayOrdinary;
   // A picture only from a run that reached its end.

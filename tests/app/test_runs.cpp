@@ -7,6 +7,7 @@
 #include "app/menu_table.h"
 #include "app/picture_view.h"
 #include "app_test_support.h"
+#include "vantor/render/run_legend.h"
 #include "device/painter_device.h"
 #include "vantor/render/palette.h"
 
@@ -251,6 +252,32 @@ class RunsTest : public QObject {
       QCOMPARE(said, QStringLiteral("record at least 84 MB in ") + QDir::toNativeSeparators(folder));
     }
     QVERIFY(!QFileInfo::exists(folder));
+  }
+
+  // Another file's run over the picture, named in the legend; the window's
+  // own parameters and the picture's layout stay.
+  void overlayFileDrawsAnotherFilesRunOverThePicture() {
+    TestWindow w;
+    w->Dispatch(cmd::Begin);
+    const ParameterSet before = w->Parameters();
+    w.prompts->openNames = {ExampleFile("temperature-22.vt4")};
+    QVERIFY(w->Action(cmd::OverlayFile) != nullptr);
+    w->Dispatch(cmd::OverlayFile);
+    QCOMPARE(w->LastRunResult().outcome, RunOutcome::Completed);
+    QCOMPARE(w->RunRecords().overlays.size(), std::size_t{1});
+    QCOMPARE(w->RunRecords().current.label, std::string("temperature-22.vt4"));
+    QVERIFY(w->Parameters() == before);
+    QVERIFY(!w->Unsaved());
+    QCOMPARE(w->PictureParameters().Value(param::Temperature), 22.0f);
+    QCOMPARE(w->PictureParameters().Comment(), before.Comment());
+    const std::string legend = RunLegendText(w->RunRecords(), 1, w->PictureParameters());
+    QVERIFY2(legend.rfind("temperature-22.vt4: Trial duration 60, ", 0) == 0, legend.c_str());
+    QVERIFY2(legend.size() > 5 && legend.substr(legend.size() - 5) == ", ...", legend.c_str());
+    // A file that cannot be read leaves the picture as it was, with one box.
+    w.prompts->openNames = {work_.filePath(QStringLiteral("missing.vt4"))};
+    w->Dispatch(cmd::OverlayFile);
+    QCOMPARE(w.log->warnings.size(), 1);
+    QCOMPARE(w->RunRecords().overlays.size(), std::size_t{1});
   }
 
   void closeWithUnsavedChangesAndCancelStaysOpen() {
