@@ -59,7 +59,7 @@ LayoutEditor::LayoutEditor(ParameterSet& params, bool& unsavedChanges, QWidget* 
     for (int h = 0; h < 4; ++h)
       grid->addWidget(new QLabel(headers[h], content), 0, block * 6 + 1 + h, Qt::AlignCenter);
   }
-  grid->setColumnMinimumWidth(5, 40);  // room between the blocks, and the unit of a Cond? row
+  grid->setColumnMinimumWidth(5, 24);  // room between the blocks, and the unit of a Cond? row
 
   QList<QWidget*> order;
   for (int i = 0; i < kTraceCount; ++i) {
@@ -136,7 +136,7 @@ void LayoutEditor::UpdateNotes() {
   QStringList notes;
   for (int i = 0; i < kTraceCount; ++i) {
     if (condUnit_[i] != nullptr)
-      condUnit_[i]->setText(cond_[i]->isChecked() ? QStringLiteral("in µS") : QString());
+      condUnit_[i]->setText(cond_[i]->isChecked() ? QStringLiteral("µS") : QString());
     const std::optional<float> high = ScanFieldNumber(maximum_[i]->text());
     const std::optional<float> low = ScanFieldNumber(minimum_[i]->text());
     if (high && low && *high < *low)

@@ -27,7 +27,7 @@ class LayoutEditor : public QDialog {
   QCheckBox* PlotBox(int row) const { return plot_[row]; }  // rows 1 .. 20
   QCheckBox* CondBox(int row) const { return cond_[row]; }  // rows 4 .. 17
   // Beside a Cond? box: the unit Maximum and Minimum are in while it is
-  // checked ("in µS"), empty otherwise.
+  // checked ("µS"), empty otherwise.
   QLabel* CondUnit(int row) const { return condUnit_[row]; }
   // Below the table: what the values typed so far will do to the picture
   // that is worth knowing (a trace drawn upside down).

@@ -88,7 +88,7 @@ class EditorsTest : public QObject {
     edit.MinimumField(3)->setText("7");  // above its maximum of 3: stored as entered, with a note
     QCOMPARE(edit.Notes()->text(),
              QStringLiteral("[Ca++]-i (µM): the Maximum is below the Minimum, so the trace is drawn upside down."));
-    QCOMPARE(edit.CondUnit(16)->text(), QStringLiteral("in µS"));
+    QCOMPARE(edit.CondUnit(16)->text(), QStringLiteral("µS"));
     edit.CondBox(16)->setChecked(false);
     QCOMPARE(edit.CondUnit(16)->text(), QString());
     edit.PercentField()->setText("60");
