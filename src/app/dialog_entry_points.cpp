@@ -2,6 +2,9 @@
 // clipboard. Each is one small entry point; the state they need is reached
 // through MainWindow's accessors (Parameters(), Gates(), Prefs(),
 // PictureState(), SetUnsaved(), SetExtendedMode(), RedrawPicture() ...).
+#include <QDir>
+#include <QFileInfo>
+
 #include "app/data_paths.h"
 #include "app/dialogs/about_box.h"
 #include "app/dialogs/comment_dialog.h"
@@ -54,6 +57,47 @@ void MainWindow::CommandCopy() {
   // At the size of the picture on screen, in the image's own pixels.
   const QSize size = View()->Image().isNull() ? View()->WantedImageSize() : View()->Image().size();
   CopyPlotToClipboard(this, PictureState(), PictureParameters(), size, ErrorBoxes());
+}
+
+namespace {
+
+// Where an export is proposed: the parameter file's folder and name with
+// the export's extension, or the last folder used.
+QString ExportProposal(const QString& filePath, const QString& directory, const QString& extension) {
+  const QString base = filePath.isEmpty() ? QStringLiteral("vantor") : QFileInfo(filePath).completeBaseName();
+  const QString folder = !filePath.isEmpty() ? QFileInfo(filePath).absolutePath()
+                         : !directory.isEmpty() ? directory
+                                                : QDir::currentPath();
+  return QDir(folder).filePath(base + QLatin1Char('.') + extension);
+}
+
+}  // namespace
+
+void MainWindow::CommandExportPicture() {
+  if (NoPicture() || Running()) return;
+  const QString path = Prompts().ExportFileName(
+      ExportProposal(FilePath(), lastDirectory_, QStringLiteral("png")),
+      {QStringLiteral("PNG image (*.png)"), QStringLiteral("SVG drawing (*.svg)"),
+       QStringLiteral("PDF document (*.pdf)")});
+  if (path.isEmpty()) return;
+  const QSize size = View()->Image().isNull() ? View()->WantedImageSize() : View()->Image().size();
+  QString error;
+  if (!ExportPicture(PictureState(), PictureParameters(), path, size, ErrorBoxes(), error))
+    Prompts().Warn(QString::fromLatin1(kShellCaption.data(), kShellCaption.size()),
+                   QStringLiteral("Could not export the picture to %1: %2.").arg(QDir::toNativeSeparators(path), error));
+}
+
+void MainWindow::CommandExportSamples() {
+  if (NoPicture() || Running()) return;
+  const QString path = Prompts().ExportFileName(
+      ExportProposal(FilePath(), lastDirectory_, QStringLiteral("csv")),
+      {QStringLiteral("Comma-separated values (*.csv)")});
+  if (path.isEmpty()) return;
+  QStringList written;
+  QString error;
+  if (!ExportSamples(PictureState(), PictureParameters(), path, written, error))
+    Prompts().Warn(QString::fromLatin1(kShellCaption.data(), kShellCaption.size()),
+                   QStringLiteral("Could not export the samples: %1.").arg(error));
 }
 
 void MainWindow::CommandPreferences() {

@@ -135,6 +135,8 @@ void MainWindow::Dispatch(int id) {
     case cmd::Save: CommandSave(); break;
     case cmd::SaveAs: CommandSaveAs(); break;
     case cmd::Print: CommandPrint(); break;
+    case cmd::ExportPicture: CommandExportPicture(); break;
+    case cmd::ExportSamples: CommandExportSamples(); break;
     case cmd::Exit: CommandExit(); break;
     case cmd::Copy: CommandCopy(); break;
     case cmd::Preferences: CommandPreferences(); break;

@@ -73,6 +73,10 @@ class MainWindow : public QMainWindow {
   void CommandPrint();                    // "Nothing to print!" without a picture
   bool PrintPicture();                    // prints the picture; false on failure
   void CommandCopy();                     // the picture to the clipboard
+  // The picture as PNG, SVG or PDF at the window's size, and the samples of
+  // every run as CSV files (one per run), as the command line writes them.
+  void CommandExportPicture();
+  void CommandExportSamples();
   void CommandPreferences();              // the dialog, then the extended-mode rule
   void RunPreferencesDialog();
   void CommandComment();

@@ -14,6 +14,8 @@ constexpr MenuItem kItems[] = {
     {cmd::SaveAs, "&File", "Save &as...", R::Always},
     {0, "&File", nullptr, R::Always},
     {cmd::Print, "&File", "&Print...\tCtrl+P", R::Always},
+    {cmd::ExportPicture, "&File", "&Export Picture...", R::PictureIdle},
+    {cmd::ExportSamples, "&File", "Export Sa&mples...", R::PictureIdle},
     {0, "&File", nullptr, R::Always},
     {cmd::Exit, "&File", "E&xit\tAlt+X", R::Always},
     {cmd::Copy, "&Edit", "&Copy\tShift+Ins", R::PictureIdle},

@@ -10,6 +10,7 @@ namespace vantor::app {
 namespace cmd {
 enum Id : int {
   New = 101, Open = 102, Save = 103, SaveAs = 104, Print = 105, Exit = 108,
+  ExportPicture = 106, ExportSamples = 107,  // beside Print: the picture and the samples as files
   Cut = 201,  // bound to keys only; does nothing
   Copy = 202, Preferences = 204,
   Begin = 301,

@@ -4,7 +4,9 @@
 #include <QBoxLayout>
 #include <QClipboard>
 #include <QElapsedTimer>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QLabel>
 #include <QMimeData>
@@ -14,13 +16,18 @@
 #include <QPrinter>
 #include <QPushButton>
 
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 
+#include "app/data_paths.h"
 #include "app/dialogs/field_text.h"
 #include "app/dialogs/layout_editor.h"
 #include "device/painter_device.h"
 #include "device/picture_file.h"
 #include "vantor/render/picture.h"
+#include "vantor/files/csv_sink.h"
+#include "vantor/files/output_file.h"
 #include "vantor/params/gate_table.h"
 #include "vantor/render/replay.h"
 #include "vantor/render/run_legend.h"
@@ -245,6 +252,79 @@ QString SamplesAsText(const Picture& picture, const ParameterSet& params, int ma
     }
   }
   return text;
+}
+
+bool ExportPicture(Picture& picture, const ParameterSet& params, const QString& path, QSize size,
+                   Messages& messages, QString& error) {
+  const std::string target = QFile::encodeName(path).toStdString();
+  const std::optional<PictureFormat> format = PictureFormatForPath(target);
+  if (!format) {
+    error = QStringLiteral("the name must end in .png, .svg or .pdf");
+    return false;
+  }
+  const int w = std::max(1, size.width()), h = std::max(1, size.height());
+  std::string why;
+  bool ok = false;
+  {
+    KeepPicture keep(picture);
+    OutputTarget& target_ = picture.target;
+    target_.clipboardCopy = true;  // measured as on screen, not filled twice
+    target_.AttachPlotter(nullptr);  // the plotter and metafile had this picture already
+    target_.AttachCgm(nullptr);
+    ok = SavePicture(*format, target, w, h, picture.preferences.Colour(Preferences::BackgroundColour),
+                     [&](Device& device) {
+                       target_.SetDevice(&device);
+                       RedrawPlot(picture, params, messages);
+                       target_.SetDevice(nullptr);
+                     },
+                     why);
+  }
+  if (!ok) error = QString::fromStdString(why);
+  return ok;
+}
+
+bool ExportSamples(const Picture& picture, const ParameterSet& params, const QString& path,
+                   QStringList& written, QString& error) {
+  const std::vector<const RecordedRun*> runs = PictureRuns(picture.replay);
+  if (runs.empty()) {
+    error = QStringLiteral("there is no run to export");
+    return false;
+  }
+  const QFileInfo file(path);
+  for (std::size_t r = 0; r < runs.size(); ++r) {
+    const RecordedRun& run = *runs[r];
+    const QString name =
+        runs.size() == 1 ? path
+                         : file.dir().filePath(QStringLiteral("%1-%2.%3")
+                                                   .arg(file.completeBaseName())
+                                                   .arg(r + 1)
+                                                   .arg(file.suffix().isEmpty() ? QStringLiteral("csv") : file.suffix()));
+    const std::optional<std::vector<RunSample>> samples = ReadRunRecord(run.recordName);
+    if (!samples) {
+      error = QStringLiteral("the record of run %1 cannot be read").arg(r + 1);
+      return false;
+    }
+    // The columns and the injected current of the run itself: its values,
+    // with the picture's trace table.
+    ParameterSet runParams = params;
+    if (run.parameters.size() == static_cast<std::size_t>(kParameterCount))
+      for (int k = 0; k < kParameterCount; ++k) runParams.SetValue(k, run.parameters[k]);
+    OutputFile out;
+    if (!out.Open(QFile::encodeName(name).toStdString())) {
+      error = QStringLiteral("%1 cannot be written (%2)").arg(QDir::toNativeSeparators(name), app::WriteFailureReason(name));
+      return false;
+    }
+    CsvSink sink(out.Stream(), runParams);
+    for (const RunSample& sample : *samples) sink.Sample(sample);
+    sink.Finish();
+    if (sink.Failed() || !out.Commit()) {
+      error = QStringLiteral("%1 could not be written whole (%2)")
+                  .arg(QDir::toNativeSeparators(name), QString::fromLocal8Bit(std::strerror(errno)));
+      return false;
+    }
+    written << name;
+  }
+  return true;
 }
 
 bool CopyPlotToClipboard(QWidget* mainWindow, Picture& picture, const ParameterSet& params,

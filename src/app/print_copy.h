@@ -61,6 +61,18 @@ QSize PrintArea(QSize page, QSize picture);
 // evenly to at most `maxRows` samples. Empty when no record is readable.
 QString SamplesAsText(const Picture& picture, const ParameterSet& params, int maxRows = 100000);
 
+// The picture at `size` into `path` as the extension says (.png, .svg,
+// .pdf), never leaving a half-written file; false with the reason.
+bool ExportPicture(Picture& picture, const ParameterSet& params, const QString& path, QSize size,
+                   Messages& messages, QString& error);
+
+// The samples of every run of the picture as the command line's CSV files:
+// `path` for a single run, "name-1.csv", "name-2.csv" ... beside it for
+// several. False with the reason at the first file that cannot be written;
+// `written` gets the files done.
+bool ExportSamples(const Picture& picture, const ParameterSet& params, const QString& path,
+                   QStringList& written, QString& error);
+
 // Puts the picture on the clipboard at the window's size as SVG
 // ("image/svg+xml") and as an image, with the samples of the last run as
 // text. Always true, as the clipboard calls are not checked.

@@ -74,6 +74,22 @@ QString QtPrompts::SaveFileName(const QString& proposed) {
   return WithDefaultExtension(dialog.selectedFiles().first());
 }
 
+QString QtPrompts::ExportFileName(const QString& proposed, const QStringList& filters) {
+  QFileDialog dialog(owner_, QString(), proposed);
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setFileMode(QFileDialog::AnyFile);
+  dialog.setNameFilters(filters);
+  dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
+  // The filter picks the format: a name without an extension gets its own.
+  QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& filter) {
+    const int star = filter.indexOf(QStringLiteral("*."));
+    if (star >= 0) dialog.setDefaultSuffix(filter.mid(star + 2).section(QLatin1Char(')'), 0, 0).section(QLatin1Char(' '), 0, 0));
+  });
+  if (!filters.isEmpty()) emit dialog.filterSelected(filters.first());
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  return dialog.selectedFiles().first();
+}
+
 void PromptMessages::Warn(std::string_view caption, std::string_view text) {
   prompts_.Warn(PictureText(caption), PictureText(text));
 }

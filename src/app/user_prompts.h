@@ -24,6 +24,9 @@ class UserPrompts {
   virtual QString OpenFileName(const QString& directory) = 0;
   // The save-file dialog proposing `proposed`; empty when cancelled.
   virtual QString SaveFileName(const QString& proposed) = 0;
+  // A save-file dialog for an export with its own `filters` (the first
+  // chosen); empty when cancelled.
+  virtual QString ExportFileName(const QString& proposed, const QStringList& filters) = 0;
 };
 
 // The filter list of the parameter files, in the dialogs' order.
@@ -42,6 +45,7 @@ class QtPrompts : public UserPrompts {
   SaveAnswer AskSave(const QString& text) override;
   QString OpenFileName(const QString& directory) override;
   QString SaveFileName(const QString& proposed) override;
+  QString ExportFileName(const QString& proposed, const QStringList& filters) override;
 
  private:
   QWidget* owner_;

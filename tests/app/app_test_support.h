@@ -26,6 +26,7 @@ struct PromptLog {
   QStringList saveQuestions;  // texts of the save prompt
   QStringList openDirectories;
   QStringList saveProposals;
+  QStringList exportProposals;
 };
 
 // Answers from queues; an empty queue answers Cancel (and an empty name).
@@ -35,6 +36,7 @@ class ScriptedPrompts : public app::UserPrompts {
   std::deque<app::SaveAnswer> saveAnswers;
   std::deque<QString> openNames;
   std::deque<QString> saveNames;
+  std::deque<QString> exportNames;
 
   void Warn(const QString& caption, const QString& text) override {
     log_->warnings << caption + "|" + text;
@@ -50,6 +52,10 @@ class ScriptedPrompts : public app::UserPrompts {
   QString SaveFileName(const QString& proposed) override {
     log_->saveProposals << proposed;
     return Next(saveNames, QString());
+  }
+  QString ExportFileName(const QString& proposed, const QStringList&) override {
+    log_->exportProposals << proposed;
+    return Next(exportNames, QString());
   }
 
  private:

@@ -34,11 +34,13 @@ class MenuStateTest : public QObject {
     QCOMPARE(menus.size(), 6);
     QCOMPARE(menus.first()->text(), QStringLiteral("&File"));
     QCOMPARE(menus.last()->text(), QStringLiteral("&Help"));
-    // File: New, Open, Save, Save as, separator, Print, separator, Exit.
+    // File: New, Open, Save, Save as, separator, Print, Export Picture,
+    // Export Samples, separator, Exit.
     const QList<QAction*> file = menus.first()->menu()->actions();
-    QCOMPARE(file.size(), 8);
+    QCOMPARE(file.size(), 10);
     QVERIFY(file[4]->isSeparator());
-    QVERIFY(file[6]->isSeparator());
+    QVERIFY(file[8]->isSeparator());
+    QCOMPARE(file[6]->text(), QStringLiteral("&Export Picture..."));
     QCOMPARE(file[2]->text(), QStringLiteral("&Save\tCtrl+S"));
     QCOMPARE(file[2]->data().toInt(), 103);
     QCOMPARE(w->Action(cmd::Exit)->text(), QStringLiteral("E&xit\tAlt+X"));
