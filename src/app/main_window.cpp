@@ -320,6 +320,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
   flags_.windowClosing = true;  // a run going on ends at its next pass
   if (help_) help_->close();
   DeleteRunRecords(picture_.replay);
+  records_.reset();  // the private record folder goes too (a signal ends the program before ~MainWindow)
   noPicture_ = true;
   QSettings().setValue(QStringLiteral("window/geometry"), saveGeometry());
   event->accept();
