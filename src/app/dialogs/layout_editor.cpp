@@ -107,13 +107,14 @@ LayoutEditor::LayoutEditor(ParameterSet& params, bool& unsavedChanges, QWidget* 
     connect(maximum_[i], &QLineEdit::textChanged, this, &LayoutEditor::UpdateNotes);
     connect(minimum_[i], &QLineEdit::textChanged, this, &LayoutEditor::UpdateNotes);
   }
-  notes_ = new QLabel(content);
+  notes_ = new QLabel(this);
   notes_->setObjectName(QStringLiteral("notes"));
   notes_->setWordWrap(true);
-  grid->addWidget(notes_, kRowsLeft + 1, 0, 1, 12);
   UpdateNotes();
 
   area_ = ScrollingEditorFrame(this, content, order);
+  // Below the table, outside its scroll area, so that a note never widens it.
+  if (auto* outer = qobject_cast<QBoxLayout*>(layout())) outer->insertWidget(1, notes_);
   maximum_[0]->setFocus();
 }
 

@@ -37,7 +37,7 @@ const char* const kUses[8] = {
     "kept in the file: traces are drawn in their run's colour",
     "kept in the file: traces are drawn in their run's colour",
     "kept in the file: traces are drawn in their run's colour",
-    "the page behind the picture (0x40A0C0 switches on extended mode)",
+    "the page behind the picture (RGB 192, 160, 64 switches on extended mode)",
 };
 
 double Luminance(uint32_t ref) {
