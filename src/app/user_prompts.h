@@ -25,8 +25,10 @@ class UserPrompts {
   // The save-file dialog proposing `proposed`; empty when cancelled.
   virtual QString SaveFileName(const QString& proposed) = 0;
   // A save-file dialog for an export with its own `filters` (the first
-  // chosen); empty when cancelled.
-  virtual QString ExportFileName(const QString& proposed, const QStringList& filters) = 0;
+  // chosen); empty when cancelled, as it is for prompts that offer none.
+  virtual QString ExportFileName(const QString& /*proposed*/, const QStringList& /*filters*/) {
+    return {};
+  }
 };
 
 // The filter list of the parameter files, in the dialogs' order.
