@@ -2,6 +2,10 @@
 // clipboard. Each is one small entry point; the state they need is reached
 // through MainWindow's accessors (Parameters(), Gates(), Prefs(),
 // PictureState(), SetUnsaved(), SetExtendedMode(), RedrawPicture() ...).
+#include <QDir>
+#include <QFileInfo>
+
+#include "app/data_paths.h"
 #include "app/dialogs/about_box.h"
 #include "app/dialogs/comment_dialog.h"
 #include "app/dialogs/layout_editor.h"
@@ -44,14 +48,56 @@ bool MainWindow::PrintPicture() {
   PrintDialogChooser dialog;
   auto* scripted = dynamic_cast<PrinterChooser*>(&Prompts());
   PrinterChooser& chooser = scripted != nullptr ? *scripted : dialog;
-  return PrintPlot(this, PictureState(), Parameters(), TitleOrUntitled(), chooser, ErrorBoxes());
+  return PrintPlot(this, PictureState(), PictureParameters(), TitleOrUntitled(), chooser, ErrorBoxes(),
+                   View()->size());
 }
 
 void MainWindow::CommandCopy() {
   if (NoPicture() || Running()) return;
   // At the size of the picture on screen, in the image's own pixels.
   const QSize size = View()->Image().isNull() ? View()->WantedImageSize() : View()->Image().size();
-  CopyPlotToClipboard(this, PictureState(), Parameters(), size, ErrorBoxes());
+  CopyPlotToClipboard(this, PictureState(), PictureParameters(), size, ErrorBoxes());
+}
+
+namespace {
+
+// Where an export is proposed: the parameter file's folder and name with
+// the export's extension, or the last folder used.
+QString ExportProposal(const QString& filePath, const QString& directory, const QString& extension) {
+  const QString base = filePath.isEmpty() ? QStringLiteral("vantor") : QFileInfo(filePath).completeBaseName();
+  const QString folder = !filePath.isEmpty() ? QFileInfo(filePath).absolutePath()
+                         : !directory.isEmpty() ? directory
+                                                : QDir::currentPath();
+  return QDir(folder).filePath(base + QLatin1Char('.') + extension);
+}
+
+}  // namespace
+
+void MainWindow::CommandExportPicture() {
+  if (NoPicture() || Running()) return;
+  const QString path = Prompts().ExportFileName(
+      ExportProposal(FilePath(), lastDirectory_, QStringLiteral("png")),
+      {QStringLiteral("PNG image (*.png)"), QStringLiteral("SVG drawing (*.svg)"),
+       QStringLiteral("PDF document (*.pdf)")});
+  if (path.isEmpty()) return;
+  const QSize size = View()->Image().isNull() ? View()->WantedImageSize() : View()->Image().size();
+  QString error;
+  if (!ExportPicture(PictureState(), PictureParameters(), path, size, ErrorBoxes(), error))
+    Prompts().Warn(QString::fromLatin1(kShellCaption.data(), kShellCaption.size()),
+                   QStringLiteral("Could not export the picture to %1: %2.").arg(QDir::toNativeSeparators(path), error));
+}
+
+void MainWindow::CommandExportSamples() {
+  if (NoPicture() || Running()) return;
+  const QString path = Prompts().ExportFileName(
+      ExportProposal(FilePath(), lastDirectory_, QStringLiteral("csv")),
+      {QStringLiteral("Comma-separated values (*.csv)")});
+  if (path.isEmpty()) return;
+  QStringList written;
+  QString error;
+  if (!ExportSamples(PictureState(), PictureParameters(), path, written, error))
+    Prompts().Warn(QString::fromLatin1(kShellCaption.data(), kShellCaption.size()),
+                   QStringLiteral("Could not export the samples: %1.").arg(error));
 }
 
 void MainWindow::CommandPreferences() {
@@ -63,7 +109,13 @@ void MainWindow::CommandPreferences() {
   SetExtendedMode(ExtendedModeAfterPreferences(ExtendedMode(), before, after, GateTableLoaded()));
 }
 
-void MainWindow::RunPreferencesDialog() { vantor::RunPreferencesDialog(Prefs(), ErrorBoxes(), this); }
+void MainWindow::RunPreferencesDialog() {
+  // Save goes where the user's settings live: the program's own folder is
+  // often not writable, and start-up reads this file after the shipped one.
+  const QString userFile = UserPreferencesFile();
+  vantor::RunPreferencesDialog(Prefs(), ErrorBoxes(), this,
+                               userFile.isEmpty() ? QStringLiteral("VANTORW.INI") : userFile);
+}
 
 void MainWindow::CommandComment() {
   UnsavedFlag unsaved(*this);
@@ -84,6 +136,9 @@ void MainWindow::CommandScreenScaling() {
     UnsavedFlag unsaved(*this);
     RunLayoutEditor(Parameters(), unsaved.flag, this);
   }
+  // The layout is how the picture is drawn, not what its run was: the
+  // picture shown takes it at once.
+  ApplyLayoutToPicture();
   RedrawPicture();
 }
 

@@ -4,6 +4,7 @@
 #include <QFileInfo>
 
 #include "app/data_paths.h"
+#include "app/dialogs/field_text.h"
 #include "app/main_window.h"
 #include "app/picture_view.h"
 #include "vantor/params/parameter_file.h"
@@ -14,7 +15,38 @@ namespace {
 
 std::string FileSystemPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
 
+QString ShellCaption() { return QString::fromLatin1(kShellCaption.data(), kShellCaption.size()); }
+
 }  // namespace
+
+bool MainWindow::ReadParameters(const QString& path, ParameterSet& into, const char* heading) {
+  // The reader's own boxes are gathered: a file that fails gets one box
+  // naming the file, the line and the reason; one that reads still shows
+  // what was said about its companion file.
+  CollectedMessages said;
+  ParameterFileFailure failure;
+  if (ReadParameterFile(FileSystemPath(path), into, said, &failure)) {
+    for (const auto& entry : said.entries) messages_.Warn(entry.caption, entry.text);
+    return true;
+  }
+  const QString where = failure.line > 0
+                            ? QStringLiteral("%1, line %2").arg(QDir::toNativeSeparators(path)).arg(failure.line)
+                            : QDir::toNativeSeparators(path);
+  prompts_->Warn(ShellCaption(), QString::fromLatin1(heading).arg(QFileInfo(path).fileName()) +
+                                     QStringLiteral("\n%1: %2.").arg(where, FromCp437(failure.reason)));
+  return false;
+}
+
+bool MainWindow::WriteParameters(const QString& path) {
+  CollectedMessages said;
+  if (WriteParameterFile(FileSystemPath(path), params_, said)) return true;
+  QString text = QStringLiteral("Could not write file %1\n%2: %3.")
+                     .arg(QFileInfo(path).fileName(), QDir::toNativeSeparators(path),
+                          WriteFailureReason(path));
+  for (const auto& entry : said.entries) text += QLatin1Char('\n') + FromCp437(entry.text);
+  prompts_->Warn(ShellCaption(), text);
+  return false;
+}
 
 void MainWindow::CommandNew() {
   if (unsaved_ && AskSaveChanges() == SaveAnswer::Cancel) return;
@@ -22,7 +54,7 @@ void MainWindow::CommandNew() {
   fileTitle_.clear();
   UpdateTitle();
   flags_.stop = true;  // ends a run in progress
-  unsaved_ = false;
+  SetUnsaved(false);
   DropPicture();
 }
 
@@ -37,44 +69,32 @@ void MainWindow::CommandOpen() {
   // Guarded here too: a drop or a script may call it outside the menu.
   if (running_ || !gates_.Loaded()) return;
   if (unsaved_ && AskSaveChanges() == SaveAnswer::Cancel) return;
-  const QString start = OpenStartDirectory();
-  filePath_.clear();  // a cancelled dialog leaves the title without a path
-  const QString name = prompts_->OpenFileName(start);
-  if (name.isEmpty()) {
-    UpdateTitle();
-    DropPicture();
-    unsaved_ = false;
-    return;
-  }
+  // A cancelled dialog leaves the window as it was.
+  const QString name = prompts_->OpenFileName(OpenStartDirectory());
+  if (name.isEmpty()) return;
   OpenPath(name);
 }
 
 void MainWindow::OpenPath(const QString& path) {
+  // Read into a copy: a file that breaks off half way must not leave the
+  // parameters half replaced. A file that cannot be read leaves the window
+  // as it was: the file name, the picture and the unsaved mark.
+  ParameterSet read = params_;
+  if (!ReadParameters(path, read, "Could not read file %1!")) return;
+  params_ = read;
+  lastDirectory_ = QFileInfo(path).absolutePath();
   filePath_ = path;
   fileTitle_ = QFileInfo(path).fileName();
-  // Read into a copy: a file that breaks off half way must not leave the
-  // parameters half replaced.
-  ParameterSet read = params_;
-  if (ReadParameterFile(FileSystemPath(path), read, messages_)) {
-    params_ = read;
-    lastDirectory_ = QFileInfo(path).absolutePath();
-  } else {
-    WarnWithTitle("Could not read file %s!");
-    filePath_.clear();
-    fileTitle_.clear();
-  }
+  SetUnsaved(false);
   UpdateTitle();
   DropPicture();
-  unsaved_ = false;
 }
 
 bool MainWindow::CommandSave() {
   if (filePath_.isEmpty()) return CommandSaveAs();
-  if (!WriteParameterFile(FileSystemPath(filePath_), params_, messages_)) {
-    WarnWithTitle("Could not write file %s");
-    return false;
-  }
-  unsaved_ = false;
+  if (!WriteParameters(filePath_)) return false;
+  SetUnsaved(false);
+  UpdateTitle();
   return true;
 }
 
@@ -85,15 +105,13 @@ bool MainWindow::CommandSaveAs() {
                                                         : QDir::currentPath();
   const QString name = prompts_->SaveFileName(QDir(directory).filePath(proposed));
   if (name.isEmpty()) return false;
+  // The window takes the new name only once the file holds the parameters.
+  if (!WriteParameters(name)) return false;
   filePath_ = name;
   fileTitle_ = QFileInfo(name).fileName();
-  UpdateTitle();
-  if (!WriteParameterFile(FileSystemPath(filePath_), params_, messages_)) {
-    WarnWithTitle("Could not write file %s");
-    return false;
-  }
   lastDirectory_ = QFileInfo(name).absolutePath();
-  unsaved_ = false;
+  SetUnsaved(false);
+  UpdateTitle();
   return true;
 }
 

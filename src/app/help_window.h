@@ -1,11 +1,14 @@
 // The help viewer: the shipped HTML help page in a browser window of its own,
-// opened at its index or at a topic by context number.
+// opened at its index or at a topic by context number, with Back and
+// Forward, a find field, and Escape or Ctrl+W to close it.
 #pragma once
 
 #include <QString>
 #include <QWidget>
 
+class QLineEdit;
 class QTextBrowser;
+class QToolButton;
 
 namespace vantor::app {
 
@@ -22,10 +25,19 @@ class HelpWindow : public QWidget {
   // Shows the window at a context number's topic, or the index for kHelpIndex.
   void ShowTopic(int context);
   QTextBrowser* Browser() const { return browser_; }
+  QLineEdit* FindField() const { return find_; }
+  QToolButton* BackButton() const { return back_; }
   bool HelpFileFound() const { return found_; }
+  // Finds the find field's text after the cursor (before it when
+  // `backwards`), starting again at the other end; false when the page does
+  // not hold it, which the field shows.
+  bool FindNext(bool backwards = false);
 
  private:
   QTextBrowser* browser_;
+  QLineEdit* find_;
+  QToolButton* back_;
+  QToolButton* forward_;
   bool found_ = false;
 };
 

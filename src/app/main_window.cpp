@@ -19,6 +19,7 @@
 #include "app/help_window.h"
 #include "app/picture_view.h"
 #include "vantor/text/number_format.h"
+#include "vantor/params/list_files.h"
 #include "vantor/params/parameter_file.h"
 #include "vantor/params/startup_files.h"
 #include "vantor/render/layout.h"
@@ -89,11 +90,24 @@ void MainWindow::BuildMenus() {
 }
 
 void MainWindow::BuildAccelerators() {
-  for (const Accelerator& key : Accelerators()) {
-    auto* shortcut = new QShortcut(QKeySequence(QString::fromLatin1(key.keys)), this);
-    shortcut->setContext(Qt::WindowShortcut);
-    const int id = key.id;
-    connect(shortcut, &QShortcut::activated, this, [this, id] { Dispatch(id); });
+  for (const auto& table : {Accelerators(), DesktopAccelerators()}) {
+    for (const Accelerator& key : table) {
+      auto* shortcut = new QShortcut(QKeySequence(QString::fromLatin1(key.keys)), this);
+      shortcut->setContext(Qt::WindowShortcut);
+      const int id = key.id;
+      connect(shortcut, &QShortcut::activated, this, [this, id] { Dispatch(id); });
+    }
+  }
+  // Items whose text shows no key show their desktop key; the window's
+  // shortcut above does the work, so the action's own binding is limited
+  // to its open menu.
+  for (const Accelerator& key : DesktopAccelerators()) {
+    const MenuItem* item = FindMenuItem(key.id);
+    QAction* action = actions_.value(key.id);
+    if (item == nullptr || action == nullptr || *ShownKey(*item) != '\0') continue;
+    if (!action->shortcut().isEmpty()) continue;
+    action->setShortcut(QKeySequence(QString::fromLatin1(key.keys)));
+    action->setShortcutContext(Qt::WidgetShortcut);
   }
 }
 
@@ -121,12 +135,15 @@ void MainWindow::Dispatch(int id) {
     case cmd::Save: CommandSave(); break;
     case cmd::SaveAs: CommandSaveAs(); break;
     case cmd::Print: CommandPrint(); break;
+    case cmd::ExportPicture: CommandExportPicture(); break;
+    case cmd::ExportSamples: CommandExportSamples(); break;
     case cmd::Exit: CommandExit(); break;
     case cmd::Copy: CommandCopy(); break;
     case cmd::Preferences: CommandPreferences(); break;
     case cmd::Begin: CommandBegin(); break;
     case cmd::Overlay: CommandOverlay(); break;
     case cmd::Stop: CommandStop(); break;
+    case cmd::OverlayFile: CommandOverlayFile(); break;
     case cmd::Comment: CommandComment(); break;
     case cmd::Protocol: CommandParameterGroup(0); break;
     case cmd::Conductances: CommandParameterGroup(1); break;
@@ -159,17 +176,17 @@ void MainWindow::ReadCommandLine(const QString& tail) {
     filePath_.clear();
   }
   if (!filePath_.isEmpty()) {
+    // The name stays even when the file cannot be read: the user named it,
+    // and Save may create it.
     fileTitle_ = QFileInfo(filePath_).fileName();
     ParameterSet read = params_;
-    if (ReadParameterFile(QFile::encodeName(filePath_).toStdString(), read, messages_)) {
+    if (ReadParameters(filePath_, read, "File %1 cannot be read!")) {
       params_ = read;
       lastDirectory_ = QFileInfo(filePath_).absolutePath();
       // The window's first paint falls inside this run.
       paintCounter_ = -1;
       // The run starts once events flow, after the start-up files are read.
       QMetaObject::invokeMethod(this, &MainWindow::CommandBegin, Qt::QueuedConnection);
-    } else {
-      WarnWithTitle("File %s cannot be read!");
     }
   }
   UpdateTitle();
@@ -180,6 +197,15 @@ void MainWindow::LoadStartupFiles() {
                                                  params_, gates_, messages_, picture_.extendedMode);
   picture_.preferences = loaded.preferences;
   picture_.extendedMode = loaded.extendedMode;
+  // The colours the user saved come after the shipped ones.
+  const QString userFile = UserPreferencesFile();
+  if (!userFile.isEmpty() && QFileInfo(userFile).isFile()) {
+    ReadCountList(QFile::encodeName(userFile).toStdString(), picture_.preferences.values.data(),
+                  kPreferenceCount, messages_);
+    if (picture_.preferences.values[Preferences::BackgroundColour] == kExtendedModeColour &&
+        gates_.Loaded())
+      picture_.extendedMode = true;
+  }
 }
 
 // ---- Title and boxes -------------------------------------------------------
@@ -189,7 +215,8 @@ QString MainWindow::TitleOrUntitled() const {
 }
 
 void MainWindow::UpdateTitle() {
-  setWindowTitle(QStringLiteral("%1 - %2").arg(ShellCaption(), TitleOrUntitled()));
+  setWindowTitle(QStringLiteral("%1 - %2").arg(ShellCaption(), TitleOrUntitled()) +
+                 (unsaved_ ? QStringLiteral(" *") : QString()));
 }
 
 void MainWindow::WarnWithTitle(const char* format) {
@@ -232,7 +259,7 @@ void MainWindow::RedrawPicture() {
   Device& device = view_->BeginDrawing(picture_.preferences.Colour(Preferences::BackgroundColour));
   picture_.target.SetDevice(&device);
   FillBackground(picture_);
-  RedrawPlot(picture_, params_, messages_);
+  RedrawPlot(picture_, pictureParams_, messages_);
   picture_.replay.mode = kReplayOrdinary;
   picture_.target.SetDevice(nullptr);
   view_->EndDrawing();
@@ -252,6 +279,11 @@ void MainWindow::PaintRequested() {
     return;
   }
   RedrawPicture();
+}
+
+void MainWindow::ApplyLayoutToPicture() {
+  if (running_) return;  // the run going on keeps its own; the next one takes it
+  for (int i = 0; i < kTraceCount; ++i) pictureParams_.SetTrace(i, params_.Trace(i));
 }
 
 void MainWindow::RememberRunForPointer() {
@@ -288,6 +320,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
   flags_.windowClosing = true;  // a run going on ends at its next pass
   if (help_) help_->close();
   DeleteRunRecords(picture_.replay);
+  records_.reset();  // the private record folder goes too (a signal ends the program before ~MainWindow)
   noPicture_ = true;
   QSettings().setValue(QStringLiteral("window/geometry"), saveGeometry());
   event->accept();

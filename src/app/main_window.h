@@ -9,6 +9,7 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <QString>
+#include <QTemporaryDir>
 
 #include <memory>
 #include <vector>
@@ -60,6 +61,9 @@ class MainWindow : public QMainWindow {
   void CommandBegin();
   void CommandOverlay();
   void CommandStop();
+  // A run of another parameter file drawn over the picture, named after the
+  // file in the legend; the window's own parameters stay as they are.
+  void CommandOverlayFile();
   void CommandHelpIndex();
   // Opens a file as Open does once its name is known (drops use it).
   void OpenPath(const QString& path);
@@ -69,6 +73,10 @@ class MainWindow : public QMainWindow {
   void CommandPrint();                    // "Nothing to print!" without a picture
   bool PrintPicture();                    // prints the picture; false on failure
   void CommandCopy();                     // the picture to the clipboard
+  // The picture as PNG, SVG or PDF at the window's size, and the samples of
+  // every run as CSV files (one per run), as the command line writes them.
+  void CommandExportPicture();
+  void CommandExportSamples();
   void CommandPreferences();              // the dialog, then the extended-mode rule
   void RunPreferencesDialog();
   void CommandComment();
@@ -82,6 +90,10 @@ class MainWindow : public QMainWindow {
 
   // ---- State the commands work on -------------------------------------
   ParameterSet& Parameters() { return params_; }
+  // The parameters of the run on the picture (and of the run going on): a
+  // dialog changes Parameters() only, which the next run takes up, so the
+  // picture, its redraws and prints never mix two sets.
+  const ParameterSet& PictureParameters() const { return pictureParams_; }
   GateTable& Gates() { return gates_; }
   Preferences& Prefs() { return picture_.preferences; }
   Picture& PictureState() { return picture_; }
@@ -92,7 +104,12 @@ class MainWindow : public QMainWindow {
   const QString& DataDirectory() const { return dataDirectory_; }
 
   bool Unsaved() const { return unsaved_; }
-  void SetUnsaved(bool on) { unsaved_ = on; }
+  // The title shows the mark of unsaved changes, so it follows the flag.
+  void SetUnsaved(bool on) {
+    if (unsaved_ == on) return;
+    unsaved_ = on;
+    UpdateTitle();
+  }
   bool ExtendedMode() const { return picture_.extendedMode; }
   void SetExtendedMode(bool on) { picture_.extendedMode = on; }
   bool NoPicture() const { return noPicture_; }
@@ -109,6 +126,12 @@ class MainWindow : public QMainWindow {
   // The status bar's read-out for a pointer at `devicePoint` (image pixels);
   // empty where no run was recorded.
   QString PointerReadout(QPointF devicePoint) const;
+  // The private folder the run records go to (made with the first run, in
+  // the system's temporary folder, removed with the window); empty before.
+  QString RecordFolder() const { return records_ ? records_->path() : QString(); }
+  // What the progress read-out says about the record of the run going on:
+  // empty for a short run, else its least size and where it goes.
+  const QString& RecordNote() const { return recordNote_; }
   // The longest wall time between two event pumps of the last run, in ms.
   double LongestPumpGapMs() const { return longestPumpGapMs_; }
 
@@ -120,7 +143,8 @@ class MainWindow : public QMainWindow {
   void FillPictureBackground();
   // Deletes the records and leaves an empty picture (New, Open).
   void DropPicture();
-  // Sets the window title from the file title.
+  // Sets the window title from the file title, with " *" after it while
+  // there are unsaved changes.
   void UpdateTitle();
   // A warning box with caption "VTWin"; `format` has one %s for the file title.
   void WarnWithTitle(const char* format);
@@ -140,16 +164,26 @@ class MainWindow : public QMainWindow {
   void BuildAccelerators();
   void ReadCommandLine(const QString& tail);
   void LoadStartupFiles();
-  void RunCommand(bool overlay);
+  // A run of Parameters(), or of `from` (then nothing is written back and
+  // the legend names the run `label`).
+  void RunCommand(bool overlay, const ParameterSet* from = nullptr, const QString& label = QString());
   void Pump();
   void ShowProgress(float t);
   void PaintRequested();
   void PointerAt(QPointF devicePoint);
   void RememberRunForPointer();
+  // Takes the picture's trace table (the layout) from Parameters().
+  void ApplyLayoutToPicture();
   QString TitleOrUntitled() const;
+  // A parameter file into `into`, or one box: `heading` (%1 the file's
+  // name), then the path, the line and the reason.
+  bool ReadParameters(const QString& path, ParameterSet& into, const char* heading);
+  // The parameters into `path`, or one box naming the file and the reason.
+  bool WriteParameters(const QString& path);
   QString OpenStartDirectory() const;
 
   ParameterSet params_;
+  ParameterSet pictureParams_;
   GateTable gates_;
   Picture picture_;
   std::unique_ptr<UserPrompts> prompts_;
@@ -175,6 +209,8 @@ class MainWindow : public QMainWindow {
 
   int runsStarted_ = 0;
   RunResult lastResult_;
+  std::unique_ptr<QTemporaryDir> records_;
+  QString recordNote_;
   QElapsedTimer pumpClock_;
   QElapsedTimer repaintClock_;
   double longestPumpGapMs_ = 0;

@@ -1,5 +1,7 @@
 #include "app/menu_table.h"
 
+#include <cstring>
+
 namespace vantor::app {
 namespace {
 
@@ -12,6 +14,8 @@ constexpr MenuItem kItems[] = {
     {cmd::SaveAs, "&File", "Save &as...", R::Always},
     {0, "&File", nullptr, R::Always},
     {cmd::Print, "&File", "&Print...\tCtrl+P", R::Always},
+    {cmd::ExportPicture, "&File", "&Export Picture...", R::PictureIdle},
+    {cmd::ExportSamples, "&File", "Export Sa&mples...", R::PictureIdle},
     {0, "&File", nullptr, R::Always},
     {cmd::Exit, "&File", "E&xit\tAlt+X", R::Always},
     {cmd::Copy, "&Edit", "&Copy\tShift+Ins", R::PictureIdle},
@@ -20,6 +24,7 @@ constexpr MenuItem kItems[] = {
     {cmd::Begin, "&Run", "&Begin\tCtrl+B", R::Idle},
     {cmd::Overlay, "&Run", "Overla&y\tCtrl+Y", R::PictureIdle},
     {cmd::Stop, "&Run", "&Stop\tCtrl+K", R::OnlyRunning},
+    {cmd::OverlayFile, "&Run", "Overlay &File...", R::PictureIdle},
     {cmd::Comment, "&Parameters", "&Text Comment...\tCtrl+T", R::Always},
     {cmd::Protocol, "&Parameters", "&Protocol...\tCtrl+E", R::Always},
     {cmd::Conductances, "&Parameters", "&Conductances...\tCtrl+F", R::Always},
@@ -45,7 +50,20 @@ constexpr Accelerator kAccelerators[] = {
     {"Ctrl+D", cmd::Ions},      {"Ctrl+K", cmd::Stop},
 };
 
+constexpr Accelerator kDesktopAccelerators[] = {
+    {"Shift+Ins", cmd::Copy}, {"Alt+X", cmd::Exit},       {"Ctrl+N", cmd::New},
+    {"Ctrl+O", cmd::Open},    {"Ctrl+Shift+S", cmd::SaveAs}, {"Ctrl+Q", cmd::Exit},
+};
+
 }  // namespace
+
+std::span<const Accelerator> DesktopAccelerators() { return kDesktopAccelerators; }
+
+const char* ShownKey(const MenuItem& item) {
+  if (item.text == nullptr) return "";
+  const char* tab = std::strchr(item.text, '\t');
+  return tab == nullptr ? "" : tab + 1;
+}
 
 std::span<const MenuItem> MenuItems() { return kItems; }
 std::span<const char* const> MenuTitles() { return kTitles; }

@@ -10,11 +10,13 @@ namespace vantor::app {
 namespace cmd {
 enum Id : int {
   New = 101, Open = 102, Save = 103, SaveAs = 104, Print = 105, Exit = 108,
+  ExportPicture = 106, ExportSamples = 107,  // beside Print: the picture and the samples as files
   Cut = 201,  // bound to keys only; does nothing
   Copy = 202, Preferences = 204,
   Begin = 301,
   Redo = 302,  // bound to keys only; does nothing
   Overlay = 303, Stop = 304,
+  OverlayFile = 305,  // beside the table's Run items: a run of another file over the picture
   Comment = 401, Protocol = 402, Conductances = 403, SynapticCurrents = 404, Ions = 405,
   ScreenScaling = 600, EditModel = 601, MiscParameters = 602,
   HelpIndex = 901, About = 999,
@@ -52,6 +54,12 @@ struct MenuState {
 std::span<const MenuItem> MenuItems();
 std::span<const char* const> MenuTitles();  // left to right; Help last
 std::span<const Accelerator> Accelerators();
+// Keys bound beside the table above: the two the menu shows as labels only
+// ("Shift+Ins", "Alt+X") and the desktop's standard keys for the same
+// commands (New, Open, Save as, Quit).
+std::span<const Accelerator> DesktopAccelerators();
+// The key a menu text shows after its tab, or "" for none.
+const char* ShownKey(const MenuItem& item);
 
 bool RuleAllows(MenuRule rule, const MenuState& state);
 // The item of `id`, or nullptr for ids without one (201, 302).

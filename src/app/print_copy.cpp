@@ -4,7 +4,9 @@
 #include <QBoxLayout>
 #include <QClipboard>
 #include <QElapsedTimer>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QLabel>
 #include <QMimeData>
@@ -14,14 +16,21 @@
 #include <QPrinter>
 #include <QPushButton>
 
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 
+#include "app/data_paths.h"
 #include "app/dialogs/field_text.h"
 #include "app/dialogs/layout_editor.h"
 #include "device/painter_device.h"
 #include "device/picture_file.h"
 #include "vantor/render/picture.h"
+#include "vantor/files/csv_sink.h"
+#include "vantor/files/output_file.h"
+#include "vantor/params/gate_table.h"
 #include "vantor/render/replay.h"
+#include "vantor/render/run_legend.h"
 #include "vantor/render/run_record.h"
 
 namespace vantor {
@@ -126,8 +135,18 @@ void PrintAbortBox::Cancel() {
   close();
 }
 
+QSize PrintArea(QSize page, QSize picture) {
+  if (picture.width() <= 0 || picture.height() <= 0 || page.width() <= 0 || page.height() <= 0)
+    return page;
+  const double aspect = static_cast<double>(picture.height()) / picture.width();
+  const int height = static_cast<int>(page.width() * aspect);
+  if (height <= page.height()) return {page.width(), std::max(1, height)};
+  return {std::max(1, static_cast<int>(page.height() / aspect)), page.height()};
+}
+
 bool PrintPlot(QWidget* mainWindow, Picture& picture, const ParameterSet& params,
-               const QString& documentName, PrinterChooser& chooser, Messages& messages) {
+               const QString& documentName, PrinterChooser& chooser, Messages& messages,
+               QSize pictureSize) {
   QPrinter printer(QPrinter::HighResolution);
   printer.setDocName(documentName);
   if (!chooser.Choose(printer, mainWindow)) return true;
@@ -147,7 +166,10 @@ bool PrintPlot(QWidget* mainWindow, Picture& picture, const ParameterSet& params
     QPainter painter;
     if (painter.begin(&printer)) {
       const QRect page = printer.pageLayout().paintRectPixels(printer.resolution());
-      PainterDevice device(painter, page.width(), page.height());
+      // A portrait page takes the picture at its own proportions, not
+      // stretched to the page's height.
+      const QSize area = PrintArea(page.size(), pictureSize);
+      PainterDevice device(painter, area.width(), area.height());
       PumpingDevice pumping(device, cancelled);
       target.SetDevice(&pumping);
       RedrawPlot(picture, params, messages);
@@ -173,35 +195,136 @@ bool PrintPlot(QWidget* mainWindow, Picture& picture, const ParameterSet& params
 }
 
 QString SamplesAsText(const Picture& picture, const ParameterSet& params, int maxRows) {
-  const std::string& name = picture.replay.current.recordName;
-  if (name.empty()) return {};
-  const std::optional<std::vector<RunSample>> samples = ReadRunRecord(name);
-  if (!samples || samples->empty()) return {};
+  const std::vector<const RecordedRun*> runs = PictureRuns(picture.replay);
+  // Each run's samples; a run whose record cannot be read is left out.
+  std::vector<std::pair<int, std::vector<RunSample>>> read;
+  for (std::size_t r = 0; r < runs.size(); ++r) {
+    if (runs[r]->recordName.empty()) continue;
+    std::optional<std::vector<RunSample>> samples = ReadRunRecord(runs[r]->recordName);
+    if (samples && !samples->empty()) read.emplace_back(static_cast<int>(r), std::move(*samples));
+  }
+  if (read.empty()) return {};
 
-  QStringList header{QStringLiteral("time (ms)")};
-  for (int s = 1; s < kSampleSlots; ++s) {
-    const int row = s == 1 ? 0 : s;  // slot 1 holds V-m, row 0; I-Inj is not recorded
+  // The run, the time, V-m, the injected current (not recorded: it is the
+  // run's protocol at that time), then the recorded traces, the gates by name.
+  QStringList header{QStringLiteral("run"), QStringLiteral("time (ms)"), TraceLabel(0), TraceLabel(1)};
+  static constexpr int kGateParam[3] = {param::Gate1, param::Gate2, param::Gate3};
+  for (int s = 2; s < kSampleSlots; ++s) {
+    const int row = s;
     QString label = TraceLabel(row);
     if (row >= 4 && row <= 17 && params.Trace(row).cond != 0)
       label = QStringLiteral("g") + label.mid(1, label.indexOf(QLatin1Char(' ')) - 1) +
               QStringLiteral(" (µS)");
+    if (row >= 18) {
+      const float gate = params.Value(kGateParam[row - 18]);
+      const std::string name = GateTable::GateName(gate >= 0 && gate < 1000 ? static_cast<int>(gate) : 0);
+      label = QStringLiteral("g-%1 %2 (fraction open)")
+                  .arg(row - 17)
+                  .arg(name.empty() ? QStringLiteral("none") : QString::fromStdString(name));
+    }
     header << label;
   }
   QString text = header.join(QLatin1Char('\t')) + QLatin1Char('\n');
-  const std::size_t count = samples->size();
-  const std::size_t step =
-      count <= static_cast<std::size_t>(maxRows) ? 1 : (count + maxRows - 1) / maxRows;
-  text.reserve(static_cast<qsizetype>(count / step + 1) * kSampleSlots * 12);
-  for (std::size_t i = 0; i < count; i += step) {
-    // The last sample always ends the list, however the thinning falls.
-    const RunSample& sample = (*samples)[i + step >= count ? count - 1 : i];
-    for (int s = 0; s < kSampleSlots; ++s) {
-      if (s > 0) text += QLatin1Char('\t');
-      text += QString::number(static_cast<double>(sample[s]), 'g', 9);
+  for (const auto& [r, samples] : read) {
+    const RecordedRun& run = *runs[static_cast<std::size_t>(r)];
+    const Protocol protocol = run.protocol.value_or(Protocol::Of(params));
+    const std::size_t count = samples.size();
+    const std::size_t step =
+        count <= static_cast<std::size_t>(maxRows) ? 1 : (count + maxRows - 1) / maxRows;
+    text.reserve(text.size() + static_cast<qsizetype>(count / step + 1) * (kSampleSlots + 2) * 12);
+    const QString runNumber = QString::number(r + 1);
+    auto number = [&text](double v) { text += QString::number(v, 'g', 9); };
+    for (std::size_t i = 0; i < count; i += step) {
+      // The last sample always ends a run's rows, however the thinning falls.
+      const RunSample& sample = samples[i + step >= count ? count - 1 : i];
+      text += runNumber;
+      text += QLatin1Char('\t');
+      number(sample[0]);
+      text += QLatin1Char('\t');
+      number(sample[1]);
+      text += QLatin1Char('\t');
+      number(protocol.InjectedCurrent(sample[0]));
+      for (int s = 2; s < kSampleSlots; ++s) {
+        text += QLatin1Char('\t');
+        number(sample[s]);
+      }
+      text += QLatin1Char('\n');
     }
-    text += QLatin1Char('\n');
   }
   return text;
+}
+
+bool ExportPicture(Picture& picture, const ParameterSet& params, const QString& path, QSize size,
+                   Messages& messages, QString& error) {
+  const std::string target = QFile::encodeName(path).toStdString();
+  const std::optional<PictureFormat> format = PictureFormatForPath(target);
+  if (!format) {
+    error = QStringLiteral("the name must end in .png, .svg or .pdf");
+    return false;
+  }
+  const int w = std::max(1, size.width()), h = std::max(1, size.height());
+  std::string why;
+  bool ok = false;
+  {
+    KeepPicture keep(picture);
+    OutputTarget& target_ = picture.target;
+    target_.clipboardCopy = true;  // measured as on screen, not filled twice
+    target_.AttachPlotter(nullptr);  // the plotter and metafile had this picture already
+    target_.AttachCgm(nullptr);
+    ok = SavePicture(*format, target, w, h, picture.preferences.Colour(Preferences::BackgroundColour),
+                     [&](Device& device) {
+                       target_.SetDevice(&device);
+                       RedrawPlot(picture, params, messages);
+                       target_.SetDevice(nullptr);
+                     },
+                     why);
+  }
+  if (!ok) error = QString::fromStdString(why);
+  return ok;
+}
+
+bool ExportSamples(const Picture& picture, const ParameterSet& params, const QString& path,
+                   QStringList& written, QString& error) {
+  const std::vector<const RecordedRun*> runs = PictureRuns(picture.replay);
+  if (runs.empty()) {
+    error = QStringLiteral("there is no run to export");
+    return false;
+  }
+  const QFileInfo file(path);
+  for (std::size_t r = 0; r < runs.size(); ++r) {
+    const RecordedRun& run = *runs[r];
+    const QString name =
+        runs.size() == 1 ? path
+                         : file.dir().filePath(QStringLiteral("%1-%2.%3")
+                                                   .arg(file.completeBaseName())
+                                                   .arg(r + 1)
+                                                   .arg(file.suffix().isEmpty() ? QStringLiteral("csv") : file.suffix()));
+    const std::optional<std::vector<RunSample>> samples = ReadRunRecord(run.recordName);
+    if (!samples) {
+      error = QStringLiteral("the record of run %1 cannot be read").arg(r + 1);
+      return false;
+    }
+    // The columns and the injected current of the run itself: its values,
+    // with the picture's trace table.
+    ParameterSet runParams = params;
+    if (run.parameters.size() == static_cast<std::size_t>(kParameterCount))
+      for (int k = 0; k < kParameterCount; ++k) runParams.SetValue(k, run.parameters[k]);
+    OutputFile out;
+    if (!out.Open(QFile::encodeName(name).toStdString())) {
+      error = QStringLiteral("%1 cannot be written (%2)").arg(QDir::toNativeSeparators(name), app::WriteFailureReason(name));
+      return false;
+    }
+    CsvSink sink(out.Stream(), runParams);
+    for (const RunSample& sample : *samples) sink.Sample(sample);
+    sink.Finish();
+    if (sink.Failed() || !out.Commit()) {
+      error = QStringLiteral("%1 could not be written whole (%2)")
+                  .arg(QDir::toNativeSeparators(name), QString::fromLocal8Bit(std::strerror(errno)));
+      return false;
+    }
+    written << name;
+  }
+  return true;
 }
 
 bool CopyPlotToClipboard(QWidget* mainWindow, Picture& picture, const ParameterSet& params,

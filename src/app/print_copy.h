@@ -44,14 +44,34 @@ class PrintAbortBox : public QDialog {
 
 // Prints the picture with the parameter listing on one page. True for a
 // finished job, a cancelled print dialog and a job the user stopped; false
-// when the job failed (the caller says "Could not print file %s").
+// when the job failed (the caller says "Could not print file %s"). With a
+// `pictureSize` (the picture on screen) the page keeps its proportions.
 bool PrintPlot(QWidget* mainWindow, Picture& picture, const ParameterSet& params,
-               const QString& documentName, PrinterChooser& chooser, Messages& messages);
+               const QString& documentName, PrinterChooser& chooser, Messages& messages,
+               QSize pictureSize = QSize());
 
-// The samples of the picture's current run as tab-separated text with a
-// header row; long runs are thinned evenly to at most `maxRows` samples.
-// Empty when there is no readable record.
+// The part of a page of `page` pixels a picture of `picture`'s proportions
+// takes: the whole width, or the whole height when it is the narrower way,
+// from the top left. The whole page without a picture size.
+QSize PrintArea(QSize page, QSize picture);
+
+// The samples of every run of the picture as tab-separated text with a
+// header row: the run's number, the time, V-m, the injected current, the
+// other recorded traces and the gates by name. Each long run is thinned
+// evenly to at most `maxRows` samples. Empty when no record is readable.
 QString SamplesAsText(const Picture& picture, const ParameterSet& params, int maxRows = 100000);
+
+// The picture at `size` into `path` as the extension says (.png, .svg,
+// .pdf), never leaving a half-written file; false with the reason.
+bool ExportPicture(Picture& picture, const ParameterSet& params, const QString& path, QSize size,
+                   Messages& messages, QString& error);
+
+// The samples of every run of the picture as the command line's CSV files:
+// `path` for a single run, "name-1.csv", "name-2.csv" ... beside it for
+// several. False with the reason at the first file that cannot be written;
+// `written` gets the files done.
+bool ExportSamples(const Picture& picture, const ParameterSet& params, const QString& path,
+                   QStringList& written, QString& error);
 
 // Puts the picture on the clipboard at the window's size as SVG
 // ("image/svg+xml") and as an image, with the samples of the last run as

@@ -1,10 +1,15 @@
 // Begin, Overlay and Stop: the run goes on the GUI thread and lets events
 // through from its pump, so every flag stays a plain variable.
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QStatusBar>
+#include <QStorageInfo>
 
 #include <algorithm>
 
+#include "app/dialogs/field_text.h"
 #include "app/main_window.h"
 #include "app/picture_view.h"
 #include "vantor/text/number_format.h"
@@ -30,13 +35,41 @@ class ProgressSink : public RunSink {
   float& time_;
 };
 
+// A record this large is worth a word in the progress read-out.
+constexpr double kNotableRecordBytes = 50e6;
+
+// The least size of a run's record: one sample per "Maximum dt for plot"
+// at least (more where the potential moves faster than "Maximum dV").
+double LeastRecordBytes(const ParameterSet& params) {
+  const double trial = params.Value(param::TrialDuration);
+  const double dt = params.Value(param::MaxDtForPlot);
+  if (!(trial > 0) || !(dt > 0)) return 0;
+  return (trial / dt + 1) * kSampleBytes;
+}
+
+QString Megabytes(double bytes) { return QString::number(bytes / 1e6, 'f', bytes < 1e7 ? 1 : 0); }
+
 }  // namespace
 
 void MainWindow::CommandBegin() { RunCommand(false); }
 void MainWindow::CommandOverlay() { RunCommand(true); }
 void MainWindow::CommandStop() { flags_.stop = true; }
 
-void MainWindow::RunCommand(bool overlay) {
+void MainWindow::CommandOverlayFile() {
+  if (running_ || noPicture_ || !gates_.Loaded()) return;
+  const QString name = prompts_->OpenFileName(OpenStartDirectory());
+  if (name.isEmpty()) return;
+  ParameterSet other = params_;
+  if (!ReadParameters(name, other, "Could not read file %1!")) return;
+  // The file's run goes into this picture: its bands, scales and title
+  // stay the picture's.
+  for (int i = 0; i < kTraceCount; ++i) other.SetTrace(i, pictureParams_.Trace(i));
+  other.SetComment(pictureParams_.Comment());
+  lastDirectory_ = QFileInfo(name).absolutePath();
+  RunCommand(true, &other, QFileInfo(name).fileName());
+}
+
+void MainWindow::RunCommand(bool overlay, const ParameterSet* from, const QString& label) {
   // Never a second run from inside the pump of the first, whatever the path
   // (a key, a posted command, a script).
   if (running_ || flags_.windowClosing) return;
@@ -47,6 +80,28 @@ void MainWindow::RunCommand(bool overlay) {
     return;
   }
   if (overlay && noPicture_) return;  // nothing to overlay on
+
+  // Records go to a folder of the program's own under the system's
+  // temporary folder, never to wherever the program was started.
+  if (!records_) {
+    records_ = std::make_unique<QTemporaryDir>(QDir(QDir::tempPath()).filePath(QStringLiteral("vantor-XXXXXX")));
+    if (!records_->isValid()) records_.reset();
+  }
+  const QString folder = records_ ? records_->path() : QDir::currentPath();
+  const double least = LeastRecordBytes(from != nullptr ? *from : params_);
+  recordNote_.clear();
+  if (least >= kNotableRecordBytes) {
+    const QStorageInfo storage(folder);
+    if (storage.isValid() && storage.bytesAvailable() >= 0 && storage.bytesAvailable() < least) {
+      prompts_->Warn(QString::fromLatin1(kShellCaption.data(), kShellCaption.size()),
+                     tr("This run needs at least %1 MB for its record in %2, and only %3 MB are "
+                        "free there. Shorten the trial or raise Maximum dt for plot.")
+                         .arg(Megabytes(least), QDir::toNativeSeparators(folder),
+                              Megabytes(static_cast<double>(storage.bytesAvailable()))));
+      return;
+    }
+    recordNote_ = tr("record at least %1 MB in %2").arg(Megabytes(least), QDir::toNativeSeparators(folder));
+  }
 
   noPicture_ = true;
   if (paintCounter_ >= 0) paintCounter_ = 0;
@@ -62,13 +117,24 @@ void MainWindow::RunCommand(bool overlay) {
   ProgressSink progress(runTime_);
   RunPictureOptions options;
   options.extraSink = &progress;
+  options.recordDirectory = QFile::encodeName(folder).toStdString();
+  options.label = ToCp437(label);
   options.pump = [this] { Pump(); };
   longestPumpGapMs_ = 0;
   pumpClock_.start();
   repaintClock_.invalidate();
 
-  lastResult_ = overlay ? OverlayRun(picture_, params_, gates_, flags_, messages_, options)
-                        : BeginRun(picture_, params_, gates_, flags_, messages_, options);
+  // The run works on its own copy, so that a dialog opened from the pump
+  // changes the next run and not this one. What the run writes back (the
+  // ion floors) reaches the user's set unless the user changed that value
+  // meanwhile.
+  const ParameterSet before = params_;
+  pictureParams_ = from != nullptr ? *from : params_;
+  lastResult_ = overlay ? OverlayRun(picture_, pictureParams_, gates_, flags_, messages_, options)
+                        : BeginRun(picture_, pictureParams_, gates_, flags_, messages_, options);
+  if (from == nullptr)
+    for (int k = 0; k < kParameterCount; ++k)
+      if (params_.Value(k) == before.Value(k)) params_.SetValue(k, pictureParams_.Value(k));
 
   picture_.replay.mode = kReplayOrdinary;
   // A picture only from a run that reached its end.
@@ -114,12 +180,14 @@ void MainWindow::Pump() {
 }
 
 void MainWindow::ShowProgress(float t) {
-  const float trial = params_.Value(param::TrialDuration);
+  const float trial = pictureParams_.Value(param::TrialDuration);
   const int percent = trial > 0 ? static_cast<int>(std::clamp(100.0f * t / trial, 0.0f, 100.0f)) : 0;
-  statusBar()->showMessage(tr("Running: %1 of %2 ms (%3 %)")
-                               .arg(QString::fromStdString(FormatShort(t, 5)),
-                                    QString::fromStdString(FormatShort(trial, 5)))
-                               .arg(percent));
+  QString text = tr("Running: %1 of %2 ms (%3 %)")
+                     .arg(QString::fromStdString(FormatShort(t, 5)),
+                          QString::fromStdString(FormatShort(trial, 5)))
+                     .arg(percent);
+  if (!recordNote_.isEmpty()) text += QStringLiteral("; ") + recordNote_;
+  statusBar()->showMessage(text);
 }
 
 }  // namespace vantor::app

@@ -1,5 +1,6 @@
 #include "app/user_prompts.h"
 
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
@@ -20,6 +21,18 @@ QStringList ParameterFileFilters() {
     filters << QStringLiteral("%1 (%2)").arg(description, pattern);
   }
   return filters;
+}
+
+QString OpenFilterFor(const QString& directory) {
+  const QStringList filters = ParameterFileFilters();
+  QStringList patterns;  // one pattern list per filter, as QDir takes it
+  for (const ParameterFileType& type : kParameterFileTypes)
+    patterns << QString::fromLatin1(type.pattern);
+  const QDir folder(directory);
+  const QStringList all = folder.entryList(patterns.last().split(';'), QDir::Files);
+  for (qsizetype i = 0; i < filters.size() && i < patterns.size(); ++i)
+    if (folder.entryList(patterns[i].split(';'), QDir::Files).size() == all.size()) return filters[i];
+  return filters.last();
 }
 
 QString WithDefaultExtension(const QString& path) {
@@ -45,6 +58,7 @@ QString QtPrompts::OpenFileName(const QString& directory) {
   dialog.setFileMode(QFileDialog::ExistingFile);
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
   dialog.setNameFilters(ParameterFileFilters());
+  dialog.selectNameFilter(OpenFilterFor(directory));
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
   return dialog.selectedFiles().first();
 }
@@ -58,6 +72,22 @@ QString QtPrompts::SaveFileName(const QString& proposed) {
   dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
   return WithDefaultExtension(dialog.selectedFiles().first());
+}
+
+QString QtPrompts::ExportFileName(const QString& proposed, const QStringList& filters) {
+  QFileDialog dialog(owner_, QString(), proposed);
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setFileMode(QFileDialog::AnyFile);
+  dialog.setNameFilters(filters);
+  dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
+  // The filter picks the format: a name without an extension gets its own.
+  QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& filter) {
+    const int star = filter.indexOf(QStringLiteral("*."));
+    if (star >= 0) dialog.setDefaultSuffix(filter.mid(star + 2).section(QLatin1Char(')'), 0, 0).section(QLatin1Char(' '), 0, 0));
+  });
+  if (!filters.isEmpty()) emit dialog.filterSelected(filters.first());
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  return dialog.selectedFiles().first();
 }
 
 void PromptMessages::Warn(std::string_view caption, std::string_view text) {

@@ -24,10 +24,19 @@ class UserPrompts {
   virtual QString OpenFileName(const QString& directory) = 0;
   // The save-file dialog proposing `proposed`; empty when cancelled.
   virtual QString SaveFileName(const QString& proposed) = 0;
+  // A save-file dialog for an export with its own `filters` (the first
+  // chosen); empty when cancelled, as it is for prompts that offer none.
+  virtual QString ExportFileName(const QString& /*proposed*/, const QStringList& /*filters*/) {
+    return {};
+  }
 };
 
 // The filter list of the parameter files, in the dialogs' order.
 QStringList ParameterFileFilters();
+// The filter of ParameterFileFilters() an open dialog on `directory` starts
+// with: the first one that shows every parameter file there, so that a
+// folder of version 4 files does not look empty.
+QString OpenFilterFor(const QString& directory);
 // A name chosen in the save dialog without an extension gets the default one.
 QString WithDefaultExtension(const QString& path);
 
@@ -38,6 +47,7 @@ class QtPrompts : public UserPrompts {
   SaveAnswer AskSave(const QString& text) override;
   QString OpenFileName(const QString& directory) override;
   QString SaveFileName(const QString& proposed) override;
+  QString ExportFileName(const QString& proposed, const QStringList& filters) override;
 
  private:
   QWidget* owner_;

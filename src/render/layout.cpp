@@ -256,7 +256,9 @@ void PlotSetup(Picture& picture, const ParameterSet& params, const std::string& 
   target.drawAxis = false;
   SetupAxis(target, 0, T, AxisKind::X, TickMode::Counted, "Time (msec)");
 
-  SelectTraceColour(picture, voltage);
+  // The title belongs to the picture, not to the run drawn last: it keeps
+  // the first run's colour however many runs lie over it.
+  target.SetColour(RunColour(0));
   target.SetTextAlignment(text_align::Centre, text_align::Top);
   target.SetTextStyle(0, 0);
   // Every text from here on is kept track of, for placing the labels after.

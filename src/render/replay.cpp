@@ -13,6 +13,7 @@
 #include "render/band_labels.h"
 #include "vantor/render/hpgl_plotter.h"
 #include "vantor/render/layout.h"
+#include "vantor/render/run_legend.h"
 
 namespace vantor {
 namespace {
@@ -217,7 +218,9 @@ void ReplayRuns(Picture& picture, const ParameterSet& params) {
   ReplayState& replay = picture.replay;
   const int count = static_cast<int>(replay.overlays.size());
   const float choice = params.Value(param::PlotChoice);
-  replay.runIndex = 0;
+  // The replay that ends an overlay run draws that run only, in the colour
+  // its live trace had and a full redraw gives it.
+  replay.runIndex = replay.mode == kReplayOverlay ? count : 0;
   picture.nextCurrentIsAlternate = true;
   // Every run sets its labels where the first one did (over them, in its
   // own colour); only what the set-up drew stands in their way.
@@ -257,6 +260,9 @@ void ReplayRuns(Picture& picture, const ParameterSet& params) {
     ++replay.runIndex;
     if (last) break;
   }
+  // The legend names every run on the picture; after an overlay run it
+  // goes over the entries already there, which it draws the same.
+  DrawRunLegend(picture, params, 0, count);
   replay.runIndex = count;
 }
 

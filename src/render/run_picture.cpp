@@ -26,6 +26,7 @@ RunResult RunAndDraw(Picture& picture, ParameterSet& params, const GateTable& ga
   }
   picture.replay.current = RecordedRun{};
   picture.replay.current.recordName = record.Path();
+  picture.replay.current.label = options.label;
   record.KeepInMemory(options.samplesInMemory);
 
   OutputTarget& target = picture.target;

@@ -5,6 +5,8 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QDirIterator>
+#include <QFileInfo>
 #include <QFile>
 #include <QStandardPaths>
 #include <QStringList>
@@ -24,6 +26,7 @@ struct PromptLog {
   QStringList saveQuestions;  // texts of the save prompt
   QStringList openDirectories;
   QStringList saveProposals;
+  QStringList exportProposals;
 };
 
 // Answers from queues; an empty queue answers Cancel (and an empty name).
@@ -33,6 +36,7 @@ class ScriptedPrompts : public app::UserPrompts {
   std::deque<app::SaveAnswer> saveAnswers;
   std::deque<QString> openNames;
   std::deque<QString> saveNames;
+  std::deque<QString> exportNames;
 
   void Warn(const QString& caption, const QString& text) override {
     log_->warnings << caption + "|" + text;
@@ -48,6 +52,10 @@ class ScriptedPrompts : public app::UserPrompts {
   QString SaveFileName(const QString& proposed) override {
     log_->saveProposals << proposed;
     return Next(saveNames, QString());
+  }
+  QString ExportFileName(const QString& proposed, const QStringList&) override {
+    log_->exportProposals << proposed;
+    return Next(exportNames, QString());
   }
 
  private:
@@ -80,14 +88,22 @@ struct TestWindow {
 };
 
 // Settings and run records stay out of the user's folders and the build.
+// The scratch folder is the temporary folder too, where the window makes
+// its private record folder.
 inline void UseScratchWorkingDirectory(QTemporaryDir& dir) {
   QStandardPaths::setTestModeEnabled(true);
   QVERIFY(dir.isValid());
   QVERIFY(QDir::setCurrent(dir.path()));
+  qputenv("TMPDIR", QFile::encodeName(dir.path()));
 }
 
+// The run records anywhere under the scratch folder.
 inline QStringList RecordFiles() {
-  return QDir::current().entryList({QStringLiteral("VTW*.TMP")}, QDir::Files);
+  QStringList names;
+  QDirIterator it(QDir::currentPath(), {QStringLiteral("VTW*.TMP")}, QDir::Files,
+                  QDirIterator::Subdirectories);
+  while (it.hasNext()) names << QFileInfo(it.next()).fileName();
+  return names;
 }
 
 // A data folder with the shipped start-up files, less those named.

@@ -1,6 +1,9 @@
 // New, Open, Save, Save as and drops in the real window, with the save
 // prompt's answers scripted.
+#include <QApplication>
 #include <QDropEvent>
+#include <QFileDialog>
+#include <QTimer>
 #include <QFile>
 #include <QMimeData>
 #include <QUrl>
@@ -40,7 +43,7 @@ class FileCommandsTest : public QObject {
     w.prompts->saveAnswers = {SaveAnswer::Cancel};
     w->Dispatch(cmd::New);
     QCOMPARE(w.log->saveQuestions, QStringList{QStringLiteral("Save current changes in default.vt4?")});
-    QCOMPARE(w->windowTitle(), QStringLiteral("VTWin - default.vt4"));
+    QCOMPARE(w->windowTitle(), QStringLiteral("VTWin - default.vt4 *"));  // still unsaved
     QVERIFY(!w->NoPicture());
     QVERIFY(w->Unsaved());
     QCOMPARE(RecordFiles().size(), 1);
@@ -60,6 +63,18 @@ class FileCommandsTest : public QObject {
     QVERIFY(!w->Unsaved());
     QVERIFY(w->Parameters() == before);
     QCOMPARE(RecordFiles(), QStringList());
+  }
+
+  // The title marks unsaved changes, and a Save takes the mark away.
+  void titleMarksUnsavedChanges() {
+    const QString path = work_.filePath(QStringLiteral("marked.vt4"));
+    TestWindow w;
+    QCOMPARE(w->windowTitle(), QStringLiteral("VTWin - (untitled)"));
+    w->SetUnsaved(true);
+    QCOMPARE(w->windowTitle(), QStringLiteral("VTWin - (untitled) *"));
+    w.prompts->saveNames = {path};
+    QVERIFY(w->CommandSave());
+    QCOMPARE(w->windowTitle(), QStringLiteral("VTWin - marked.vt4"));
   }
 
   void saveAsThenOpenRestoresTheParameters() {
@@ -101,6 +116,34 @@ class FileCommandsTest : public QObject {
     QVERIFY(w.log->openDirectories.first().endsWith(QStringLiteral("/examples")));
   }
 
+  // The open dialog's first filter shows what the folder holds: the shipped
+  // examples are all version 4 files.
+  void openDialogShowsTheFilesOfItsFolder() {
+    const QStringList filters = ParameterFileFilters();
+    const QString examples = ExamplesDirectory(QStringLiteral(VANTOR_BIN_DIR "/"));
+    QCOMPARE(OpenFilterFor(examples), filters[1]);
+    QTemporaryDir mixed;
+    for (const char* name : {"a.vts", "b.VT4", "notes.txt"}) {
+      QFile file(mixed.filePath(QString::fromLatin1(name)));
+      QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+    QCOMPARE(OpenFilterFor(mixed.path()), filters[2]);
+    QTemporaryDir empty;
+    QCOMPARE(OpenFilterFor(empty.path()), filters[0]);
+
+    // The platform dialog itself starts with that filter.
+    QtPrompts prompts(nullptr);
+    QString shown;
+    QTimer::singleShot(0, [&shown] {
+      auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+      if (dialog == nullptr) return;
+      shown = dialog->selectedNameFilter();
+      dialog->reject();
+    });
+    QVERIFY(prompts.OpenFileName(examples).isEmpty());
+    QCOMPARE(shown, filters[1]);
+  }
+
   void saveWithoutPathCancelledCountsAsCancel() {
     TestWindow w;
     w->Dispatch(cmd::Begin);
@@ -116,8 +159,11 @@ class FileCommandsTest : public QObject {
     TestWindow w;
     w.prompts->saveNames = {QStringLiteral("/no/such/dir/x.vt4")};
     QVERIFY(!w->CommandSaveAs());
-    QVERIFY(w.log->warnings.contains(QStringLiteral("VTWin|Could not write file x.vt4")));
-    QCOMPARE(w->FilePath(), QStringLiteral("/no/such/dir/x.vt4"));  // the new path stays
+    QCOMPARE(w.log->warnings, QStringList{QStringLiteral(
+                                  "VTWin|Could not write file x.vt4\n/no/such/dir/x.vt4: "
+                                  "the folder /no/such/dir does not exist.")});
+    QVERIFY(w->FilePath().isEmpty());  // the name that was not written is not taken up
+    QCOMPARE(w->windowTitle(), QStringLiteral("VTWin - (untitled)"));
     w->SetUnsaved(true);
     w.prompts->saveAnswers = {SaveAnswer::Yes};
     QVERIFY(!w->close());  // the failed Save counts as Cancel
@@ -130,39 +176,60 @@ class FileCommandsTest : public QObject {
     QCOMPARE(ParameterFileFilters().first(), QStringLiteral("Vantor v.3 Files (*.vts *.VTS)"));
   }
 
-  void truncatedFileLeavesTheParametersAlone() {
+  void aFileThatFailsGetsOneBoxAndTheWindowStaysAsItWas() {
     const QString cut = work_.filePath(QStringLiteral("cut.vt4"));
     QFile source(ExampleFile("synaptic-trains.vt4"));
     QVERIFY(source.open(QIODevice::ReadOnly));
-    QFile out(cut);
-    QVERIFY(out.open(QIODevice::WriteOnly));
-    out.write(source.readAll().left(300));
-    out.close();
-    TestWindow w;
-    const ParameterSet before = w->Parameters();
-    w.prompts->openNames = {cut};
-    w->Dispatch(cmd::Open);
-    QVERIFY(w.log->warnings.contains(QStringLiteral("VTWin|Could not read file cut.vt4!")));
-    QVERIFY(w->Parameters() == before);
-    QCOMPARE(w->windowTitle(), QStringLiteral("VTWin - (untitled)"));
-    QVERIFY(w->FilePath().isEmpty());
-  }
-
-  void openingADirectoryOrBinaryFails() {
-    const QString binary = work_.filePath(QStringLiteral("noise.vt4"));
-    QFile out(binary);
-    QVERIFY(out.open(QIODevice::WriteOnly));
+    const QByteArray whole = source.readAll();
+    const auto write = [](const QString& path, const QByteArray& bytes) {
+      QFile out(path);
+      QVERIFY(out.open(QIODevice::WriteOnly));
+      out.write(bytes);
+    };
+    write(cut, whole.left(whole.indexOf("\n", 300)));  // ends after a value and its prompt
+    const QString bad = work_.filePath(QStringLiteral("bad.vt4"));
+    QByteArray lines = whole;
+    lines.replace(lines.indexOf("\n") + 1, 2, "x?");  // line 2 no longer a number
+    write(bad, lines);
+    const QString noise = work_.filePath(QStringLiteral("noise.vt4"));
     QByteArray bytes;
     for (int i = 0; i < 4096; ++i) bytes.append(static_cast<char>((i * 7919) & 0xFF));
-    out.write(bytes);
-    out.close();
-    TestWindow w;
+    write(noise, bytes);
+    const QString empty = work_.filePath(QStringLiteral("empty.vt4"));
+    write(empty, {});
+
+    TestWindow w(QStringLiteral(VANTOR_BIN_DIR), ExampleFile("default.vt4"));
+    QTRY_VERIFY_WITH_TIMEOUT(w->RunsStarted() == 1 && !w->Running(), 5000);
+    w->Parameters().SetValue(param::gNa, 77);
+    w->SetUnsaved(true);
     const ParameterSet before = w->Parameters();
-    w.prompts->openNames = {binary, work_.path()};
+    const QStringList names = {cut, bad, noise, empty, work_.path(), QStringLiteral("/dev/zero")};
+    for (const QString& name : names) {
+      w.prompts->saveAnswers = {SaveAnswer::No};
+      w.prompts->openNames = {name};
+      w->Dispatch(cmd::Open);
+      QVERIFY2(w->Parameters() == before, qPrintable(name));
+      QCOMPARE(w->windowTitle(), QStringLiteral("VTWin - default.vt4 *"));
+      QCOMPARE(w->FilePath(), ExampleFile("default.vt4"));
+      QVERIFY(!w->NoPicture());
+      QVERIFY(w->Unsaved());
+    }
+    QCOMPARE(w.log->warnings.size(), names.size());  // one box per file
+    const QString cutBox = w.log->warnings[0];
+    QVERIFY2(cutBox.startsWith(QStringLiteral("VTWin|Could not read file cut.vt4!\n") + cut + ", line "),
+             qPrintable(cutBox));
+    QVERIFY2(cutBox.contains(QStringLiteral("cut short")), qPrintable(cutBox));
+    QCOMPARE(w.log->warnings[1], QStringLiteral("VTWin|Could not read file bad.vt4!\n") + bad +
+                                     ", line 2: the value of Trial duration is not a number.");
+    QVERIFY2(w.log->warnings[3].endsWith(QStringLiteral(", line 1: the file is empty.")),
+             qPrintable(w.log->warnings[3]));
+    QVERIFY2(w.log->warnings[4].endsWith(QStringLiteral(": it is a folder, not a file.")),
+             qPrintable(w.log->warnings[4]));
+    // A cancelled Open changes nothing either.
+    w.prompts->saveAnswers = {SaveAnswer::No};
     w->Dispatch(cmd::Open);
-    w->Dispatch(cmd::Open);
-    QVERIFY(w->Parameters() == before);
-    QCOMPARE(w.log->warnings.filter(QStringLiteral("VTWin|Could not read file")).size(), 2);
+    QCOMPARE(w->FilePath(), ExampleFile("default.vt4"));
+    QVERIFY(!w->NoPicture());
   }
 
   void droppedFileOpens() {

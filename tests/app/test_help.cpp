@@ -4,7 +4,9 @@
 #include <QFile>
 #include <QRegularExpression>
 #include <QScrollBar>
+#include <QLineEdit>
 #include <QTextBrowser>
+#include <QToolButton>
 
 #include "app/help_window.h"
 #include "app/menu_table.h"
@@ -58,6 +60,36 @@ class HelpTest : public QObject {
     QVERIFY(help->Browser()->verticalScrollBar()->value() > atIndex + 200);
     QVERIFY(w->close());
     QVERIFY(!help->isVisible());
+  }
+
+  // Back returns to the topic before, the find field finds and says when it
+  // does not, and Escape or Ctrl+W close the window.
+  void helpWindowGoesBackFindsAndClosesByKey() {
+    HelpWindow help(QStringLiteral(VANTOR_SOURCE_DIR "/data/vantorw.html"));
+    QVERIFY(!help.BackButton()->isEnabled());
+    help.ShowTopic(kHelpIndex);
+    QVERIFY(QTest::qWaitForWindowActive(&help));
+    const int atIndex = help.Browser()->verticalScrollBar()->value();
+    help.ShowTopic(90);
+    QCoreApplication::processEvents();
+    QVERIFY(help.BackButton()->isEnabled());
+    help.BackButton()->click();
+    QCoreApplication::processEvents();
+    QCOMPARE(help.Browser()->verticalScrollBar()->value(), atIndex);
+
+    help.FindField()->setText(QStringLiteral("temperature"));
+    QVERIFY(help.FindNext());
+    QCOMPARE(help.Browser()->textCursor().selectedText().toLower(), QStringLiteral("temperature"));
+    help.FindField()->setText(QStringLiteral("no-such-word-here"));
+    QVERIFY(!help.FindNext());
+    QVERIFY(!help.FindField()->styleSheet().isEmpty());
+
+    for (const QKeySequence& key : {QKeySequence(Qt::Key_Escape), QKeySequence(QStringLiteral("Ctrl+W"))}) {
+      help.show();
+      QVERIFY(QTest::qWaitForWindowActive(&help));
+      QTest::keySequence(&help, key);
+      QVERIFY(!help.isVisible());
+    }
   }
 
   void missingPageSaysSo() {

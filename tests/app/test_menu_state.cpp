@@ -1,6 +1,9 @@
 // The menu bar built from the table, and the enabling rules in each state of
 // the real window: idle, running, no picture, no gate table, extended mode.
 #include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QMimeData>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTimer>
@@ -31,11 +34,13 @@ class MenuStateTest : public QObject {
     QCOMPARE(menus.size(), 6);
     QCOMPARE(menus.first()->text(), QStringLiteral("&File"));
     QCOMPARE(menus.last()->text(), QStringLiteral("&Help"));
-    // File: New, Open, Save, Save as, separator, Print, separator, Exit.
+    // File: New, Open, Save, Save as, separator, Print, Export Picture,
+    // Export Samples, separator, Exit.
     const QList<QAction*> file = menus.first()->menu()->actions();
-    QCOMPARE(file.size(), 8);
+    QCOMPARE(file.size(), 10);
     QVERIFY(file[4]->isSeparator());
-    QVERIFY(file[6]->isSeparator());
+    QVERIFY(file[8]->isSeparator());
+    QCOMPARE(file[6]->text(), QStringLiteral("&Export Picture..."));
     QCOMPARE(file[2]->text(), QStringLiteral("&Save\tCtrl+S"));
     QCOMPARE(file[2]->data().toInt(), 103);
     QCOMPARE(w->Action(cmd::Exit)->text(), QStringLiteral("E&xit\tAlt+X"));
@@ -54,6 +59,45 @@ class MenuStateTest : public QObject {
     }
     QCOMPARE(static_cast<int>(Accelerators().size()), 17);
     QCOMPARE(bound, 14);  // all but Ctrl+X, Shift+Del (201) and Ctrl+R (302)
+  }
+
+  // Every key a menu text shows is bound to that item's command.
+  void everyShownKeyIsBound() {
+    int shown = 0;
+    for (const MenuItem& item : MenuItems()) {
+      const QKeySequence key(QString::fromLatin1(ShownKey(item)));
+      if (key.isEmpty()) continue;
+      ++shown;
+      bool bound = false;
+      for (const auto& table : {Accelerators(), DesktopAccelerators()})
+        for (const Accelerator& a : table)
+          bound = bound || (a.id == item.id && QKeySequence(QString::fromLatin1(a.keys)) == key);
+      QVERIFY2(bound, item.text);
+    }
+    QCOMPARE(shown, 14);
+  }
+
+  // The keys reach their commands in the shown window.
+  void desktopKeysWork() {
+    TestWindow w(QStringLiteral(VANTOR_BIN_DIR), ExampleFile("default.vt4"));
+    QTRY_VERIFY_WITH_TIMEOUT(w->RunsStarted() == 1 && !w->Running(), 5000);
+    w->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(w.window.get()));
+    QApplication::clipboard()->clear();
+    QTest::keyClick(w.window.get(), Qt::Key_Insert, Qt::ShiftModifier);
+    QVERIFY(QApplication::clipboard()->mimeData() != nullptr);
+    QVERIFY(!QApplication::clipboard()->mimeData()->formats().isEmpty());
+    QTest::keyClick(w.window.get(), Qt::Key_O, Qt::ControlModifier);
+    QCOMPARE(w.log->openDirectories.size(), 1);
+    QTest::keyClick(w.window.get(), Qt::Key_N, Qt::ControlModifier);
+    QCOMPARE(w->windowTitle(), QStringLiteral("VTWin - (untitled)"));
+    QCOMPARE(w->Action(cmd::New)->shortcut(), QKeySequence(QStringLiteral("Ctrl+N")));
+    QTest::keyClick(w.window.get(), Qt::Key_X, Qt::AltModifier);
+    QVERIFY(!w->isVisible());
+    w->show();
+    QVERIFY(QTest::qWaitForWindowActive(w.window.get()));
+    QTest::keyClick(w.window.get(), Qt::Key_Q, Qt::ControlModifier);
+    QVERIFY(!w->isVisible());
   }
 
   void idleWithoutPicture() {

@@ -7,6 +7,7 @@
 #include "app/menu_table.h"
 #include "app/picture_view.h"
 #include "app_test_support.h"
+#include "vantor/render/run_legend.h"
 #include "device/painter_device.h"
 #include "vantor/render/palette.h"
 
@@ -103,6 +104,34 @@ class RunsTest : public QObject {
     QVERIFY(!w->NoPicture());
   }
 
+  void aChangeDuringARunWaitsForTheNextRun() {
+    TestWindow w;
+    w->Parameters().SetValue(param::TrialDuration, kLongTrial);
+    // As a dialog opened from the pump would: the running trial must not end
+    // at the new, shorter duration; Stop ends it.
+    QTimer::singleShot(0, w.window.get(), [&] {
+      w->Parameters().SetValue(param::TrialDuration, 5);
+      QTimer::singleShot(0, w.window.get(), [&] { w->Dispatch(cmd::Stop); });
+    });
+    w->Dispatch(cmd::Begin);
+    QCOMPARE(w->LastRunResult().outcome, RunOutcome::Stopped);
+    QCOMPARE(w->Parameters().Value(param::TrialDuration), 5.0f);
+    w->Dispatch(cmd::Begin);
+    QCOMPARE(w->LastRunResult().outcome, RunOutcome::Completed);
+    QCOMPARE(w->PictureParameters().Value(param::TrialDuration), 5.0f);
+  }
+
+  void aRedrawShowsTheRunNotTheChangedParameters() {
+    TestWindow w;
+    w->Dispatch(cmd::Begin);
+    w->RedrawPicture();
+    const QImage shown = w->View()->Image().copy();
+    w->Parameters().SetValue(param::TrialDuration, 3 * w->Parameters().Value(param::TrialDuration));
+    w->Parameters().SetComment("changed after the run");
+    w->RedrawPicture();
+    QVERIFY(w->View()->Image() == shown);
+  }
+
   void noSecondRunFromInsideThePump() {
     TestWindow w;
     w->Parameters().SetValue(param::TrialDuration, kLongTrial);
@@ -147,7 +176,9 @@ class RunsTest : public QObject {
 
   void unreadableCommandLineFileStartsNoRun() {
     TestWindow w(QStringLiteral(VANTOR_BIN_DIR), QStringLiteral("/no/such/dir/lost.vt4"));
-    QVERIFY(w.log->warnings.contains(QStringLiteral("VTWin|File lost.vt4 cannot be read!")));
+    QCOMPARE(w.log->warnings,
+             QStringList{QStringLiteral("VTWin|File lost.vt4 cannot be read!\n"
+                                        "/no/such/dir/lost.vt4: there is no such file.")});
     QCOMPARE(w->windowTitle(), QStringLiteral("VTWin - lost.vt4"));
     QCOMPARE(w->FilePath(), QStringLiteral("/no/such/dir/lost.vt4"));
     QTest::qWait(50);
@@ -194,6 +225,59 @@ class RunsTest : public QObject {
     QVERIFY(w->WindowClosing());
     QVERIFY(!w->isVisible());
     QCOMPARE(RecordFiles(), QStringList());
+  }
+
+  // Records go to a private folder under the temporary folder, which goes
+  // with the window; a long run says how much room its record takes.
+  void recordsStayInAPrivateFolder() {
+    QString folder;
+    {
+      TestWindow w;
+      w->Dispatch(cmd::Begin);
+      folder = w->RecordFolder();
+      QVERIFY(!folder.isEmpty());
+      QVERIFY(QDir(folder) != QDir::current());
+      QCOMPARE(QFileInfo(QString::fromStdString(w->RunRecords().current.recordName)).absolutePath(),
+               QFileInfo(folder).absoluteFilePath());
+      QVERIFY(w->RecordNote().isEmpty());  // the built-in run is small
+      QVERIFY(QDir::current().entryList({QStringLiteral("VTW*.TMP")}, QDir::Files).isEmpty());
+
+      w->Parameters().SetValue(param::TrialDuration, 1000000);
+      QString said;
+      QTimer::singleShot(0, w.window.get(), [&] {
+        said = w->RecordNote();
+        w->Dispatch(cmd::Stop);
+      });
+      w->Dispatch(cmd::Begin);
+      QCOMPARE(said, QStringLiteral("record at least 84 MB in ") + QDir::toNativeSeparators(folder));
+    }
+    QVERIFY(!QFileInfo::exists(folder));
+  }
+
+  // Another file's run over the picture, named in the legend; the window's
+  // own parameters and the picture's layout stay.
+  void overlayFileDrawsAnotherFilesRunOverThePicture() {
+    TestWindow w;
+    w->Dispatch(cmd::Begin);
+    const ParameterSet before = w->Parameters();
+    w.prompts->openNames = {ExampleFile("temperature-22.vt4")};
+    QVERIFY(w->Action(cmd::OverlayFile) != nullptr);
+    w->Dispatch(cmd::OverlayFile);
+    QCOMPARE(w->LastRunResult().outcome, RunOutcome::Completed);
+    QCOMPARE(w->RunRecords().overlays.size(), std::size_t{1});
+    QCOMPARE(w->RunRecords().current.label, std::string("temperature-22.vt4"));
+    QVERIFY(w->Parameters() == before);
+    QVERIFY(!w->Unsaved());
+    QCOMPARE(w->PictureParameters().Value(param::Temperature), 22.0f);
+    QCOMPARE(w->PictureParameters().Comment(), before.Comment());
+    const std::string legend = RunLegendText(w->RunRecords(), 1, w->PictureParameters());
+    QVERIFY2(legend.rfind("temperature-22.vt4: Trial duration 60, ", 0) == 0, legend.c_str());
+    QVERIFY2(legend.size() > 5 && legend.substr(legend.size() - 5) == ", ...", legend.c_str());
+    // A file that cannot be read leaves the picture as it was, with one box.
+    w.prompts->openNames = {work_.filePath(QStringLiteral("missing.vt4"))};
+    w->Dispatch(cmd::OverlayFile);
+    QCOMPARE(w.log->warnings.size(), 1);
+    QCOMPARE(w->RunRecords().overlays.size(), std::size_t{1});
   }
 
   void closeWithUnsavedChangesAndCancelStaysOpen() {

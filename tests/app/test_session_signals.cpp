@@ -26,15 +26,22 @@ class SessionSignalsTest : public QObject {
     if (!in.open(QIODevice::ReadOnly)) return {};
     QByteArray text = in.readAll();
     text.replace("  80 Trial duration", "20000 Trial duration");
+    QDir(work_.path()).mkpath(QStringLiteral("tmp"));
     const QString path = work_.filePath(QStringLiteral("long.vt4"));
     QFile out(path);
     if (!out.open(QIODevice::WriteOnly) || out.write(text) != text.size()) return {};
     return path;
   }
 
+  // What the window left in the scratch folder and in its temporary folder
+  // "tmp" (where Qt's own runtime folder may stay).
   QStringList Leftovers() {
-    QStringList names = QDir(work_.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+    const auto all = QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden;
+    QStringList names = QDir(work_.path()).entryList(all);
     names.removeAll(QStringLiteral("long.vt4"));
+    names.removeAll(QStringLiteral("tmp"));
+    for (const QString& name : QDir(work_.filePath(QStringLiteral("tmp"))).entryList(all))
+      if (!name.startsWith(QStringLiteral("runtime-"))) names << QStringLiteral("tmp/") + name;
     return names;
   }
 
@@ -45,6 +52,9 @@ class SessionSignalsTest : public QObject {
     if (pid == 0) {
       if (chdir(work_.path().toLocal8Bit().constData()) != 0) _exit(127);
       setenv("QT_QPA_PLATFORM", "offscreen", 1);
+      // The window's private record folder is made here too, so that it
+      // marks the run and must be gone afterwards.
+      setenv("TMPDIR", work_.filePath(QStringLiteral("tmp")).toLocal8Bit().constData(), 1);
       const QByteArray p = program_.toLocal8Bit(), f = file.toLocal8Bit();
       execl(p.constData(), p.constData(), f.constData(), static_cast<char*>(nullptr));
       _exit(127);

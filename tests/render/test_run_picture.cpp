@@ -29,6 +29,12 @@ class RunPicture : public ::testing::Test {
     picture.target.SetDevice(&device);
   }
   void TearDown() override { DeleteRunRecords(picture.replay); }
+  // Fills of the whole surface (the legend stands on a small one of its own).
+  int Clears() const {
+    int n = 0;
+    for (const DeviceCall& c : device.calls) n += c.kind == DeviceCall::Fill && c.c >= 1200 && c.d >= 800;
+    return n;
+  }
   std::vector<DrawnLine> Traces() const {
     std::vector<DrawnLine> out;
     for (const DrawnLine& l : device.Drawn())
@@ -49,7 +55,7 @@ TEST_F(RunPicture, BeginDrawsVmLiveAndTheRestFromTheRecord) {
   const RunResult result = BeginRun(picture, params, gates, flags, messages, options);
   ASSERT_EQ(result.outcome, RunOutcome::Completed) << result.message;
   ASSERT_GT(result.samples, 10);
-  EXPECT_EQ(device.Count(DeviceCall::Fill), 1);  // a cleared picture
+  EXPECT_EQ(Clears(), 1);  // a cleared picture
   // One trace: V-m from (0, Starting Vm) through every sample; the end-of-run
   // replay adds the I-Inj figure but does not draw V-m again.
   const auto traces = Traces();
@@ -73,28 +79,65 @@ TEST_F(RunPicture, OverlayKeepsTheEarlierRunAndTakesTheNextColour) {
   params.SetValue(param::InjectedCurrent, 3);
   ASSERT_EQ(OverlayRun(picture, params, gates, flags, messages, options).outcome,
             RunOutcome::Completed);
-  EXPECT_EQ(device.Count(DeviceCall::Fill), 0);  // drawn over the picture on screen
+  EXPECT_EQ(Clears(), 0);  // drawn over the picture on screen
   ASSERT_EQ(picture.replay.overlays.size(), 1u);
   EXPECT_EQ(picture.replay.overlays[0].recordName, first);
   EXPECT_NE(picture.replay.current.recordName, first);
   EXPECT_EQ(picture.replay.runIndex, 1);
-  // Live V-m in the colour of its place in a full redraw; the replayed step
-  // figure of the new run in colour 0.
+  // Every trace of the new run, live V-m and the replayed step figure alike,
+  // in the colour of its place in a full redraw.
   // (The stronger step takes a spike past the V-m range, where the live
   // line is cut, so it may come in pieces.)
   const auto traces = Traces();
   ASSERT_GE(traces.size(), 1u);
   for (const DrawnLine& l : traces) EXPECT_EQ(l.colour, RunColour(1));
-  bool stepInColourZero = false;
-  for (const DrawnLine& l : device.Drawn())
-    stepInColourZero |= l.points.size() == 2 && l.colour == RunColour(0);
-  EXPECT_TRUE(stepInColourZero);
+  int stepLines = 0;
+  for (const DrawnLine& l : device.Drawn()) {
+    const bool inTraces = l.points.front().first > 1200 * 0.05 && l.points.front().first < 1200 * 0.75;
+    if (l.points.size() != 2 || !inTraces) continue;
+    EXPECT_EQ(l.colour, RunColour(1));
+    ++stepLines;
+  }
+  EXPECT_GE(stepLines, 3);
+  // The legend names both runs in their colours, the second by what differs.
+  const auto* one = device.FindText("Run 1");
+  const auto* two = device.FindText("Run 2: Injected current 3");
+  ASSERT_NE(one, nullptr);
+  ASSERT_NE(two, nullptr);
+  EXPECT_EQ(one->colour, RunColour(0));
+  EXPECT_EQ(two->colour, RunColour(1));
+  EXPECT_GT(two->y, one->y);
 
   // Begin forgets both runs and their files.
   ASSERT_EQ(BeginRun(picture, params, gates, flags, messages, options).outcome,
             RunOutcome::Completed);
   EXPECT_FALSE(std::filesystem::exists(first));
   EXPECT_TRUE(picture.replay.overlays.empty());
+}
+
+TEST_F(RunPicture, FullRedrawKeepsTheTitleInTheFirstRunsColour) {
+  RunFlags flags;
+  ASSERT_EQ(BeginRun(picture, params, gates, flags, messages, options).outcome,
+            RunOutcome::Completed);
+  params.SetValue(param::gNa, 30);
+  ASSERT_EQ(OverlayRun(picture, params, gates, flags, messages, options).outcome,
+            RunOutcome::Completed);
+  ASSERT_EQ(OverlayRun(picture, params, gates, flags, messages, options).outcome,
+            RunOutcome::Completed);
+  device.Clear();
+  RedrawPlot(picture, params, messages);
+  const auto* title = device.FindText(params.Comment());
+  ASSERT_NE(title, nullptr);
+  EXPECT_EQ(title->colour, RunColour(0));
+  const auto* third = device.FindText("Run 3: gNa 30");
+  ASSERT_NE(third, nullptr);
+  EXPECT_EQ(third->colour, RunColour(2));
+  // A picture of one run has no legend.
+  ASSERT_EQ(BeginRun(picture, params, gates, flags, messages, options).outcome,
+            RunOutcome::Completed);
+  device.Clear();
+  RedrawPlot(picture, params, messages);
+  EXPECT_EQ(device.FindText("Run 1"), nullptr);
 }
 
 TEST_F(RunPicture, LongerOverlayRedrawsEveryRunOnItsTimeAxis) {
@@ -109,10 +152,10 @@ TEST_F(RunPicture, LongerOverlayRedrawsEveryRunOnItsTimeAxis) {
   EXPECT_DOUBLE_EQ(picture.timeAxis, 80);
   // The picture on screen was drawn for 40 ms, so it is cleared and both
   // runs are drawn again, the whole of each within the trace area.
-  EXPECT_GE(device.Count(DeviceCall::Fill), 1);
+  EXPECT_GE(Clears(), 1);
   std::size_t lastFill = 0;
   for (std::size_t i = 0; i < device.calls.size(); ++i)
-    if (device.calls[i].kind == DeviceCall::Fill) lastFill = i;
+    if (device.calls[i].kind == DeviceCall::Fill && device.calls[i].c >= 1200) lastFill = i;
   int tracePoints = 0;
   for (std::size_t i = lastFill; i < device.calls.size(); ++i)
     if (device.calls[i].kind == DeviceCall::Line && device.calls[i].a <= 0.75 * 1200 + 1)
@@ -126,7 +169,7 @@ TEST_F(RunPicture, LongerOverlayRedrawsEveryRunOnItsTimeAxis) {
   device.Clear();
   ASSERT_EQ(OverlayRun(picture, params, gates, flags, messages, options).outcome,
             RunOutcome::Completed);
-  EXPECT_EQ(device.Count(DeviceCall::Fill), 0);
+  EXPECT_EQ(Clears(), 0);
 }
 
 TEST_F(RunPicture, StoppedRunKeepsItsRecordButIsNotReplayed) {

@@ -31,11 +31,19 @@ bool IsVersion4Path(const std::string& path);
 // ".cin" appended to a name without one.
 std::string CompanionPath(const std::string& path);
 
+// Where and why a parameter file could not be read: the line (1 for the
+// comment, 0 when the file could not be opened at all) and the reason.
+struct ParameterFileFailure {
+  int line = 0;
+  std::string reason;  // code page 437 where a prompt is quoted
+};
+
 // Reads the comment, the values with their prompts and the trace table.
-// False after telling `messages` why; what was read before the failure keeps
-// its new content. A missing or bad companion is reported but does not make
-// the read fail.
-bool ReadParameterFile(const std::string& path, ParameterSet& params, Messages& messages);
+// False after telling `messages` why (and filling `failure` when given);
+// what was read before the failure keeps its new content. A missing or bad
+// companion is reported but does not make the read fail.
+bool ReadParameterFile(const std::string& path, ParameterSet& params, Messages& messages,
+                       ParameterFileFailure* failure = nullptr);
 
 struct ParameterFileWrite {
   bool ok = false;

@@ -35,6 +35,9 @@ struct RecordedRun {
   // The samples when the run kept them in memory (the record file is then
   // empty); null when the record file holds them.
   std::shared_ptr<const std::string> samples;
+  // The run's name in the legend (code page 437), for instance the file it
+  // was read from; empty: "Run n".
+  std::string label;
 };
 
 struct ReplayState {

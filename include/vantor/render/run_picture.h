@@ -31,6 +31,8 @@ struct RunPictureOptions {
   std::size_t samplesInMemory = 0;
   RunSink* extraSink = nullptr;  // gets every sample after the record file
   std::function<void()> pump;    // called after every sample
+  // The run's name in the legend (code page 437); empty: "Run n".
+  std::string label;
 };
 
 // The run under the replay mode the caller has set (0 Begin, 2 Overlay),

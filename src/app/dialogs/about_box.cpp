@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QStringList>
+#include <QSysInfo>
 
 #include "app/dialogs/dialog_support.h"
 
@@ -12,6 +13,11 @@ namespace vantor {
 QString BuildDateText(const char* compilerDate) {
   // Month, day and year separated by single blanks; the day has no padding.
   return QString::fromLatin1(compilerDate).simplified();
+}
+
+QString PlatformLine() {
+  return QStringLiteral("This build: version %1 on %2, Qt %3")
+      .arg(QStringLiteral(VANTOR_VERSION), QSysInfo::prettyProductName(), QString::fromLatin1(qVersion()));
 }
 
 QString CreatedLine() { return QStringLiteral("Created %1").arg(BuildDateText(__DATE__)); }
@@ -24,6 +30,9 @@ AboutBox::AboutBox(QWidget* parent) : QDialog(parent) {
       {601, QString::fromLatin1(kAboutVersionLine)},
       {602, QStringLiteral("A simulator of one nerve cell under current clamp")},
       {603, CreatedLine()},
+      // The version line keeps the program's historical name; this one says
+      // what the user is actually running.
+      {604, PlatformLine()},
   };
   for (const auto& [id, text] : lines) {
     auto* label = new QLabel(text, this);

@@ -10,6 +10,8 @@ inline constexpr const char* kAboutVersionLine = "Vantor for Windows Version 4.0
 
 // A compiler date ("Dec  9 2026") as the box writes it: "Dec 9 2026".
 QString BuildDateText(const char* compilerDate);
+// The version, the system and the Qt this build runs on.
+QString PlatformLine();
 // "Created " and the day this program was built.
 QString CreatedLine();
 

@@ -4,6 +4,7 @@
 
 #include <QDialog>
 
+class QLabel;
 class QLineEdit;
 
 namespace vantor {
@@ -14,12 +15,15 @@ class CommentDialog : public QDialog {
  public:
   CommentDialog(ParameterSet& params, bool& unsavedChanges, QWidget* parent);
   QLineEdit* Field() const { return field_; }
+  QLabel* Count() const { return count_; }
   void accept() override;
 
  private:
+  void UpdateCount();
   ParameterSet& params_;
   bool& unsavedChanges_;
   QLineEdit* field_;
+  QLabel* count_ = nullptr;
 };
 
 void RunCommentDialog(ParameterSet& params, bool& unsavedChanges, QWidget* parent);

@@ -17,11 +17,16 @@ QString FieldText(float value) {
 
 std::optional<float> ScanFieldNumber(const QString& text) {
   // Plain decimal only: no "inf", "nan" or hexadecimal forms, no grouping.
+  // A decimal comma is read as a point; anything but blanks after the
+  // number makes the whole text no number, so "2nA" or "0x10" are refused
+  // instead of read as 2 and 0.
   static const QRegularExpression number(
-      QStringLiteral("^\\s*([+-]?(?:\\d+\\.?\\d*|\\.\\d+)(?:[eE][+-]?\\d+)?)"));
+      QStringLiteral("^\\s*([+-]?(?:\\d+[.,]?\\d*|[.,]\\d+)(?:[eE][+-]?\\d+)?)\\s*$"));
   const QRegularExpressionMatch m = number.match(text);
   if (!m.hasMatch()) return std::nullopt;
   std::string digits = m.captured(1).toStdString();
+  for (char& c : digits)
+    if (c == ',') c = '.';
   const bool negative = digits[0] == '-';
   if (digits[0] == '+') digits.erase(0, 1);  // from_chars takes no plus sign
   double d = 0;

@@ -15,9 +15,9 @@ inline constexpr int kFieldTextLimit = 79;
 // FormatNumber(value, 6, 9, AutoTrimmed): the form every dialog field shows.
 QString FieldText(float value);
 
-// The decimal number the text begins with (white space first is allowed;
-// anything after the number is ignored, as a formatted scan does). None when
-// the text does not begin with a number. A number too large for a float
+// The decimal number the text holds (blanks around it are allowed, and a
+// decimal comma counts as a point). None when the text is not one number
+// with nothing after it. A number too large for a float
 // comes back as an infinity, so that the range check refuses it by name.
 std::optional<float> ScanFieldNumber(const QString& text);
 

@@ -59,7 +59,7 @@ LayoutEditor::LayoutEditor(ParameterSet& params, bool& unsavedChanges, QWidget* 
     for (int h = 0; h < 4; ++h)
       grid->addWidget(new QLabel(headers[h], content), 0, block * 6 + 1 + h, Qt::AlignCenter);
   }
-  grid->setColumnMinimumWidth(5, 24);  // room between the blocks
+  grid->setColumnMinimumWidth(5, 24);  // room between the blocks, and the unit of a Cond? row
 
   QList<QWidget*> order;
   for (int i = 0; i < kTraceCount; ++i) {
@@ -100,10 +100,21 @@ LayoutEditor::LayoutEditor(ParameterSet& params, bool& unsavedChanges, QWidget* 
       cond_[i]->setAccessibleName(name + QStringLiteral(" Cond?"));
       grid->addWidget(cond_[i], r, c + 4, Qt::AlignCenter);
       order << cond_[i];
+      condUnit_[i] = new QLabel(content);
+      grid->addWidget(condUnit_[i], r, c + 5);
+      connect(cond_[i], &QCheckBox::toggled, this, &LayoutEditor::UpdateNotes);
     }
+    connect(maximum_[i], &QLineEdit::textChanged, this, &LayoutEditor::UpdateNotes);
+    connect(minimum_[i], &QLineEdit::textChanged, this, &LayoutEditor::UpdateNotes);
   }
+  notes_ = new QLabel(this);
+  notes_->setObjectName(QStringLiteral("notes"));
+  notes_->setWordWrap(true);
+  UpdateNotes();
 
   area_ = ScrollingEditorFrame(this, content, order);
+  // Below the table, outside its scroll area, so that a note never widens it.
+  if (auto* outer = qobject_cast<QBoxLayout*>(layout())) outer->insertWidget(1, notes_);
   maximum_[0]->setFocus();
 }
 
@@ -122,9 +133,25 @@ bool LayoutEditor::Scan(QLineEdit* field, const QString& name, float& value) {
   return true;
 }
 
+void LayoutEditor::UpdateNotes() {
+  QStringList notes;
+  for (int i = 0; i < kTraceCount; ++i) {
+    if (condUnit_[i] != nullptr)
+      condUnit_[i]->setText(cond_[i]->isChecked() ? QStringLiteral("µS") : QString());
+    const std::optional<float> high = ScanFieldNumber(maximum_[i]->text());
+    const std::optional<float> low = ScanFieldNumber(minimum_[i]->text());
+    if (high && low && *high < *low)
+      notes << QStringLiteral("%1: the Maximum is below the Minimum, so the trace is drawn upside down.")
+                   .arg(TraceLabel(i));
+  }
+  notes_->setText(notes.join('\n'));
+  notes_->setVisible(!notes.isEmpty());
+}
+
 void LayoutEditor::accept() {
-  // Every field must begin with a number before anything is stored; the
-  // values themselves are not limited (a minimum above the maximum is kept).
+  // Every field must hold a number before anything is stored. A minimum
+  // above the maximum is kept (the trace is drawn upside down, and the notes
+  // say so); equal ones, and a V-m share outside 0 .. 100 per cent, are not.
   struct Scanned {
     float maximum, minimum;
   };
@@ -138,7 +165,21 @@ void LayoutEditor::accept() {
       if (!Scan(fields[f].first, fields[f].second + QStringLiteral(" of ") + TraceLabel(i), *into[f]))
         return;
     }
+    if (values[i].maximum == values[i].minimum) {
+      RefuseField(this, maximum_[i],
+                  QStringLiteral("Maximum and Minimum of %1 are the same, which leaves the trace no "
+                                 "height. Please enter two different numbers!")
+                      .arg(TraceLabel(i)));
+      return;
+    }
     if (i == 0 && !Scan(percent_, QStringLiteral("Plot? of ") + TraceLabel(0), percent)) return;
+    if (i == 0 && !(percent >= 0 && percent <= 100)) {
+      RefuseField(this, percent_,
+                  QStringLiteral("The value for Plot? of %1 is the share of the page in per cent. "
+                                 "Please enter a number from 0 to 100!")
+                      .arg(TraceLabel(0)));
+      return;
+    }
   }
 
   auto store = [this](float& slot, float value) {

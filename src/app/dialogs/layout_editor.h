@@ -6,6 +6,7 @@
 #include <array>
 
 class QCheckBox;
+class QLabel;
 class QLineEdit;
 class QScrollArea;
 
@@ -25,6 +26,12 @@ class LayoutEditor : public QDialog {
   QLineEdit* PercentField() const { return percent_; }
   QCheckBox* PlotBox(int row) const { return plot_[row]; }  // rows 1 .. 20
   QCheckBox* CondBox(int row) const { return cond_[row]; }  // rows 4 .. 17
+  // Beside a Cond? box: the unit Maximum and Minimum are in while it is
+  // checked ("µS"), empty otherwise.
+  QLabel* CondUnit(int row) const { return condUnit_[row]; }
+  // Below the table: what the values typed so far will do to the picture
+  // that is worth knowing (a trace drawn upside down).
+  QLabel* Notes() const { return notes_; }
 
   void accept() override;
   // Sizes the dialog for a screen whose free area is `free`.
@@ -33,6 +40,7 @@ class LayoutEditor : public QDialog {
  private:
   // The number a field begins with; false after refusing the field.
   bool Scan(QLineEdit* field, const QString& name, float& value);
+  void UpdateNotes();
   QScrollArea* area_ = nullptr;
   ParameterSet& params_;
   bool& unsavedChanges_;
@@ -41,6 +49,8 @@ class LayoutEditor : public QDialog {
   QLineEdit* percent_ = nullptr;
   std::array<QCheckBox*, 21> plot_{};
   std::array<QCheckBox*, 21> cond_{};
+  std::array<QLabel*, 21> condUnit_{};
+  QLabel* notes_ = nullptr;
 };
 
 void RunLayoutEditor(ParameterSet& params, bool& unsavedChanges, QWidget* parent);

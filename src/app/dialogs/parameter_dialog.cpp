@@ -57,7 +57,7 @@ ParameterDialog::ParameterDialog(ParameterSet& params, int groupRow, bool& unsav
       continue;
     }
     if (e.kind == TemplateEntry::Separator) {
-      grid->addWidget(Separator(separator++, this), row++, 2 * column, 1, 2);
+      grid->addWidget(Separator(separator++, this), row++, 3 * column, 1, 3);
       continue;
     }
     auto* field = new QLineEdit(FieldText(params_.Value(e.index)), this);
@@ -68,8 +68,16 @@ ParameterDialog::ParameterDialog(ParameterSet& params, int groupRow, bool& unsav
     auto* label = new QLabel(QString::fromUtf8(e.label), this);
     label->setBuddy(field);
     field->setAccessibleName(label->text());
-    grid->addWidget(label, row, 2 * column);
-    grid->addWidget(field, row, 2 * column + 1);
+    grid->addWidget(label, row, 3 * column);
+    grid->addWidget(field, row, 3 * column + 1);
+    const FieldNote note = NoteForField(e.index);
+    if (*note.shown != '\0') {
+      auto* shown = new QLabel(QString::fromUtf8(note.shown), this);
+      shown->setObjectName(QStringLiteral("note%1").arg(1000 + e.index));
+      shown->setToolTip(QString::fromUtf8(note.tooltip));
+      field->setToolTip(QString::fromUtf8(note.tooltip));
+      grid->addWidget(shown, row, 3 * column + 2);
+    }
     ++row;
     fields_[e.index] = field;
     order.push_back(field);

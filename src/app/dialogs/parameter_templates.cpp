@@ -44,6 +44,26 @@ const ParameterTemplate kTemplates[6] = {
 
 }  // namespace
 
+FieldNote NoteForField(int index) {
+  switch (index) {
+    case 39:
+    case 40:
+      // The labels say nS; the model takes these as every other conductance.
+      return {"µS", "In µS, like every conductance of the cell: 0.2 µS is 200 nS."};
+    case 49:
+      return {"1 .. 4",
+              "1 exponential steps, 2 Euler, 3 Runge-Kutta, 4 error-controlled "
+              "fifth-order method (the time step follows the accuracy)."};
+    case 42:
+    case 43:
+    case 44:
+      return {"1 .. 13",
+              "The gating variable drawn as g-1, g-2 or g-3: 1 mNa, 2 hNa, 3 mK, 4 mA, 5 hA, "
+              "6 mT, 7 hT, 8 mC, 9 mL, 10 mH, 11 mM, 12 mNap, 13 mAHP."};
+    default: return {};
+  }
+}
+
 const ParameterTemplate& TemplateForGroup(int row) {
   return kTemplates[std::clamp(row, 0, 5)];
 }

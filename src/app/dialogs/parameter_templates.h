@@ -43,6 +43,14 @@ int PictureForCommand(int command);
 int PictureForGroup(int row);
 // Help topic (context number) of a group row: 80 + 2 x row.
 inline int HelpTopicForGroup(int row) { return 80 + 2 * row; }
+// What a field's fixed label leaves unsaid or says wrongly, shown beside the
+// field: a short text (a unit, a range) and a tooltip. Empty texts for a
+// field that needs none.
+struct FieldNote {
+  const char* shown = "";    // UTF-8
+  const char* tooltip = "";  // UTF-8
+};
+FieldNote NoteForField(int index);
 // The parameters a template shows, in display order.
 std::vector<int> DisplayOrder(const ParameterTemplate& t);
 

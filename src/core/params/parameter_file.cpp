@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <filesystem>
 
 #include "vantor/text/number_format.h"
 #include "vantor/text/number_text.h"
@@ -136,12 +137,24 @@ bool IsVersion4Path(const std::string& path) {
 
 std::string CompanionPath(const std::string& path) { return ReplaceExtension(path, ".cin"); }
 
-bool ReadParameterFile(const std::string& path, ParameterSet& params, Messages& messages) {
+bool ReadParameterFile(const std::string& path, ParameterSet& params, Messages& messages,
+                       ParameterFileFailure* failure) {
+  const auto fail = [failure](int line, std::string reason) {
+    if (failure != nullptr) *failure = {line, std::move(reason)};
+    return false;
+  };
   const int count = IsVersion4Path(path) ? kParameterCount : kVersion3Count;
   TextScanner scanner;
   if (!scanner.Open(path)) {
     messages.Warn(kErrorCaption, kNotFound);
-    return false;
+    std::error_code error;
+    if (!std::filesystem::exists(path, error)) return fail(0, "there is no such file");
+    if (std::filesystem::is_directory(path, error)) return fail(0, "it is a folder, not a file");
+    return fail(0, "it cannot be opened for reading (no permission?)");
+  }
+  if (scanner.AtEnd()) {
+    messages.Warn(kErrorCaption, InvalidMessage(path));
+    return fail(1, "the file is empty");
   }
   std::string text;
   // The whole comment the Comment dialog allows is read back.
@@ -149,6 +162,8 @@ bool ReadParameterFile(const std::string& path, ParameterSet& params, Messages& 
 
   for (int k = 0; k < count; ++k) {
     float value = 0;
+    std::string field = params.MessageLabel(k);
+    while (!field.empty() && field.back() == ' ') field.pop_back();
     std::string glued;
     const std::size_t line = (scanner.SkipSpace(), scanner.Line());
     const LineResult read = ReadValueLine(scanner, value, text, glued);
@@ -161,11 +176,13 @@ bool ReadParameterFile(const std::string& path, ParameterSet& params, Messages& 
     switch (read) {
       case LineResult::NoNumber:
         messages.Warn(kErrorCaption, InvalidMessage(path));
-        return false;
+        if (scanner.AtEnd())
+          return fail(k + 2, "the file ends before the value of " + field + " (it is cut short)");
+        return fail(k + 2, "the value of " + field + " is not a number");
       case LineResult::NoPrompt:
         params.SetValue(k, value);
         messages.Warn(kErrorCaption, kPromptsMissing);
-        return false;
+        return fail(k + 2, "the file ends after the value of " + field + " (it is cut short)");
       case LineResult::Ok:
         params.SetValue(k, value);
         params.SetPrompt(k, text);
@@ -175,13 +192,17 @@ bool ReadParameterFile(const std::string& path, ParameterSet& params, Messages& 
   // The keyword ("scaling") is not compared, only required.
   if (!scanner.ReadToken(text, 0)) {
     messages.Warn(kErrorCaption, InvalidMessage(path));
-    return false;
+    return fail(count + 2, "the file ends before its trace table (it is cut short)");
   }
   for (int i = 0; i < kTraceCount; ++i) {
     TraceRow row;
     if (!ReadTraceRow(scanner, row)) {
       messages.Warn(kErrorCaption, InvalidMessage(path));
-      return false;
+      return fail(count + 3 + i, "trace row " + std::to_string(i + 1) + " of " +
+                                     std::to_string(kTraceCount) +
+                                     (scanner.AtEnd() ? " is cut short"
+                                                      : " does not hold maximum, minimum, plot, cond "
+                                                        "and three labels"));
     }
     params.SetTrace(i, std::move(row));
   }

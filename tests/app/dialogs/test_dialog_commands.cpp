@@ -12,6 +12,7 @@
 #include "app/dialogs/model_editor.h"
 #include "app/dialogs/window_dialogs.h"
 #include "app/help_window.h"
+#include "app/data_paths.h"
 #include "app/menu_table.h"
 #include "app/picture_view.h"
 #include "vantor/render/palette.h"
@@ -224,7 +225,9 @@ class DialogCommandsTest : public QObject {
 
   void preferencesSaveAndTheExtendedModeColour() {
     TestWindow w;
-    QFile::remove("VANTORW.INI");
+    const QString userFile = app::UserPreferencesFile();
+    QVERIFY(!userFile.isEmpty());
+    QFile::remove(userFile);
     w->SetExtendedMode(false);
     QVERIFY(WithDialog(*w.window, cmd::Preferences, [&](QDialog* d) {
       WhenModal("QColorDialog", [](QWidget* c) {
@@ -238,12 +241,19 @@ class DialogCommandsTest : public QObject {
     }));
     QCOMPARE(w->Prefs().values[Preferences::BackgroundColour], 0x40A0C0);
     QVERIFY(w->ExtendedMode());
-    QFile ini("VANTORW.INI");
+    // Saved with the user's settings, not in the folder the program started in.
+    QVERIFY(!QFile::exists("VANTORW.INI"));
+    QFile ini(userFile);
     QVERIFY(ini.open(QIODevice::ReadOnly));
     const QByteArray expected =
-        "\"VANTORW.INI\"\n255 \n65280 \n16711680 \n16711935 \n16776960 \n65535 \n32639 \n"
+        "\"" + QFile::encodeName(userFile) + "\"\n255 \n65280 \n16711680 \n16711935 \n16776960 \n65535 \n32639 \n"
         "4235456 \n" + QByteArray::number(w->Prefs().values[8]) + " \n0 \n";
     QCOMPARE(ini.readAll(), expected);
+    {
+      // The next start takes the saved colours up.
+      TestWindow again;
+      QCOMPARE(again->Prefs().values[Preferences::BackgroundColour], 0x40A0C0);
+    }
     // Away from that colour, extended mode goes off again.
     QVERIFY(WithDialog(*w.window, cmd::Preferences, [&](QDialog* d) {
       WhenModal("QColorDialog", [](QWidget* c) {
@@ -254,6 +264,7 @@ class DialogCommandsTest : public QObject {
       Button(d, 1)->click();
     }));
     QVERIFY(!w->ExtendedMode());
+    QFile::remove(userFile);
   }
 };
 

@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QColorDialog>
 #include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QScrollArea>
@@ -83,15 +84,49 @@ class EditorsTest : public QObject {
 
     LayoutEditor edit(params, unsaved, nullptr);
     edit.PlotBox(1)->setChecked(false);
-    edit.MinimumField(3)->setText("7");  // above its maximum of 3: stored as entered
+    QVERIFY(edit.Notes()->text().isEmpty());
+    edit.MinimumField(3)->setText("7");  // above its maximum of 3: stored as entered, with a note
+    QCOMPARE(edit.Notes()->text(),
+             QStringLiteral("[Ca++]-i (µM): the Maximum is below the Minimum, so the trace is drawn upside down."));
+    QCOMPARE(edit.CondUnit(16)->text(), QStringLiteral("µS"));
     edit.CondBox(16)->setChecked(false);
-    edit.PercentField()->setText("250");  // not limited either
+    QCOMPARE(edit.CondUnit(16)->text(), QString());
+    edit.PercentField()->setText("60");
     edit.accept();
     QVERIFY(unsaved);
     QCOMPARE(params.Trace(1).plot, 0.0f);
     QCOMPARE(params.Trace(3).minimum, 7.0f);
     QCOMPARE(params.Trace(16).cond, 0);
-    QCOMPARE(params.Trace(0).plot, 250.0f);
+    QCOMPARE(params.Trace(0).plot, 60.0f);
+  }
+
+  // A scale without height and a V-m share beyond the page are refused by name.
+  void layoutEditorRefusesEqualBoundsAndSharesOffThePage() {
+    ParameterSet params;
+    const ParameterSet before = params;
+    bool unsaved = false;
+    LayoutEditor editor(params, unsaved, nullptr);
+    editor.show();
+    QVERIFY(QTest::qWaitForWindowActive(&editor));
+    editor.MinimumField(9)->setText("0");  // I-Na's maximum is 0
+    QString text;
+    CaptureMessageBox(nullptr, &text);
+    Button(&editor, 1)->click();
+    QCOMPARE(text, QStringLiteral("Maximum and Minimum of I-Na (nA) are the same, which leaves the "
+                                  "trace no height. Please enter two different numbers!"));
+    QCOMPARE(editor.focusWidget(), editor.MaximumField(9));
+    editor.MinimumField(9)->setText("-50");
+    for (const char* share : {"250", "-1"}) {
+      editor.PercentField()->setText(QString::fromLatin1(share));
+      text.clear();
+      CaptureMessageBox(nullptr, &text);
+      Button(&editor, 1)->click();
+      QCOMPARE(text, QStringLiteral("The value for Plot? of V-m (mV) is the share of the page in per "
+                                    "cent. Please enter a number from 0 to 100!"));
+      QCOMPARE(editor.focusWidget(), editor.PercentField());
+    }
+    QVERIFY(params == before);
+    QVERIFY(!unsaved);
   }
 
   void layoutEditorRefusesTextThatIsNoNumber() {
@@ -240,9 +275,42 @@ class EditorsTest : public QObject {
       PreferencesDialog dialog(prefs, messages, nullptr);
       Button(&dialog, 787)->click();
       QCOMPARE(messages.entries.size(), std::size_t{1});
-      QCOMPARE(messages.entries[0].text, std::string("VANTORW.INI file not found."));
+      QCOMPARE(messages.entries[0].text,
+               std::string("Could not save the preferences in VANTORW.INI: the folder cannot be written to."));
     }
     QDir::setCurrent(old);
+    // A file that is a folder says so too, whoever runs the test.
+    messages.entries.clear();
+    QVERIFY(QDir(dir.path()).mkdir("taken.ini"));
+    PreferencesDialog taken(prefs, messages, nullptr, dir.filePath("taken.ini"));
+    Button(&taken, 787)->click();
+    QCOMPARE(messages.entries.size(), std::size_t{1});
+    QVERIFY(QString::fromStdString(messages.entries[0].text).endsWith("taken.ini: it is a folder."));
+    QVERIFY(taken.SaveNote()->text().isEmpty());
+    // A folder that does not exist yet is made.
+    const QString deep = dir.filePath("settings/vantor/VANTORW.INI");
+    PreferencesDialog fresh(prefs, messages, nullptr, deep);
+    Button(&fresh, 787)->click();
+    QVERIFY(QFileInfo(deep).isFile());
+    QVERIFY(fresh.SaveNote()->text().startsWith("Saved in "));
+  }
+
+  // Each colour says what it colours, and a background the picture's
+  // colours hardly stand out from is warned about.
+  void preferencesExplainColoursAndWarnOnContrast() {
+    QCOMPARE(ContrastRatio(0x000000, 0xFFFFFF), 21.0);
+    QCOMPARE(ContrastRatio(0x123456, 0x123456), 1.0);
+    Preferences prefs;
+    CollectedMessages messages;
+    PreferencesDialog dialog(prefs, messages, nullptr);
+    QVERIFY(dialog.Use(0)->text().contains("V-m axis"));
+    QVERIFY(dialog.Use(1)->text().contains("run's colour"));
+    QVERIFY(!dialog.Use(1)->isEnabled());
+    QVERIFY(dialog.ContrastWarning()->text().isEmpty());  // the built-in white
+    AnswerColourChooser(QColor(0, 0, 0), true);
+    dialog.Button(7)->click();
+    QCOMPARE(dialog.ContrastWarning()->text(), QStringLiteral("Hard to see on this background: run 1's traces, run 4's traces."));
+    QVERIFY(dialog.minimumWidth() > dialog.fontMetrics().horizontalAdvance(dialog.windowTitle()));
   }
 
   void extendedModeFollowsTheBackground() {

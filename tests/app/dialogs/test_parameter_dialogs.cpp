@@ -3,7 +3,9 @@
 // and the About box.
 #include <QLabel>
 #include <QLineEdit>
+#include <QRegularExpression>
 #include <QSignalSpy>
+#include <QSysInfo>
 #include <QTest>
 
 #include <algorithm>
@@ -73,13 +75,13 @@ class ParameterDialogTest : public QObject {
     QCOMPARE(*ScanFieldNumber("2.50"), 2.5f);
     QCOMPARE(*ScanFieldNumber("  -65"), -65.0f);
     QCOMPARE(*ScanFieldNumber("+.5e1"), 5.0f);
-    QCOMPARE(*ScanFieldNumber("12abc"), 12.0f);  // a scan stops at the first non-digit
-    QCOMPARE(*ScanFieldNumber("3e"), 3.0f);
-    QCOMPARE(*ScanFieldNumber("0x10"), 0.0f);  // no hexadecimal: the number is the 0
+    QCOMPARE(*ScanFieldNumber("1,5"), 1.5f);  // a decimal comma
+    QCOMPARE(*ScanFieldNumber(" -,25 "), -0.25f);
     QVERIFY(std::isinf(*ScanFieldNumber("1e40")));
     QVERIFY(std::isinf(*ScanFieldNumber("1e999999")));
     QCOMPARE(*ScanFieldNumber("1e-999999"), 0.0f);
-    for (const char* bad : {"", "   ", "abc", "-", ".", "e5", "nan", "inf", "--1"})
+    for (const char* bad : {"", "   ", "abc", "-", ".", "e5", "nan", "inf", "--1",
+                            "12abc", "3e", "0x10", "2nA", "1,5,0", "1.5,0", "1 2"})
       QVERIFY2(!ScanFieldNumber(QString::fromLatin1(bad)), bad);
     QCOMPARE(FieldText(80), QStringLiteral("80"));
     QCOMPARE(FieldText(0.06f), QStringLiteral("0.06"));
@@ -268,6 +270,49 @@ class ParameterDialogTest : public QObject {
     QCOMPARE(params.Comment(), std::string("5 \xE6m at 35 \xF8" "C"));
   }
 
+  // A comment the file cannot hold whole is refused with the reason, never
+  // cut or changed.
+  void commentTooLongOrOutsideTheCodePageIsRefused() {
+    ParameterSet params;
+    const std::string before = params.Comment();
+    bool unsaved = false;
+    CommentDialog dialog(params, unsaved, nullptr);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    const QString cases[] = {QString(80, QLatin1Char('x')), QStringLiteral("Ca²⁺ in 5 µm — 35 °C")};
+    const QString expected[] = {
+        QStringLiteral("The comment has 80 characters; the parameter file holds 79. Please shorten it!"),
+        QStringLiteral("The parameter file cannot hold the characters ⁺— of the comment. Please use others!")};
+    for (int i = 0; i < 2; ++i) {
+      dialog.Field()->setText(cases[i]);
+      QCOMPARE(dialog.Field()->text(), cases[i]);  // typed in whole
+      QString text;
+      CaptureMessageBox(nullptr, &text);
+      dialog.accept();
+      QCOMPARE(text, expected[i]);
+      QVERIFY(dialog.isVisible());
+      QCOMPARE(params.Comment(), before);
+      QVERIFY(!unsaved);
+    }
+    dialog.Field()->setText(QString(79, QLatin1Char('y')));
+    QCOMPARE(dialog.Count()->text(), QStringLiteral("79 of 79 characters"));
+    dialog.accept();
+    QCOMPARE(params.Comment(), std::string(79, 'y'));
+  }
+
+  // The Misc. Parameters dialog shows the unit its gNap and gH labels get
+  // wrong, and what Model 4 is.
+  void miscFieldsShowTheirUnitsAndMethods() {
+    ParameterSet params;
+    bool unsaved = false;
+    ParameterDialog dialog(params, 5, unsaved, {}, nullptr);
+    for (const char* id : {"note1039", "note1040"})
+      QCOMPARE(dialog.findChild<QLabel*>(QString::fromLatin1(id))->text(), QStringLiteral("µS"));
+    QCOMPARE(dialog.findChild<QLabel*>("note1049")->text(), QStringLiteral("1 .. 4"));
+    QVERIFY(dialog.Field(49)->toolTip().contains(QStringLiteral("4 error-controlled")));
+    QVERIFY(dialog.findChild<QLabel*>("note1005") == nullptr);
+  }
+
   void aboutBoxLines() {
     QCOMPARE(BuildDateText("Dec  9 2026"), QStringLiteral("Dec 9 2026"));
     QCOMPARE(BuildDateText("Nov 24 2026"), QStringLiteral("Nov 24 2026"));
@@ -279,6 +324,10 @@ class ParameterDialogTest : public QObject {
     QVERIFY(QRegularExpression("^Created [A-Z][a-z]{2} [1-9][0-9]? [0-9]{4}$")
                 .match(created)
                 .hasMatch());
+    // Beside the historical version line, the system the build runs on.
+    const QString platform = box.findChild<QLabel*>("604")->text();
+    QVERIFY(platform.startsWith(QStringLiteral("This build: version " VANTOR_VERSION " on ")));
+    QVERIFY(platform.contains(QSysInfo::prettyProductName()));
   }
 };
 

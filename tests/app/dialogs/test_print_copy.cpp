@@ -4,6 +4,7 @@
 #include <QClipboard>
 #include <QFile>
 #include <QMimeData>
+#include <QSet>
 #include <QPrinter>
 #include <QTest>
 #include <QTimer>
@@ -106,12 +107,43 @@ class PrintCopyTest : public QObject {
     const auto samples = ReadRunRecord(run.picture.replay.current.recordName);
     QVERIFY(samples && !samples->empty());
     QCOMPARE(lines.size(), static_cast<qsizetype>(samples->size() + 1));
-    QVERIFY(lines[0].startsWith("time (ms)\tV-m (mV)\tI-cap (nA)\t[Ca++]-i (µM)\tI-C (nA)"));
+    QVERIFY(lines[0].startsWith("run\ttime (ms)\tV-m (mV)\tI-Inj (nA)\tI-cap (nA)\t[Ca++]-i (µM)\tI-C (nA)"));
     QVERIFY(lines[0].contains("\tg-Na (µS)\t"));  // I-Na shows its conductance
+    QVERIFY(lines[0].endsWith("\tg-1 mNa (fraction open)\tg-2 hNa (fraction open)\tg-3 mK (fraction open)"));
     const QStringList last = lines.back().split('\t');
-    QCOMPARE(last.size(), 21);
-    QCOMPARE(last[0].toFloat(), samples->back()[0]);
-    QCOMPARE(last[1].toFloat(), samples->back()[1]);
+    QCOMPARE(last.size(), 23);
+    QCOMPARE(last[0], QStringLiteral("1"));
+    QCOMPARE(last[1].toFloat(), samples->back()[0]);
+    QCOMPARE(last[2].toFloat(), samples->back()[1]);
+    QCOMPARE(last[3].toFloat(), 0.0f);  // the step is over at the end of the trial
+  }
+
+  // A portrait page keeps the picture's proportions; a landscape one too.
+  void printAreaKeepsThePictureProportions() {
+    QCOMPARE(PrintArea(QSize(2000, 2800), QSize(1000, 700)), QSize(2000, 1400));
+    QCOMPARE(PrintArea(QSize(2800, 2000), QSize(1000, 500)), QSize(2800, 1400));
+    QCOMPARE(PrintArea(QSize(2800, 2000), QSize(700, 1000)), QSize(1400, 2000));
+    QCOMPARE(PrintArea(QSize(2000, 2800), QSize()), QSize(2000, 2800));
+  }
+
+  // Every run of an overlay, each with the injected current it had.
+  void copiedSamplesHoldEveryRunWithItsCurrent() {
+    RunOnImage run;
+    QVERIFY(run.LoadGates());
+    QVERIFY(run.Run(false));
+    run.params.SetValue(param::InjectedCurrent, 3.5f);
+    QVERIFY(run.Run(true));
+    const QStringList lines = SamplesAsText(run.picture, run.params).split('\n', Qt::SkipEmptyParts);
+    QSet<QString> currentsInTheStep[2];
+    for (const QString& line : lines.mid(1)) {
+      const QStringList f = line.split('\t');
+      const int r = f[0].toInt();
+      QVERIFY(r == 1 || r == 2);
+      const double t = f[1].toDouble();
+      if (t > 11 && t < 59) currentsInTheStep[r - 1] << f[3];
+    }
+    QCOMPARE(currentsInTheStep[0], QSet<QString>{QStringLiteral("2")});
+    QCOMPARE(currentsInTheStep[1], QSet<QString>{QStringLiteral("3.5")});
   }
 
   void longRunsAreThinnedToTheLastSample() {
@@ -122,7 +154,7 @@ class PrintCopyTest : public QObject {
     QVERIFY(samples && samples->size() > 20);
     const QStringList lines = SamplesAsText(run.picture, run.params, 10).split('\n', Qt::SkipEmptyParts);
     QVERIFY(lines.size() >= 2 && lines.size() <= 11);
-    QCOMPARE(lines.back().split('\t')[0].toFloat(), samples->back()[0]);
+    QCOMPARE(lines.back().split('\t')[1].toFloat(), samples->back()[0]);
     // No run, no text.
     Picture none;
     QVERIFY(SamplesAsText(none, run.params).isEmpty());

@@ -98,8 +98,16 @@ class PrintCopyCommandsTest : public QObject {
     if (page.isNull()) QSKIP("pdftoppm is not installed");
     page.save("/tmp/vantor-window-print.png");
     QVERIFY(CountColour(page, RunColour(0), 60) > 200);
-    int listing = 0;  // the reddish text of the listing at the foot of the page
-    for (int y = page.height() * 8 / 10; y < page.height(); ++y)
+    // The picture keeps the window's proportions at the top of the portrait
+    // page; the reddish text of the listing stands at its foot.
+    const QSize view = w->View()->size();
+    const int area = page.width() * view.height() / view.width();
+    QVERIFY(area < page.height() * 3 / 4);
+    int listing = 0, below = 0;
+    for (int y = area; y < page.height(); ++y)
+      for (int x = 0; x < page.width(); ++x) below += page.pixelColor(x, y).lightness() < 200;
+    QCOMPARE(below, 0);  // nothing stretched down the page
+    for (int y = area * 8 / 10; y < area; ++y)
       for (int x = 0; x < page.width(); ++x) {
         const QColor c = page.pixelColor(x, y);
         if (c.red() - std::max(c.green(), c.blue()) > 60) ++listing;
@@ -136,6 +144,48 @@ class PrintCopyCommandsTest : public QObject {
     QCOMPARE(w.log->warnings.size(), 1);
   }
 
+  // File > Export: the picture in the format its name asks for, and one CSV
+  // file per run as the command line writes them; a name that cannot be
+  // written gets one box with the reason.
+  void exportWritesThePictureAndEveryRunsSamples() {
+    PrintingWindow w;
+    w->Dispatch(cmd::Begin);
+    w->Parameters().SetValue(param::InjectedCurrent, 3);
+    w->Dispatch(cmd::Overlay);
+    const std::pair<const char*, QByteArray> pictures[] = {
+        {"shown.png", QByteArray("\x89PNG")}, {"shown.svg", QByteArray("<?xml")}, {"shown.pdf", QByteArray("%PDF")}};
+    for (const auto& [name, magic] : pictures) {
+      const QString path = work_.filePath(QString::fromLatin1(name));
+      w.prompts->exportNames = {path};
+      w->Dispatch(cmd::ExportPicture);
+      QFile file(path);
+      QVERIFY2(file.open(QIODevice::ReadOnly), name);
+      QVERIFY2(file.read(magic.size()) == magic, name);
+    }
+    QVERIFY(w.log->exportProposals.first().endsWith(QStringLiteral("/vantor.png")));
+
+    w.prompts->exportNames = {work_.filePath("runs.csv")};
+    w->Dispatch(cmd::ExportSamples);
+    QVERIFY(w.log->warnings.isEmpty());
+    for (const char* name : {"runs-1.csv", "runs-2.csv"}) {
+      QFile file(work_.filePath(QString::fromLatin1(name)));
+      QVERIFY2(file.open(QIODevice::ReadOnly), name);
+      const QList<QByteArray> lines = file.readAll().split('\n');
+      QVERIFY(lines[0].startsWith("time (ms),V-m (mV),I-Inj (nA),I-cap (nA)"));
+      QVERIFY(lines.size() > 50);
+    }
+    QVERIFY(!QFile::exists(work_.filePath("runs.csv")));
+
+    w.prompts->exportNames = {work_.filePath("no-such-folder/runs.csv")};
+    w->Dispatch(cmd::ExportSamples);
+    w.prompts->exportNames = {work_.filePath("shown.bmp")};
+    w->Dispatch(cmd::ExportPicture);
+    QCOMPARE(w.log->warnings.size(), 2);
+    QVERIFY2(w.log->warnings[0].startsWith("VTWin|Could not export the samples: "), qPrintable(w.log->warnings[0]));
+    QCOMPARE(w.log->warnings[1], QStringLiteral("VTWin|Could not export the picture to ") +
+                                     work_.filePath("shown.bmp") + ": the name must end in .png, .svg or .pdf.");
+  }
+
   void copyLeavesSvgImageAndSamples() {
     PrintingWindow w;
     QApplication::clipboard()->clear();
@@ -147,7 +197,7 @@ class PrintCopyCommandsTest : public QObject {
     const QMimeData* data = QApplication::clipboard()->mimeData();
     QVERIFY(data->hasFormat("image/svg+xml"));
     QVERIFY(data->hasImage());
-    QVERIFY(data->text().startsWith("time (ms)\tV-m (mV)\t"));
+    QVERIFY(data->text().startsWith("run\ttime (ms)\tV-m (mV)\tI-Inj (nA)\t"));
     const QImage image = qvariant_cast<QImage>(data->imageData()).convertToFormat(QImage::Format_RGB32);
     QCOMPARE(image.size(), w->View()->Image().size());  // the window's picture size
 
