@@ -48,3 +48,14 @@ def test_ion_potentials_follow_nernst():
     assert e["E_K"] == pytest.approx(rt_f * math.log(3.1 / 135), abs=1e-3)
     assert e["E_Ca"] == pytest.approx(rt_f / 2 * math.log(2e-3 / 10e-9), abs=1e-3)
     assert e["leak"] == "GHK"
+
+
+def test_help_page_lists_every_drug_with_its_targets():
+    import pathlib
+    page = (pathlib.Path(vantor.__file__).parent / "data" / "vantorw.html").read_text()
+    for d in vantor.drugs():
+        row = next((line for line in page.splitlines() if line.startswith(f"<tr><td>{d['name']}")), None)
+        assert row is not None, d["name"]
+        for t in d["targets"]:
+            assert t["parameter"] in row, (d["name"], t["parameter"])
+        assert d["sources"] in row
