@@ -1,6 +1,9 @@
 // vantor-cli gates, ions and --drug as a user meets them.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
 
@@ -52,6 +55,50 @@ TEST(CliTeaching, DrugsBlockTheSpikesAndIonsPrintThePotentials) {
   const auto ions = RunCliIn(dir, {"ions", "--set", "[K]o=135"});
   ASSERT_EQ(ions.status, 0) << ions.err;
   EXPECT_NE(ions.out.find("E_K                  0 mV"), std::string::npos) << ions.out;
+}
+
+}  // namespace
+}  // namespace vantor
+
+namespace vantor {
+namespace {
+
+// Each run's measures, as 'measure' prints them, stand in its own part of the report.
+TEST(CliTeaching, ReportHoldsEveryRunsMeasures) {
+  const auto dir = testing::TestScratchDir();
+  const std::string a = std::string(VANTOR_BIN_DIR) + "/examples/default.vt4";
+  const std::string b = std::string(VANTOR_BIN_DIR) + "/examples/rebound-burst.vt4";
+  const auto made = RunCliIn(dir, {"report", a, b, "--html", "r.html", "--pdf", "r.pdf"});
+  ASSERT_EQ(made.status, 0) << made.err;
+  std::ifstream in(dir / "r.html");
+  const std::string html((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_NE(html.find("<td>duration</td><td>ms</td><td>80</td><td>250</td>"), std::string::npos);
+  const std::size_t second = html.find("Run 2: ");
+  ASSERT_NE(second, std::string::npos);
+  for (int run = 0; run < 2; ++run) {
+    const auto measured = RunCliIn(dir, {"measure", run == 0 ? a : b});
+    ASSERT_EQ(measured.status, 0) << measured.err;
+    std::istringstream lines(measured.out);
+    int rows = 0;
+    for (std::string line; std::getline(lines, line);) {
+      std::string label = line.substr(0, 20);
+      while (!label.empty() && label.back() == ' ') label.pop_back();
+      if (label == "window" || label == "stimulus onset") continue;
+      const std::string row = "<tr><td>" + label + "</td><td>" + line.substr(21) + "</td></tr>";
+      const std::size_t at = html.find(row, run == 0 ? 0 : second);
+      EXPECT_TRUE(at != std::string::npos && (run == 1 || at < second)) << row;
+      ++rows;
+    }
+    EXPECT_GT(rows, 10);
+  }
+  EXPECT_EQ(RunCliIn(dir, {"report", a}).status, 2);  // no output named
+  FILE* text = popen(("pdftotext '" + (dir / "r.pdf").string() + "' - 2>/dev/null").c_str(), "r");
+  ASSERT_NE(text, nullptr);
+  std::string pdf;
+  for (int c; (c = std::fgetc(text)) != EOF;) pdf += static_cast<char>(c);
+  if (pclose(text) != 0) GTEST_SKIP() << "pdftotext is not installed";
+  EXPECT_NE(pdf.find("Run 2: "), std::string::npos);
+  EXPECT_NE(pdf.find("bursting"), std::string::npos) << pdf;
 }
 
 }  // namespace
