@@ -112,6 +112,7 @@ int LoadRunInputs(const RunOptions& options, RunInputs& inputs) {
 
   // The blockers scale their targets of the checked values.
   ApplyDrugs(params, options.drugs);
+  inputs.drugs = options.drugs;
 
   if (params.Value(param::StepOnset) > params.Value(param::StepOffset) &&
       params.Value(param::InjectedCurrent) != 0)
