@@ -1,5 +1,6 @@
 // vantor-cli gates: the steady state and time constant of the gates against
 // V-m (mC and mAHP against [Ca]i) at the run's temperature, as a chart or CSV.
+#include <cctype>
 #include <cmath>
 #include <cstdlib>
 #include <optional>
@@ -138,11 +139,14 @@ int Gates(const std::vector<std::string>& args) {
   if (drawing && !CanDraw())
     return Usage("this vantor-cli was built without Qt (VANTOR_WITH_QT=OFF): --png and --svg are "
                  "not available");
-  if (!options.pngFile.empty() && !IsChartFile(options.pngFile + (options.pngFile == "-" ? ".png" : "")))
-    return Usage("a chart file ends in .png or .svg: " + options.pngFile);
-  if (!options.svgFile.empty() && !IsChartFile(options.svgFile + (options.svgFile == "-" ? ".svg" : "")))
-    return Usage("a chart file ends in .png or .svg: " + options.svgFile);
-
+  // Each option writes its own format; "-" is standard output.
+  for (const auto& [file, extension] : {std::pair{&options.pngFile, ".png"}, {&options.svgFile, ".svg"}}) {
+    if (file->empty() || *file == "-") continue;
+    std::string tail = file->size() >= 4 ? file->substr(file->size() - 4) : "";
+    for (char& c : tail) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (tail != extension)
+      return Usage(std::string("--") + (extension + 1) + " writes a file ending in " + extension + ": " + *file);
+  }
   RunInputs inputs;
   options.quiet = true;
   if (const int status = LoadRunInputs(options, inputs); status != 0) return status;
