@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "vantor/engine/gate_curves.h"
 #include "vantor/text/number_text.h"
 #include "vantor/text/text_helpers.h"
 #include "support.h"
@@ -80,6 +81,47 @@ std::string Repr(const GateTable& g) {
   return text + ">";
 }
 
+std::pair<double, double> Range(const py::handle& range, const char* what) {
+  const auto pair = range.cast<std::vector<double>>();
+  if (pair.size() != 2) Raise(PyExc_ValueError, std::string(what) + " is a pair (from, to)");
+  return {pair[0], pair[1]};
+}
+
+py::array_t<double> Array(const std::vector<double>& values) {
+  return py::array_t<double>(static_cast<py::ssize_t>(values.size()), values.data());
+}
+
+py::dict Curves(const GateTable& g, const py::object& gates, const py::handle& v, const py::handle& ca,
+                int points, double temperature, double vm, double hShift) {
+  GateCurveRequest request;
+  if (!gates.is_none()) {
+    for (const py::handle& key : gates) {
+      const int row = RowIndex(key);
+      if (row > gate::mAHP)
+        Raise(PyExc_ValueError, "the synaptic rows have no gate curves; gates are mNa .. mAHP");
+      request.rows.push_back(row);
+    }
+  }
+  std::tie(request.vFrom, request.vTo) = Range(v, "v");
+  std::tie(request.caFrom, request.caTo) = Range(ca, "ca");
+  request.points = points;
+  request.celsius = static_cast<float>(temperature);
+  request.vForCalcium = vm;
+  request.hShift = hShift;
+  if (const std::string refusal = GateCurveRefusal(request); !refusal.empty())
+    Raise(PyExc_ValueError, refusal);
+  py::dict out;
+  for (const GateCurve& c : ComputeGateCurves(g, request)) {
+    py::dict curve;
+    curve["x"] = Array(c.x);
+    curve["inf"] = Array(c.inf);
+    curve["tau"] = Array(c.tau);
+    curve["axis"] = c.axis == GateAxis::Calcium ? "uM" : "mV";
+    out[py::str(c.name)] = curve;
+  }
+  return out;
+}
+
 }  // namespace
 
 void BindGates(py::module_& m) {
@@ -120,6 +162,17 @@ or table[1, 1] (rows count from 1, columns from 0).)")
           for (int c = 0; c < kGateColumnCount; ++c) view(r - 1, c) = g.Coefficient(r, c);
         return a;
       }, "The coefficients as a 17 x 8 float32 array (a copy).")
+      .def("curves", &Curves, py::arg("gates") = py::none(), py::arg("v") = py::make_tuple(-100.0, 50.0),
+           py::arg("ca") = py::make_tuple(0.0, 5.0), py::arg("points") = 301,
+           py::arg("temperature") = 35.0, py::arg("vm") = 0.0, py::arg("h_shift") = 0.0,
+           R"(Steady state and time constant of each gate, from the kinetics a run uses.
+
+gates        names or numbers of rows mNa .. mAHP (default all 13)
+v            (from, to) mV of the voltage-gated rows
+ca           (from, to) uM of [Ca]i for mC and mAHP, computed at `vm` mV
+temperature  degrees C (the temperature factors of a run); h_shift the H shift in mV, as the parameter
+
+Returns {name: {"x": array, "inf": array, "tau": array (ms), "axis": "mV" or "uM"}}.)")
       .def("__repr__", &Repr);
 }
 

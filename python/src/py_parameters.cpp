@@ -5,7 +5,9 @@
 #include <cmath>
 #include <cstdio>
 
+#include "vantor/engine/ion_potentials.h"
 #include "vantor/files/csv_sink.h"
+#include "vantor/params/pharmacology.h"
 #include "vantor/params/parameter_names.h"
 #include "vantor/params/parameter_rules.h"
 #include "vantor/text/number_text.h"
@@ -138,10 +140,68 @@ std::string LimitsArgument(const py::object& limits) {
   return limits.is_none() ? std::string() : PathText(limits);
 }
 
+ParameterSet WithDrug(const ParameterSet& p, const std::string& name, const py::handle& concentration) {
+  std::string text;
+  if (py::isinstance<py::str>(concentration)) {
+    text = name + "=" + concentration.cast<std::string>();
+  } else {
+    const double molar = Number(concentration);
+    text = name + "=" + FormatShortest(static_cast<float>(molar)) + "M";
+    if (!std::isfinite(molar)) text = name + "=nan";
+  }
+  DrugDose dose;
+  if (const std::string problem = ParseDrugDose(text, dose); !problem.empty())
+    Raise(PyExc_ValueError, problem);
+  ParameterSet copy = p;
+  ApplyDrugs(copy, {dose});
+  return copy;
+}
+
+py::dict IonDict(const ParameterSet& p) {
+  const IonPotentials e = ComputeIonPotentials(p);
+  py::dict d;
+  d["E_Na"] = e.eNa;
+  d["E_K"] = e.eK;
+  d["E_Cl"] = e.eCl;
+  d["E_Ca"] = e.eCa;
+  d["E_Ca_run"] = e.eCaRun;
+  d["E_H"] = e.eH;
+  d["leak_rest"] = e.leakRest;
+  d["leak"] = e.ohmicLeak ? "ohmic" : "GHK";
+  return d;
+}
+
+py::list DrugList() {
+  py::list out;
+  for (const Drug& drug : DrugTable()) {
+    py::dict d;
+    d["name"] = drug.name;
+    d["aliases"] = drug.aliases;
+    py::list targets;
+    for (const DrugTarget& t : drug.targets) {
+      py::dict target;
+      target["parameter"] = CommandLineName(t.parameter);
+      target["ic50_molar"] = t.ic50 > 0 ? py::object(py::float_(t.ic50)) : py::object(py::none());
+      target["hill"] = t.ic50 > 0 ? py::object(py::float_(t.hill)) : py::object(py::none());
+      target["max_block"] = t.maxBlock;
+      target["complete_from_molar"] = t.ic50 > 0 ? py::object(py::none()) : py::object(py::float_(t.fullFrom));
+      target["approximate"] = t.approximate;
+      targets.append(target);
+    }
+    d["targets"] = targets;
+    d["potency"] = drug.potency;
+    d["caveats"] = drug.caveats;
+    d["sources"] = drug.sources;
+    out.append(d);
+  }
+  return out;
+}
+
 }  // namespace
 
 void BindParameters(py::module_& m) {
   BindTraces(m);
+  m.def("drugs", &DrugList, "The blockers of Parameters.with_drug, with targets and potencies.");
   py::class_<ParameterSet>(m, "Parameters", R"(The 54 parameters of a run.
 
 Parameters() is the built-in set with the shipped limits, as the program
@@ -222,6 +282,14 @@ its short name or its prompt; values are checked against the limits.)")
               Raise(PyExc_ValueError, "the comment is one line of text");
             p.SetComment(Utf8ToCp437(text));
           })
+      .def("with_drug", &WithDrug, py::arg("name"), py::arg("concentration"),
+           R"(A copy with a blocker applied: "TTX", "300nM" (or a number in mol/L).
+
+Only the drug's targets change; the original is the washout. vantor.drugs()
+lists the drugs, their targets, IC50 and Hill coefficients.)")
+      .def("ion_potentials", &IonDict,
+           "E_Na, E_K, E_Cl, E_Ca (Nernst), E_Ca_run, E_H and leak_rest in mV for these concentrations "
+           "and this temperature.")
       .def_property_readonly("traces", [](py::object self) {
         ParameterSet& p = self.cast<ParameterSet&>();
         std::vector<TraceView> rows;

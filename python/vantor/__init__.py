@@ -12,10 +12,11 @@ import os as _os
 import numpy as _np
 
 from . import _core
-from ._core import FileError, FileWarning, GateTable, Parameters, RunError, Trace, __version__
+from ._core import (FileError, FileWarning, GateTable, Parameters, RunError, Trace, __version__,
+                    drugs)
 
 __all__ = ["Parameters", "GateTable", "Trace", "Result", "run", "save_nwb", "sweep",
-           "FileError", "FileWarning", "RunError"]
+           "FileError", "FileWarning", "RunError", "drugs"]
 
 _core._set_data_dir(_os.path.join(_os.path.dirname(_os.path.abspath(__file__)), "data"))
 

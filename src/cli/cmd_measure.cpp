@@ -29,7 +29,7 @@ constexpr char kDetails[] =
     "  --threshold MV    a spike's peak reaches it; its upstroke is timed there (default -20)\n"
     "  --dvdt RATE       the rise in mV/ms that starts a spike (default 20)\n"
     "  --window FROM:TO  measure over FROM .. TO ms (default: the step; the manual page says)\n"
-    "  --set KEY=VALUE, --method N, --gates FILE, --limits FILE, --force: as for 'run'\n";
+    "  --set KEY=VALUE, --drug NAME=CONC, --method N, --gates FILE, --limits FILE, --force: as for 'run'\n";
 
 int Measure(const std::vector<std::string>& args);
 

@@ -46,7 +46,7 @@ constexpr char kSweepDetails[] =
     "  --threshold MV    a spike's peak reaches it; its upstroke is timed there (default -20)\n"
     "  --dvdt RATE       the rise in mV/ms that starts a spike (default 20)\n"
     "  --window FROM:TO  measure over FROM .. TO ms (default: the step; the manual page says)\n"
-    "  --set KEY=VALUE, --method N, --gates FILE, --limits FILE, -q: as for 'run'\n";
+    "  --set KEY=VALUE, --drug NAME=CONC, --method N, --gates FILE, --limits FILE, -q: as for 'run'\n";
 
 constexpr char kFiDetails[] =
     "The f-I curve: a sweep of the step current ('step') from 0 to a maximum.\n"
@@ -61,7 +61,7 @@ constexpr char kFiDetails[] =
     "  --threshold MV    a spike's peak reaches it; its upstroke is timed there (default -20)\n"
     "  --dvdt RATE       the rise in mV/ms that starts a spike (default 20)\n"
     "  --window FROM:TO  measure over FROM .. TO ms (default: the step; the manual page says)\n"
-    "  --set KEY=VALUE, --method N, --gates FILE, --limits FILE, -q: as for 'run'\n";
+    "  --set KEY=VALUE, --drug NAME=CONC, --method N, --gates FILE, --limits FILE, -q: as for 'run'\n";
 
 int Sweep(const std::vector<std::string>& args);
 int Fi(const std::vector<std::string>& args);

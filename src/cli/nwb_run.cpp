@@ -88,6 +88,7 @@ std::string FromConflict(const RunOptions& options) {
   if (!options.limitsFile.empty()) return "--limits";
   if (!options.tolerance.empty()) return "--tolerance";
   if (!options.overlayFiles.empty()) return "--overlay";
+  if (!options.drugs.empty()) return "--drug";
   return "";
 }
 

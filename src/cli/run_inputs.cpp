@@ -110,6 +110,10 @@ int LoadRunInputs(const RunOptions& options, RunInputs& inputs) {
       !CheckLimits(params, options.parameterFile, options.force))
     return kExitRefused;
 
+  // The blockers scale their targets of the checked values.
+  ApplyDrugs(params, options.drugs);
+  inputs.drugs = options.drugs;
+
   if (params.Value(param::StepOnset) > params.Value(param::StepOffset) &&
       params.Value(param::InjectedCurrent) != 0)
     PrintWarning("the step's onset (" + FormatShortest(params.Value(param::StepOnset)) +

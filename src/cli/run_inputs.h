@@ -11,6 +11,7 @@
 #include "cli/run_options.h"
 #include "vantor/params/gate_table.h"
 #include "vantor/params/parameter_set.h"
+#include "vantor/params/pharmacology.h"
 
 namespace vantor::cli {
 
@@ -19,6 +20,7 @@ struct RunInputs {
   GateTable gates;
   std::vector<ParameterSet> overlays;  // the values of each --overlay run
   std::vector<std::string> files;      // every file read, for the output check
+  std::vector<DrugDose> drugs;         // the blockers applied to params
   std::string gatesPath;               // the gate table read
   std::vector<std::uint8_t> gateTable;  // its bytes, when they came from an NWB file
 };

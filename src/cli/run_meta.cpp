@@ -29,6 +29,7 @@ std::string MetaLine(const RunInputs& inputs, double tolerance, const std::strin
     if (p.Value(k) != builtIn.Value(k))
       changed += (changed.empty() ? "" : ", ") + CommandLineName(k) + "=" + FormatShortest(p.Value(k));
   line += changed.empty() ? "; the built-in values" : "; differs from the built-in set in " + changed;
+  if (!inputs.drugs.empty()) line += "; drugs " + DrugSummary(inputs.drugs);
   return line;
 }
 
@@ -43,6 +44,11 @@ std::string MetaJson(const RunInputs& inputs, double tolerance, const std::strin
   json += "  \"tolerance\": " + (tolerance == 0 ? std::string("null") : std::string(text)) + ",\n";
   json += "  \"fingerprint\": \"" + nwb::FingerprintText(p, inputs.gates) + "\",\n";
   json += "  \"gate_table\": " + JsonString(inputs.gatesPath) + ",\n";
+  json += "  \"drugs\": [";
+  for (std::size_t i = 0; i < inputs.drugs.size(); ++i)
+    json += (i ? ", " : "") + std::string("{\"name\": ") + JsonString(inputs.drugs[i].drug->name) +
+            ", \"molar\": " + FormatShortest(static_cast<float>(inputs.drugs[i].molar)) + "}";
+  json += "],\n";
   json += "  \"outputs\": [";
   for (std::size_t i = 0; i < outputs.size(); ++i)
     json += (i ? ", " : "") + JsonString(outputs[i]);

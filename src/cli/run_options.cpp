@@ -141,6 +141,19 @@ bool ParseRunOptions(const std::vector<std::string>& args, RunOptions& options,
       options.settings.emplace_back(std::to_string(param::Model), value);
       continue;
     }
+    if (IsOption(word, "--drug")) {
+      if (!TakeOptionValue(args, i, "--drug", value) || value.empty()) {
+        error = "--drug needs NAME=CONCENTRATION (TTX=300nM)";
+        return false;
+      }
+      DrugDose dose;
+      if (const std::string problem = ParseDrugDose(value, dose); !problem.empty()) {
+        error = problem;
+        return false;
+      }
+      options.drugs.push_back(dose);
+      continue;
+    }
     if (IsOption(word, "--overlay")) {
       if (!TakeOptionValue(args, i, "--overlay", value) || value.empty()) {
         error = "--overlay needs a parameter file";

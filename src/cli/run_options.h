@@ -7,6 +7,7 @@
 
 #include "vantor/params/messages.h"
 #include "vantor/params/parameter_set.h"
+#include "vantor/params/pharmacology.h"
 
 namespace vantor::cli {
 
@@ -14,6 +15,9 @@ struct RunOptions {
   std::string parameterFile;  // empty: the built-in parameters
   // --set KEY=VALUE and --method N (as "49", N), in the order given.
   std::vector<std::pair<std::string, std::string>> settings;
+  // --drug NAME=CONCENTRATION, in the order given: applied to the first run
+  // after the settings and the limits check.
+  std::vector<DrugDose> drugs;
   std::string gatesFile;   // empty: vmodels.val beside the program
   std::string limitsFile;  // empty: VANTOR.mnx beside the program
   std::string csvFile;     // "-": standard output

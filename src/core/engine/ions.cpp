@@ -10,12 +10,13 @@ namespace {
 constexpr int kIonParameters[] = {param::MgOut, param::CaOut, param::CaIn, param::KOut, param::KIn,
                                   param::NaOut, param::NaIn,  param::ClOut, param::ClIn};
 
-float Nernst(float outside, float inside, float frt) {
-  const float ratio = outside / inside;  // formed in single precision
-  return static_cast<float>(1000.0 * std::log(static_cast<double>(ratio)) / frt);
-}
-
 }  // namespace
+
+float NernstPotential(int z, float outside, float inside, float frt) {
+  const float ratio = outside / inside;  // formed in single precision
+  return static_cast<float>(1000.0 * std::log(static_cast<double>(ratio)) /
+                            (z * static_cast<double>(frt)));
+}
 
 void ApplyConcentrationFloor(ParameterSet& params) {
   for (int k : kIonParameters) {
@@ -26,9 +27,9 @@ void ApplyConcentrationFloor(ParameterSet& params) {
 
 ReversalPotentials ComputeReversalPotentials(const ParameterSet& params, float frt) {
   ReversalPotentials e;
-  e.eCl = Nernst(params.Value(param::ClIn), params.Value(param::ClOut), frt);
-  e.eNa = Nernst(params.Value(param::NaOut), params.Value(param::NaIn), frt);
-  e.eK = Nernst(params.Value(param::KOut), params.Value(param::KIn), frt);
+  e.eCl = NernstPotential(1, params.Value(param::ClIn), params.Value(param::ClOut), frt);
+  e.eNa = NernstPotential(1, params.Value(param::NaOut), params.Value(param::NaIn), frt);
+  e.eK = NernstPotential(1, params.Value(param::KOut), params.Value(param::KIn), frt);
   e.eH = 0.445f * e.eNa + 0.555f * e.eK;
   return e;
 }

@@ -18,6 +18,10 @@ struct ReversalPotentials {
   float eNa = 0, eK = 0, eCl = 0, eH = 0;  // mV
 };
 
+// (1000 / (z FRT)) ln(outside / inside) in mV, the ratio formed in single
+// precision; an anion's is taken with z = 1 and the concentrations swapped.
+float NernstPotential(int z, float outside, float inside, float frt);
+
 // Nernst potentials at the given FRT (1/V); E_H = 0.445 E_Na + 0.555 E_K.
 ReversalPotentials ComputeReversalPotentials(const ParameterSet& params, float frt);
 
