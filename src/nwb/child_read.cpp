@@ -82,7 +82,8 @@ void Packer::Text(const std::string& text) {
 void Packer::Numbers(const std::vector<double>& values) {
   const std::uint64_t n = values.size();
   bytes.append(reinterpret_cast<const char*>(&n), sizeof n);
-  bytes.append(reinterpret_cast<const char*>(values.data()), values.size() * sizeof(double));
+  if (!values.empty())
+    bytes.append(reinterpret_cast<const char*>(values.data()), values.size() * sizeof(double));
 }
 
 void Packer::Texts(const std::vector<std::string>& texts) {
@@ -93,6 +94,7 @@ void Packer::Texts(const std::vector<std::string>& texts) {
 
 bool Unpacker::Take(void* out, std::size_t n) {
   if (n > bytes_.size() - at_) return false;
+  if (n == 0) return true;  // an empty vector's data() may be null
   std::memcpy(out, bytes_.data() + at_, n);
   at_ += n;
   return true;
