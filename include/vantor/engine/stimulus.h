@@ -72,6 +72,7 @@ struct Stimulus {
   double seriesResistance = 0;  // MOhm, voltage clamp; 0 is an ideal clamp
   std::vector<Segment> segments;
   std::optional<Family> family;
+  std::string name;  // the file it was read from, for messages; not part of the value
 
   bool operator==(const Stimulus& o) const {
     return mode == o.mode && holding == o.holding && seriesResistance == o.seriesResistance &&

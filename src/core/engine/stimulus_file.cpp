@@ -96,6 +96,7 @@ class Parser {
     }
     if (first) return Fail("", "the file is empty (the first line must be \"vantor-stimulus 1\")");
     if (!Check()) return Failed();
+    stimulus_.name = name_;
     return {std::move(stimulus_), {}};
   }
 
