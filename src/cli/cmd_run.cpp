@@ -18,6 +18,7 @@
 #include "cli/run_inputs.h"
 #include "cli/run_options.h"
 #include "vantor/engine/run_driver.h"
+#include "vantor/engine/stimulus.h"
 #include "vantor/analysis/spikes.h"
 #include "vantor/render/live.h"
 #include "vantor/render/phase_plane.h"
@@ -32,6 +33,10 @@ constexpr char kDetails[] =
     "  --set KEY=VALUE   change a parameter; KEY is an index 0..53, a name such as gNa,\n"
     "                    duration, onset or vstart, or the prompt ('vantor-cli params')\n"
     "  --method N        integration method (same as --set model=N)\n"
+    "  --stimulus FILE   drive the run with a stimulus file (.vtp, see vantor-cli(1));\n"
+    "                    without it, PARAMFILE's companion (cell.vt4: cell.vtp) when\n"
+    "                    there is one; a family's runs are drawn over one another\n"
+    "  --no-stimulus     the parameters' step alone, even with a companion\n"
     "  --tolerance RTOL  relative tolerance of method 4, between 1e-12 and 1e-2\n"
     "                    (default: Max %change in gates / 5e7)\n"
     "  --gates FILE      gate table (default: vmodels.val beside the program)\n"
@@ -134,6 +139,17 @@ int Run(const std::vector<std::string>& args) {
   RunInputs inputs;
   if (const int status = LoadRunInputs(options, inputs); status != 0) return status;
   ParameterSet& params = inputs.params;
+  const Stimulus* stimulus = inputs.stimulus ? &*inputs.stimulus : nullptr;
+  const std::vector<FamilyMember> members =
+      stimulus ? ExpandFamily(*stimulus) : std::vector<FamilyMember>{};
+  const bool family = stimulus && stimulus->family;
+  if (family) {
+    const std::string of = "a family of runs (" + stimulus->name + ")";
+    if (!options.recordFile.empty()) return UsageError("run", "--record holds one run, not " + of);
+    if (phase) return UsageError("run", "--phase draws one run, not " + of);
+    if (!options.overlayFiles.empty())
+      return UsageError("run", "--overlay cannot be combined with " + of);
+  }
   if (!options.tolerance.empty() && params.Value(param::Model) != 4)
     return UsageError("run", "--tolerance applies to method 4, and the run uses method " +
                                  FormatShortest(params.Value(param::Model)));
@@ -153,7 +169,7 @@ int Run(const std::vector<std::string>& args) {
   }
   std::optional<CsvSink> csv;
   if (OutputFile* file = outputs.File("--csv")) {
-    csv.emplace(file->Stream(), params, gridStep);
+    csv.emplace(file->Stream(), params, gridStep, stimulus, family);
     sinks.Add(&*csv);
   }
 
@@ -176,10 +192,30 @@ int Run(const std::vector<std::string>& args) {
     progress.Update(lastTime);
   };
 
-  const RunResult result = pictures.Wanted() ? pictures.RunFirst(params, inputs.gates, sinks, flags, pump)
-                                             : RunTrial(params, inputs.gates, sinks, flags, pump);
+  // Each run of a family with its own stimulus (and, when the family varies
+  // it, its own step amplitude).
+  RunTuning tuning;
+  tuning.drive = csv ? &*csv : nullptr;
+  auto member = [&](std::size_t i) {
+    tuning.stimulus = &members[i].stimulus;
+    if (members[i].parameterStep)
+      params.SetValue(param::InjectedCurrent, static_cast<float>(*members[i].parameterStep));
+  };
+  if (stimulus) member(0);
+  const RunResult result = pictures.Wanted()
+                               ? pictures.RunFirst(params, inputs.gates, sinks, flags, pump, tuning)
+                               : RunTrial(params, inputs.gates, sinks, flags, pump, tuning);
   progress.Clear();
   if (result.outcome != RunOutcome::Completed) return NotCompleted(result);
+  for (std::size_t i = 1; i < members.size(); ++i) {
+    member(i);
+    if (csv) csv->NextRun();
+    const RunResult next =
+        pictures.Wanted() ? pictures.RunOver(params, inputs.gates, &sinks, flags, pump, tuning)
+                          : RunTrial(params, inputs.gates, sinks, flags, pump, tuning);
+    progress.Clear();
+    if (next.outcome != RunOutcome::Completed) return NotCompleted(next);
+  }
   ReachedPhase("csv");  // the rows are partly written
   if (csv) csv->Finish();
   ReachedPhase("record");

@@ -4,10 +4,12 @@
 // form, each naming its file and the system's reason.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "cli/run_options.h"
+#include "vantor/engine/stimulus.h"
 #include "vantor/params/gate_table.h"
 #include "vantor/params/parameter_set.h"
 
@@ -18,6 +20,8 @@ struct RunInputs {
   GateTable gates;
   std::vector<ParameterSet> overlays;  // the values of each --overlay run
   std::vector<std::string> files;      // every file read, for the output check
+  // --stimulus, or the companion found beside the parameter file.
+  std::optional<Stimulus> stimulus;
 };
 
 // 0, or the exit status after the messages.

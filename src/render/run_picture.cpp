@@ -45,7 +45,7 @@ RunResult RunAndDraw(Picture& picture, ParameterSet& params, const GateTable& ga
   sinks.Add(&record);
   sinks.Add(options.extraSink);
   sinks.Add(&live);
-  RunResult result = RunTrial(params, gates, sinks, flags, options.pump);
+  RunResult result = RunTrial(params, gates, sinks, flags, options.pump, options.tuning);
   // A picture drawn from part of the run would pass for all of it.
   if (!record.Close() && result.outcome == RunOutcome::Completed) {
     result.outcome = RunOutcome::Failed;

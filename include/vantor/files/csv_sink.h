@@ -10,6 +10,8 @@
 
 #include "vantor/engine/protocol.h"
 #include "vantor/engine/run_sample.h"
+#include "vantor/engine/run_types.h"
+#include "vantor/engine/stimulus.h"
 #include "vantor/params/gate_table.h"
 #include "vantor/params/parameter_set.h"
 
@@ -23,15 +25,24 @@ namespace vantor {
 // they are now.
 std::vector<std::string> CsvColumnNames(const ParameterSet& params);
 
-class CsvSink : public RunSink {
+// Given to a run as its DriveSink too (with a stimulus), the I-Inj column
+// holds what drove each sample: the injected current, or in voltage clamp the
+// clamp current, and two columns follow the others there: "V-cmd (mV)" and
+// "I-clamp (nA)". A family's runs follow one another with a last column
+// "run" (1, 2, ...).
+class CsvSink : public RunSink, public DriveSink {
  public:
   // Writes the header; the stream belongs to the caller. With `gridStep`
   // the rows are the samples interpolated linearly onto 0, step, 2 step,
   // ... up to the end of the recorded time; without, one row per sample at
   // the times the run recorded (irregularly spaced).
   CsvSink(std::FILE* stream, const ParameterSet& params,
-          std::optional<double> gridStep = std::nullopt);
+          std::optional<double> gridStep = std::nullopt, const Stimulus* stimulus = nullptr,
+          bool family = false);
   void Sample(const RunSample& sample) override;
+  void Drive(double command, double current) override;
+  // The next run of a family begins (its rows start again at time 0).
+  void NextRun();
   // Writes what is still held back; call once after the run.
   void Finish();
   bool Failed() const { return failed_; }
@@ -39,7 +50,7 @@ class CsvSink : public RunSink {
   int Error() const { return error_; }
 
  private:
-  void Row(double t, const double* slots);
+  void Row(double t, const double* slots, const double* drive);
   void Number(double value);
   void Flush();
 
@@ -48,6 +59,9 @@ class CsvSink : public RunSink {
   std::optional<double> gridStep_;
   long nextGrid_ = 0;                   // index of the next grid time
   std::optional<RunSample> previous_;  // the sample before, for interpolation
+  bool driven_ = false, clamp_ = false, family_ = false;
+  int run_ = 1;
+  double drive_[2] = {}, previousDrive_[2] = {};  // command and current
   std::string buffer_;
   bool failed_ = false;
   int error_ = 0;

@@ -31,6 +31,7 @@ struct RunPictureOptions {
   std::size_t samplesInMemory = 0;
   RunSink* extraSink = nullptr;  // gets every sample after the record file
   std::function<void()> pump;    // called after every sample
+  RunTuning tuning;              // a stimulus, where its drive goes
 };
 
 // The run under the replay mode the caller has set (0 Begin, 2 Overlay),
