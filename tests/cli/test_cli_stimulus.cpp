@@ -2,6 +2,7 @@
 // parameter file, the clamp columns, a family, and bad stimulus files.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <sstream>
 
@@ -77,6 +78,55 @@ TEST(CliStimulus, BadStimulusIsRefusedAndNothingIsWritten) {
   }
   const CliOutcome device = RunCliIn(dir, {"run", "--stimulus", "/dev/zero", "--csv", "out.csv"});
   EXPECT_NE(device.err.find("/dev/zero: is not a regular file"), std::string::npos) << device.err;
+}
+
+
+// The sodium family with potassium blocked, and its control with sodium
+// blocked; then the inactivation of the same current by prepulses.
+TEST(CliStimulus, IvTablesAndFitsOfTheSodiumCurrent) {
+  const fs::path dir = TestFolder();
+  auto peaks = [&](const std::vector<std::string>& extra, std::string& said,
+                   const std::string& steps = "-60:40:11") {
+    std::vector<std::string> args{"iv", "--hold", "-80", "--steps", steps, "--method", "4",
+                                  "--out", "iv.csv"};
+    args.insert(args.end(), extra.begin(), extra.end());
+    const CliOutcome run = RunCliIn(dir, args);
+    EXPECT_EQ(run.status, 0) << run.err;
+    said = run.out + run.err;
+    std::vector<double> values;
+    const auto lines = Lines(ReadFile(dir / "iv.csv"));
+    for (std::size_t i = 1; i < lines.size(); ++i)
+      values.push_back(std::stod(lines[i].substr(lines[i].find(',') + 1)));
+    return values;
+  };
+  std::string said;
+  const auto sodium = peaks({"--set", "gK=0"}, said);
+  ASSERT_EQ(sodium.size(), 11u);
+  EXPECT_LT(*std::min_element(sodium.begin(), sodium.end()), -100.0);
+  ASSERT_EQ(said.rfind("activation fit of the peak current: V1/2 ", 0), 0u) << said;
+  const double reversal = std::stod(said.substr(said.find("reversal ") + 9));
+  EXPECT_GT(reversal, 25);  // E-Na of the built-in concentrations is near 41 mV
+  EXPECT_LT(reversal, 50);
+  const auto control = peaks({"--set", "gNa=0", "--set", "gK=0"}, said);
+  EXPECT_GT(*std::min_element(control.begin(), control.end()), -5.0);
+
+  const auto inactivation = peaks({"--prepulse", "50", "--test", "0", "--set", "gK=0", "--set",
+                                   "duration=100", "--set", "onset=60", "--set", "offset=90"},
+                                  said, "-120:-30:10");
+  ASSERT_EQ(inactivation.size(), 10u);
+  EXPECT_LT(inactivation.front(), 10 * inactivation.back());  // inward, and far smaller at -30 mV
+  ASSERT_EQ(said.rfind("inactivation fit of the peak test current: V1/2 ", 0), 0u) << said;
+  const double half = std::stod(said.substr(said.find("V1/2 ") + 5));
+  EXPECT_GT(half, -90);
+  EXPECT_LT(half, -50);
+}
+
+TEST(CliStimulus, IvRefusesBadLevels) {
+  const fs::path dir = TestFolder();
+  const CliOutcome run = RunCliIn(dir, {"iv", "--hold", "-80", "--steps", "-60:40:1", "--out", "x.csv"});
+  EXPECT_EQ(run.status, 2);
+  EXPECT_NE(run.err.find("--steps needs FROM:TO:COUNT"), std::string::npos) << run.err;
+  EXPECT_FALSE(fs::exists(dir / "x.csv"));
 }
 
 }  // namespace
