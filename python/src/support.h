@@ -67,5 +67,6 @@ void BindParameters(py::module_& m);
 void BindGates(py::module_& m);
 void BindRun(py::module_& m);
 void BindSweep(py::module_& m);
+void BindStimulus(py::module_& m);
 
 }  // namespace vantor::python

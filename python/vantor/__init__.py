@@ -5,14 +5,19 @@
     p["gA"] = 1.0                    # checked against the limits
     r = vantor.run(p)                # r.t, r["V-m (mV)"], r.spikes, r.measures
     rows = vantor.sweep(p, vary={"step": "0:3:31"})
+    s = vantor.Stimulus.ramp(10, 70, to=3) + vantor.Stimulus.noise(0, 80, sd=0.1, tau=2)
+    r = vantor.run(p, stimulus=s)    # the stimulus adds to the parameters' step
+    curve = vantor.iv(p, hold=-80, levels="-60:40:11")   # a voltage-clamp family, fitted
 """
 
 import os as _os
 
 from . import _core
-from ._core import FileError, FileWarning, GateTable, Parameters, RunError, Trace, __version__
+from ._core import (FileError, FileWarning, GateTable, Parameters, RunError, Stimulus, Trace,
+                    __version__, fit_activation, fit_inactivation, voltage_clamp)
 
-__all__ = ["Parameters", "GateTable", "Trace", "Result", "run", "sweep",
+__all__ = ["Parameters", "GateTable", "Trace", "Result", "Stimulus", "run", "sweep", "iv",
+           "voltage_clamp", "fit_activation", "fit_inactivation",
            "FileError", "FileWarning", "RunError"]
 
 _core._set_data_dir(_os.path.join(_os.path.dirname(_os.path.abspath(__file__)), "data"))
@@ -91,7 +96,7 @@ class Result:
 
 
 def run(params, method=None, gates=None, threshold=-20.0, tolerance=None, dvdt=20.0,
-        window=None):
+        window=None, stimulus=None):
     """Runs one trial of `params` (not changed) and returns a Result.
 
     method     integration method (the "Model" parameter) for this run only
@@ -102,12 +107,17 @@ def run(params, method=None, gates=None, threshold=-20.0, tolerance=None, dvdt=2
     window     (from, to) in ms for the measures instead of the default one
     tolerance  Model 4's relative tolerance, between 1e-12 and 1e-2 (both
                excluded), as vantor-cli run --tolerance
+    stimulus   a Stimulus driving the run besides the parameters' step (in
+               voltage clamp instead of it); I-Inj is then what drove each
+               sample, and in voltage clamp "V-cmd (mV)" and "I-clamp (nA)"
+               follow the traces
 
     A run the program refuses, or one that breaks down, raises RunError with
     the program's message; a failed run's samples are in the error's `result`.
     The GIL is released while the engine runs.
     """
-    result = Result(_core.run(params, method, gates, threshold, tolerance, dvdt, window))
+    result = Result(_core.run(params, method, gates, threshold, tolerance, dvdt, window,
+                              stimulus))
     if result.outcome != "completed":
         error = RunError(result.message or "The run did not complete.")
         error.result = result
@@ -141,3 +151,71 @@ def sweep(params, vary, jobs=None, threshold=-20.0, samples=0, seed=1, method=No
             raise
         return columns
     return pandas.DataFrame(columns)
+
+
+class IvCurve:
+    """A voltage-clamp family as vantor-cli iv makes it.
+
+    levels   the step (or prepulse) levels, mV
+    peak     the current of largest size in each test step, its sign kept (nA)
+    peak_time, steady   when the peak came (ms); the step's last current (nA)
+    fit      the Boltzmann fit of the peak current: v_half_mv, slope_mv and
+             gmax_us, reversal_mv (steps) or imax_na (prepulses), residual_na;
+             None when it could not be made (fit_error says why)
+    runs     each level's Result
+    """
+
+    __slots__ = ("levels", "peak", "peak_time", "steady", "fit", "fit_error", "runs")
+
+    def __repr__(self):
+        return f"<vantor.IvCurve {len(self.levels)} levels, fit {self.fit}>"
+
+
+def iv(params, hold, levels, prepulse=None, test=None, method=None, gates=None):
+    """Runs a voltage-clamp family through an ideal clamp, as vantor-cli iv does.
+
+    hold      the holding potential (mV)
+    levels    "FROM:TO:COUNT" or a sequence of potentials (mV)
+    prepulse  ms: each level becomes a prepulse ending at the step onset, with
+    test      a test step to this potential (mV) after it (inactivation)
+
+    The steps lie where the parameters' step lies (its onset and offset); the
+    current is sampled every 0.01 ms at least. Returns an IvCurve.
+    """
+    import numpy
+    if isinstance(levels, str):
+        parts = levels.split(":")
+        if len(parts) != 3:
+            raise ValueError(f"levels needs FROM:TO:COUNT: {levels!r}")
+        levels = numpy.linspace(float(parts[0]), float(parts[1]), int(parts[2]))
+    levels = numpy.asarray(levels, dtype=float)
+    if (prepulse is None) != (test is None):
+        raise ValueError("prepulse and test go together")
+    p = params.copy()
+    onset, offset = p["onset"], p["offset"]
+    if not offset > onset or (prepulse is not None and onset - prepulse < 0):
+        raise ValueError(f"the step (onset {onset:g} ms, offset {offset:g} ms) leaves no room "
+                         "for the family")
+    if p["Maximum dt for plot (ms)"] > 0.01:
+        p["Maximum dt for plot (ms)"] = 0.01
+    curve = IvCurve()
+    curve.levels = levels
+    curve.runs, peaks, times, steadies = [], [], [], []
+    for level in levels:
+        if prepulse is None:
+            s = voltage_clamp(hold, Stimulus.step(onset, offset, level - hold))
+        else:
+            s = voltage_clamp(hold, Stimulus.step(onset, offset, test - hold),
+                              Stimulus.step(onset - prepulse, onset, level - hold))
+        r = run(p, method=method, gates=gates, stimulus=s)
+        peak, when, steady = _core._measure_step(r.t, r["I-clamp"], onset, offset)
+        curve.runs.append(r)
+        peaks.append(peak), times.append(when), steadies.append(steady)
+    curve.peak, curve.peak_time, curve.steady = (numpy.array(x) for x in (peaks, times, steadies))
+    curve.fit, curve.fit_error = None, None
+    try:
+        fit = fit_activation if prepulse is None else fit_inactivation
+        curve.fit = fit(curve.levels, curve.peak)
+    except ValueError as error:
+        curve.fit_error = str(error)
+    return curve
