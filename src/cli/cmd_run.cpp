@@ -222,8 +222,11 @@ int Run(const std::vector<std::string>& args) {
   if (record && !record->Close()) return CannotWrite(options.recordFile, record->Error());
   if (csv && csv->Failed()) return CannotWrite(options.csvFile, csv->Error());
   if (pictures.Wanted()) {
+    // Each overlay is driven by the same stimulus (a family has no overlays).
+    RunTuning overlayTuning;
+    overlayTuning.stimulus = stimulus;
     const RunResult overlaid =
-        pictures.RunOverlays(params, inputs.overlays, inputs.gates, flags, pump);
+        pictures.RunOverlays(params, inputs.overlays, inputs.gates, flags, pump, overlayTuning);
     progress.Clear();
     if (overlaid.outcome != RunOutcome::Completed) return NotCompleted(overlaid);
     if (const int status = pictures.WriteFiles(params, outputs); status != 0) return status;

@@ -149,9 +149,10 @@ RunResult PictureJob::RunOver(ParameterSet& params, const GateTable& gates, RunS
 
 RunResult PictureJob::RunOverlays(ParameterSet& params, const std::vector<ParameterSet>& overlays,
                                   const GateTable& gates, RunFlags& flags,
-                                  const std::function<void()>& pump) {
+                                  const std::function<void()>& pump, const RunTuning& tuning) {
   RunResult result;
   RunPictureOptions runOptions;
+  runOptions.tuning = tuning;
   runOptions.recordDirectory = recordDirectory_;
   runOptions.temporaries = &CommandTemporaries();
   runOptions.samplesInMemory = SamplesInMemory();

@@ -50,7 +50,7 @@ class PictureJob {
   // last run's.
   RunResult RunOverlays(ParameterSet& params, const std::vector<ParameterSet>& overlays,
                         const GateTable& gates, RunFlags& flags,
-                        const std::function<void()>& pump);
+                        const std::function<void()>& pump, const RunTuning& tuning = {});
 
   // Writes every requested picture into its open output from a full
   // redraw. The exit status: 0, or 1 after a message on standard error.

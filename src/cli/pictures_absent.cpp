@@ -40,7 +40,8 @@ RunResult PictureJob::RunOver(ParameterSet& params, const GateTable& gates, RunS
 }
 
 RunResult PictureJob::RunOverlays(ParameterSet&, const std::vector<ParameterSet>&,
-                                  const GateTable&, RunFlags&, const std::function<void()>&) {
+                                  const GateTable&, RunFlags&, const std::function<void()>&,
+                                  const RunTuning&) {
   return {};
 }
 
