@@ -3,6 +3,8 @@
 // per window (or per headless job) is passed to the layout and the replay.
 #pragma once
 
+#include <array>
+
 #include <memory>
 #include <optional>
 #include <string>
@@ -35,6 +37,9 @@ struct RecordedRun {
   // The samples when the run kept them in memory (the record file is then
   // empty); null when the record file holds them.
   std::shared_ptr<const std::string> samples;
+  // With a stimulus: the time and the injected (or clamp) current of each
+  // sample, drawn as the I-Inj trace instead of the protocol's step.
+  std::shared_ptr<const std::vector<std::array<float, 2>>> injected;
 };
 
 struct ReplayState {
