@@ -182,5 +182,28 @@ TEST(StimulusRun, SeriesResistanceSlowsTheClamp) {
   }
 }
 
+
+// Through a series resistance the sodium current outruns the clamp: the
+// spike escapes above the command, which an ideal clamp never allows.
+TEST(StimulusRun, ASpikeEscapesAClampWithSeriesResistance) {
+  Stimulus stimulus;
+  stimulus.mode = ClampMode::Voltage;
+  stimulus.holding = -70;
+  stimulus.segments = {Step(10, 60, 30)};  // to -40 mV
+  for (float model : {1.0f, 4.0f}) {
+    for (double rs : {0.0, 2.0}) {
+      stimulus.seriesResistance = rs;
+      const Trace run = RunWith(ParameterSet(), &stimulus, model);
+      ASSERT_EQ(run.result.outcome, RunOutcome::Completed) << run.result.message;
+      float highest = -1000;
+      for (const RunSample& s : run.samples) highest = std::max(highest, s[slot::V]);
+      if (rs == 0)
+        EXPECT_NEAR(highest, -40, 1e-3) << model;
+      else
+        EXPECT_GT(highest, 0) << model;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace vantor
