@@ -131,7 +131,7 @@ int LoadRunInputs(const RunOptions& options, RunInputs& inputs) {
     // is reported as one).
     const std::string companion = CompanionStimulusPath(options.parameterFile);
     std::error_code error;
-    if (std::filesystem::exists(companion, error)) {
+    if (companion != options.parameterFile && std::filesystem::exists(companion, error)) {
       stimulusPath = companion;
       if (!options.quiet)
         PrintWarning("the stimulus " + companion + " beside " + options.parameterFile +
