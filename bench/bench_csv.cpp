@@ -10,6 +10,7 @@
 #include "vantor/engine/run_driver.h"
 #include "vantor/params/gate_table.h"
 #include "vantor/params/parameter_set.h"
+#include "trials.h"
 
 namespace {
 
@@ -23,13 +24,7 @@ class Keep : public RunSink {
 
 const std::vector<RunSample>& TonicSamples() {
   static const std::vector<RunSample> samples = [] {
-    GateTable gates;
-    std::ifstream in(VANTOR_SOURCE_DIR "/data/vmodels.val");
-    for (int r = 1; r <= kGateRowCount; ++r) {
-      std::string name;
-      in >> name;
-      for (int c = 0; c < kGateColumnCount; ++c) in >> gates.Row(r)[c];
-    }
+    const GateTable gates = bench::ShippedGates();
     ParameterSet params;
     params.SetValue(param::TrialDuration, 1000);
     params.SetValue(param::BaseCurrent, 2);

@@ -28,16 +28,7 @@ class NullSink : public RunSink {
   float last = 0.0f;
 };
 
-GateTable ShippedGates() {
-  GateTable table;
-  std::ifstream in(VANTOR_SOURCE_DIR "/data/vmodels.val");
-  for (int r = 1; r <= kGateRowCount; ++r) {
-    std::string name;
-    in >> name;
-    for (int c = 0; c < kGateColumnCount; ++c) in >> table.Row(r)[c];
-  }
-  return table;
-}
+using bench::ShippedGates;
 
 void RunAndCount(benchmark::State& state, const ParameterSet& base) {
   const GateTable gates = ShippedGates();

@@ -1,6 +1,8 @@
 // The trials the benchmark programs share.
 #pragma once
 
+#include "vantor/params/gate_table.h"
+#include "vantor/params/messages.h"
 #include "vantor/params/parameter_set.h"
 
 namespace vantor::bench {
@@ -11,6 +13,14 @@ inline void SetTonicFiring10s(ParameterSet& params) {
   params.SetValue(param::TrialDuration, 10000.0f);
   params.SetValue(param::BaseCurrent, 2.0f);
   params.SetValue(param::InjectedCurrent, 0.0f);
+}
+
+// The gate table the program ships.
+inline GateTable ShippedGates() {
+  GateTable table;
+  SilentMessages quiet;
+  LoadGateTable(VANTOR_SOURCE_DIR "/data/vmodels.val", table, quiet);
+  return table;
 }
 
 }  // namespace vantor::bench

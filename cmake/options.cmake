@@ -3,6 +3,7 @@
 option(VANTOR_WITH_QT "The Qt devices, the pictures of vantor-cli and the desktop program" ON)
 option(VANTOR_WITH_PYTHON "The Python module (pybind11 and NumPy)" ON)
 option(VANTOR_WITH_MPI "vantor-cli sweep --mpi (OpenMPI)" ON)
+option(VANTOR_WITH_HDF5 "NWB files (libhdf5)" ON)
 option(VANTOR_WITH_BENCHMARKS "The benchmarks in bench/ (Google Benchmark)" ON)
 option(BUILD_TESTING "The tests (GoogleTest, Qt Test, pytest)" ON)
 set(VANTOR_SANITIZE "" CACHE STRING
@@ -60,6 +61,18 @@ if(VANTOR_WITH_QT)
 else()
   vantor_part("Qt devices and pictures" OFF "VANTOR_WITH_QT=OFF: vantor-cli writes no PNG, SVG or PDF")
   vantor_part("desktop program" OFF "VANTOR_WITH_QT=OFF")
+endif()
+
+set(VANTOR_HAVE_HDF5 OFF)
+if(VANTOR_WITH_HDF5)
+  enable_language(C)  # FindHDF5 probes with a C compiler
+  find_package(HDF5 QUIET COMPONENTS C)
+  if(HDF5_FOUND)
+    set(VANTOR_HAVE_HDF5 ON)
+  endif()
+  vantor_part("NWB files" ${VANTOR_HAVE_HDF5} "HDF5 not found: libhdf5-dev")
+else()
+  vantor_part("NWB files" OFF "VANTOR_WITH_HDF5=OFF")
 endif()
 
 set(VANTOR_HAVE_MPI OFF)

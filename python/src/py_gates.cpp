@@ -56,9 +56,12 @@ std::pair<int, int> Cell(const py::tuple& key) {
 GateTable Load(const py::handle& path) {
   const std::string file = PathText(path);
   GateTable table;
+  const int error = ReadError(file);
+  if (error != 0)
+    RaiseFileError("vmodels.val file not found. (", file, ": " + ErrorReason(error) + ")", error);
   CollectedMessages messages;
   if (!LoadGateTable(file, table, messages))
-    Raise(Errors().fileError, MessageText(messages) + " (" + Cp437ToUtf8(file) + ")");
+    RaiseFileError(MessageText(messages) + " (", file, ")", 0);
   return table;
 }
 

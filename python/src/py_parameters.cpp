@@ -7,6 +7,7 @@
 
 #include "vantor/files/csv_sink.h"
 #include "vantor/params/parameter_names.h"
+#include "vantor/params/parameter_rules.h"
 #include "vantor/text/number_text.h"
 #include "vantor/text/text_helpers.h"
 #include "vantor/params/parameter_file.h"
@@ -99,9 +100,26 @@ std::string Repr(const ParameterSet& p) {
 ParameterSet Load(const py::handle& path, const std::string& limits) {
   const std::string file = PathText(path);
   ParameterSet params = StartupParameters(limits);
+  if (const int error = ReadError(file); error != 0)
+    RaiseFileError("Parameter file not found! (", file, ": " + ErrorReason(error) + ")", error);
   CollectedMessages messages;
-  if (!ReadParameterFile(file, params, messages)) Raise(Errors().fileError, MessageText(messages));
-  WarnEach(messages);  // a missing or bad companion file: read all the same
+  if (!ReadParameterFile(file, params, messages)) {
+    // "prompts" says nothing of where.
+    const std::string text = MessageText(messages);
+    if (const std::size_t at = text.find(file); at != std::string::npos)
+      RaiseFileError(text.substr(0, at), file, text.substr(at + file.size()), 0);
+    RaiseFileError(text + " (", file, ")", 0);
+  }
+  // What the command line warns of too: a missing or bad companion file, a
+  // value with more glued to it, a value outside its limits. Read all the same.
+  WarnEach(messages);
+  for (int k = 0; k < kParameterCount; ++k) {
+    if (params.InRange(k, params.Value(k))) continue;
+    const py::str text = py::str(Cp437ToUtf8(RangeMessage(params, k)) + " (") + PathStr(file) +
+                         py::str(")");
+    if (PyErr_WarnEx(Errors().fileWarning.ptr(), text.cast<std::string>().c_str(), 2) != 0)
+      throw py::error_already_set();
+  }
   return params;
 }
 
@@ -110,9 +128,10 @@ void Save(const ParameterSet& params, const py::handle& path) {
   CollectedMessages messages;
   const ParameterFileWrite written = WriteParameterFile(file, params, messages);
   if (written) return;
-  std::string text = "Could not write file " + Cp437ToUtf8(written.failedPath);
-  if (!messages.entries.empty()) text += "\n" + MessageText(messages);
-  Raise(Errors().fileError, text);
+  const int error = WriteError(written.failedPath);
+  std::string after = error != 0 ? " (" + ErrorReason(error) + ")" : std::string();
+  if (!messages.entries.empty()) after += "\n" + MessageText(messages);
+  RaiseFileError("Could not write file ", written.failedPath, after, error);
 }
 
 std::string LimitsArgument(const py::object& limits) {
@@ -136,7 +155,10 @@ its short name or its prompt; values are checked against the limits.)")
           "load",
           [](const py::object& path, const py::object& limits) { return Load(path, LimitsArgument(limits)); },
           py::arg("path"), py::arg("limits") = py::none(),
-          "Reads a parameter file (.vt4, or .vts with its .cin companion) over the built-in set.")
+          "Reads a parameter file (.vt4, or .vts with its .cin companion) over the built-in set.\n"
+          "FileWarning for what is read all the same (a value outside its limits, \"80,5\" read\n"
+          "as 80, a missing companion); FileError, with filename, errno and strerror, when the\n"
+          "file cannot be read.")
       .def("save", &Save, py::arg("path"),
            "Writes a .vt4 file, or a .vts file and its .cin companion, replacing them only when complete.")
       .def("copy", [](const ParameterSet& p) { return p; })

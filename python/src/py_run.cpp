@@ -25,11 +25,20 @@ class SampleStore : public RunSink, public DriveSink {
  public:
   SampleStore() { samples.reserve(1024); }
   void Sample(const RunSample& sample) override {
-    samples.push_back(sample);
+    PreciseSample widened;
+    for (int s = 0; s < kSampleSlots; ++s) widened[s] = sample[s];
+    samples.push_back(widened);
+    if (driven) drive.push_back({pending[0], pending[1]});
+  }
+  // Model 4's samples unrounded: time and values in double precision.
+  void Precise(const RunSample&, const PreciseSample& unrounded) override {
+    samples.push_back(unrounded);
+    precise = true;
     if (driven) drive.push_back({pending[0], pending[1]});
   }
   void Drive(double command, double current) override { pending[0] = command, pending[1] = current; }
-  std::vector<RunSample> samples;
+  std::vector<PreciseSample> samples;
+  bool precise = false;  // Model 4 ran
   bool driven = false;
   double pending[2] = {};
   std::vector<std::array<double, 2>> drive;  // command and current of each sample
@@ -79,15 +88,17 @@ const char* OutcomeName(RunOutcome outcome) {
 // With a stimulus, I-Inj is the current that drove each sample, and in
 // voltage clamp the command and the clamp current follow.
 py::array_t<double> SampleArray(const SampleStore& store, const ParameterSet& p, bool clamp) {
-  const std::vector<RunSample>& samples = store.samples;
+  const std::vector<PreciseSample>& samples = store.samples;
+  const bool precise = store.precise;
   const py::ssize_t n = static_cast<py::ssize_t>(samples.size());
   py::array_t<double> data({py::ssize_t{kSampleSlots + 1 + (clamp ? 2 : 0)}, n});
   double* out = data.mutable_data();
   const Protocol protocol = Protocol::Of(p);
   for (py::ssize_t i = 0; i < n; ++i) {
-    const RunSample& s = samples[static_cast<std::size_t>(i)];
+    const PreciseSample& s = samples[static_cast<std::size_t>(i)];
     const double t = s[0];
     const double current = store.driven ? store.drive[static_cast<std::size_t>(i)][1]
+                           : precise    ? protocol.InjectedCurrentExact(t)
                                         : protocol.InjectedCurrent(t);
     out[i] = t;
     out[n + i] = s[1];
@@ -176,7 +187,7 @@ py::dict Run(const ParameterSet& given, const py::object& method, const py::obje
   VmTrace trace;
   trace.t.reserve(store.samples.size());
   trace.v.reserve(store.samples.size());
-  for (const RunSample& s : store.samples) trace.t.push_back(s[0]), trace.v.push_back(s[1]);
+  for (const PreciseSample& s : store.samples) trace.t.push_back(s[0]), trace.v.push_back(s[1]);
   const std::vector<Spike> found = FindSpikes(trace, settings.rule);
   const std::vector<double> spikes = SpikeTimes(found);
   const std::vector<double> slopes = Slopes(trace);

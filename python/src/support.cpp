@@ -1,9 +1,18 @@
 #include "support.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+#include <filesystem>
 #include <optional>
 
 #include "vantor/params/parameter_names.h"
 #include "vantor/params/parameter_rules.h"
+#include "vantor/text/number_text.h"
 #include "vantor/text/text_helpers.h"
 #include "vantor/params/list_files.h"
 #include "vantor/params/startup_files.h"
@@ -19,6 +28,58 @@ ErrorTypes& Errors() {
 void Raise(py::handle type, const std::string& utf8) {
   PyErr_SetString(type.ptr(), utf8.c_str());
   throw py::error_already_set();
+}
+
+py::str PathStr(const std::string& path) {
+  return py::module_::import("os").attr("fsdecode")(py::bytes(path));
+}
+
+void RaiseFileError(const std::string& before, const std::string& path, const std::string& after,
+                    int error) {
+  const py::str name = PathStr(path);
+  const py::str text = py::str(before) + name + py::str(after);
+  py::object exception = py::reinterpret_borrow<py::object>(Errors().fileError)(text);
+  exception.attr("filename") = name;
+  if (error > 0) {
+    exception.attr("errno") = error;
+    exception.attr("strerror") = ErrorReason(error);
+  }
+  PyErr_SetObject(Errors().fileError.ptr(), exception.ptr());
+  throw py::error_already_set();
+}
+
+int ReadError(const std::string& path) {
+  if (path.empty()) return ENOENT;
+  // Without blocking: a FIFO is refused, not waited on.
+  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return errno;
+  struct stat info {};
+  int error = 0;
+  if (fstat(fd, &info) == 0) {
+    if (S_ISDIR(info.st_mode)) error = EISDIR;
+    else if (!S_ISREG(info.st_mode)) error = -1;
+  }
+  close(fd);
+  return error;
+}
+
+int WriteError(const std::string& path) {
+  if (path.empty()) return ENOENT;
+  struct stat info {};
+  if (stat(path.c_str(), &info) == 0) {
+    if (S_ISDIR(info.st_mode)) return EISDIR;
+    if (access(path.c_str(), W_OK) != 0) return errno;
+  } else if (errno != ENOENT) {
+    return errno;
+  }
+  std::filesystem::path folder = std::filesystem::path(path).parent_path();
+  if (folder.empty()) folder = ".";
+  if (access(folder.c_str(), W_OK | X_OK) != 0) return errno;
+  return 0;
+}
+
+std::string ErrorReason(int error) {
+  return error < 0 ? std::string("not a regular file") : std::string(std::strerror(error));
 }
 
 std::string MessageText(const CollectedMessages& messages) {
@@ -66,8 +127,11 @@ ParameterSet StartupParameters(const std::string& limitsPath) {
   // The limits reader finds its file through the extension ".mnx".
   if (ReplaceExtension(limitsPath, ".mnx") != limitsPath)
     Raise(PyExc_ValueError, "a limits file is named *.mnx: " + Cp437ToUtf8(limitsPath));
+  if (const int error = ReadError(limitsPath); error != 0)
+    RaiseFileError("Could not find initialization file: ", limitsPath,
+                   " (" + ErrorReason(error) + ")", error);
   ReadInitFile(limitsPath, params, messages);
-  if (!messages.entries.empty()) Raise(Errors().fileError, MessageText(messages));
+  if (!messages.entries.empty()) RaiseFileError(MessageText(messages) + " (", limitsPath, ")", 0);
   return params;
 }
 
@@ -99,7 +163,8 @@ int ParameterIndex(const ParameterSet& params, const py::handle& key) {
     const py::int_ number(py::reinterpret_borrow<py::object>(key));
     int overflow = 0;
     const long long index = PyLong_AsLongLongAndOverflow(number.ptr(), &overflow);
-    const long long k = index < 0 ? index + kParameterCount : index;
+    // No counting from the end: p[-1] is a slip more often than the last one.
+    const long long k = index;
     if (overflow != 0 || k < 0 || k >= kParameterCount)
       Raise(PyExc_IndexError, "parameter index " + std::string(py::repr(number)) +
                                   " is outside 0 .. 53");
@@ -116,6 +181,9 @@ int ParameterIndex(const ParameterSet& params, const py::handle& key) {
 void SetChecked(ParameterSet& params, int k, double value) {
   // Stored in single precision, as a dialog stores what it reads.
   const float stored = static_cast<float>(value);
+  // Between methods there is none: 2.5 would run as method 2.
+  if (k == param::Model && std::isfinite(stored) && stored != std::floor(stored))
+    Raise(PyExc_ValueError, "The method \"" + FormatShortest(stored) + "\" is not a whole number.");
   if (!params.InRange(k, stored))
     Raise(PyExc_ValueError, Cp437ToUtf8(RangeMessage(params, k)));
   params.SetValue(k, stored);

@@ -25,6 +25,21 @@ ErrorTypes& Errors();
 
 // Sets the Python error `type` with the text and throws.
 [[noreturn]] void Raise(py::handle type, const std::string& utf8);
+// Raises vantor.FileError with the text before + path + after, and with
+// `filename`, `errno` and `strerror` set as an OSError has them (error 0: no
+// system error, None). The path is decoded as the file system encodes it.
+[[noreturn]] void RaiseFileError(const std::string& before, const std::string& path,
+                                 const std::string& after, int error);
+// A path as Python shows it (os.fsdecode).
+py::str PathStr(const std::string& path);
+// Why `path` cannot be read: the system's error (EISDIR for a directory), or
+// -1 for a file that is not a regular one (a device, a FIFO); 0 when none is
+// known.
+int ReadError(const std::string& path);
+// Why `path` cannot be written as a new or replaced file; 0 when unknown.
+int WriteError(const std::string& path);
+// The system's reason for ReadError or WriteError.
+std::string ErrorReason(int error);
 // The texts of the messages, one a line, in UTF-8.
 std::string MessageText(const CollectedMessages& messages);
 // Each message as a vantor.FileWarning.
@@ -44,11 +59,12 @@ const GateTable& ShippedGates();
 // A str or os.PathLike as a path; TypeError for anything else.
 std::string PathText(const py::handle& path);
 
-// The parameter an int (index, negative from the end) or a str (name,
+// The parameter an int (index 0 .. 53) or a str (name,
 // short name, prompt) names. IndexError, KeyError or TypeError otherwise.
 int ParameterIndex(const ParameterSet& params, const py::handle& key);
 // Sets a value with the dialogs' range check; ValueError quoting the
-// program's range message when it is outside the limits.
+// program's range message when it is outside the limits, or saying that a
+// method is a whole number.
 void SetChecked(ParameterSet& params, int k, double value);
 
 // A Python number as a double; TypeError for anything else.
@@ -68,5 +84,6 @@ void BindGates(py::module_& m);
 void BindRun(py::module_& m);
 void BindSweep(py::module_& m);
 void BindStimulus(py::module_& m);
+void BindNwb(py::module_& m);
 
 }  // namespace vantor::python

@@ -1,3 +1,4 @@
+import errno
 import math
 import os
 import pathlib
@@ -47,16 +48,36 @@ def test_vts_keeps_the_rest_in_its_companion(tmp_path):
     assert q["gA"] == p["gA"] and q["temperature"] == 35
 
 
+def test_load_warns_of_what_it_reads_all_the_same(tmp_path):
+    vantor.Parameters().save(tmp_path / "a.vt4")
+    lines = (tmp_path / "a.vt4").read_bytes().split(b"\n")
+    lines[1] = b"80,5 Trial duration (ms)"
+    lines[11] = b" 900 gA (0-2)"
+    (tmp_path / "a.vt4").write_bytes(b"\n".join(lines))
+    with pytest.warns(vantor.FileWarning) as warned:
+        p = vantor.Parameters.load(tmp_path / "a.vt4")
+    texts = [str(w.message) for w in warned]
+    assert any('line 2: "80,5" is read as 80' in t for t in texts), texts
+    assert any("The value for gA" in t and "out of range" in t and "a.vt4" in t for t in texts), texts
+    assert p["duration"] == 80 and p["gA"] == 900
+
+
 def test_shipped_examples_load():
     q = vantor.Parameters.load(pathlib.Path(EXAMPLES) / "default.vt4")
     assert list(q) == list(vantor.Parameters())
 
 
 def test_unreadable_parameter_files_raise_the_program_message(tmp_path):
-    with pytest.raises(vantor.FileError, match="Parameter file not found!"):
+    with pytest.raises(vantor.FileError, match="Parameter file not found!") as missing:
         vantor.Parameters.load(tmp_path / "missing.vt4")
-    with pytest.raises(vantor.FileError):
-        vantor.Parameters.load(tmp_path)  # a directory
+    assert missing.value.filename == str(tmp_path / "missing.vt4")
+    assert missing.value.errno == errno.ENOENT and missing.value.strerror == os.strerror(errno.ENOENT)
+    assert "No such file or directory" in str(missing.value)
+    with pytest.raises(vantor.FileError, match="Is a directory") as directory:
+        vantor.Parameters.load(tmp_path)
+    assert directory.value.errno == errno.EISDIR and directory.value.filename == str(tmp_path)
+    with pytest.raises(vantor.FileError, match="not a regular file"):
+        vantor.Parameters.load("/dev/null")
     bad = tmp_path / "bad.vt4"
     bad.write_bytes(b"comment\nnot a number\n")
     with pytest.raises(vantor.FileError, match="The file .*bad.vt4 is invalid."):
@@ -77,8 +98,10 @@ def test_unreadable_parameter_files_raise_the_program_message(tmp_path):
 
 
 def test_a_failed_save_raises_and_keeps_the_old_file(tmp_path):
-    with pytest.raises(vantor.FileError, match="Could not write file"):
+    with pytest.raises(vantor.FileError, match="Could not write file .*No such file") as failed:
         vantor.Parameters().save(tmp_path / "no" / "such" / "dir.vt4")
+    assert failed.value.errno == errno.ENOENT
+    assert failed.value.filename == str(tmp_path / "no" / "such" / "dir.vt4")
     path = tmp_path / "keep.vt4"
     changed_set().save(path)
     before = path.read_bytes()

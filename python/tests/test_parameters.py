@@ -23,13 +23,15 @@ def test_built_in_values_and_shipped_limits():
     assert dict(p.items())["gK"] == 2
 
 
-def test_items_by_index_name_prompt_and_negative_index():
+def test_items_by_index_name_and_prompt():
     p = vantor.Parameters()
     p["gA"] = 1.5
     assert p[10] == 1.5 and p["gA"] == 1.5
     assert p["gA (0-2)"] == 1.5           # the prompt
     assert p["membrane area (sq µ)"] == 29000  # prompt with µ, any case
-    assert p[-1] == p[53] == 35
+    assert p[53] == 35
+    with pytest.raises(IndexError, match="outside 0 .. 53"):
+        p[-1]  # not the last one: a slip, as a negative index usually is
     assert p.index("temperature") == 53
     assert p.prompt("gK") == "gK  (0-4)"
     assert p.unit("gNa") == "µS"

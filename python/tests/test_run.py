@@ -14,7 +14,7 @@ def test_default_run_arrays():
     assert r.outcome == "completed" and r.message == ""
     assert r.traces.shape == (21, len(r.t)) and len(r.names) == 21
     assert r.names[:3] == ["V-m (mV)", "I-Inj (nA)", "I-cap (nA)"]
-    assert r.t[0] == 0 and r.t[-1] == 80 and np.all(np.diff(r.t) >= 0)
+    assert r.t[0] == 0 and r.t[-1] == 80 and np.all(np.diff(r.t) > 0)
     assert r["V-m (mV)"] is not None and np.array_equal(r["V-m"], r.v)
     assert r.v[0] == -65
     # I-Inj: 2 nA strictly inside the step from 10 to 60 ms.
@@ -89,11 +89,28 @@ def test_method_and_gates_arguments():
         vantor.run(p, method=99)
     with pytest.raises(TypeError):
         vantor.run(p, method="RK")
+    with pytest.raises(ValueError, match='The method "2.5" is not a whole number.'):
+        vantor.run(p, method=2.5)
     gates = vantor.GateTable()
     gates["mNa", "A"] = 0  # no sodium activation: no spikes
     assert len(vantor.run(p, gates=gates).spikes) == 0
     with pytest.raises(TypeError):
         vantor.run(p, gates="vmodels.val")
+
+
+def test_method_4_arrays_are_in_double_precision(cli, tmp_path):
+    p = vantor.Parameters()
+    r = vantor.run(p, method=4)
+    assert np.all(np.diff(r.t) > 0)  # np.gradient needs no zero-length intervals
+    assert np.count_nonzero(r.v != r.v.astype(np.float32)) > len(r.v) // 2
+    assert np.count_nonzero(r.t == 60) == 1 and np.all(np.isfinite(np.gradient(r.v, r.t)))
+    # The same numbers as the command line's CSV, to the last digit.
+    p["model"] = 4
+    p.save(tmp_path / "p.vt4")
+    cli("run", str(tmp_path / "p.vt4"), "--csv", str(tmp_path / "run.csv"))
+    rows = np.loadtxt(tmp_path / "run.csv", delimiter=",", skiprows=1, encoding="utf-8")
+    assert np.array_equal(rows[:, 0], r.t) and np.array_equal(rows[:, 1], r.v)
+    assert np.array_equal(rows[:, 2], r["I-Inj"])
 
 
 def test_refused_run_raises_the_program_message(cli, tmp_path):

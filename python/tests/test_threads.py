@@ -1,5 +1,7 @@
+import _thread
+import signal
+import sys
 import threading
-import time
 
 import numpy as np
 
@@ -37,29 +39,38 @@ def test_two_threads_run_trials_at_once_with_the_results_of_one():
 
 
 def test_python_runs_while_the_engine_does():
-    p = long_set(2.0, duration=20000)
-    times = {}
+    # A long run on the main thread, and a thread that interrupts it: with
+    # a switch interval longer than any test, that thread gets the GIL only
+    # when the run lets it go. Holding it would let the whole run finish
+    # (it returns); released, the run ends early with KeyboardInterrupt.
+    p = long_set(2.0, duration=400000)
     started = threading.Event()
-
-    def work():
-        started.set()
-        times["start"] = time.perf_counter()
-        vantor.run(p)
-        times["end"] = time.perf_counter()
+    returned = []
 
     def other():
         started.wait()
-        time.sleep(0.05)
-        times["other"] = time.perf_counter()  # needs the GIL
+        _thread.interrupt_main()
 
-    threads = [threading.Thread(target=work), threading.Thread(target=other)]
-    for t in threads:
-        t.start()
-    for t in threads:
-        t.join()
-    run_time = times["end"] - times["start"]
-    # Holding the GIL would keep the other thread out until the run ended.
-    assert times["other"] < times["end"] - run_time / 2
+    interval = sys.getswitchinterval()
+    handler = signal.signal(signal.SIGINT, signal.default_int_handler)
+    sys.setswitchinterval(1000.0)
+    thread = threading.Thread(target=other)
+    try:
+        thread.start()
+        started.set()
+        try:
+            vantor.run(p)
+            returned.append(True)
+        except KeyboardInterrupt:
+            pass
+    finally:
+        sys.setswitchinterval(interval)
+        try:
+            thread.join()
+        except KeyboardInterrupt:
+            returned.append("interrupted after the run")
+        signal.signal(signal.SIGINT, handler)
+    assert returned == []
 
 
 def test_parameters_changed_by_another_thread_do_not_reach_a_running_trial():

@@ -12,12 +12,14 @@
 
 import os as _os
 
+import numpy as _np
+
 from . import _core
 from ._core import (FileError, FileWarning, GateTable, Parameters, RunError, Stimulus, Trace,
                     __version__, fit_activation, fit_inactivation, voltage_clamp)
 
-__all__ = ["Parameters", "GateTable", "Trace", "Result", "Stimulus", "run", "sweep", "iv",
-           "voltage_clamp", "fit_activation", "fit_inactivation",
+__all__ = ["Parameters", "GateTable", "Trace", "Result", "Stimulus", "run", "save_nwb", "sweep",
+           "iv", "voltage_clamp", "fit_activation", "fit_inactivation",
            "FileError", "FileWarning", "RunError"]
 
 _core._set_data_dir(_os.path.join(_os.path.dirname(_os.path.abspath(__file__)), "data"))
@@ -26,8 +28,11 @@ _core._set_data_dir(_os.path.join(_os.path.dirname(_os.path.abspath(__file__)), 
 class Result:
     """The recorded samples of one run.
 
-    t          sample times (ms), float64
-    traces     2-D array, one row per trace, named by `names` as in the CSV header
+    t          sample times (ms), float64, strictly rising; one sample at each
+               step edge, with what the run reached there (I-Inj jumps after it)
+    traces     2-D array, one row per trace, named by `names` as in the CSV header;
+               method 4 gives its double-precision values, methods 1 to 3 their
+               single-precision ones widened
     spikes     spike times (ms): where each upstroke rises through the threshold
     spike_features  {feature: array}, one entry per spike: time_ms, onset_ms,
                onset_mv, peak_ms, peak_mv, amplitude_mv, half_width_ms,
@@ -44,7 +49,7 @@ class Result:
 
     __slots__ = ("t", "traces", "names", "spikes", "spike_features", "dvdt", "measures",
                  "window", "stimulus", "outcome",
-                 "message", "samples", "passes", "rejected")
+                 "message", "samples", "passes", "rejected", "_inputs")
 
     def __init__(self, raw):
         data = raw["data"]
@@ -62,6 +67,7 @@ class Result:
         self.samples = raw["samples"]
         self.passes = raw["passes"]
         self.rejected = raw["rejected"]
+        self._inputs = None  # (params, method, gates, tolerance, stimulus) of vantor.run, for NWB files
 
     def _row(self, name):
         for i, full in enumerate(self.names):
@@ -86,6 +92,10 @@ class Result:
     def v(self):
         """The membrane potential (mV)."""
         return self.traces[0]
+
+    def to_nwb(self, path):
+        """Writes this run as an NWB 2.5 file (see save_nwb)."""
+        save_nwb([self], path)
 
     def __repr__(self):
         end = f", t = 0 .. {self.t[-1]:g} ms" if len(self.t) else ""
@@ -118,11 +128,33 @@ def run(params, method=None, gates=None, threshold=-20.0, tolerance=None, dvdt=2
     """
     result = Result(_core.run(params, method, gates, threshold, tolerance, dvdt, window,
                               stimulus))
+    result._inputs = (params.copy(), method, gates, tolerance, stimulus)
     if result.outcome != "completed":
         error = RunError(result.message or "The run did not complete.")
         error.result = result
         raise error
     return result
+
+
+def save_nwb(results, path):
+    """Writes results of vantor.run as one NWB 2.5 file, a sweep each: V-m as a
+    CurrentClampSeries, the injected current as its stimulus, every other trace
+    under processing/traces, the spike times in units, and what remakes the
+    first run under general/vantor (vantor-cli run --from FILE remakes it).
+    Raises FileError with the path and the reason when it cannot be written;
+    a file already there is replaced only once the new one is complete."""
+    if isinstance(results, Result):
+        results = [results]
+    runs = []
+    for r in results:
+        if not isinstance(r, Result) or r._inputs is None:
+            raise TypeError("save_nwb takes results of vantor.run")
+        params, method, gates, tolerance, stimulus = r._inputs
+        if stimulus is not None:
+            raise ValueError("save_nwb does not write runs driven by a stimulus yet")
+        runs.append((_np.vstack([r.t, r.traces]), list(r.names), r.spikes, params, method, gates,
+                     tolerance))
+    _core._save_nwb(runs, path)
 
 
 def sweep(params, vary, jobs=None, threshold=-20.0, samples=0, seed=1, method=None,

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "cli/commands.h"
+#include "cli/json_text.h"
 #include "cli/diagnostics.h"
 #include "vantor/params/parameter_names.h"
 #include "cli/run_inputs.h"
@@ -17,26 +18,6 @@ namespace vantor::cli {
 namespace {
 
 std::string Number(float value) { return FormatNumber(value, 6, 9, AutoTrimmed); }
-
-std::string JsonString(const std::string& text) {
-  std::string out = "\"";
-  for (unsigned char c : text) {
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += static_cast<char>(c);
-    } else if (c < 0x20) {
-      char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-      out += escaped;
-    } else {
-      out += static_cast<char>(c);
-    }
-  }
-  return out + "\"";
-}
-
-// JSON numbers: the shortest text that reads back as the same float.
-std::string JsonNumber(float value) { return FormatShortest(value); }
 
 std::string Padded(std::string text, std::size_t width) {
   // Columns are counted in characters; UTF-8 continuation bytes take none.

@@ -12,13 +12,17 @@
 #include "cli/diagnostics.h"
 #include "cli/drawing.h"
 #include "cli/interrupts.h"
+#include "cli/nwb_run.h"
 #include "cli/output_set.h"
 #include "cli/picture_output.h"
 #include "cli/progress.h"
 #include "cli/run_inputs.h"
+#include "cli/run_meta.h"
 #include "cli/run_options.h"
 #include "vantor/engine/run_driver.h"
+#include "vantor/engine/sample_columns.h"
 #include "vantor/engine/stimulus.h"
+#include "vantor/nwb/nwb_file.h"
 #include "vantor/analysis/spikes.h"
 #include "vantor/render/live.h"
 #include "vantor/render/phase_plane.h"
@@ -32,7 +36,9 @@ constexpr char kDetails[] =
     "options:\n"
     "  --set KEY=VALUE   change a parameter; KEY is an index 0..53, a name such as gNa,\n"
     "                    duration, onset or vstart, or the prompt ('vantor-cli params')\n"
-    "  --method N        integration method (same as --set model=N)\n"
+    "  --method N        integration method (same as --set model=N): 1 Step, 2 Euler,\n"
+    "                    3 RK, 4 the error-controlled double-precision RK pair (for\n"
+    "                    exact spike times and long trials)\n"
     "  --stimulus FILE   drive the run with a stimulus file (.vtp, see vantor-cli(1));\n"
     "                    without it, PARAMFILE's companion (cell.vt4: cell.vtp) when\n"
     "                    there is one; a family's runs are drawn over one another\n"
@@ -44,12 +50,23 @@ constexpr char kDetails[] =
     "  --csv FILE        the samples as CSV (FILE '-' is standard output); rows are\n"
     "                    spaced irregularly, as the run recorded them, unless --dt MS\n"
     "                    interpolates them onto a fixed grid\n"
-    "  --record FILE     the binary record file (84-byte samples)\n"
+    "  --record FILE     the run's record file: 84-byte samples of 21 floats, t, V-m,\n"
+    "                    then the traces as the CSV has them without I-Inj\n"
     "  --png/--svg/--pdf FILE   the picture ('-' for standard output)\n"
     "  --size WxH        picture size in pixels, each side 100 to 20000 (default 1200x800)\n"
     "  --cgm FILE  --plt FILE   the metafile and the HP-GL output of the picture\n"
-    "  --overlay PARAMFILE      a further run drawn over the first (may repeat)\n"
+    "  --overlay PARAMFILE      a further run drawn over the first (may repeat), with the\n"
+    "                    values of its file: --set, the CSV and the record are of the\n"
+    "                    first run only\n"
     "  --phase FILE      the phase plane, dV/dt against V-m (.png or .svg, 800x600)\n"
+    "  --nwb FILE        the run as an NWB 2.5 file: V-m, the injected current, every\n"
+    "                    trace, the spike times and what remakes the run\n"
+    "  --from FILE       remake the run of an NWB file this program wrote (its\n"
+    "                    parameters, gate table, limits, method and tolerance) and\n"
+    "                    say whether every sample is the same; exit status 1 if not\n"
+    "  --meta [FILE.json]  how the run was made (program, method, tolerance, inputs'\n"
+    "                    fingerprint, changed parameters) as the CSV's first line, a\n"
+    "                    '#' comment, and with FILE.json every parameter in that file\n"
     "  --force           run a parameter file whose trial duration is beyond the limits\n"
     "  -q, --quiet       no progress line and no notices\n"
     "  --                the next word is the parameter file, even if it begins with '-'\n";
@@ -60,8 +77,8 @@ const CommandRegistration kRun({"run", "[PARAMFILE] [options]",
                                 "run the cell once and write its samples and picture", kDetails,
                                 10, Run});
 
-constexpr const char* kOutputOptions[] = {"--record", "--csv", "--png", "--svg",
-                                          "--pdf",    "--cgm", "--plt", "--phase"};
+constexpr const char* kOutputOptions[] = {"--record", "--csv",   "--png", "--svg", "--pdf",
+                                          "--cgm",    "--plt",   "--phase", "--nwb", "--meta"};
 
 constexpr int kPhaseWidth = 800, kPhaseHeight = 600;
 
@@ -73,12 +90,15 @@ const std::string& OptionValue(const RunOptions& options, const std::string& opt
   if (option == "--pdf") return options.pdfFile;
   if (option == "--cgm") return options.cgmFile;
   if (option == "--phase") return options.phaseFile;
+  if (option == "--nwb") return options.nwbFile;
+  if (option == "--meta") return options.metaFile;
   return options.pltFile;
 }
 
 // "-" is standard output for the outputs written as one stream.
 bool StandardOutputAllowed(const std::string& option) {
-  return option != "--record" && option != "--phase";  // a chart is named by its extension
+  // A chart is named by its extension; HDF5 writes a file it can seek in.
+  return option != "--record" && option != "--phase" && option != "--nwb";
 }
 
 bool ParseGridStep(const std::string& text, double& step) {
@@ -117,6 +137,15 @@ int Run(const std::vector<std::string>& args) {
        !(tolerance < kLargestTolerance)))
     return UsageError("run", std::string("--tolerance needs a number ") + kToleranceRange + ": " +
                                  options.tolerance);
+  const bool fromNwb = !options.fromFile.empty();
+  if ((fromNwb || !options.nwbFile.empty()) && !nwb::Available())
+    return UsageError("run", "this vantor-cli was built without HDF5 (VANTOR_WITH_HDF5=OFF): " +
+                                 std::string(fromNwb ? "--from" : "--nwb") + " is not available");
+  if (fromNwb) {
+    if (const std::string conflict = FromConflict(options); !conflict.empty())
+      return UsageError("run", "--from takes the parameters, gate table, limits, method and "
+                               "tolerance from its file: " + conflict + " cannot go with it");
+  }
   StderrMessages messages;
   PictureJob pictures(options, messages);
   if (!pictures.Check(error)) return UsageError("run", error);
@@ -137,7 +166,10 @@ int Run(const std::vector<std::string>& args) {
   }
 
   RunInputs inputs;
-  if (const int status = LoadRunInputs(options, inputs); status != 0) return status;
+  if (const int status = fromNwb ? LoadNwbInputs(options.fromFile, inputs, tolerance)
+                                 : LoadRunInputs(options, inputs);
+      status != 0)
+    return status;
   ParameterSet& params = inputs.params;
   const Stimulus* stimulus = inputs.stimulus ? &*inputs.stimulus : nullptr;
   const std::vector<FamilyMember> members =
@@ -150,7 +182,9 @@ int Run(const std::vector<std::string>& args) {
     if (!options.overlayFiles.empty())
       return UsageError("run", "--overlay cannot be combined with " + of);
   }
-  if (!options.tolerance.empty() && params.Value(param::Model) != 4)
+  if (stimulus && !options.nwbFile.empty())
+    return UsageError("run", "--nwb does not take a run driven by a stimulus yet");
+  if (!options.tolerance.empty() && params.Value(param::Model) != 4 && !fromNwb)
     return UsageError("run", "--tolerance applies to method 4, and the run uses method " +
                                  FormatShortest(params.Value(param::Model)));
   if (gridStep && params.Value(param::TrialDuration) / *gridStep > 1e8)
@@ -161,6 +195,10 @@ int Run(const std::vector<std::string>& args) {
   }
   if (!outputs.Open(inputs.files)) return kExitRefused;
 
+  const std::string source = fromNwb                         ? options.fromFile
+                             : options.parameterFile.empty() ? std::string("the built-in parameters")
+                                                             : options.parameterFile;
+  const std::string metaLine = MetaLine(inputs, tolerance, source);
   SinkFanOut sinks;
   std::optional<RunRecordWriter> record;
   if (OutputFile* file = outputs.File("--record")) {
@@ -169,12 +207,18 @@ int Run(const std::vector<std::string>& args) {
   }
   std::optional<CsvSink> csv;
   if (OutputFile* file = outputs.File("--csv")) {
+    if (options.meta) file->Write("# " + metaLine + "\n");
     csv.emplace(file->Stream(), params, gridStep, stimulus, family);
     sinks.Add(&*csv);
   }
 
   VmRecorder vm;
   if (phase) sinks.Add(&vm);
+  std::optional<SampleColumns> kept;
+  if (fromNwb || !options.nwbFile.empty()) {
+    kept.emplace(params);
+    sinks.Add(&*kept);
+  }
 
   RunFlags flags;
   flags.tolerance = tolerance;
@@ -221,6 +265,16 @@ int Run(const std::vector<std::string>& args) {
   ReachedPhase("record");
   if (record && !record->Close()) return CannotWrite(options.recordFile, record->Error());
   if (csv && csv->Failed()) return CannotWrite(options.csvFile, csv->Error());
+  int compared = 0;
+  if (fromNwb) compared = CompareWithNwb(options.fromFile, *kept);
+  if (OutputFile* file = outputs.File("--nwb")) {
+    ReachedPhase("nwb");
+    if (const std::string failure = WriteNwbRun(file->HandOver(), *kept, inputs, tolerance, source);
+        !failure.empty()) {
+      PrintError("Could not write file " + options.nwbFile + " (" + failure + ")");
+      return kExitRefused;
+    }
+  }
   if (pictures.Wanted()) {
     // Each overlay is driven by the same stimulus (a family has no overlays).
     RunTuning overlayTuning;
@@ -229,7 +283,8 @@ int Run(const std::vector<std::string>& args) {
         pictures.RunOverlays(params, inputs.overlays, inputs.gates, flags, pump, overlayTuning);
     progress.Clear();
     if (overlaid.outcome != RunOutcome::Completed) return NotCompleted(overlaid);
-    if (const int status = pictures.WriteFiles(params, outputs); status != 0) return status;
+    if (const int status = pictures.WriteFiles(params, outputs, metaLine); status != 0)
+      return status;
   }
   if (phase) {
     PhasePlane plane{vm.trace.v, Slopes(vm.trace), params.Comment()};
@@ -241,8 +296,10 @@ int Run(const std::vector<std::string>& args) {
     }
     outputs.File("--phase")->Write(*bytes);
   }
+  if (OutputFile* file = outputs.File("--meta")) file->Write(MetaJson(inputs, tolerance, source, outputs.Paths()));
   if (Interrupted()) return kExitRefused;
   if (!outputs.Commit()) return kExitRefused;
+  if (fromNwb) return compared;
   if (outputs.Empty() && !options.quiet)
     PrintWarning("the run completed and wrote nothing (no --csv, --png, --svg, ... was given)");
   return 0;

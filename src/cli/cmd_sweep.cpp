@@ -4,9 +4,11 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "vantor/sweep/sweep_rows.h"
@@ -19,6 +21,7 @@
 #include "cli/sweep_output.h"
 #include "cli/sweep_progress.h"
 #include "cli/sweep_session.h"
+#include "cli/sweep_size.h"
 
 namespace vantor::cli {
 namespace {
@@ -35,7 +38,8 @@ constexpr char kSweepDetails[] =
     "  --jobs N          threads (default: the number of cores; 1 per rank with --mpi)\n"
     "  --shard K/N       only every N-th run from run K-1 (join the parts with 'merge')\n"
     "  --mpi             share the runs among the ranks of 'mpirun -n N vantor-cli sweep ...'\n"
-    "  --force           run a grid of more than 100000 runs\n"
+    "  --force           run a grid of more than 100000 runs, or one expected to take\n"
+    "                    more than an hour (the size is told before the runs start)\n"
     "  --png/--svg FILE  a line chart (one varied parameter) or a heat map (two)\n"
     "  --plot MEASURE    the measure charted (default rate_hz)\n"
     "  --size WxH        chart size in pixels (default 1000x700)\n"
@@ -52,6 +56,8 @@ constexpr char kFiDetails[] =
     "  --out FILE        the rows as for 'sweep' (default: a table on standard output)\n"
     "  --resume          carry on from the rows in FILE.part after an interruption\n"
     "  --png/--svg FILE  the curve;  --plot MEASURE, --size WxH, --jobs N\n"
+    "  --force           run a curve expected to take more than an hour (the size is\n"
+    "                    told before the runs start), or trials beyond the limits\n"
     "  --threshold MV    a spike's peak reaches it; its upstroke is timed there (default -20)\n"
     "  --dvdt RATE       the rise in mV/ms that starts a spike (default 20)\n"
     "  --window FROM:TO  measure over FROM .. TO ms (default: the step; the manual page says)\n"
@@ -76,10 +82,11 @@ class RowWriter {
       : output_(output), keep_(keep), axes_(axes) {}
   void Present(const std::vector<SweepFile::Row>& rows) {
     done_ = static_cast<long>(rows.size());
-    if (!keep_) return;
     for (const auto& row : rows) {
       SweepResult result;
-      if (ParseSweepRow(row.text, axes_, result)) kept_.push_back(std::move(result));
+      if (!ParseSweepRow(row.text, axes_, result)) continue;
+      Count(result);
+      if (keep_) kept_.push_back(std::move(result));
     }
   }
   // Writes the job's results as they come, with the progress line.
@@ -95,13 +102,20 @@ class RowWriter {
   void StartProgress(long total, bool wanted) { progress_.emplace(done_, total, wanted); }
   void EndProgress() { progress_.reset(); }
   const std::vector<SweepResult>& Kept() const { return kept_; }
+  long Rows() const { return rows_; }
+  long Failed() const { return failed_; }
 
  private:
   bool Write(const SweepResult& result) {
     ReachedPhase("sweep-row");
     if (output_ != nullptr && !output_->Append(SweepRow(result))) return false;
+    Count(result);
     if (keep_) kept_.push_back(result);
     return true;
+  }
+  void Count(const SweepResult& result) {
+    ++rows_;
+    if (result.measured.outcome != RunOutcome::Completed) ++failed_;
   }
 
   SweepOutput* output_;
@@ -110,6 +124,8 @@ class RowWriter {
   std::vector<SweepResult> kept_;
   std::optional<SweepProgress> progress_;
   long done_ = 0;  // rows present before this job
+  long rows_ = 0;
+  long failed_ = 0;
 };
 
 // Everything rank 0 does before the runs: the chart files, the output and
@@ -150,6 +166,7 @@ int Conclude(const SweepSetup& setup, SweepOutput& output, const RowWriter& writ
   const bool out = !setup.options.out.empty();
   if (!out && charts.Empty()) {
     PrintFiTable(writer.Kept());
+    StateSweepEnd(setup, writer.Rows(), writer.Failed());
     return 0;
   }
   // Everything is written before anything is put in place.
@@ -165,15 +182,38 @@ int Conclude(const SweepSetup& setup, SweepOutput& output, const RowWriter& writ
     PrintError(error);
     return kExitRefused;
   }
+  StateSweepEnd(setup, writer.Rows(), writer.Failed());
   return 0;
+}
+
+// The size is told before anything is written: a fresh sweep before its
+// output is opened (nothing is then left of a refused one), a resumed one
+// once the rows present are known. 0 or the status after a message.
+int SizeBeforeOpening(const SweepSetup& setup, int workers) {
+  if (setup.options.resume) return 0;
+  return StateSweepSize(setup, MeasureSweepSize(setup, setup.order, workers));
+}
+int SizeAfterOpening(const SweepSetup& setup, SweepOutput& output, int workers) {
+  if (!setup.options.resume) return 0;
+  const int status = StateSweepSize(setup, MeasureSweepSize(setup, StillToRun(setup, output), workers));
+  if (status != 0) output.Abandon();
+  return status;
+}
+
+int LocalWorkers(const SweepSetup& setup) {
+  const unsigned cores = std::thread::hardware_concurrency();
+  return std::min(setup.options.jobs, static_cast<int>(cores == 0 ? 1 : cores));
 }
 
 int ThreadSweep(const std::vector<std::string>& args, bool fi) {
   SweepSetup setup;
   if (const int status = PrepareSweep(args, fi, setup); status != 0) return status;
+  const int workers = LocalWorkers(setup);
+  if (const int status = SizeBeforeOpening(setup, workers); status != 0) return status;
   SweepOutput output;
   OutputSet charts;
   if (!OpenOutputs(setup, output, charts)) return kExitRefused;
+  if (const int status = SizeAfterOpening(setup, output, workers); status != 0) return status;
   RowWriter writer(setup.options.out.empty() ? nullptr : &output,
                    setup.options.out.empty() || !charts.Empty(), setup.plan.axes.size());
   writer.Present(output.Present());
@@ -234,7 +274,11 @@ int MpiSweep(const std::vector<std::string>& args) {
   }
   SweepOutput output;
   OutputSet charts;
-  if (rank == 0 && !OpenOutputs(setup, output, charts)) status = kExitRefused;
+  // Rank 0 sizes the sweep for all the ranks, each with its jobs.
+  const int workers = size * setup.options.jobs;
+  if (rank == 0) status = SizeBeforeOpening(setup, workers);
+  if (rank == 0 && status == 0 && !OpenOutputs(setup, output, charts)) status = kExitRefused;
+  if (rank == 0 && status == 0) status = SizeAfterOpening(setup, output, workers);
   if (MpiShare(status) != 0) {
     MpiFinish();
     return status;

@@ -73,7 +73,8 @@ bool EndsWith(const std::string& text, std::string_view end) {
   return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
 
-void FileMessages::Warn(std::string_view, std::string_view text) {
+void FileMessages::Warn(std::string_view caption, std::string_view text) {
+  const bool readAnyway = caption == kReadWarningCaption;
   std::string line = Cp437ToUtf8(text);
   const std::string shown = Cp437ToUtf8(path_);
   const bool notFound = EndsWith(line, " file not found.") || EndsWith(line, "not found!");
@@ -83,16 +84,17 @@ void FileMessages::Warn(std::string_view, std::string_view text) {
     if (line.find(Cp437ToUtf8(named)) == std::string::npos) continue;
     const std::string reason = notFound ? ReadProblem(named) : std::string();
     if (!reason.empty()) line += " (" + reason + ")";
-    texts_.push_back(std::move(line));
+    texts_.push_back({std::move(line), readAnyway});
     return;
   }
   const std::string reason = ReadProblem(path_);
   line += " (" + shown + (reason.empty() ? "" : ": " + reason) + ")";
-  texts_.push_back(std::move(line));
+  texts_.push_back({std::move(line), readAnyway});
 }
 
 int FileMessages::Print(bool asErrors) {
-  for (const std::string& text : texts_) asErrors ? PrintError(text) : PrintWarning(text);
+  for (const Text& text : texts_)
+    asErrors && !text.readAnyway ? PrintError(text.line) : PrintWarning(text.line);
   const int n = static_cast<int>(texts_.size());
   texts_.clear();
   return n;

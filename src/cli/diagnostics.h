@@ -31,7 +31,8 @@ std::string WriteProblem(const std::string& path);
 // the read's outcome is known: as errors when it refused the file, as
 // warnings when the file was read anyway (a missing companion). A message
 // that does not name `path` gets it appended, with the system's reason
-// when there is one.
+// when there is one. What the reader read all the same (kReadWarningCaption)
+// is always a warning.
 class FileMessages : public Messages {
  public:
   explicit FileMessages(std::string path) : path_(std::move(path)) {}
@@ -41,8 +42,12 @@ class FileMessages : public Messages {
   bool Empty() const { return texts_.empty(); }
 
  private:
+  struct Text {
+    std::string line;
+    bool readAnyway;  // a warning even when the read failed
+  };
   std::string path_;
-  std::vector<std::string> texts_;
+  std::vector<Text> texts_;
 };
 
 // Messages printed at once, as errors (a run's refusal, a drawing problem).

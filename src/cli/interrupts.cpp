@@ -42,8 +42,11 @@ struct PhaseSignal {
   std::string phase;
   int number = SIGINT;
   int times = 1;
+  int skip = 0;  // passes of the phase let go first
 };
 PhaseSignal* gPhaseSignal = nullptr;
+// The phase at which the command waits for a signal from outside.
+std::string* gWaitPhase = nullptr;
 
 sigset_t HandledSignals() {
   sigset_t set;
@@ -157,12 +160,18 @@ void InstallInterruptHandlers() {
     // Kept to the end (the pointer is dropped once the signal is sent).
     static PhaseSignal requested;
     gPhaseSignal = &requested;
-    int number = 0, times = 0;
+    int number = 0, times = 0, skip = 0;
     char phase[64] = {};
-    const int fields = std::sscanf(at, "%63[^,],%d,%d", phase, &number, &times);
+    const int fields = std::sscanf(at, "%63[^,],%d,%d,%d", phase, &number, &times, &skip);
     gPhaseSignal->phase = phase;
     if (fields >= 2 && number > 0) gPhaseSignal->number = number;
     if (fields >= 3 && times > 0) gPhaseSignal->times = times;
+    if (fields >= 4 && skip > 0) gPhaseSignal->skip = skip;
+  }
+  if (const char* at = std::getenv("VANTOR_CLI_WAIT_AT"); at != nullptr && *at != '\0') {
+    static std::string phase;
+    phase = at;
+    gWaitPhase = &phase;
   }
   struct sigaction action {};
   action.sa_handler = OnSignalKeepingErrno;
@@ -225,10 +234,34 @@ void RemoveTemporaryFolder(const std::string& folder) {
   Forget(Held().folders, folder);
 }
 
+// Says so on standard error, then sleeps until a handled signal has come
+// (blocked first, so that one sent on seeing the line is not missed).
+void WaitForSignal(const char* phase) {
+  const sigset_t handled = HandledSignals();
+  sigset_t old;
+  pthread_sigmask(SIG_BLOCK, &handled, &old);
+  const std::string line = std::string("waiting at ") + phase + "\n";
+  if (write(STDERR_FILENO, line.data(), line.size()) < 0) {
+    // Nobody to tell: carry on.
+  }
+  sigset_t waiting = old;
+  for (int number : kSignals) sigdelset(&waiting, number);
+  while (gSignal == 0) sigsuspend(&waiting);
+  pthread_sigmask(SIG_SETMASK, &old, nullptr);
+}
+
 void ReachedPhase(const char* phase) {
+  if (gWaitPhase != nullptr && *gWaitPhase == phase && pthread_equal(pthread_self(), gMainThread)) {
+    gWaitPhase = nullptr;  // once only
+    WaitForSignal(phase);
+  }
   PhaseSignal* at = gPhaseSignal;
   if (at == nullptr || at->phase != phase) return;
-  gPhaseSignal = nullptr;  // the first time only
+  if (at->skip > 0) {
+    --at->skip;
+    return;
+  }
+  gPhaseSignal = nullptr;  // once only
   for (int i = 0; i < at->times; ++i) raise(at->number);
 }
 

@@ -50,9 +50,13 @@ bool MakeTemporaryFolder(std::string& pattern);
 void RemoveTemporaryFolder(const std::string& folder);
 
 // Raises the signal named by the environment variable VANTOR_CLI_SIGNAL_AT
-// ("PHASE[,SIGNAL[,TIMES]]": SIGINT, once by default) the first time the
-// command reaches `phase`, so that the tests can interrupt it at a known
-// moment. Nothing happens without the variable.
+// ("PHASE[,SIGNAL[,TIMES[,SKIP]]]": SIGINT, once by default) the first time
+// the command reaches `phase` (after letting SKIP passes go), so that the
+// tests can interrupt it at a known moment. With VANTOR_CLI_WAIT_AT=PHASE
+// the main thread, the first time it reaches the phase, writes "waiting at
+// PHASE" on standard error and sleeps until a signal comes, so that a test
+// can signal it from outside at that moment. Nothing happens without the
+// variables.
 void ReachedPhase(const char* phase);
 
 // While it lives, a signal also sets `flags.stop`, so the run ends at its

@@ -120,4 +120,10 @@ std::string OutputSet::Names() const {
   return names;
 }
 
+std::vector<std::string> OutputSet::Paths() const {
+  std::vector<std::string> paths;
+  for (const Output& out : outputs_) paths.push_back(out.path);
+  return paths;
+}
+
 }  // namespace vantor::cli

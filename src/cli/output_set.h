@@ -36,6 +36,8 @@ class OutputSet {
 
   // "a.csv, b.png" for the notices.
   std::string Names() const;
+  // The paths as given, in the order added.
+  std::vector<std::string> Paths() const;
 
  private:
   struct Output {

@@ -166,7 +166,8 @@ RunResult PictureJob::RunOverlays(ParameterSet& params, const std::vector<Parame
   return result;
 }
 
-int PictureJob::WriteFiles(const ParameterSet& params, OutputSet& outputs) {
+int PictureJob::WriteFiles(const ParameterSet& params, OutputSet& outputs,
+                           const std::string& description) {
   ReachedPhase("draw");
   State& s = *state_;
   OutputTarget& target = s.picture.target;
@@ -195,7 +196,8 @@ int PictureJob::WriteFiles(const ParameterSet& params, OutputSet& outputs) {
     if (out == nullptr) continue;
     if (Interrupted()) return kExitRefused;
     const QByteArray bytes =
-        RenderPicture(format, width_, height_, background, redraw(plain, "vt.plt", messages_));
+        RenderPicture(format, width_, height_, background, redraw(plain, "vt.plt", messages_),
+                      description);
     if (bytes.isEmpty()) return CannotWrite(outputs.Path(option), "the picture could not be encoded");
     out->Write(std::string(bytes.constData(), static_cast<std::size_t>(bytes.size())));
     ReachedPhase(option + 2);  // "png" for --png

@@ -54,7 +54,8 @@ class PictureJob {
 
   // Writes every requested picture into its open output from a full
   // redraw. The exit status: 0, or 1 after a message on standard error.
-  int WriteFiles(const ParameterSet& params, OutputSet& outputs);
+  // `description` (how the run was made) goes into the PNG, SVG and PDF files.
+  int WriteFiles(const ParameterSet& params, OutputSet& outputs, const std::string& description);
 
  private:
   struct State;

@@ -45,6 +45,6 @@ RunResult PictureJob::RunOverlays(ParameterSet&, const std::vector<ParameterSet>
   return {};
 }
 
-int PictureJob::WriteFiles(const ParameterSet&, OutputSet&) { return 0; }
+int PictureJob::WriteFiles(const ParameterSet&, OutputSet&, const std::string&) { return 0; }
 
 }  // namespace vantor::cli

@@ -121,6 +121,7 @@ int LoadRunInputs(const RunOptions& options, RunInputs& inputs) {
   const std::string gatesPath =
       options.gatesFile.empty() ? directory + "vmodels.val" : options.gatesFile;
   inputs.files.push_back(gatesPath);
+  inputs.gatesPath = gatesPath;
   if (!LoadGates(gatesPath, inputs.gates)) return kExitRefused;
 
   if (options.noStimulus && !options.stimulusFile.empty())

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <optional>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,8 @@ struct RunInputs {
   std::vector<std::string> files;      // every file read, for the output check
   // --stimulus, or the companion found beside the parameter file.
   std::optional<Stimulus> stimulus;
+  std::string gatesPath;               // the gate table read
+  std::vector<std::uint8_t> gateTable;  // its bytes, when they came from an NWB file
 };
 
 // 0, or the exit status after the messages.

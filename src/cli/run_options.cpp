@@ -1,5 +1,6 @@
 #include "cli/run_options.h"
 
+#include <cctype>
 #include <cerrno>
 #include <cstdlib>
 
@@ -24,6 +25,8 @@ const ValueOption kValueOptions[] = {
     {"--plt", &RunOptions::pltFile},
     {"--size", &RunOptions::pictureSize},
     {"--phase", &RunOptions::phaseFile},
+    {"--nwb", &RunOptions::nwbFile},
+    {"--from", &RunOptions::fromFile},
 };
 
 bool IsWholeNumber(const std::string& text) {
@@ -44,6 +47,13 @@ bool SetPositional(RunOptions& options, const std::string& word, std::string& er
   }
   options.parameterFile = word;
   return true;
+}
+
+bool IsJsonName(const std::string& word) {
+  if (word.size() < 6 || word[0] == '-') return false;
+  std::string ext = word.substr(word.size() - 5);
+  for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return ext == ".json";
 }
 
 bool ParseSide(const std::string& text, int& value) {
@@ -94,6 +104,21 @@ bool ParseRunOptions(const std::vector<std::string>& args, RunOptions& options,
     }
     if (word == "--quiet" || word == "-q") {
       options.quiet = true;
+      continue;
+    }
+    if (IsOption(word, "--meta")) {
+      // "--meta" alone: a comment line in the CSV; with a name ending in
+      // ".json", the provenance in that file as well.
+      options.meta = true;
+      if (word.size() > 6) {
+        options.metaFile = word.substr(7);
+      } else if (i + 1 < args.size() && IsJsonName(args[i + 1])) {
+        options.metaFile = args[++i];
+      }
+      if (word.size() > 6 && !IsJsonName(options.metaFile)) {
+        error = "--meta=FILE needs a file name ending in .json: " + options.metaFile;
+        return false;
+      }
       continue;
     }
     if (IsOption(word, "--set")) {

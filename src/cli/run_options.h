@@ -31,6 +31,10 @@ struct RunOptions {
   std::string pictureSize;
   std::vector<std::string> overlayFiles;  // --overlay, in the order given
   std::string phaseFile;   // --phase: dV/dt against V-m, PNG or SVG
+  std::string nwbFile;     // --nwb: the run as an NWB file with its provenance
+  std::string fromFile;    // --from: remake the run of this NWB file
+  bool meta = false;       // --meta: the provenance as the CSV's first line
+  std::string metaFile;    // --meta FILE.json: and in this file
   bool force = false;  // run a trial whose duration lies beyond the limits
   bool quiet = false;  // no progress line, no notices
 };

@@ -102,7 +102,7 @@ bool ParseSweepOptions(const std::vector<std::string>& args, bool fi, SweepOptio
       options.shardCount = static_cast<int>(count);
     } else if (word == "--resume") {
       options.resume = true;
-    } else if (!fi && word == "--force") {
+    } else if (word == "--force") {
       options.force = true;
       options.inputs.force = true;
     } else if (!fi && word == "--mpi") {

@@ -71,6 +71,7 @@ bool SweepOutput::Open(const std::string& out, const std::string& signature,
       error = "cannot write " + part_;
       return false;
     }
+    madePart_ = true;
   } else if (partExists) {
     if (!fs::is_regular_file(part_, ec)) {
       error = part_ + " is not a file";
@@ -121,6 +122,7 @@ bool SweepOutput::Open(const std::string& out, const std::string& signature,
       error = "cannot write " + part_;
       return false;
     }
+    madePart_ = true;
   }
   // Two sweeps writing one part file would interleave their rows.
   if (flock(fileno(stream_), LOCK_EX | LOCK_NB) != 0) {
@@ -154,6 +156,14 @@ bool SweepOutput::OpenStandardOutput(const std::string& signature, const std::st
   direct_ = true;
   file_.Write(signature + "\n" + header);
   return true;
+}
+
+void SweepOutput::Abandon() {
+  if (!madePart_ || stream_ == nullptr) return;
+  std::fclose(stream_);
+  stream_ = nullptr;
+  std::remove(part_.c_str());
+  madePart_ = false;
 }
 
 bool SweepOutput::Append(const std::string& row) {

@@ -45,6 +45,9 @@ class SweepOutput {
 
   const std::string& PartPath() const { return part_; }
 
+  // Removes the part file if Open made it (a sweep refused once opened).
+  void Abandon();
+
  private:
   bool OpenStandardOutput(const std::string& signature, const std::string& header, bool resume,
                           std::string& error);
@@ -55,6 +58,7 @@ class SweepOutput {
   std::vector<SweepFile::Row> present_;
   bool complete_ = false;
   bool direct_ = false;  // standard output
+  bool madePart_ = false;  // Open made the part file
 };
 
 }  // namespace vantor::cli

@@ -31,12 +31,16 @@ void Paint(QPainter& painter, int width, int height, uint32_t background,
 }
 
 QByteArray RenderPng(int width, int height, uint32_t background,
-                     const std::function<void(Device&)>& draw) {
+                     const std::function<void(Device&)>& draw, const QString& description) {
   QImage image(width, height, QImage::Format_RGB32);
   if (image.isNull()) return {};
   {
     QPainter painter(&image);
     Paint(painter, width, height, background, draw);
+  }
+  if (!description.isEmpty()) {
+    image.setText(QStringLiteral("Software"), QStringLiteral("Vantor"));
+    image.setText(QStringLiteral("Description"), description);
   }
   QByteArray bytes;
   QBuffer buffer(&bytes);
@@ -46,7 +50,7 @@ QByteArray RenderPng(int width, int height, uint32_t background,
 }
 
 QByteArray RenderSvg(int width, int height, uint32_t background,
-                     const std::function<void(Device&)>& draw) {
+                     const std::function<void(Device&)>& draw, const QString& description) {
   QByteArray bytes;
   QBuffer buffer(&bytes);
   buffer.open(QIODevice::WriteOnly);
@@ -56,6 +60,7 @@ QByteArray RenderSvg(int width, int height, uint32_t background,
   svg.setViewBox(QRect(0, 0, width, height));
   svg.setResolution(kScreenDpi);
   svg.setTitle("Vantor picture");
+  if (!description.isEmpty()) svg.setDescription(description);
   QPainter painter;
   if (!painter.begin(&svg)) return {};
   Paint(painter, width, height, background, draw);
@@ -63,8 +68,24 @@ QByteArray RenderSvg(int width, int height, uint32_t background,
   return bytes;
 }
 
+// The PDF's metadata: title, creator and, as the subject, the description.
+QByteArray PdfMetadata(const QString& description) {
+  const QString xmp = QStringLiteral(
+      "<?xpacket begin='' id='W5M0MpCehiHzreSzNTczkc9d'?>"
+      "<x:xmpmeta xmlns:x='adobe:ns:meta/'><rdf:RDF "
+      "xmlns:rdf='http://www.w3.org/1999/02/22-rdf-syntax-ns#'>"
+      "<rdf:Description rdf:about='' xmlns:dc='http://purl.org/dc/elements/1.1/' "
+      "xmlns:xmp='http://ns.adobe.com/xap/1.0/'>"
+      "<dc:title><rdf:Alt><rdf:li xml:lang='x-default'>Vantor picture</rdf:li></rdf:Alt></dc:title>"
+      "<dc:description><rdf:Alt><rdf:li xml:lang='x-default'>%1</rdf:li></rdf:Alt></dc:description>"
+      "<xmp:CreatorTool>Vantor</xmp:CreatorTool>"
+      "</rdf:Description></rdf:RDF></x:xmpmeta><?xpacket end='w'?>")
+                          .arg(description.toHtmlEscaped());
+  return xmp.toUtf8();
+}
+
 QByteArray RenderPdf(int width, int height, uint32_t background,
-                     const std::function<void(Device&)>& draw) {
+                     const std::function<void(Device&)>& draw, const QString& description) {
   QByteArray bytes;
   QBuffer buffer(&bytes);
   buffer.open(QIODevice::WriteOnly);
@@ -72,6 +93,10 @@ QByteArray RenderPdf(int width, int height, uint32_t background,
     QPdfWriter pdf(&buffer);
     pdf.setResolution(kScreenDpi);
     pdf.setCreator("Vantor");
+    if (!description.isEmpty()) {
+      pdf.setTitle(QStringLiteral("Vantor picture"));
+      pdf.setDocumentXmpMetadata(PdfMetadata(description));
+    }
     // One page exactly the size of the picture, without margins.
     const QPageSize page(QSizeF(width * 72.0 / kScreenDpi, height * 72.0 / kScreenDpi),
                          QPageSize::Point, QString(), QPageSize::ExactMatch);
@@ -100,12 +125,13 @@ std::optional<PictureFormat> PictureFormatForPath(const std::string& path) {
 }
 
 QByteArray RenderPicture(PictureFormat format, int width, int height, uint32_t background,
-                         const std::function<void(Device&)>& draw) {
+                         const std::function<void(Device&)>& draw, const std::string& description) {
   if (width < 1 || height < 1) return {};
+  const QString text = QString::fromStdString(description);
   switch (format) {
-    case PictureFormat::Png: return RenderPng(width, height, background, draw);
-    case PictureFormat::Svg: return RenderSvg(width, height, background, draw);
-    case PictureFormat::Pdf: return RenderPdf(width, height, background, draw);
+    case PictureFormat::Png: return RenderPng(width, height, background, draw, text);
+    case PictureFormat::Svg: return RenderSvg(width, height, background, draw, text);
+    case PictureFormat::Pdf: return RenderPdf(width, height, background, draw, text);
   }
   return {};
 }

@@ -22,9 +22,12 @@ std::optional<PictureFormat> PictureFormatForPath(const std::string& path);
 
 // Draws with `draw` on a fresh surface of width x height device units
 // (pixels; 96 per inch for SVG and PDF) filled with `background`, and returns
-// the encoded picture; empty when encoding failed.
+// the encoded picture; empty when encoding failed. A `description` (UTF-8,
+// how the picture was made) goes into the file: a PNG text chunk, the SVG's
+// <desc>, the PDF's subject in its XMP metadata.
 QByteArray RenderPicture(PictureFormat format, int width, int height, uint32_t background,
-                         const std::function<void(Device&)>& draw);
+                         const std::function<void(Device&)>& draw,
+                         const std::string& description = {});
 
 // Draws on an image that is thrown away: for pictures whose only product is
 // what the drawing layer mirrors into a metafile or a plotter file.

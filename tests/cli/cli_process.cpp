@@ -87,7 +87,11 @@ CliOutcome RunCli(const CliCall& call) {
     const pid_t done = waitpid(pid, &raw, WNOHANG);
     if (done == pid) break;
     const auto elapsed = std::chrono::steady_clock::now() - start;
-    if (!signalled && elapsed >= call.signalAfter) {
+    const bool due = call.signalWhen.empty()
+                         ? elapsed >= call.signalAfter
+                         : !signalled && (master >= 0 ? terminal : ReadFile(errPath)).find(call.signalWhen) !=
+                                              std::string::npos;
+    if (!signalled && due) {
       kill(pid, call.signal);
       signalled = true;
     }

@@ -17,9 +17,11 @@ struct CliCall {
   std::map<std::string, std::optional<std::string>> env;  // set, or unset when empty
   // Standard input is /dev/null.
   bool stderrTerminal = false;  // standard error on a pseudo terminal
-  // Send `signal` after `signalAfter` (0: none).
+  // Send `signal` after `signalAfter` (0: none), or once standard error
+  // holds `signalWhen` when that is given.
   int signal = 0;
   std::chrono::milliseconds signalAfter{0};
+  std::string signalWhen;
   std::chrono::milliseconds timeLimit{20000};  // then killed; `timedOut` set
   // TMPDIR is a 64 KiB file system of the child's own; where none can be
   // mounted (no mount namespace) the status is kNoSmallFileSystem.

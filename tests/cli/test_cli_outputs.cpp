@@ -139,6 +139,31 @@ TEST(CliOutputs, TheReadmeExamplesRunInAnEmptyFolder) {
   fs::remove_all(dir);
 }
 
+// The fi and sweep examples write where they are run, not over the README's
+// own pictures.
+TEST(CliOutputs, TheReadmeSweepExamplesRunInAnEmptyFolder) {
+  const fs::path dir = TestFolder();
+  const std::string readme = ReadFile(VANTOR_SOURCE_DIR "/README.md");
+  const std::size_t from = readme.find("\n## Measures and sweeps\n");
+  const std::size_t to = readme.find("\n## ", from + 1);
+  ASSERT_NE(from, std::string::npos);
+  std::string script = "set -e\n";
+  for (std::size_t open = readme.find("```\n", from); open < to; open = readme.find("```\n", open)) {
+    open += 4;
+    const std::size_t close = readme.find("```", open);
+    script += readme.substr(open, close - open);
+    open = close + 3;
+  }
+  EXPECT_NE(script.find("vantor-cli fi "), std::string::npos) << script;
+  EXPECT_NE(script.find("vantor-cli sweep "), std::string::npos) << script;
+  WriteFile(dir / "examples.sh", script);
+  const std::string command = "cd '" + dir.string() + "' && PATH='" VANTOR_BIN_DIR "':$PATH bash examples.sh >/dev/null 2>err.txt";
+  EXPECT_EQ(std::system(command.c_str()), 0) << ReadFile(dir / "err.txt");
+  for (const char* name : {"fi.csv", "fi-curve.png", "gA-gK.csv", "gA-gK-rate.png"})
+    EXPECT_GT(fs::file_size(dir / name), 1000u) << name;
+  fs::remove_all(dir);
+}
+
 TEST(CliOutputs, ShippedExamplesHoldTheFullPrompts) {
   for (const auto& entry : fs::directory_iterator(VANTOR_SOURCE_DIR "/data/examples")) {
     std::istringstream lines(ReadFile(entry.path()));

@@ -89,6 +89,28 @@ TEST_F(CliRun, CsvHasAHeaderAndOneRowPerSample) {
   EXPECT_EQ(record->back()[0], 80.0f);
 }
 
+// Method 4's rows carry its double-precision time and values, rising
+// strictly; the record keeps them rounded, one sample a row.
+TEST_F(CliRun, Method4CsvRowsAreInDoublePrecision) {
+  ASSERT_EQ(Run("--method 4 --csv run.csv --record run.rec"), 0) << errors;
+  const std::vector<std::string> lines = Lines(dir / "run.csv");
+  const auto record = ReadRunRecord((dir / "run.rec").string());
+  ASSERT_TRUE(record.has_value());
+  ASSERT_EQ(record->size(), lines.size() - 1);
+  double previous = -1;
+  int longer = 0;  // times written with more digits than a float has
+  for (std::size_t i = 1; i < lines.size(); ++i) {
+    const std::string time = lines[i].substr(0, lines[i].find(','));
+    const double t = std::stod(time);
+    ASSERT_GT(t, previous) << i;
+    EXPECT_EQ(static_cast<float>(t), (*record)[i - 1][0]) << i;
+    if (time.size() > 10) ++longer;
+    previous = t;
+  }
+  EXPECT_GT(longer, static_cast<int>(lines.size()) / 2);
+  EXPECT_EQ(lines[1].rfind("0,-65,0,", 0), 0u) << lines[1];
+}
+
 TEST_F(CliRun, CondFlagsAndGateChoicesNameTheColumns) {
   ASSERT_EQ(Run("--set 'Gate #1 (mC)=8' --set 43=0 --csv run.csv"), 0) << errors;
   const std::string header = Lines(dir / "run.csv").at(0);

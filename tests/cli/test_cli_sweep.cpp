@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <sstream>
 
@@ -156,10 +157,8 @@ TEST_F(CliSweep, ResumeCarriesOnFromTheRowsPresent) {
 }
 
 TEST_F(CliSweep, ResumeAfterAKillOrAnInterruptGivesTheUninterruptedFile) {
-  // Enough 1 s runs on one thread to be stopped part of the way through.
-  const std::vector<std::string> args = {"sweep", "--set", "duration=1000", "--set", "onset=0",
-                                         "--set", "offset=1000", "--vary", "step=0:3:120",
-                                         "--jobs", "1", "-q", "--out"};
+  std::vector<std::string> args = {"sweep", "--vary", "step=0:3:40", "--jobs", "1", "--out"};
+  args.insert(args.begin() + 1, kShort.begin(), kShort.end());
   std::vector<std::string> whole = args;
   whole.push_back("whole.csv");
   ASSERT_EQ(Cli(whole).status, 0);
@@ -169,15 +168,25 @@ TEST_F(CliSweep, ResumeAfterAKillOrAnInterruptGivesTheUninterruptedFile) {
     call.dir = dir;
     call.args = args;
     call.args.push_back(out);
-    call.signal = signal;
-    call.signalAfter = std::chrono::milliseconds(150);
+    // Stopped as the eleventh row is about to be written.
+    call.env["VANTOR_CLI_SIGNAL_AT"] = "sweep-row," + std::to_string(signal) + ",1,10";
     const CliOutcome stopped = RunCli(call);
-    if (stopped.status == 0) continue;  // a fast machine finished first
-    EXPECT_EQ(stopped.termSignal, signal);
+    ASSERT_EQ(stopped.termSignal, signal) << stopped.status << stopped.err;
+    // Killed, it leaves the ten rows written; interrupted, it also writes
+    // the rows its runs had finished by then (as many as there were).
+    const std::size_t rows = Lines(out + ".part").size() - 2;
+    if (signal == SIGKILL) EXPECT_EQ(rows, 10u);
+    EXPECT_GE(rows, 10u);
+    EXPECT_LE(rows, 40u);
+    EXPECT_FALSE(fs::exists(dir / out));
+    // Not quiet: the resumed sweep tells how many runs it still has to make.
     std::vector<std::string> again = args;
+    again.erase(std::find(again.begin(), again.end(), "-q"));
     again.insert(again.end(), {out, "--resume"});
     const CliOutcome resumed = Cli(again);
     ASSERT_EQ(resumed.status, 0) << resumed.err;
+    const std::string left = std::to_string(40 - rows) + (rows == 39 ? " run, " : " runs, ");
+    EXPECT_EQ(resumed.err.rfind("vantor-cli: sweep: " + left, 0), 0u) << resumed.err;
     EXPECT_EQ(Read(out), Read("whole.csv"));
   }
 }
@@ -250,6 +259,8 @@ TEST_F(CliSweep, RefusedOrFailedRunsKeepTheirMessageAndTheSweepGoesOn) {
   EXPECT_EQ(lines[2].rfind("0,0,,,,,,,,,,,", 0), 0u) << lines[2];
   EXPECT_NE(lines[2].find("Membrane area"), std::string::npos) << lines[2];
   EXPECT_EQ(lines[3].back(), ',');  // the second run completed: no message
+  // Told even under -q.
+  EXPECT_NE(r.err.find("warning: sweep: 2 runs, 1 failed"), std::string::npos) << r.err;
 }
 
 TEST_F(CliSweep, MeasureTableAndJson) {
@@ -331,6 +342,52 @@ TEST_F(CliSweep, SpikeRuleAndWindowAreSettableAndNamed) {
   EXPECT_NE(refused.err.find("another sweep"), std::string::npos) << refused.err;
 }
 
+// The rate is given (simulated ms per second), so the hour is reached on
+// any machine: 61 runs of 80 ms are 4880 s at 1 ms/s on one job.
+TEST_F(CliSweep, TheSizeIsToldFirstAndASweepOverAnHourNeedsForce) {
+  CliCall call;
+  call.dir = dir;
+  call.env["VANTOR_CLI_SWEEP_RATE"] = "1";
+  for (const char* command : {"fi", "sweep"}) {
+    SCOPED_TRACE(command);
+    call.args = {command, "--jobs", "1", "--out", "f.csv"};
+    if (std::string(command) == "sweep") call.args.insert(call.args.end(), {"--vary", "step=0:3:61"});
+    const CliOutcome refused = RunCli(call);
+    EXPECT_EQ(refused.status, 2);
+    EXPECT_NE(refused.err.find("61 runs, 4.88 s of simulated time, about 1 h 21 min here on 1 job"),
+              std::string::npos) << refused.err;
+    EXPECT_NE(refused.err.find("--force"), std::string::npos);
+    EXPECT_TRUE(FileNames(dir).empty());
+    call.args.push_back("--force");
+    const CliOutcome forced = RunCli(call);
+    ASSERT_EQ(forced.status, 0) << forced.err;
+    EXPECT_EQ(forced.err, std::string("vantor-cli: ") + command + ": 61 runs, 4.88 s of simulated time, "
+              "about 1 h 21 min here on 1 job\nvantor-cli: " + command + ": 61 runs, none failed\n");
+    fs::remove(dir / "f.csv");
+  }
+  // Two jobs halve it: under the hour, no --force needed.
+  call.args = {"fi", "--jobs", "2", "--out", "f.csv"};
+  const CliOutcome two = RunCli(call);
+  EXPECT_EQ(two.status, 0) << two.err;
+  EXPECT_NE(two.err.find("about 40 min 40 s here on 2 jobs"), std::string::npos) << two.err;
+  // A refused resume leaves no part file of its own.
+  call.args = {"fi", "--jobs", "1", "--out", "g.csv", "--resume"};
+  EXPECT_EQ(RunCli(call).status, 2);
+  EXPECT_EQ(FileNames(dir), std::vector<std::string>{"f.csv"});
+  // A resumed sweep is sized by the runs it still has to make.
+  const std::vector<std::string> lines = Lines("f.csv");
+  std::string part;
+  for (std::size_t i = 0; i < 2 + 41; ++i) part += lines[i] + "\n";
+  fs::remove(dir / "f.csv");
+  WriteFile(dir / "f.csv.part", part);
+  call.args = {"fi", "--jobs", "1", "--out", "f.csv", "--resume"};
+  const CliOutcome resumed = RunCli(call);
+  EXPECT_EQ(resumed.status, 0) << resumed.err;
+  EXPECT_NE(resumed.err.find("20 runs, 1.6 s of simulated time, about 26 min 40 s"), std::string::npos)
+      << resumed.err;
+  EXPECT_NE(resumed.err.find("61 runs, none failed"), std::string::npos) << resumed.err;
+}
+
 TEST_F(CliSweep, ProgressLineOnATerminalOnly) {
   CliCall call;
   call.dir = dir;
@@ -345,7 +402,7 @@ TEST_F(CliSweep, ProgressLineOnATerminalOnly) {
   fs::remove(dir / "a.csv");
   const CliOutcome hidden = RunCli(call);
   ASSERT_EQ(hidden.status, 0) << hidden.err;
-  EXPECT_EQ(hidden.err.find("runs"), std::string::npos) << hidden.err;
+  EXPECT_EQ(hidden.err.find("of 4 runs"), std::string::npos) << hidden.err;
 }
 
 }  // namespace

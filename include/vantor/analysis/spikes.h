@@ -22,6 +22,10 @@ class VmRecorder : public RunSink {
     trace.t.push_back(sample[slot::Time]);
     trace.v.push_back(sample[slot::V]);
   }
+  void Precise(const RunSample&, const PreciseSample& precise) override {
+    trace.t.push_back(precise[slot::Time]);
+    trace.v.push_back(precise[slot::V]);
+  }
   VmTrace trace;
 };
 

@@ -12,6 +12,10 @@ constexpr int kSampleBytes = kSampleSlots * 4;  // 84 bytes in a record file
 // (current or conductance), 18 .. 20 the state values chosen by Gate #1 .. #3.
 using RunSample = std::array<float, kSampleSlots>;
 
+// The same slots in double precision, as Model 4 computes them (the record
+// file keeps them rounded to a RunSample).
+using PreciseSample = std::array<double, kSampleSlots>;
+
 // Sample slots of the currents (slot s is drawn as trace row s).
 namespace slot {
 enum Slot : int {
@@ -27,6 +31,12 @@ class RunSink {
  public:
   virtual ~RunSink() = default;
   virtual void Sample(const RunSample& sample) = 0;
+  // Model 4 hands each sample here, rounded and in double precision; a sink
+  // that keeps only single precision need not care.
+  virtual void Precise(const RunSample& sample, const PreciseSample& precise) {
+    (void)precise;
+    Sample(sample);
+  }
 };
 
 }  // namespace vantor

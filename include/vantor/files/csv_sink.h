@@ -19,6 +19,8 @@ namespace vantor {
 
 // The I-Inj column is the protocol's injected current at the row's time: the
 // base current, plus the step strictly between its onset and its offset.
+// Times rise strictly from row to row; at a step edge V is continuous and the
+// row at the edge holds what the run reached there.
 // "time (ms)", "V-m (mV)", "I-Inj (nA)", "I-cap (nA)", "[Ca++]-i (µM)",
 // "I-C (nA)" or "g-C (µS)" when the trace shows the conductance, ...,
 // "g-1 (mC)": UTF-8, made from the trace table and the gate selections as
@@ -43,6 +45,10 @@ class CsvSink : public RunSink, public DriveSink {
   void Drive(double command, double current) override;
   // The next run of a family begins (its rows start again at time 0).
   void NextRun();
+  // Model 4's samples: their rows carry the double-precision time and values
+  // (the shortest text that reads back the same double; grid times to 15
+  // significant digits) and the current summed in double precision.
+  void Precise(const RunSample& sample, const PreciseSample& precise) override;
   // Writes what is still held back; call once after the run.
   void Finish();
   bool Failed() const { return failed_; }
@@ -50,7 +56,8 @@ class CsvSink : public RunSink, public DriveSink {
   int Error() const { return error_; }
 
  private:
-  void Row(double t, const double* slots, const double* drive);
+  void Take(const PreciseSample& now);
+  void Row(double t, const double* slots, const double* drive, bool grid);
   void Number(double value);
   void Flush();
 
@@ -58,7 +65,8 @@ class CsvSink : public RunSink, public DriveSink {
   Protocol protocol_;                   // for the I-Inj column
   std::optional<double> gridStep_;
   long nextGrid_ = 0;                   // index of the next grid time
-  std::optional<RunSample> previous_;  // the sample before, for interpolation
+  std::optional<PreciseSample> previous_;  // the sample before, for interpolation
+  bool precise_ = false;                   // the row in hand is Model 4's
   bool driven_ = false, clamp_ = false, family_ = false;
   int run_ = 1;
   double drive_[2] = {}, previousDrive_[2] = {};  // command and current

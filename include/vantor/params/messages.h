@@ -11,6 +11,9 @@ namespace vantor {
 
 // Caption of the file readers' error box.
 inline constexpr std::string_view kErrorCaption = "Error!";
+// Caption of what a reader read all the same ("80,5" taken as 80): never the
+// reason a read failed.
+inline constexpr std::string_view kReadWarningCaption = "Warning";
 // Caption of the shell's own warnings and prompts.
 inline constexpr std::string_view kShellCaption = "VTWin";
 

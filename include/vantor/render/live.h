@@ -35,6 +35,9 @@ class SinkFanOut : public RunSink {
   void Sample(const RunSample& sample) override {
     for (RunSink* sink : sinks_) sink->Sample(sample);
   }
+  void Precise(const RunSample& sample, const PreciseSample& precise) override {
+    for (RunSink* sink : sinks_) sink->Precise(sample, precise);
+  }
 
  private:
   std::vector<RunSink*> sinks_;

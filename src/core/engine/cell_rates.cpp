@@ -16,12 +16,16 @@ namespace {
 struct Currents {
   const ParameterSet& params;
   RunSample* sample;
+  PreciseSample* precise;  // only with `sample`
   double total = 0;  // nA, outward positive
 
   void Add(int slot, double current, double conductance) {
     total += current;
-    if (sample)
-      (*sample)[slot] = static_cast<float>(params.Trace(slot).cond != 0 ? conductance : current);
+    if (sample) {
+      const double shown = params.Trace(slot).cond != 0 ? conductance : current;
+      (*sample)[slot] = static_cast<float>(shown);
+      if (precise) (*precise)[slot] = shown;
+    }
   }
   bool Slots() const { return sample != nullptr; }
 };
@@ -93,7 +97,7 @@ void CellRates::Refresh() {
 }
 
 void CellRates::Evaluate(double t, double iInj, const double* y, double* dy,
-                         RunSample* sample) const {
+                         RunSample* sample, PreciseSample* precise) const {
   const Snapshot& p = p_;
   const RunConstants& k = constants_;
   const ReversalPotentials& e = k.e;
@@ -114,7 +118,7 @@ void CellRates::Evaluate(double t, double iInj, const double* y, double* dy,
   // The gates that do not move (every other value is written below).
   for (int j = 0; j < stillCount_; ++j) dy[still_[j]] = 0.0;
 
-  Currents sum{params_, sample};
+  Currents sum{params_, sample, sample ? precise : nullptr};
   const double frt = k.frt;
   // The leak, GHK or ohmic.
   if (k.ohmicLeak) {
@@ -201,7 +205,10 @@ void CellRates::Evaluate(double t, double iInj, const double* y, double* dy,
   } else {
     clampCurrent_ = iInj;
   }
-  if (sample) (*sample)[slot::ICap] = static_cast<float>(k.cm * dy[cell::V]);
+  if (sample) {
+    (*sample)[slot::ICap] = static_cast<float>(k.cm * dy[cell::V]);
+    if (precise) (*precise)[slot::ICap] = k.cm * dy[cell::V];
+  }
   for (int i = 0; i < synapses_.Size(); ++i)
     dy[kCellStateSize + i] = -synapses_.Term(i).rate * y[kCellStateSize + i];
 }

@@ -40,9 +40,10 @@ class CellRates {
 
   // dy/dt at time t (ms) with the injected current iInj (nA). With `sample`,
   // files I-cap and every enabled current (or its conductance) in the slots
-  // as a stage evaluation does instead; dy then holds dV/dt only.
+  // as a stage evaluation does instead; dy then holds dV/dt only. With
+  // `precise` as well, the same slots there unrounded.
   void Evaluate(double t, double iInj, const double* y, double* dy,
-                RunSample* sample = nullptr) const;
+                RunSample* sample = nullptr, PreciseSample* precise = nullptr) const;
 
   // Adds a stimulus (null: none). In current clamp its level adds to iInj;
   // in voltage clamp iInj is not used: V follows the command (dV/dt is the

@@ -69,9 +69,19 @@ class Recorder {
 
   // The sample at time s of the last accepted step (or its start state).
   bool At(double s, double iInj) {
+    // A landing point the step before ended on (V turning there): its
+    // sample is already taken, and times must keep rising. Where V jumps
+    // there (an ideal clamp's command), the band starts again from the new
+    // value, so the jump shows between this sample and the next.
+    if (!(s > lastTime_)) {
+      rk_.DenseState(s, y_);
+      lastV_ = y_[cell::V];
+      return true;
+    }
+    lastTime_ = s;
     ContinuousState& y = y_;
     rk_.DenseState(s, y);
-    rates_.Evaluate(s, iInj, y.data(), dy_.data(), &sample_);
+    rates_.Evaluate(s, iInj, y.data(), dy_.data(), &sample_, &precise_);
     if (drive_.Active()) {
       const double current = rates_.ClampCurrent();
       taker_.Drive(drive_.VoltageClamp() ? drive_.Level(s, within_) : current, current);
@@ -82,7 +92,7 @@ class Recorder {
     lastV_ = y[cell::V];
     next_ = s + params_.Value(param::MaxDtForPlot);
     ++count_;
-    const bool taken = taker_.Take(static_cast<float>(s), state, sample_);
+    const bool taken = taker_.Take(s, state, y.data(), sample_, precise_);
     // A dialog may have changed a parameter meanwhile.
     if (taker_.MayChangeParameters()) rates_.Refresh();
     return taken;
@@ -177,8 +187,10 @@ class Recorder {
   const StimulusDrive& drive_;
   double within_ = 0;
   RunSample sample_{};
+  PreciseSample precise_{};
   ContinuousState y_{}, dy_{};  // a sample's state and (unused) slopes
   double lastV_ = 1000.0, next_ = 0.0;
+  double lastTime_ = 0.0;  // of the last sample taken (the initialisation pass took t = 0)
   bool risingAtStart_ = false;  // V rose at the end of the previous step
   long count_ = 0;
 };

@@ -1,6 +1,8 @@
 // Model 4: the run loop of the error-controlled fifth-order method. Steps
 // land on the step onset and offset, the trial end and every synaptic event
-// onset; samples follow the sampling rule on the continuous output.
+// onset; samples follow the sampling rule on the continuous output, each at
+// a later time than the one before (a landing point is recorded once, with
+// what the step up to it reached).
 #pragma once
 
 #include <string>
@@ -26,7 +28,10 @@ double ToleranceFromMaxChange(float maxChangePercent);
 class SampleTaker {
  public:
   virtual ~SampleTaker() = default;
-  virtual bool Take(float t, const CellState& state, RunSample& sample) = 0;
+  // `state` is `exact` rounded; `sample` holds the currents rounded and
+  // `precise` the same unrounded, the time, V and the rest to be filled in.
+  virtual bool Take(double t, const CellState& state, const double* exact, RunSample& sample,
+                    PreciseSample& precise) = 0;
   // Whether Take can run code that changes a parameter (a message pump);
   // the run reads them again after each sample only then.
   virtual bool MayChangeParameters() const { return true; }

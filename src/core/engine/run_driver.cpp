@@ -1,5 +1,6 @@
 #include "vantor/engine/run_driver.h"
 
+#include <charconv>
 #include <cmath>
 
 #include "engine/continuous_run.h"
@@ -44,6 +45,31 @@ void FillRecordedSlots(const ParameterSet& params, const GateTable& gates, float
   }
 }
 
+// The same in double precision from Model 4's unrounded state.
+void FillPreciseSlots(const ParameterSet& params, const GateTable& gates, double t,
+                      const double* exact, PreciseSample& sample) {
+  sample[slot::Time] = t;
+  sample[slot::V] = exact[cell::V];
+  const bool tShell = gates.Row(gate::mAHP).H != 0.0f;
+  sample[slot::Calcium] = exact[tShell ? cell::CaT : cell::CaL] * 1e6;
+  for (int i = 0; i < 3; ++i) {
+    const float chosen = params.Value(param::Gate1 + i);
+    if (chosen >= 0.0f && chosen < static_cast<float>(kCellStateSize) &&
+        chosen == std::trunc(chosen))
+      sample[slot::Gate1 + i] = exact[static_cast<int>(chosen)];
+  }
+}
+
+// The value a float stands for as decimal text: 0.05f as 0.05, not as the
+// 0.05000000074505806 it widens to.
+double DecimalValue(float value) {
+  char text[32];
+  const auto written = std::to_chars(text, text + sizeof text, value);
+  double decimal = value;
+  std::from_chars(text, written.ptr, decimal);
+  return decimal;
+}
+
 // Records a sample of Model 4 through the same checks, sink and pump.
 class ContinuousTaker : public SampleTaker {
  public:
@@ -53,14 +79,16 @@ class ContinuousTaker : public SampleTaker {
   void Drive(double command, double current) override {
     if (drive_) drive_->Drive(command, current);
   }
-  bool Take(float t, const CellState& state, RunSample& sample) override {
-    FillRecordedSlots(params_, gates_, t, state, sample);
+  bool Take(double t, const CellState& state, const double* exact, RunSample& sample,
+            PreciseSample& precise) override {
+    FillRecordedSlots(params_, gates_, static_cast<float>(t), state, sample);
     for (int s = 0; s < kSampleSlots; ++s)
       if (!std::isfinite(sample[s])) {
-        failure = NotFinite(t, SlotName(s));
+        failure = NotFinite(static_cast<float>(t), SlotName(s));
         return false;
       }
-    sink_.Sample(sample);
+    FillPreciseSlots(params_, gates_, t, exact, precise);
+    sink_.Precise(sample, precise);
     if (pump_) pump_();
     return true;
   }
@@ -159,7 +187,14 @@ RunResult RunTrial(ParameterSet& params, const GateTable& gates, RunSink& sink, 
       for (int s = 0; s < kSampleSlots; ++s)
         if (!std::isfinite(sample[s]))
           return Ended(result, RunOutcome::Failed, NotFinite(now, SlotName(s)));
-      sink.Sample(sample);
+      if (pass.initialisation && integrator.MethodCode() == kContinuousMethodCode) {
+        // Model 4 starts from it: its rows are all in double precision.
+        PreciseSample start;
+        for (int s = 0; s < kSampleSlots; ++s) start[s] = DecimalValue(sample[s]);
+        sink.Precise(sample, start);
+      } else {
+        sink.Sample(sample);
+      }
       ++result.samples;
       lastV = v;
       nextSample = now + params.Value(param::MaxDtForPlot);

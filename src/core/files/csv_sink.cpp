@@ -1,7 +1,7 @@
 #include "vantor/files/csv_sink.h"
 
 #include <cerrno>
-
+#include <charconv>
 
 #include "vantor/text/csv_number.h"
 #include "vantor/text/text_helpers.h"
@@ -92,20 +92,32 @@ void CsvSink::NextRun() {
 
 void CsvSink::Number(double value) {
   char text[32];
-  buffer_.append(text, FormatNine(text, value));
+  if (!precise_) {
+    buffer_.append(text, FormatNine(text, value));
+    return;
+  }
+  buffer_.append(text, std::to_chars(text, text + sizeof text, value, std::chars_format::general).ptr);
 }
 
-void CsvSink::Row(double t, const double* slots, const double* drive) {
+void CsvSink::Row(double t, const double* slots, const double* drive, bool grid) {
   // Slot 1 is V-m; the injected current, which has no slot, follows it as
   // in the trace table (column 2).
-  Number(t);
+  const double current = driven_   ? drive[1]
+                         : precise_ ? protocol_.InjectedCurrentExact(t)
+                                    : protocol_.InjectedCurrent(t);
+  if (precise_ && grid) {
+    // A grid time is k times the step: its nominal value, without the
+    // rounding of the product.
+    char text[32];
+    buffer_.append(text, std::to_chars(text, text + sizeof text, t, std::chars_format::general,
+                                       15).ptr);
+  } else {
+    Number(t);
+  }
   buffer_ += ',';
   Number(slots[1]);
   buffer_ += ',';
-  if (driven_)
-    Number(drive[1]);
-  else
-    Number(protocol_.InjectedCurrent(t));
+  Number(current);
   for (int s = 2; s < kSampleSlots; ++s) {
     buffer_ += ',';
     Number(slots[s]);
@@ -122,10 +134,20 @@ void CsvSink::Row(double t, const double* slots, const double* drive) {
 }
 
 void CsvSink::Sample(const RunSample& sample) {
-  double now[kSampleSlots];
+  PreciseSample now;
   for (int s = 0; s < kSampleSlots; ++s) now[s] = sample[s];
+  precise_ = false;
+  Take(now);
+}
+
+void CsvSink::Precise(const RunSample&, const PreciseSample& precise) {
+  precise_ = true;
+  Take(precise);
+}
+
+void CsvSink::Take(const PreciseSample& now) {
   if (!gridStep_) {
-    Row(now[0], now, drive_);
+    Row(now[0], now.data(), drive_, false);
     return;
   }
   const double step = *gridStep_;
@@ -134,7 +156,7 @@ void CsvSink::Sample(const RunSample& sample) {
     const double t = static_cast<double>(nextGrid_) * step;
     if (t > now[0]) break;
     if (!previous_ || t >= now[0] || (*previous_)[0] >= now[0]) {
-      Row(t, now, drive_);
+      Row(t, now.data(), drive_, true);
     } else {
       const double t0 = (*previous_)[0];
       const double w = (t - t0) / (now[0] - t0);
@@ -142,12 +164,13 @@ void CsvSink::Sample(const RunSample& sample) {
         const double a = (*previous_)[s];
         row[s] = a + (now[s] - a) * w;
       }
-      for (int d = 0; d < 2; ++d) drive[d] = previousDrive_[d] + (drive_[d] - previousDrive_[d]) * w;
-      Row(t, row, drive);
+      for (int d = 0; d < 2; ++d)
+        drive[d] = previousDrive_[d] + (drive_[d] - previousDrive_[d]) * w;
+      Row(t, row, drive, true);
     }
     ++nextGrid_;
   }
-  previous_ = sample;
+  previous_ = now;
   previousDrive_[0] = drive_[0];
   previousDrive_[1] = drive_[1];
 }

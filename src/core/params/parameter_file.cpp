@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "vantor/text/number_format.h"
+#include "vantor/text/number_text.h"
 #include "vantor/files/output_file.h"
 #include "vantor/params/list_files.h"
 #include "params/text_scanner.h"
@@ -51,18 +52,48 @@ bool Writable(const ParameterSet& params) {
   return true;
 }
 
+// `compact` when it reads back as `value`, else the shortest text that does:
+// a value the short forms would round is kept as it is.
+std::string Faithful(std::string compact, float value) {
+  TextScanner scanner;
+  scanner.OpenText(compact);
+  float back = 0;
+  if (scanner.ReadFloat(back) && back == value) return compact;
+  return FormatShortest(value);
+}
+
+std::string FileValue(float value) { return Faithful(FormatShort(value, 4), value); }
+
 std::string TraceLine(const TraceRow& row) {
-  return PadLeft(FormatShort(row.maximum, 4), 5) + " " + PadLeft(FormatShort(row.minimum, 4), 5) +
-         " " + PadLeft(FormatShort(row.plot, 4), 5) + " " + std::to_string(row.cond) + " " +
-         row.unit + " " + row.prefix + " " + row.suffix + "\n";
+  return PadLeft(FileValue(row.maximum), 5) + " " + PadLeft(FileValue(row.minimum), 5) + " " +
+         PadLeft(FileValue(row.plot), 5) + " " + std::to_string(row.cond) + " " + row.unit + " " +
+         row.prefix + " " + row.suffix + "\n";
 }
 
 // One value line: the number, one blank, the prompt to the end of the line.
 enum class LineResult { Ok, NoNumber, NoPrompt };
 
-LineResult ReadValueLine(TextScanner& scanner, float& value, std::string& prompt) {
+// A number with more glued to it ("80,5" read as 80): what the line starts
+// with, for the warning.
+std::string GluedValue(TextScanner& scanner) {
+  constexpr std::size_t kShown = 24;
+  std::string text;
+  for (std::size_t i = 0; i < kShown; ++i) {
+    const int c = scanner.Peek(i);
+    if (c == EOF || c <= ' ' || c == 0x7f) break;  // blanks, line ends, control bytes
+    text.push_back(static_cast<char>(c));
+  }
+  return text;
+}
+
+LineResult ReadValueLine(TextScanner& scanner, float& value, std::string& prompt,
+                         std::string& glued) {
+  scanner.SkipSpace();
+  const std::string start = GluedValue(scanner);
   if (!scanner.ReadFloat(value)) return LineResult::NoNumber;
   const int next = scanner.Peek();
+  glued.clear();
+  if (next != EOF && next != ' ' && next != '\t' && next != '\r' && next != '\n') glued = start;
   if (next == EOF) return LineResult::NoPrompt;
   // The blank after the number is skipped; a line that ends right after its
   // number has an empty prompt (and must not take the next line as one).
@@ -118,7 +149,16 @@ bool ReadParameterFile(const std::string& path, ParameterSet& params, Messages& 
 
   for (int k = 0; k < count; ++k) {
     float value = 0;
-    switch (ReadValueLine(scanner, value, text)) {
+    std::string glued;
+    const std::size_t line = (scanner.SkipSpace(), scanner.Line());
+    const LineResult read = ReadValueLine(scanner, value, text, glued);
+    if (!glued.empty())
+      messages.Warn(kReadWarningCaption, path + ", line " + std::to_string(line) + ": \"" + glued +
+                                       "\" is read as " + FormatShortest(value) +
+                                       (glued.find(',') != std::string::npos
+                                            ? " (a decimal point is written \".\")"
+                                            : ""));
+    switch (read) {
       case LineResult::NoNumber:
         messages.Warn(kErrorCaption, InvalidMessage(path));
         return false;
@@ -164,8 +204,7 @@ ParameterFileWrite WriteParameterFile(const std::string& path, const ParameterSe
   if (!(toStandardOutput ? file.OpenStandardOutput() : file.Open(path))) return {false, path};
   file.Write(OneLine(params.Comment()) + "\n");
   for (int k = 0; k < count; ++k)
-    file.Write(PadLeft(FormatShort(params.Value(k), 4), 4) + " " + OneLine(params.Prompt(k)) +
-               "\n");
+    file.Write(PadLeft(FileValue(params.Value(k)), 4) + " " + OneLine(params.Prompt(k)) + "\n");
   file.Write("scaling\n");
   for (int i = 0; i < kTraceCount; ++i) file.Write(TraceLine(params.Trace(i)));
   if (!file.Close()) return {false, path};
@@ -180,7 +219,8 @@ ParameterFileWrite WriteParameterFile(const std::string& path, const ParameterSe
     if (ok) {
       companion.Write(ListTitle(path));
       for (int k = kVersion3Count; k < kParameterCount; ++k)
-        companion.Write(FormatNumber(params.Value(k), 6, 9, AutoTrimmed) + "\n");
+        companion.Write(Faithful(FormatNumber(params.Value(k), 6, 9, AutoTrimmed), params.Value(k)) +
+                        "\n");
       ok = companion.Commit();
     }
     if (!ok) {

@@ -66,6 +66,7 @@ bool TextScanner::Open(const std::string& path) {
 void TextScanner::OpenText(std::string text) {
   buffer_.assign(text.begin(), text.end());
   position_ = 0;
+  newlines_ = 0;
   exhausted_ = true;
 }
 
@@ -103,11 +104,12 @@ int TextScanner::Peek(std::size_t ahead) {
 int TextScanner::Get() {
   const int c = Peek();
   if (c != EOF) ++position_;
+  if (c == '\n') ++newlines_;
   return c;
 }
 
 void TextScanner::SkipSpace() {
-  while (IsSpace(Peek())) ++position_;
+  while (IsSpace(Peek())) Get();
 }
 
 bool TextScanner::OnlySpaceLeft() {

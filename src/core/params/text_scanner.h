@@ -29,6 +29,8 @@ class TextScanner {
   // The next byte (0 .. 255) `ahead` bytes on, or EOF.
   int Peek(std::size_t ahead = 0);
   int Get();
+  // The number of the line the next byte is on, from 1.
+  std::size_t Line() const { return newlines_ + 1; }
   bool AtEnd() { return Peek() == EOF; }
 
   void SkipSpace();
@@ -70,6 +72,7 @@ class TextScanner {
   std::size_t position_ = 0;  // next unread byte in buffer_
   std::size_t consumed_ = 0;  // bytes taken from the file so far
   bool exhausted_ = false;
+  std::size_t newlines_ = 0;  // line ends consumed so far
 };
 
 }  // namespace vantor

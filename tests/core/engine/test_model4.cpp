@@ -102,6 +102,66 @@ TEST_F(Model4, TenSecondsOfTonicFiring) {
   EXPECT_EQ(test::SpikeTimes(sink.samples).size(), 985u);  // the record holds them too
 }
 
+// Keeps Model 4's double-precision samples beside their rounded record.
+class PreciseSink : public RunSink {
+ public:
+  void Sample(const RunSample& s) override { rounded.push_back(s); }
+  void Precise(const RunSample& s, const PreciseSample& p) override {
+    rounded.push_back(s);
+    precise.push_back(p);
+  }
+  std::vector<RunSample> rounded;
+  std::vector<PreciseSample> precise;
+};
+
+// Times rise strictly, each sample rounds to its record, and the values are
+// not the rounded ones.
+void ExpectPreciseRecord(const PreciseSink& sink) {
+  ASSERT_EQ(sink.precise.size(), sink.rounded.size());
+  int unrounded = 0;
+  for (std::size_t i = 0; i < sink.precise.size(); ++i) {
+    const PreciseSample& p = sink.precise[i];
+    if (i > 0) {
+      ASSERT_GT(p[slot::Time], sink.precise[i - 1][slot::Time]) << i;
+    }
+    EXPECT_EQ(static_cast<float>(p[slot::Time]), sink.rounded[i][slot::Time]) << i;
+    EXPECT_EQ(static_cast<float>(p[slot::V]), sink.rounded[i][slot::V]) << i;
+    if (p[slot::V] != static_cast<float>(p[slot::V])) ++unrounded;
+  }
+  EXPECT_GT(unrounded, static_cast<int>(sink.precise.size()) / 2);
+}
+
+TEST_F(Model4, SamplesCarryDoublePrecisionAndOneRowAtEachStepEdge) {
+  PreciseSink precise;
+  RunFlags flags;
+  ParameterSet copy = params;
+  ASSERT_EQ(RunTrial(copy, gates, precise, flags).outcome, RunOutcome::Completed);
+  ExpectPreciseRecord(precise);
+  for (double edge : {10.0, 60.0, 80.0})
+    EXPECT_EQ(std::count_if(precise.precise.begin(), precise.precise.end(),
+                            [&](const PreciseSample& p) { return p[slot::Time] == edge; }),
+              1)
+        << edge;
+}
+
+// Beyond 2^17 ms a float time has steps of 1/64 ms: the samples of a spike
+// there keep their own times.
+TEST_F(Model4, SamplesLateInALongRunKeepTheirOwnTimes) {
+  params.SetValue(param::TrialDuration, 131090.0f);
+  params.SetValue(param::StepOnset, 131075.0f);
+  params.SetValue(param::StepOffset, 131090.0f);
+  params.SetValue(param::MaxDtForPlot, 1000.0f);
+  PreciseSink precise;
+  RunFlags flags;
+  ParameterSet copy = params;
+  ASSERT_EQ(RunTrial(copy, gates, precise, flags).outcome, RunOutcome::Completed);
+  ExpectPreciseRecord(precise);
+  int closer = 0;  // intervals a float time could not hold
+  for (std::size_t i = 1; i < precise.precise.size(); ++i)
+    if (precise.precise[i][slot::Time] - precise.precise[i - 1][slot::Time] < 1.0 / 64) ++closer;
+  EXPECT_GT(closer, 10);
+}
+
 TEST_F(Model4, ToleranceOutsideItsRangeIsRefused) {
   for (double bad : {1e-12, 1e-13, 1e-2, 0.5, -1e-6, std::nan("")}) {
     const RunResult r = Run(bad);

@@ -3,6 +3,7 @@
 // behind must be usable, and it must say it failed exactly when it did.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <random>
@@ -26,6 +27,13 @@ bool IsToken(const std::string& text, std::size_t limit) {
   for (char c : text)
     if (c == '\0' || std::isspace(static_cast<unsigned char>(c))) return false;
   return true;
+}
+
+// The messages that say a read failed: one when it did, none otherwise;
+// warnings of what was read all the same ("80,5" as 80) may come beside.
+long Errors(const CollectedMessages& messages) {
+  return std::count_if(messages.entries.begin(), messages.entries.end(),
+                       [](const auto& m) { return m.caption != kReadWarningCaption; });
 }
 
 void ExpectUsable(const ParameterSet& params) {
@@ -84,8 +92,8 @@ class FileRobustness : public ::testing::Test {
                          ParameterSet params;
                          CollectedMessages messages;
                          const bool ok = ReadParameterFile(path, params, messages);
-                         ASSERT_EQ(ok, messages.entries.empty());
-                         ASSERT_LE(messages.entries.size(), 1u);
+                         ASSERT_EQ(ok, Errors(messages) == 0);
+                         ASSERT_LE(Errors(messages), 1);
                          ExpectUsable(params);
                          // Whatever was read can be saved again.
                          if (ok) {
@@ -98,8 +106,8 @@ class FileRobustness : public ::testing::Test {
                          CollectedMessages messages;
                          const bool ok = ReadParameterFile(path, params, messages);
                          // The companion is good, so a success says nothing.
-                         ASSERT_EQ(ok, messages.entries.empty());
-                         ASSERT_LE(messages.entries.size(), 1u);
+                         ASSERT_EQ(ok, Errors(messages) == 0);
+                         ASSERT_LE(Errors(messages), 1);
                          ExpectUsable(params);
                          if (ok) {
                            ASSERT_EQ(params.Value(param::MembraneArea), 29000.0f);

@@ -282,6 +282,71 @@ TEST(ParameterFile, LineDetailsThatStillRead) {
   EXPECT_TRUE(windows == params);
 }
 
+TEST(ParameterFile, ValuesTheShortFormWouldRoundAreWrittenWhole) {
+  ScratchDir dir;
+  ParameterSet params;
+  params.SetValue(param::TrialDuration, 123456.789f);
+  params.SetValue(param::BaseCurrent, 0.123456789f);
+  params.SetValue(param::Temperature, 36.123456f);  // in the companion of a version 3 file
+  TraceRow row = params.Trace(0);
+  row.maximum = 0.123456789f;
+  params.SetTrace(0, row);
+  for (const char* name : {"a.vt4", "a.vts"}) {
+    ASSERT_TRUE(Write(dir / name, params));
+    ParameterSet back;
+    CollectedMessages messages;
+    ASSERT_TRUE(ReadParameterFile(dir / name, back, messages));
+    EXPECT_EQ(back.Values(), params.Values()) << name;
+    EXPECT_EQ(back.Trace(0), params.Trace(0)) << name;
+  }
+  const auto lines = Lines(ReadAll(dir / "a.vt4"));
+  EXPECT_EQ(lines[1], "123456.79 Trial duration (ms)");
+  EXPECT_EQ(lines[2], "0.12345679 Base current (nA)");
+  EXPECT_EQ(lines[3], "  10 Onset of step (ms)");  // a value that fits keeps its short form
+  EXPECT_EQ(lines[56], "0.12345679  -100    75 0 mV V m");
+}
+
+// Byte for byte but for the one prompt of 31 characters, which a read keeps
+// to 30.
+TEST(ParameterFile, ShippedExamplesSavedUnchangedStayByteIdentical) {
+  ScratchDir dir;
+  const auto cut = [](std::string text) {
+    const std::string model = "(1=Step.F,2=Euler.F,3=RK)\n";
+    if (const std::size_t at = text.find(model); at != std::string::npos)
+      text.erase(at + model.size() - 2, 1);
+    return text;
+  };
+  int count = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(VANTOR_SOURCE_DIR "/data/examples")) {
+    if (entry.path().extension() != ".vt4") continue;
+    ParameterSet params;
+    CollectedMessages messages;
+    ASSERT_TRUE(ReadParameterFile(entry.path().string(), params, messages));
+    ASSERT_TRUE(Write(dir / "again.vt4", params));
+    EXPECT_EQ(ReadAll(dir / "again.vt4"), cut(ReadAll(entry.path().string()))) << entry.path();
+    ++count;
+  }
+  EXPECT_GE(count, 10);
+}
+
+TEST(ParameterFile, AValueWithMoreGluedToItIsReadWithAWarningNamingTheLine) {
+  ScratchDir dir;
+  auto lines = BuiltInLines(dir);
+  lines[1] = "80,5 Trial duration (ms)";
+  lines[4] = "60ms Step offset (ms)";
+  WriteAll(dir / "c.vt4", Join(lines));
+  ParameterSet params;
+  CollectedMessages messages;
+  const std::string path = dir / "c.vt4";
+  ASSERT_TRUE(ReadParameterFile(path, params, messages));
+  EXPECT_EQ(params.Value(param::TrialDuration), 80.0f);
+  ASSERT_EQ(messages.entries.size(), 2u);
+  EXPECT_EQ(messages.entries[0].caption, kReadWarningCaption);
+  EXPECT_EQ(messages.entries[0].text,
+            path + ", line 2: \"80,5\" is read as 80 (a decimal point is written \".\")");
+  EXPECT_EQ(messages.entries[1].text, path + ", line 5: \"60ms\" is read as 60");
+}
+
 TEST(ParameterFile, FailuresKeepWhatWasReadBeforeThem) {
   ScratchDir dir;
   const auto lines = BuiltInLines(dir);

@@ -1,0 +1,132 @@
+// vantor.save_nwb: finished runs as one NWB file, a sweep each, with what
+// remakes the first (vantor-cli run --from FILE.nwb).
+#include <pybind11/numpy.h>
+#include <pybind11/stl.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "support.h"
+#include "vantor/files/output_file.h"
+#include "vantor/nwb/nwb_columns.h"
+#include "vantor/nwb/nwb_file.h"
+#include "vantor/nwb/run_provenance.h"
+#include "vantor/params/parameter_file.h"
+#include "vantor/params/parameter_names.h"
+#include "vantor/text/number_text.h"
+
+namespace vantor::python {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The gate table in the layout of vmodels.val (the row names are not read).
+std::vector<std::uint8_t> GateText(const GateTable& gates) {
+  std::string text;
+  for (int r = 1; r <= kGateRowCount; ++r) {
+    char row[32];
+    std::snprintf(row, sizeof row, "row%02d", r);
+    text += row;
+    for (int c = 0; c < kGateColumnCount; ++c) text += " " + FormatShortest(gates.Coefficient(r, c));
+    text += "\n";
+  }
+  return {text.begin(), text.end()};
+}
+
+// The parameter set as a .vt4 file's bytes, made in a folder of its own.
+std::vector<std::uint8_t> ParameterFileBytes(const ParameterSet& params) {
+  std::string folder = (fs::temp_directory_path() / "vantor-py-XXXXXX").string();
+  if (mkdtemp(folder.data()) == nullptr) Raise(Errors().fileError, "no temporary folder could be made");
+  const std::string file = folder + "/run.vt4";
+  SilentMessages quiet;
+  std::vector<std::uint8_t> bytes;
+  const bool written = static_cast<bool>(WriteParameterFile(file, params, quiet));
+  if (written) {
+    std::ifstream in(file, std::ios::binary);
+    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+  std::error_code ignored;
+  fs::remove_all(folder, ignored);
+  if (!written || bytes.empty()) Raise(Errors().fileError, "the parameter set could not be written");
+  return bytes;
+}
+
+// What differs from the first sweep's parameters, for a sweep's description.
+std::string Differences(const ParameterSet& first, const ParameterSet& p) {
+  std::string text;
+  for (int k = 0; k < kParameterCount; ++k)
+    if (p.Value(k) != first.Value(k))
+      text += (text.empty() ? "" : ", ") + CommandLineName(k) + "=" + FormatShortest(p.Value(k));
+  return text;
+}
+
+// runs: (data, names, spikes, params, method, gates, tolerance) for each
+// result, as vantor.run made it; data's rows are time, then the traces.
+void SaveNwb(const py::list& runs, const py::object& pathArg) {
+  const std::string path = PathText(pathArg);
+  if (!nwb::Available())
+    Raise(PyExc_RuntimeError, "this build of vantor has no HDF5: NWB files are not available");
+  if (runs.empty()) Raise(PyExc_ValueError, "save_nwb needs at least one result");
+  nwb::Recording recording;
+  recording.identifier = nwb::NewIdentifier();
+  recording.startTime = nwb::StartTimeNow();
+  ParameterSet first;
+  for (std::size_t i = 0; i < runs.size(); ++i) {
+    const py::tuple run = runs[i].cast<py::tuple>();
+    const auto data = run[0].cast<py::array_t<double, py::array::c_style | py::array::forcecast>>();
+    const auto names = run[1].cast<std::vector<std::string>>();
+    const auto spikes = run[2].cast<std::vector<double>>();
+    const ParameterSet params = WithMethod(run[3].cast<const ParameterSet&>(), run[4]);
+    const GateTable& gates = GatesArgument(run[5]);
+    const double tolerance = run[6].is_none() ? 0.0 : Number(run[6]);
+    if (data.ndim() != 2 || static_cast<std::size_t>(data.shape(0)) != names.size() + 1 ||
+        names.size() < 2)
+      Raise(PyExc_ValueError, "result " + std::to_string(i) + " has no samples to save");
+    std::vector<std::vector<double>> columns;
+    const py::ssize_t n = data.shape(1);
+    for (py::ssize_t row = 0; row < data.shape(0); ++row)
+      columns.emplace_back(data.data(row, 0), data.data(row, 0) + n);
+    std::vector<std::string> labels{"time (ms)"};
+    labels.insert(labels.end(), names.begin(), names.end());
+    nwb::Sweep sweep = nwb::CurrentClampSweep(static_cast<std::uint32_t>(i + 1), labels,
+                                              std::move(columns));
+    sweep.spikeTimesMs = spikes;
+    if (i == 0) {
+      first = params;
+      recording.sessionDescription =
+          params.Comment().empty() ? std::string("A simulated cell") : params.Comment();
+      recording.provenance = nwb::RunProvenance(params, gates, tolerance, VANTOR_VERSION);
+      recording.provenance.parameterFile = ParameterFileBytes(params);
+      recording.provenance.gateTable = GateText(gates);
+      sweep.description = "the run the file's provenance remakes";
+    } else {
+      const std::string changed = Differences(first, params);
+      sweep.description = changed.empty() ? "the parameters of sweep 1"
+                                          : "sweep 1's parameters with " + changed;
+    }
+    recording.sweeps.push_back(std::move(sweep));
+  }
+  OutputFile out;
+  if (!out.Open(path)) Raise(Errors().fileError, path + ": " + std::strerror(errno));
+  std::string failure;
+  {
+    py::gil_scoped_release release;
+    failure = nwb::WriteRecording(out.HandOver(), recording);
+  }
+  if (!failure.empty()) Raise(Errors().fileError, path + ": " + failure);
+  if (!out.Commit()) Raise(Errors().fileError, path + ": the file could not be put in place");
+}
+
+}  // namespace
+
+void BindNwb(py::module_& m) {
+  m.def("_save_nwb", &SaveNwb, py::arg("runs"), py::arg("path"));
+  m.attr("nwb_available") = nwb::Available();
+}
+
+}  // namespace vantor::python
