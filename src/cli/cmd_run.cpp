@@ -60,10 +60,12 @@ constexpr char kDetails[] =
     "                    first run only\n"
     "  --phase FILE      the phase plane, dV/dt against V-m (.png or .svg, 800x600)\n"
     "  --nwb FILE        the run as an NWB 2.5 file: V-m, the injected current, every\n"
-    "                    trace, the spike times and what remakes the run\n"
+    "                    trace, the spike times and what remakes the run; in voltage\n"
+    "                    clamp the clamp current and the command; a family, a sweep each\n"
     "  --from FILE       remake the run of an NWB file this program wrote (its\n"
-    "                    parameters, gate table, limits, method and tolerance) and\n"
-    "                    say whether every sample is the same; exit status 1 if not\n"
+    "                    parameters, gate table, limits, method, tolerance and\n"
+    "                    stimulus) and say whether every sample is the same, sweep by\n"
+    "                    sweep; exit status 1 if not\n"
     "  --meta [FILE.json]  how the run was made (program, method, tolerance, inputs'\n"
     "                    fingerprint, changed parameters) as the CSV's first line, a\n"
     "                    '#' comment, and with FILE.json every parameter in that file\n"
@@ -182,8 +184,6 @@ int Run(const std::vector<std::string>& args) {
     if (!options.overlayFiles.empty())
       return UsageError("run", "--overlay cannot be combined with " + of);
   }
-  if (stimulus && !options.nwbFile.empty())
-    return UsageError("run", "--nwb does not take a run driven by a stimulus yet");
   if (!options.tolerance.empty() && params.Value(param::Model) != 4 && !fromNwb)
     return UsageError("run", "--tolerance applies to method 4, and the run uses method " +
                                  FormatShortest(params.Value(param::Model)));
@@ -216,9 +216,18 @@ int Run(const std::vector<std::string>& args) {
   if (phase) sinks.Add(&vm);
   std::optional<SampleColumns> kept;
   if (fromNwb || !options.nwbFile.empty()) {
-    kept.emplace(params);
+    kept.emplace(params, stimulus);
     sinks.Add(&*kept);
   }
+  // What drives each sample goes to the CSV and to the columns kept.
+  struct DriveFanOut : DriveSink {
+    std::vector<DriveSink*> to;
+    void Drive(double command, double current) override {
+      for (DriveSink* sink : to) sink->Drive(command, current);
+    }
+  } drives;
+  if (csv) drives.to.push_back(&*csv);
+  if (kept) drives.to.push_back(&*kept);
 
   RunFlags flags;
   flags.tolerance = tolerance;
@@ -239,7 +248,16 @@ int Run(const std::vector<std::string>& args) {
   // Each run of a family with its own stimulus (and, when the family varies
   // it, its own step amplitude).
   RunTuning tuning;
-  tuning.drive = csv ? &*csv : nullptr;
+  tuning.drive = drives.to.empty() ? nullptr : &drives;
+  // The parameters as given, for the NWB file's provenance (a family may
+  // vary their step).
+  const ParameterSet given = params;
+  std::vector<KeptRun> keptRuns;
+  auto keep = [&](std::size_t i) {
+    if (kept)
+      keptRuns.push_back({kept->Take(), RunDescription(params, stimulus,
+                                                       stimulus ? members[i].label : "")});
+  };
   auto member = [&](std::size_t i) {
     tuning.stimulus = &members[i].stimulus;
     if (members[i].parameterStep)
@@ -251,6 +269,7 @@ int Run(const std::vector<std::string>& args) {
                                : RunTrial(params, inputs.gates, sinks, flags, pump, tuning);
   progress.Clear();
   if (result.outcome != RunOutcome::Completed) return NotCompleted(result);
+  keep(0);
   for (std::size_t i = 1; i < members.size(); ++i) {
     member(i);
     if (csv) csv->NextRun();
@@ -259,6 +278,7 @@ int Run(const std::vector<std::string>& args) {
                           : RunTrial(params, inputs.gates, sinks, flags, pump, tuning);
     progress.Clear();
     if (next.outcome != RunOutcome::Completed) return NotCompleted(next);
+    keep(i);
   }
   ReachedPhase("csv");  // the rows are partly written
   if (csv) csv->Finish();
@@ -266,10 +286,13 @@ int Run(const std::vector<std::string>& args) {
   if (record && !record->Close()) return CannotWrite(options.recordFile, record->Error());
   if (csv && csv->Failed()) return CannotWrite(options.csvFile, csv->Error());
   int compared = 0;
-  if (fromNwb) compared = CompareWithNwb(options.fromFile, *kept);
+  if (fromNwb) compared = CompareWithNwb(options.fromFile, keptRuns, inputs);
   if (OutputFile* file = outputs.File("--nwb")) {
     ReachedPhase("nwb");
-    if (const std::string failure = WriteNwbRun(file->HandOver(), *kept, inputs, tolerance, source);
+    RunInputs written = inputs;
+    written.params = given;
+    if (const std::string failure =
+            WriteNwbRun(file->HandOver(), std::move(keptRuns), written, tolerance, source);
         !failure.empty()) {
       PrintError("Could not write file " + options.nwbFile + " (" + failure + ")");
       return kExitRefused;
