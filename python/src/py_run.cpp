@@ -168,7 +168,7 @@ py::dict Run(const ParameterSet& given, const py::object& method, const py::obje
   if (!stimulusArg.is_none()) {
     stimulus = stimulusArg.cast<Stimulus>();
     if (stimulus->family)
-      Raise(PyExc_ValueError, "the stimulus has a family; run each of its values on its own");
+      Raise(PyExc_ValueError, "the stimulus has a family; vantor.run runs each of its values");
     tuning.stimulus = &*stimulus;
     tuning.drive = &store;
     store.driven = true;

@@ -138,6 +138,35 @@ void BindStimulus(py::module_& m) {
         s.times = t, s.values = values, s.onset = onset, s.scale = scale;
         return One(s);
       }, py::arg("t"), py::arg("values"), py::arg("onset") = 0.0, py::arg("scale") = 1.0)
+      .def("with_family", [](Stimulus s, const py::object& target, const std::vector<double>& values) {
+        Family family;
+        if (py::isinstance<py::str>(target)) {
+          const std::string name = target.cast<std::string>();
+          if (name == "holding") family.target = Family::kHolding;
+          else if (name == "step" && s.mode == ClampMode::Current) family.target = Family::kParameterStep;
+          else Raise(PyExc_ValueError, "a family's target is \"holding\", \"step\" (current clamp) or a segment number from 1: " + name);
+        } else {
+          const int n = target.cast<int>();
+          if (n < 1 || static_cast<std::size_t>(n) > s.segments.size())
+            Raise(PyExc_ValueError, "a family's segment is one of 1 .. " + std::to_string(s.segments.size()) + ": " + std::to_string(n));
+          family.target = n;
+        }
+        if (values.empty() || values.size() > 1000) Raise(PyExc_ValueError, "a family has 1 to 1000 values");
+        for (const double v : values)
+          if (!std::isfinite(v)) Raise(PyExc_ValueError, "a family's values must be finite");
+        family.values = values;
+        s.family = family;
+        return s;
+      }, py::arg("target"), py::arg("values"),
+         "The stimulus with a family: one run per value of the holding level, the parameters' step or segment N.")
+      .def_property_readonly("family_size", [](const Stimulus& s) { return s.family ? s.family->values.size() : 0; })
+      .def("_members", [](const Stimulus& s) {
+        py::list out;
+        for (FamilyMember& m : ExpandFamily(s))
+          out.append(py::make_tuple(std::move(m.stimulus),
+                                    m.parameterStep ? py::cast(*m.parameterStep) : py::none(), m.label));
+        return out;
+      })
       .def("__add__", &Joined)
       .def("__eq__", [](const Stimulus& a, const Stimulus& b) { return a == b; })
       .def("__repr__", [](const Stimulus& s) {

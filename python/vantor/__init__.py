@@ -49,7 +49,7 @@ class Result:
 
     __slots__ = ("t", "traces", "names", "spikes", "spike_features", "dvdt", "measures",
                  "window", "stimulus", "outcome",
-                 "message", "samples", "passes", "rejected", "_inputs")
+                 "message", "samples", "passes", "rejected", "_inputs", "label", "_family")
 
     def __init__(self, raw):
         data = raw["data"]
@@ -68,6 +68,8 @@ class Result:
         self.passes = raw["passes"]
         self.rejected = raw["rejected"]
         self._inputs = None  # (params, method, gates, tolerance, stimulus) of vantor.run, for NWB files
+        self.label = ""      # a family member's level
+        self._family = None  # ((inputs of the family), its results) for a family's member
 
     def _row(self, name):
         for i, full in enumerate(self.names):
@@ -94,7 +96,8 @@ class Result:
         return self.traces[0]
 
     def to_nwb(self, path):
-        """Writes this run as an NWB 2.5 file (see save_nwb)."""
+        """Writes this run as an NWB 2.5 file (see save_nwb); a stimulus run
+        keeps its stimulus, in voltage clamp as clamp-current sweeps."""
         save_nwb([self], path)
 
     def __repr__(self):
@@ -120,12 +123,29 @@ def run(params, method=None, gates=None, threshold=-20.0, tolerance=None, dvdt=2
     stimulus   a Stimulus driving the run besides the parameters' step (in
                voltage clamp instead of it); I-Inj is then what drove each
                sample, and in voltage clamp "V-cmd (mV)" and "I-clamp (nA)"
-               follow the traces
+               follow the traces. A stimulus with a family (with_family, or a
+               file's family line) gives a list of Results, one per value in
+               order, each with its `label` ("segment 1 -10 mV")
 
     A run the program refuses, or one that breaks down, raises RunError with
     the program's message; a failed run's samples are in the error's `result`.
     The GIL is released while the engine runs.
     """
+    if stimulus is not None and stimulus.family_size:
+        results = []
+        for member, step, label in stimulus._members():
+            p = params
+            if step is not None:
+                p = params.copy()
+                p["step"] = step
+            r = run(p, method, gates, threshold, tolerance, dvdt, window, member)
+            r.label = label
+            results.append(r)
+        # The whole family saved together is remade as one (see save_nwb).
+        family = (params.copy(), method, gates, tolerance, stimulus)
+        for r in results:
+            r._family = (family, results)
+        return results
     result = Result(_core.run(params, method, gates, threshold, tolerance, dvdt, window,
                               stimulus))
     result._inputs = (params.copy(), method, gates, tolerance, stimulus)
@@ -141,19 +161,23 @@ def save_nwb(results, path):
     CurrentClampSeries, the injected current as its stimulus, every other trace
     under processing/traces, the spike times in units, and what remakes the
     first run under general/vantor (vantor-cli run --from FILE remakes it).
+    A stimulus run keeps its stimulus there; in voltage clamp a sweep holds the
+    clamp current with the command as its stimulus. The list a family gave
+    (vantor.run with a family) is one file that --from remakes sweep by sweep.
     Raises FileError with the path and the reason when it cannot be written;
     a file already there is replaced only once the new one is complete."""
     if isinstance(results, Result):
         results = [results]
+    results = list(results)
     runs = []
+    whole = (len(results) > 0 and isinstance(results[0], Result) and results[0]._family is not None
+             and results[0]._family[1] == results)
     for r in results:
         if not isinstance(r, Result) or r._inputs is None:
             raise TypeError("save_nwb takes results of vantor.run")
-        params, method, gates, tolerance, stimulus = r._inputs
-        if stimulus is not None:
-            raise ValueError("save_nwb does not write runs driven by a stimulus yet")
+        params, method, gates, tolerance, stimulus = r._family[0] if whole else r._inputs
         runs.append((_np.vstack([r.t, r.traces]), list(r.names), r.spikes, params, method, gates,
-                     tolerance))
+                     tolerance, stimulus, r.label))
     _core._save_nwb(runs, path)
 
 
