@@ -133,7 +133,9 @@ int Iv(const std::vector<std::string>& args) {
   RunFlags flags;
   StopOnInterrupt stopOnSignal(flags);
   std::vector<double> peaks, steadies;
-  std::string table = "\"level (mV)\",\"peak (nA)\",\"peak time (ms)\",\"steady-state (nA)\"\n";
+  std::string table =
+      "\"level (mV)\",\"peak (nA)\",\"peak time (ms)\",\"steady-state (nA)\",\"decay tau (ms)\","
+      "\"decay residual (nA)\"\n";
   for (const double level : levels) {
     Stimulus stimulus;
     stimulus.mode = ClampMode::Voltage;
@@ -164,8 +166,12 @@ int Iv(const std::vector<std::string>& args) {
     MeasureStep(trace.times, trace.currents, onset, offset, c);
     peaks.push_back(c.peak);
     steadies.push_back(c.steady);
+    // The decay from the peak to the step's end (inactivation), when there is one.
+    const ExponentialFit decay = FitExponential(trace.times, trace.currents, c.peakTime, offset);
     table += FormatShortest(static_cast<float>(level)) + "," + Shortest(c.peak) + "," +
-             Shortest(c.peakTime) + "," + Shortest(c.steady) + "\n";
+             Shortest(c.peakTime) + "," + Shortest(c.steady) + "," +
+             (decay.ok ? Shortest(decay.tau) + "," + Shortest(decay.residual) : std::string(",")) +
+             "\n";
   }
 
   const BoltzmannFit fit = inactivation ? FitInactivation(levels, peaks) : FitActivation(levels, peaks);

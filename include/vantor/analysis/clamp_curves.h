@@ -38,4 +38,20 @@ BoltzmannFit FitActivation(const std::vector<double>& levels, const std::vector<
 BoltzmannFit FitInactivation(const std::vector<double>& levels,
                              const std::vector<double>& currents);
 
+struct ExponentialFit {
+  bool ok = false;
+  std::string error;
+  double amplitude = 0;  // nA at the first sample fitted
+  double tau = 0;        // ms
+  double offset = 0;     // nA, what it decays to
+  double residual = 0;   // root mean square of the residuals (nA)
+};
+
+// I(t) = A exp(-(t - t0) / tau) + C over the samples from `from` to `to`
+// (t0 the first of them), by GSL's nonlinear least squares: the decay of a
+// current after its peak (inactivation), or a tail after a step. Needs four
+// samples.
+ExponentialFit FitExponential(const std::vector<double>& times, const std::vector<double>& currents,
+                              double from, double to);
+
 }  // namespace vantor

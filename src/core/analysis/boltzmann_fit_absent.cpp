@@ -1,4 +1,4 @@
-// The Boltzmann fits when the program was built without GSL.
+// The fits when the program was built without GSL.
 #include "vantor/analysis/clamp_curves.h"
 
 namespace vantor {
@@ -17,6 +17,12 @@ BoltzmannFit FitActivation(const std::vector<double>&, const std::vector<double>
 }
 BoltzmannFit FitInactivation(const std::vector<double>&, const std::vector<double>&) {
   return Absent();
+}
+ExponentialFit FitExponential(const std::vector<double>&, const std::vector<double>&, double,
+                              double) {
+  ExponentialFit fit;
+  fit.error = Absent().error;
+  return fit;
 }
 
 }  // namespace vantor

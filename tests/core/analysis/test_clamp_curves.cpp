@@ -44,5 +44,20 @@ TEST(ClampCurves, FitsRecoverTheBoltzmannParameters) {
   EXPECT_FALSE(FitInactivation({1, 2, NAN}, {1, 2, 3}).ok);
 }
 
+TEST(ClampCurves, ExponentialFitRecoversADecayAndRefusesTooFewSamples) {
+  std::vector<double> t, i;
+  for (double s = 0; s <= 30; s += 0.25) {
+    t.push_back(s);
+    i.push_back(s < 5 ? 0.0 : -40 * std::exp(-(s - 5) / 2.5) + 3);
+  }
+  const ExponentialFit fit = FitExponential(t, i, 5, 30);
+  ASSERT_TRUE(fit.ok) << fit.error;
+  EXPECT_NEAR(fit.tau, 2.5, 1e-6);
+  EXPECT_NEAR(fit.amplitude, -40, 1e-5);
+  EXPECT_NEAR(fit.offset, 3, 1e-6);
+  EXPECT_LT(fit.residual, 1e-6);
+  EXPECT_FALSE(FitExponential(t, i, 5, 5.5).ok);  // three samples
+}
+
 }  // namespace
 }  // namespace vantor
