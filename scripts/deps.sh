@@ -2,7 +2,7 @@
 # call finds them all present and returns at once.
 vantor_packages=(cmake ninja-build g++ libgtest-dev libbenchmark-dev
   qt6-base-dev qt6-svg-dev qt6-qpa-plugins libgl-dev fonts-liberation hp2xx desktop-file-utils
-  poppler-utils libopenmpi-dev openmpi-bin
+  poppler-utils libopenmpi-dev openmpi-bin libgsl-dev
   pybind11-dev python3-dev python3-numpy python3-pytest python3-matplotlib python3-pandas
   libhdf5-dev python3-h5py python3-hdmf)
 

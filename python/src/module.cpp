@@ -5,7 +5,7 @@ namespace py = pybind11;
 using namespace vantor::python;
 
 PYBIND11_MODULE(_core, m) {
-  m.doc() = "The cell simulator's core: parameters, gate table, runs and sweeps.";
+  m.doc() = "The cell simulator's core: parameters, gate table, stimuli, runs and sweeps.";
   ErrorTypes& errors = Errors();
   errors.fileError = PyErr_NewExceptionWithDoc(
       "vantor.FileError",
@@ -40,5 +40,6 @@ PYBIND11_MODULE(_core, m) {
   BindGates(m);
   BindRun(m);
   BindSweep(m);
+  BindStimulus(m);
   BindNwb(m);
 }

@@ -12,6 +12,8 @@
 #include <iterator>
 
 #include "support.h"
+#include "vantor/engine/stimulus.h"
+#include "vantor/engine/stimulus_file.h"
 #include "vantor/files/output_file.h"
 #include "vantor/nwb/nwb_columns.h"
 #include "vantor/nwb/nwb_file.h"
@@ -65,7 +67,7 @@ std::string Differences(const ParameterSet& first, const ParameterSet& p) {
   return text;
 }
 
-// runs: (data, names, spikes, params, method, gates, tolerance) for each
+// runs: (data, names, spikes, params, method, gates, tolerance, stimulus, label) for each
 // result, as vantor.run made it; data's rows are time, then the traces.
 void SaveNwb(const py::list& runs, const py::object& pathArg) {
   const std::string path = PathText(pathArg);
@@ -84,6 +86,9 @@ void SaveNwb(const py::list& runs, const py::object& pathArg) {
     const ParameterSet params = WithMethod(run[3].cast<const ParameterSet&>(), run[4]);
     const GateTable& gates = GatesArgument(run[5]);
     const double tolerance = run[6].is_none() ? 0.0 : Number(run[6]);
+    const std::optional<Stimulus> stimulus =
+        run[7].is_none() ? std::nullopt : std::optional<Stimulus>(run[7].cast<Stimulus>());
+    const std::string label = run[8].cast<std::string>();
     if (data.ndim() != 2 || static_cast<std::size_t>(data.shape(0)) != names.size() + 1 ||
         names.size() < 2)
       Raise(PyExc_ValueError, "result " + std::to_string(i) + " has no samples to save");
@@ -93,7 +98,8 @@ void SaveNwb(const py::list& runs, const py::object& pathArg) {
       columns.emplace_back(data.data(row, 0), data.data(row, 0) + n);
     std::vector<std::string> labels{"time (ms)"};
     labels.insert(labels.end(), names.begin(), names.end());
-    nwb::Sweep sweep = nwb::CurrentClampSweep(static_cast<std::uint32_t>(i + 1), labels,
+    // VoltageClampSweep is a current-clamp sweep without the clamp's columns.
+    nwb::Sweep sweep = nwb::VoltageClampSweep(static_cast<std::uint32_t>(i + 1), labels,
                                               std::move(columns));
     sweep.spikeTimesMs = spikes;
     if (i == 0) {
@@ -103,12 +109,19 @@ void SaveNwb(const py::list& runs, const py::object& pathArg) {
       recording.provenance = nwb::RunProvenance(params, gates, tolerance, VANTOR_VERSION);
       recording.provenance.parameterFile = ParameterFileBytes(params);
       recording.provenance.gateTable = GateText(gates);
+      if (stimulus) {
+        for (const Segment& segment : stimulus->segments)
+          if (segment.kind == SegmentKind::Waveform && segment.file.empty())
+            Raise(PyExc_ValueError, "a waveform given as arrays names no file for the NWB file to remake it from");
+        recording.provenance.stimulus = StimulusText(*stimulus);
+      }
       sweep.description = "the run the file's provenance remakes";
     } else {
       const std::string changed = Differences(first, params);
       sweep.description = changed.empty() ? "the parameters of sweep 1"
                                           : "sweep 1's parameters with " + changed;
     }
+    if (!label.empty()) sweep.description = label;
     recording.sweeps.push_back(std::move(sweep));
   }
   OutputFile out;

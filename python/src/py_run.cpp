@@ -4,7 +4,9 @@
 #include <pybind11/numpy.h>
 #include <pybind11/stl.h>
 
+#include <array>
 #include <chrono>
+#include <optional>
 #include <thread>
 
 #include "vantor/analysis/measures.h"
@@ -12,27 +14,34 @@
 #include "vantor/files/csv_sink.h"
 #include "vantor/engine/protocol.h"
 #include "vantor/engine/run_driver.h"
+#include "vantor/engine/stimulus.h"
 #include "measure_arguments.h"
 #include "support.h"
 
 namespace vantor::python {
 namespace {
 
-class SampleStore : public RunSink {
+class SampleStore : public RunSink, public DriveSink {
  public:
   SampleStore() { samples.reserve(1024); }
   void Sample(const RunSample& sample) override {
     PreciseSample widened;
     for (int s = 0; s < kSampleSlots; ++s) widened[s] = sample[s];
     samples.push_back(widened);
+    if (driven) drive.push_back({pending[0], pending[1]});
   }
   // Model 4's samples unrounded: time and values in double precision.
   void Precise(const RunSample&, const PreciseSample& unrounded) override {
     samples.push_back(unrounded);
     precise = true;
+    if (driven) drive.push_back({pending[0], pending[1]});
   }
+  void Drive(double command, double current) override { pending[0] = command, pending[1] = current; }
   std::vector<PreciseSample> samples;
   bool precise = false;  // Model 4 ran
+  bool driven = false;
+  double pending[2] = {};
+  std::vector<std::array<double, 2>> drive;  // command and current of each sample
 };
 
 class DiscardSamples : public RunSink {
@@ -76,21 +85,29 @@ const char* OutcomeName(RunOutcome outcome) {
 
 // Rows: time, V-m, I-Inj (the protocol's current, as the CSV writes it),
 // then slots 2 .. 20.
-py::array_t<double> SampleArray(const std::vector<PreciseSample>& samples, bool precise,
-                                const ParameterSet& p) {
+// With a stimulus, I-Inj is the current that drove each sample, and in
+// voltage clamp the command and the clamp current follow.
+py::array_t<double> SampleArray(const SampleStore& store, const ParameterSet& p, bool clamp) {
+  const std::vector<PreciseSample>& samples = store.samples;
+  const bool precise = store.precise;
   const py::ssize_t n = static_cast<py::ssize_t>(samples.size());
-  py::array_t<double> data({py::ssize_t{kSampleSlots + 1}, n});
+  py::array_t<double> data({py::ssize_t{kSampleSlots + 1 + (clamp ? 2 : 0)}, n});
   double* out = data.mutable_data();
   const Protocol protocol = Protocol::Of(p);
   for (py::ssize_t i = 0; i < n; ++i) {
     const PreciseSample& s = samples[static_cast<std::size_t>(i)];
     const double t = s[0];
-    const double current =
-        precise ? protocol.InjectedCurrentExact(t) : protocol.InjectedCurrent(t);
+    const double current = store.driven ? store.drive[static_cast<std::size_t>(i)][1]
+                           : precise    ? protocol.InjectedCurrentExact(t)
+                                        : protocol.InjectedCurrent(t);
     out[i] = t;
     out[n + i] = s[1];
     out[2 * n + i] = current;
     for (int slot = 2; slot < kSampleSlots; ++slot) out[(slot + 1) * n + i] = s[slot];
+    if (clamp) {
+      out[(kSampleSlots + 1) * n + i] = store.drive[static_cast<std::size_t>(i)][0];
+      out[(kSampleSlots + 2) * n + i] = current;
+    }
   }
   return data;
 }
@@ -133,7 +150,7 @@ py::dict SpikeFeatures(const std::vector<Spike>& spikes) {
 
 py::dict Run(const ParameterSet& given, const py::object& method, const py::object& gatesArg,
              const py::object& threshold, const py::object& toleranceArg, const py::object& dvdt,
-             const py::object& window) {
+             const py::object& window, const py::object& stimulusArg) {
   const MeasureSettings settings = MeasureArguments(threshold, dvdt, window);
   double tolerance = 0;  // none chosen: the run's own
   if (!toleranceArg.is_none()) {
@@ -146,13 +163,24 @@ py::dict Run(const ParameterSet& given, const py::object& method, const py::obje
   ParameterSet params = WithMethod(given, method);
   const GateTable gates = GatesArgument(gatesArg);
   SampleStore store;
+  std::optional<Stimulus> stimulus;
+  RunTuning tuning;
+  if (!stimulusArg.is_none()) {
+    stimulus = stimulusArg.cast<Stimulus>();
+    if (stimulus->family)
+      Raise(PyExc_ValueError, "the stimulus has a family; vantor.run runs each of its values");
+    tuning.stimulus = &*stimulus;
+    tuning.drive = &store;
+    store.driven = true;
+  }
+  const bool clamp = stimulus && stimulus->mode == ClampMode::Voltage;
   RunResult result;
   InterruptCheck interrupt(OnMainThread());
   {
     py::gil_scoped_release release;
     RunFlags flags;
     flags.tolerance = tolerance;
-    result = RunTrial(params, gates, store, flags, [&] { interrupt(flags); });
+    result = RunTrial(params, gates, store, flags, [&] { interrupt(flags); }, tuning);
   }
   if (interrupt.interrupted) throw py::error_already_set();
 
@@ -166,10 +194,14 @@ py::dict Run(const ParameterSet& given, const py::object& method, const py::obje
 
   std::vector<std::string> names = CsvColumnNames(params);
   names.erase(names.begin());
+  if (clamp) {
+    names.push_back("V-cmd (mV)");
+    names.push_back("I-clamp (nA)");
+  }
   py::dict out;
   out["outcome"] = OutcomeName(result.outcome);
   out["message"] = result.message;
-  out["data"] = SampleArray(store.samples, store.precise, params);
+  out["data"] = SampleArray(store, params, clamp);
   out["names"] = names;
   out["spikes"] = py::array_t<double>(static_cast<py::ssize_t>(spikes.size()), spikes.data());
   out["spike_features"] = SpikeFeatures(found);
@@ -209,7 +241,7 @@ double TimeEngine(const ParameterSet& given, const py::object& gatesArg, int rep
 void BindRun(py::module_& m) {
   m.def("run", &Run, py::arg("params"), py::arg("method") = py::none(), py::arg("gates") = py::none(),
         py::arg("threshold") = -20.0, py::arg("tolerance") = py::none(), py::arg("dvdt") = 20.0,
-        py::arg("window") = py::none());
+        py::arg("window") = py::none(), py::arg("stimulus") = py::none());
   m.def("_time_engine", &TimeEngine, py::arg("params"), py::arg("gates") = py::none(),
         py::arg("repeats") = 1);
 }

@@ -83,6 +83,7 @@ void BindParameters(py::module_& m);
 void BindGates(py::module_& m);
 void BindRun(py::module_& m);
 void BindSweep(py::module_& m);
+void BindStimulus(py::module_& m);
 void BindNwb(py::module_& m);
 
 }  // namespace vantor::python

@@ -47,3 +47,24 @@ def test_a_file_that_cannot_be_written_raises_and_leaves_the_old_one(tmp_path):
     finally:
         os.chmod(tmp_path, 0o700)
     assert kept.read_bytes() == b"old"
+
+
+def test_a_clamp_family_is_one_file_remade_sweep_by_sweep(tmp_path, cli):
+    p = vantor.Parameters()
+    p["duration"] = 30
+    s = vantor.voltage_clamp(-70, vantor.Stimulus.step(5, 25, 60)).with_family(1, [-10, 30, 70])
+    runs = vantor.run(p, stimulus=s)
+    assert [r.label for r in runs] == ["segment 1 -10 mV", "segment 1 30 mV", "segment 1 70 mV"]
+    path = tmp_path / "vc.nwb"
+    vantor.save_nwb(runs, path)
+    with h5py.File(path, "r") as f:
+        for n, r in enumerate(runs, start=1):
+            sweep = f[f"acquisition/sweep_{n:03d}"]
+            assert sweep.attrs["neurodata_type"] == "VoltageClampSeries"
+            assert sweep.attrs["stimulus_description"] == r.label
+            assert np.array_equal(sweep["data"][:], r["I-clamp"])
+        assert "family target=1" in f["general/vantor/stimulus"][()].decode()
+    assert "3 sweeps" in cli("run", "--from", str(path)).stderr
+    # One member alone is remade as that run, not as the family.
+    runs[2].to_nwb(tmp_path / "one.nwb")
+    assert "remade run matches" in cli("run", "--from", str(tmp_path / "one.nwb")).stderr

@@ -5,6 +5,9 @@
     p["gA"] = 1.0                    # checked against the limits
     r = vantor.run(p)                # r.t, r["V-m (mV)"], r.spikes, r.measures
     rows = vantor.sweep(p, vary={"step": "0:3:31"})
+    s = vantor.Stimulus.ramp(10, 70, to=3) + vantor.Stimulus.noise(0, 80, sd=0.1, tau=2)
+    r = vantor.run(p, stimulus=s)    # the stimulus adds to the parameters' step
+    curve = vantor.iv(p, hold=-80, levels="-60:40:11")   # a voltage-clamp family, fitted
 """
 
 import os as _os
@@ -12,10 +15,11 @@ import os as _os
 import numpy as _np
 
 from . import _core
-from ._core import (FileError, FileWarning, GateTable, Parameters, RunError, Trace, __version__,
-                    drugs)
+from ._core import (FileError, FileWarning, GateTable, Parameters, RunError, Stimulus, Trace,
+                    __version__, drugs, fit_activation, fit_inactivation, voltage_clamp)
 
-__all__ = ["Parameters", "GateTable", "Trace", "Result", "run", "save_nwb", "sweep",
+__all__ = ["Parameters", "GateTable", "Trace", "Result", "Stimulus", "run", "save_nwb", "sweep",
+           "iv", "voltage_clamp", "fit_activation", "fit_inactivation",
            "FileError", "FileWarning", "RunError", "drugs"]
 
 _core._set_data_dir(_os.path.join(_os.path.dirname(_os.path.abspath(__file__)), "data"))
@@ -45,7 +49,7 @@ class Result:
 
     __slots__ = ("t", "traces", "names", "spikes", "spike_features", "dvdt", "measures",
                  "window", "stimulus", "outcome",
-                 "message", "samples", "passes", "rejected", "_inputs")
+                 "message", "samples", "passes", "rejected", "_inputs", "label", "_family")
 
     def __init__(self, raw):
         data = raw["data"]
@@ -63,7 +67,9 @@ class Result:
         self.samples = raw["samples"]
         self.passes = raw["passes"]
         self.rejected = raw["rejected"]
-        self._inputs = None  # (params, method, gates, tolerance) of vantor.run, for NWB files
+        self._inputs = None  # (params, method, gates, tolerance, stimulus) of vantor.run, for NWB files
+        self.label = ""      # a family member's level
+        self._family = None  # ((inputs of the family), its results) for a family's member
 
     def _row(self, name):
         for i, full in enumerate(self.names):
@@ -90,7 +96,8 @@ class Result:
         return self.traces[0]
 
     def to_nwb(self, path):
-        """Writes this run as an NWB 2.5 file (see save_nwb)."""
+        """Writes this run as an NWB 2.5 file (see save_nwb); a stimulus run
+        keeps its stimulus, in voltage clamp as clamp-current sweeps."""
         save_nwb([self], path)
 
     def __repr__(self):
@@ -102,7 +109,7 @@ class Result:
 
 
 def run(params, method=None, gates=None, threshold=-20.0, tolerance=None, dvdt=20.0,
-        window=None):
+        window=None, stimulus=None):
     """Runs one trial of `params` (not changed) and returns a Result.
 
     method     integration method (the "Model" parameter) for this run only
@@ -113,13 +120,35 @@ def run(params, method=None, gates=None, threshold=-20.0, tolerance=None, dvdt=2
     window     (from, to) in ms for the measures instead of the default one
     tolerance  Model 4's relative tolerance, between 1e-12 and 1e-2 (both
                excluded), as vantor-cli run --tolerance
+    stimulus   a Stimulus driving the run besides the parameters' step (in
+               voltage clamp instead of it); I-Inj is then what drove each
+               sample, and in voltage clamp "V-cmd (mV)" and "I-clamp (nA)"
+               follow the traces. A stimulus with a family (with_family, or a
+               file's family line) gives a list of Results, one per value in
+               order, each with its `label` ("segment 1 -10 mV")
 
     A run the program refuses, or one that breaks down, raises RunError with
     the program's message; a failed run's samples are in the error's `result`.
     The GIL is released while the engine runs.
     """
-    result = Result(_core.run(params, method, gates, threshold, tolerance, dvdt, window))
-    result._inputs = (params.copy(), method, gates, tolerance)
+    if stimulus is not None and stimulus.family_size:
+        results = []
+        for member, step, label in stimulus._members():
+            p = params
+            if step is not None:
+                p = params.copy()
+                p["step"] = step
+            r = run(p, method, gates, threshold, tolerance, dvdt, window, member)
+            r.label = label
+            results.append(r)
+        # The whole family saved together is remade as one (see save_nwb).
+        family = (params.copy(), method, gates, tolerance, stimulus)
+        for r in results:
+            r._family = (family, results)
+        return results
+    result = Result(_core.run(params, method, gates, threshold, tolerance, dvdt, window,
+                              stimulus))
+    result._inputs = (params.copy(), method, gates, tolerance, stimulus)
     if result.outcome != "completed":
         error = RunError(result.message or "The run did not complete.")
         error.result = result
@@ -132,17 +161,23 @@ def save_nwb(results, path):
     CurrentClampSeries, the injected current as its stimulus, every other trace
     under processing/traces, the spike times in units, and what remakes the
     first run under general/vantor (vantor-cli run --from FILE remakes it).
+    A stimulus run keeps its stimulus there; in voltage clamp a sweep holds the
+    clamp current with the command as its stimulus. The list a family gave
+    (vantor.run with a family) is one file that --from remakes sweep by sweep.
     Raises FileError with the path and the reason when it cannot be written;
     a file already there is replaced only once the new one is complete."""
     if isinstance(results, Result):
         results = [results]
+    results = list(results)
     runs = []
+    whole = (len(results) > 0 and isinstance(results[0], Result) and results[0]._family is not None
+             and results[0]._family[1] == results)
     for r in results:
         if not isinstance(r, Result) or r._inputs is None:
             raise TypeError("save_nwb takes results of vantor.run")
-        params, method, gates, tolerance = r._inputs
+        params, method, gates, tolerance, stimulus = r._family[0] if whole else r._inputs
         runs.append((_np.vstack([r.t, r.traces]), list(r.names), r.spikes, params, method, gates,
-                     tolerance))
+                     tolerance, stimulus, r.label))
     _core._save_nwb(runs, path)
 
 
@@ -172,3 +207,71 @@ def sweep(params, vary, jobs=None, threshold=-20.0, samples=0, seed=1, method=No
             raise
         return columns
     return pandas.DataFrame(columns)
+
+
+class IvCurve:
+    """A voltage-clamp family as vantor-cli iv makes it.
+
+    levels   the step (or prepulse) levels, mV
+    peak     the current of largest size in each test step, its sign kept (nA)
+    peak_time, steady   when the peak came (ms); the step's last current (nA)
+    fit      the Boltzmann fit of the peak current: v_half_mv, slope_mv and
+             gmax_us, reversal_mv (steps) or imax_na (prepulses), residual_na;
+             None when it could not be made (fit_error says why)
+    runs     each level's Result
+    """
+
+    __slots__ = ("levels", "peak", "peak_time", "steady", "fit", "fit_error", "runs")
+
+    def __repr__(self):
+        return f"<vantor.IvCurve {len(self.levels)} levels, fit {self.fit}>"
+
+
+def iv(params, hold, levels, prepulse=None, test=None, method=None, gates=None):
+    """Runs a voltage-clamp family through an ideal clamp, as vantor-cli iv does.
+
+    hold      the holding potential (mV)
+    levels    "FROM:TO:COUNT" or a sequence of potentials (mV)
+    prepulse  ms: each level becomes a prepulse ending at the step onset, with
+    test      a test step to this potential (mV) after it (inactivation)
+
+    The steps lie where the parameters' step lies (its onset and offset); the
+    current is sampled every 0.01 ms at least. Returns an IvCurve.
+    """
+    import numpy
+    if isinstance(levels, str):
+        parts = levels.split(":")
+        if len(parts) != 3:
+            raise ValueError(f"levels needs FROM:TO:COUNT: {levels!r}")
+        levels = numpy.linspace(float(parts[0]), float(parts[1]), int(parts[2]))
+    levels = numpy.asarray(levels, dtype=float)
+    if (prepulse is None) != (test is None):
+        raise ValueError("prepulse and test go together")
+    p = params.copy()
+    onset, offset = p["onset"], p["offset"]
+    if not offset > onset or (prepulse is not None and onset - prepulse < 0):
+        raise ValueError(f"the step (onset {onset:g} ms, offset {offset:g} ms) leaves no room "
+                         "for the family")
+    if p["Maximum dt for plot (ms)"] > 0.01:
+        p["Maximum dt for plot (ms)"] = 0.01
+    curve = IvCurve()
+    curve.levels = levels
+    curve.runs, peaks, times, steadies = [], [], [], []
+    for level in levels:
+        if prepulse is None:
+            s = voltage_clamp(hold, Stimulus.step(onset, offset, level - hold))
+        else:
+            s = voltage_clamp(hold, Stimulus.step(onset, offset, test - hold),
+                              Stimulus.step(onset - prepulse, onset, level - hold))
+        r = run(p, method=method, gates=gates, stimulus=s)
+        peak, when, steady = _core._measure_step(r.t, r["I-clamp"], onset, offset)
+        curve.runs.append(r)
+        peaks.append(peak), times.append(when), steadies.append(steady)
+    curve.peak, curve.peak_time, curve.steady = (numpy.array(x) for x in (peaks, times, steadies))
+    curve.fit, curve.fit_error = None, None
+    try:
+        fit = fit_activation if prepulse is None else fit_inactivation
+        curve.fit = fit(curve.levels, curve.peak)
+    except ValueError as error:
+        curve.fit_error = str(error)
+    return curve

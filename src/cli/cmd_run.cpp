@@ -21,6 +21,7 @@
 #include "cli/run_options.h"
 #include "vantor/engine/run_driver.h"
 #include "vantor/engine/sample_columns.h"
+#include "vantor/engine/stimulus.h"
 #include "vantor/nwb/nwb_file.h"
 #include "vantor/analysis/spikes.h"
 #include "vantor/render/live.h"
@@ -41,6 +42,10 @@ constexpr char kDetails[] =
     "  --drug NAME=CONC  a blocker at a concentration (TTX=300nM, TEA=2mM, APV=50uM; units\n"
     "                    pM nM uM mM M), may repeat: it scales only its targets ('vantor-cli\n"
     "                    drugs' lists them); of the first run only, like --set\n"
+    "  --stimulus FILE   drive the run with a stimulus file (.vtp, see vantor-cli(1));\n"
+    "                    without it, PARAMFILE's companion (cell.vt4: cell.vtp) when\n"
+    "                    there is one; a family's runs are drawn over one another\n"
+    "  --no-stimulus     the parameters' step alone, even with a companion\n"
     "  --tolerance RTOL  relative tolerance of method 4, between 1e-12 and 1e-2\n"
     "                    (default: Max %change in gates / 5e7)\n"
     "  --gates FILE      gate table (default: vmodels.val beside the program)\n"
@@ -58,10 +63,12 @@ constexpr char kDetails[] =
     "                    first run only\n"
     "  --phase FILE      the phase plane, dV/dt against V-m (.png or .svg, 800x600)\n"
     "  --nwb FILE        the run as an NWB 2.5 file: V-m, the injected current, every\n"
-    "                    trace, the spike times and what remakes the run\n"
+    "                    trace, the spike times and what remakes the run; in voltage\n"
+    "                    clamp the clamp current and the command; a family, a sweep each\n"
     "  --from FILE       remake the run of an NWB file this program wrote (its\n"
-    "                    parameters, gate table, limits, method and tolerance) and\n"
-    "                    say whether every sample is the same; exit status 1 if not\n"
+    "                    parameters, gate table, limits, method, tolerance and\n"
+    "                    stimulus) and say whether every sample is the same, sweep by\n"
+    "                    sweep; exit status 1 if not\n"
     "  --meta [FILE.json]  how the run was made (program, method, tolerance, inputs'\n"
     "                    fingerprint, changed parameters) as the CSV's first line, a\n"
     "                    '#' comment, and with FILE.json every parameter in that file\n"
@@ -169,6 +176,17 @@ int Run(const std::vector<std::string>& args) {
       status != 0)
     return status;
   ParameterSet& params = inputs.params;
+  const Stimulus* stimulus = inputs.stimulus ? &*inputs.stimulus : nullptr;
+  const std::vector<FamilyMember> members =
+      stimulus ? ExpandFamily(*stimulus) : std::vector<FamilyMember>{};
+  const bool family = stimulus && stimulus->family;
+  if (family) {
+    const std::string of = "a family of runs (" + stimulus->name + ")";
+    if (!options.recordFile.empty()) return UsageError("run", "--record holds one run, not " + of);
+    if (phase) return UsageError("run", "--phase draws one run, not " + of);
+    if (!options.overlayFiles.empty())
+      return UsageError("run", "--overlay cannot be combined with " + of);
+  }
   if (!options.tolerance.empty() && params.Value(param::Model) != 4 && !fromNwb)
     return UsageError("run", "--tolerance applies to method 4, and the run uses method " +
                                  FormatShortest(params.Value(param::Model)));
@@ -193,7 +211,7 @@ int Run(const std::vector<std::string>& args) {
   std::optional<CsvSink> csv;
   if (OutputFile* file = outputs.File("--csv")) {
     if (options.meta) file->Write("# " + metaLine + "\n");
-    csv.emplace(file->Stream(), params, gridStep);
+    csv.emplace(file->Stream(), params, gridStep, stimulus, family);
     sinks.Add(&*csv);
   }
 
@@ -201,9 +219,18 @@ int Run(const std::vector<std::string>& args) {
   if (phase) sinks.Add(&vm);
   std::optional<SampleColumns> kept;
   if (fromNwb || !options.nwbFile.empty()) {
-    kept.emplace(params);
+    kept.emplace(params, stimulus);
     sinks.Add(&*kept);
   }
+  // What drives each sample goes to the CSV and to the columns kept.
+  struct DriveFanOut : DriveSink {
+    std::vector<DriveSink*> to;
+    void Drive(double command, double current) override {
+      for (DriveSink* sink : to) sink->Drive(command, current);
+    }
+  } drives;
+  if (csv) drives.to.push_back(&*csv);
+  if (kept) drives.to.push_back(&*kept);
 
   RunFlags flags;
   flags.tolerance = tolerance;
@@ -221,28 +248,65 @@ int Run(const std::vector<std::string>& args) {
     progress.Update(lastTime);
   };
 
-  const RunResult result = pictures.Wanted() ? pictures.RunFirst(params, inputs.gates, sinks, flags, pump)
-                                             : RunTrial(params, inputs.gates, sinks, flags, pump);
+  // Each run of a family with its own stimulus (and, when the family varies
+  // it, its own step amplitude).
+  RunTuning tuning;
+  tuning.drive = drives.to.empty() ? nullptr : &drives;
+  // The parameters as given, for the NWB file's provenance (a family may
+  // vary their step).
+  const ParameterSet given = params;
+  std::vector<KeptRun> keptRuns;
+  auto keep = [&](std::size_t i) {
+    if (kept)
+      keptRuns.push_back({kept->Take(), RunDescription(params, stimulus,
+                                                       stimulus ? members[i].label : "")});
+  };
+  auto member = [&](std::size_t i) {
+    tuning.stimulus = &members[i].stimulus;
+    if (members[i].parameterStep)
+      params.SetValue(param::InjectedCurrent, static_cast<float>(*members[i].parameterStep));
+  };
+  if (stimulus) member(0);
+  const RunResult result = pictures.Wanted()
+                               ? pictures.RunFirst(params, inputs.gates, sinks, flags, pump, tuning)
+                               : RunTrial(params, inputs.gates, sinks, flags, pump, tuning);
   progress.Clear();
   if (result.outcome != RunOutcome::Completed) return NotCompleted(result);
+  keep(0);
+  for (std::size_t i = 1; i < members.size(); ++i) {
+    member(i);
+    if (csv) csv->NextRun();
+    const RunResult next =
+        pictures.Wanted() ? pictures.RunOver(params, inputs.gates, &sinks, flags, pump, tuning)
+                          : RunTrial(params, inputs.gates, sinks, flags, pump, tuning);
+    progress.Clear();
+    if (next.outcome != RunOutcome::Completed) return NotCompleted(next);
+    keep(i);
+  }
   ReachedPhase("csv");  // the rows are partly written
   if (csv) csv->Finish();
   ReachedPhase("record");
   if (record && !record->Close()) return CannotWrite(options.recordFile, record->Error());
   if (csv && csv->Failed()) return CannotWrite(options.csvFile, csv->Error());
   int compared = 0;
-  if (fromNwb) compared = CompareWithNwb(options.fromFile, *kept);
+  if (fromNwb) compared = CompareWithNwb(options.fromFile, keptRuns, inputs);
   if (OutputFile* file = outputs.File("--nwb")) {
     ReachedPhase("nwb");
-    if (const std::string failure = WriteNwbRun(file->HandOver(), *kept, inputs, tolerance, source);
+    RunInputs written = inputs;
+    written.params = given;
+    if (const std::string failure =
+            WriteNwbRun(file->HandOver(), std::move(keptRuns), written, tolerance, source);
         !failure.empty()) {
       PrintError("Could not write file " + options.nwbFile + " (" + failure + ")");
       return kExitRefused;
     }
   }
   if (pictures.Wanted()) {
+    // Each overlay is driven by the same stimulus (a family has no overlays).
+    RunTuning overlayTuning;
+    overlayTuning.stimulus = stimulus;
     const RunResult overlaid =
-        pictures.RunOverlays(params, inputs.overlays, inputs.gates, flags, pump);
+        pictures.RunOverlays(params, inputs.overlays, inputs.gates, flags, pump, overlayTuning);
     progress.Clear();
     if (overlaid.outcome != RunOutcome::Completed) return NotCompleted(overlaid);
     if (const int status = pictures.WriteFiles(params, outputs, metaLine); status != 0)

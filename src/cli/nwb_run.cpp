@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -10,6 +11,7 @@
 #include "cli/interrupts.h"
 #include "vantor/analysis/measures.h"
 #include "vantor/analysis/spikes.h"
+#include "vantor/engine/stimulus_file.h"
 #include "vantor/files/csv_sink.h"
 #include "vantor/nwb/nwb_columns.h"
 #include "vantor/nwb/nwb_file.h"
@@ -79,7 +81,48 @@ std::string StepDescription(const ParameterSet& p) {
          FormatShortest(p.Value(param::TrialDuration)) + " ms";
 }
 
+// The stimulus as the provenance keeps it: its text, with each waveform file
+// named by its full path so that the run can be remade from elsewhere.
+std::string ProvenanceStimulus(Stimulus stimulus) {
+  namespace fs = std::filesystem;
+  const fs::path folder = fs::path(stimulus.name).parent_path();
+  for (Segment& segment : stimulus.segments) {
+    if (segment.kind != SegmentKind::Waveform || segment.file.empty() ||
+        segment.file.front() == '/')
+      continue;
+    std::error_code failed;
+    const fs::path full = fs::absolute(folder / segment.file, failed);
+    if (!failed) segment.file = full.lexically_normal().string();
+  }
+  return StimulusText(stimulus);
+}
+
+// The column the sweep's response holds: V-m, or in voltage clamp the clamp
+// current (the last column).
+std::size_t ResponseColumn(const KeptRun& run) {
+  return run.columns.size() > kSampleColumnCount ? run.columns.size() - 1 : 1;
+}
+
 }  // namespace
+
+std::vector<std::string> RunColumnNames(const ParameterSet& params, const Stimulus* stimulus) {
+  std::vector<std::string> names = CsvColumnNames(params);
+  if (stimulus && stimulus->mode == ClampMode::Voltage) {
+    names.push_back("V-cmd (mV)");
+    names.push_back("I-clamp (nA)");
+  }
+  return names;
+}
+
+std::string RunDescription(const ParameterSet& params, const Stimulus* stimulus,
+                           const std::string& label) {
+  if (!stimulus) return StepDescription(params);
+  const std::string file = std::filesystem::path(stimulus->name).filename().string();
+  std::string text = stimulus->mode == ClampMode::Voltage ? "a voltage clamp" : "a current stimulus";
+  if (!file.empty()) text += " from " + file;
+  if (!label.empty()) text += ", " + label;
+  return text + ", over " + FormatShortest(params.Value(param::TrialDuration)) + " ms";
+}
 
 std::string FromConflict(const RunOptions& options) {
   if (!options.parameterFile.empty()) return "a parameter file";
@@ -89,6 +132,7 @@ std::string FromConflict(const RunOptions& options) {
   if (!options.tolerance.empty()) return "--tolerance";
   if (!options.overlayFiles.empty()) return "--overlay";
   if (!options.drugs.empty()) return "--drug";
+  if (!options.stimulusFile.empty() || options.noStimulus) return "--stimulus or --no-stimulus";
   return "";
 }
 
@@ -124,6 +168,16 @@ int LoadNwbInputs(const std::string& path, RunInputs& inputs, double& tolerance)
     return kExitRefused;
   }
   inputs.gateTable = p.gateTable;
+  if (!p.stimulus.empty()) {
+    // Waveform files named without a folder are looked for beside the NWB file.
+    const std::string folder = std::filesystem::path(path).parent_path().string();
+    StimulusRead stimulus = ParseStimulus(p.stimulus, path + " (its stimulus)", folder);
+    if (!stimulus.stimulus) {
+      PrintError("Cannot remake the run of " + path + ": " + stimulus.error);
+      return kExitRefused;
+    }
+    inputs.stimulus = std::move(stimulus.stimulus);
+  }
   if (nwb::FingerprintText(inputs.params, inputs.gates) != p.fingerprint)
     PrintWarning(path + " names inputs of fingerprint " + p.fingerprint +
                  ", but its parameters and gate table give " +
@@ -133,9 +187,10 @@ int LoadNwbInputs(const std::string& path, RunInputs& inputs, double& tolerance)
   return 0;
 }
 
-std::string WriteNwbRun(const std::string& path, SampleColumns& samples, const RunInputs& inputs,
-                        double tolerance, const std::string& source) {
+std::string WriteNwbRun(const std::string& path, std::vector<KeptRun> runs,
+                        const RunInputs& inputs, double tolerance, const std::string& source) {
   const ParameterSet& params = inputs.params;
+  const Stimulus* stimulus = inputs.stimulus ? &*inputs.stimulus : nullptr;
   nwb::Recording recording;
   recording.identifier = nwb::NewIdentifier();
   recording.sessionDescription =
@@ -143,6 +198,7 @@ std::string WriteNwbRun(const std::string& path, SampleColumns& samples, const R
   recording.startTime = nwb::StartTimeNow();
   recording.provenance = nwb::RunProvenance(params, inputs.gates, tolerance, VANTOR_VERSION);
   recording.provenance.gateTable = inputs.gateTable;
+  if (stimulus) recording.provenance.stimulus = ProvenanceStimulus(*stimulus);
   if (inputs.gateTable.empty() && !ReadBytes(inputs.gatesPath, recording.provenance.gateTable))
     return "the gate table " + inputs.gatesPath + " cannot be read again";
   {
@@ -154,58 +210,114 @@ std::string WriteNwbRun(const std::string& path, SampleColumns& samples, const R
         !ReadBytes(file, recording.provenance.parameterFile))
       return "the parameter set could not be written to a temporary folder";
   }
-  std::vector<std::vector<double>> columns = samples.Take();
-  const std::vector<double> spikes = SpikeTimesOf(columns[0], columns[1]);
-  const std::optional<double> rate = RegularRate(columns[0]);
-  nwb::Sweep sweep = nwb::CurrentClampSweep(1, CsvColumnNames(params), std::move(columns), rate);
-  sweep.spikeTimesMs = spikes;
-  sweep.description = StepDescription(params);
-  recording.sweeps.push_back(std::move(sweep));
+  const std::vector<std::string> names = RunColumnNames(params, stimulus);
+  for (std::size_t i = 0; i < runs.size(); ++i) {
+    std::vector<std::vector<double>>& columns = runs[i].columns;
+    const std::vector<double> spikes = SpikeTimesOf(columns[0], columns[1]);
+    const std::optional<double> rate = RegularRate(columns[0]);
+    const auto number = static_cast<std::uint32_t>(i + 1);
+    nwb::Sweep sweep = names.size() > kSampleColumnCount
+                           ? nwb::VoltageClampSweep(number, names, std::move(columns), rate)
+                           : nwb::CurrentClampSweep(number, names, std::move(columns), rate);
+    sweep.spikeTimesMs = spikes;
+    sweep.description = std::move(runs[i].description);
+    recording.sweeps.push_back(std::move(sweep));
+  }
   return nwb::WriteRecording(path, recording);
 }
 
-int CompareWithNwb(const std::string& path, const SampleColumns& samples) {
-  const nwb::ReadSweep read = nwb::ReadRecordingSweep(path, 1);
-  if (!read.sweep) {
-    PrintError("The run of " + path + " was remade, but its first sweep cannot be read: " +
-               read.error);
-    return kExitRefused;
+namespace {
+
+// The worst difference of a remade run from a stored sweep, or a message
+// when they cannot be set side by side.
+struct SweepDifference {
+  std::string mismatch;
+  double worst = 0, worstAt = 0;
+  std::size_t spikes = 0, storedSpikes = 0;
+  bool sameSpikes = true;
+};
+
+SweepDifference CompareSweep(const KeptRun& run, const nwb::Sweep& stored) {
+  SweepDifference d;
+  const std::vector<double>& t = run.columns[0];
+  const std::vector<double>& response = run.columns[ResponseColumn(run)];
+  const bool clamp = run.columns.size() > kSampleColumnCount;
+  if (clamp != stored.voltageClamp) {
+    d.mismatch = clamp ? "a voltage clamp against the file's current clamp"
+                       : "a current clamp against the file's voltage clamp";
+    return d;
   }
-  const nwb::Sweep& stored = *read.sweep;
-  const std::vector<double>& t = samples.Column(0);
-  const std::vector<double>& v = samples.Column(1);
-  const std::vector<double> spikes = SpikeTimesOf(t, v);
   std::vector<double> storedTimes = stored.timeMs;
   if (stored.rateHz)
     for (std::size_t i = 0; i < stored.response.values.size(); ++i)
       storedTimes.push_back(static_cast<double>(i) * 1000.0 / *stored.rateHz);
   const std::size_t n = stored.response.values.size();
-  if (n != v.size() || storedTimes.size() != n) {
-    PrintError("The remade run differs from " + path + ": " + std::to_string(v.size()) +
-               " samples against the file's " + std::to_string(n));
-    return kExitRefused;
+  if (n != response.size() || storedTimes.size() != n) {
+    d.mismatch = std::to_string(response.size()) + " samples against the file's " +
+                 std::to_string(n);
+    return d;
   }
-  double worst = 0, worstAt = 0;
   for (std::size_t i = 0; i < n; ++i) {
-    const double dv = std::fabs(v[i] - stored.response.values[i]);
+    const double dv = std::fabs(response[i] - stored.response.values[i]);
     // Times go to the file in seconds: back in ms they may differ in the last bit.
     double dt = std::fabs(t[i] - storedTimes[i]);
     if (dt <= 1e-14 * std::fabs(t[i])) dt = 0;
-    if (std::max(dv, dt) > worst) worst = std::max(dv, dt), worstAt = t[i];
+    if (std::max(dv, dt) > d.worst) d.worst = std::max(dv, dt), d.worstAt = t[i];
   }
-  bool sameSpikes = spikes.size() == stored.spikeTimesMs.size();
-  for (std::size_t i = 0; sameSpikes && i < spikes.size(); ++i)
-    sameSpikes = std::fabs(spikes[i] - stored.spikeTimesMs[i]) <= 1e-9 * std::fabs(spikes[i]);
-  if (worst == 0 && sameSpikes) {
+  const std::vector<double> spikes = SpikeTimesOf(t, run.columns[1]);
+  d.spikes = spikes.size();
+  d.storedSpikes = stored.spikeTimesMs.size();
+  d.sameSpikes = spikes.size() == stored.spikeTimesMs.size();
+  for (std::size_t i = 0; d.sameSpikes && i < spikes.size(); ++i)
+    d.sameSpikes = std::fabs(spikes[i] - stored.spikeTimesMs[i]) <= 1e-9 * std::fabs(spikes[i]);
+  return d;
+}
+
+}  // namespace
+
+int CompareWithNwb(const std::string& path, const std::vector<KeptRun>& runs,
+                   const RunInputs& inputs) {
+  const bool family = inputs.stimulus && inputs.stimulus->family;
+  std::size_t samples = 0, spikes = 0;
+  for (std::size_t i = 0; i < runs.size(); ++i) {
+    const auto number = static_cast<std::uint32_t>(i + 1);
+    const std::string which = family ? "sweep " + std::to_string(number) : "its first sweep";
+    const nwb::ReadSweep read = nwb::ReadRecordingSweep(path, number);
+    if (!read.sweep) {
+      PrintError("The run of " + path + " was remade, but " + which + " cannot be read: " +
+                 read.error);
+      return kExitRefused;
+    }
+    const SweepDifference d = CompareSweep(runs[i], *read.sweep);
+    const std::string in = family ? " in sweep " + std::to_string(number) : std::string();
+    if (!d.mismatch.empty()) {
+      PrintError("The remade run differs from " + path + in + ": " + d.mismatch);
+      return kExitRefused;
+    }
+    if (d.worst != 0 || !d.sameSpikes) {
+      PrintError("The remade run differs from " + path + in + ": up to " +
+                 FormatShortest(d.worst) + (ResponseColumn(runs[i]) == 1 ? " (mV or ms)" : " (nA or ms)") +
+                 " at t = " + FormatShortest(d.worstAt) + " ms; " + std::to_string(d.spikes) +
+                 " spikes against the file's " + std::to_string(d.storedSpikes));
+      return kExitRefused;
+    }
+    samples += runs[i].columns[0].size();
+    spikes += d.spikes;
+  }
+  if (family && nwb::ReadRecordingSweep(path, static_cast<std::uint32_t>(runs.size() + 1)).sweep) {
+    PrintError("The remade family differs from " + path + ": its " + std::to_string(runs.size()) +
+               " runs against more sweeps in the file");
+    return kExitRefused;
+  }
+  if (family)
+    std::fprintf(stderr,
+                 "The remade family matches %s: %zu sweeps, %zu samples and %zu spikes, every one "
+                 "the same.\n",
+                 path.c_str(), runs.size(), samples, spikes);
+  else
     std::fprintf(stderr, "The remade run matches %s: %zu samples and %zu spikes, every one the same.\n",
-                 path.c_str(), n, spikes.size());
-    return 0;
-  }
-  PrintError("The remade run differs from " + path + ": up to " + FormatShortest(worst) +
-             " (mV or ms) at t = " + FormatShortest(worstAt) + " ms; " +
-             std::to_string(spikes.size()) + " spikes against the file's " +
-             std::to_string(stored.spikeTimesMs.size()));
-  return kExitRefused;
+                 path.c_str(), samples, spikes);
+  return 0;
 }
 
 }  // namespace vantor::cli

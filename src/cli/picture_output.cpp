@@ -96,7 +96,8 @@ bool PictureJob::Check(std::string& error) {
 }
 
 RunResult PictureJob::RunFirst(ParameterSet& params, const GateTable& gates, RunSink& extra,
-                               RunFlags& flags, const std::function<void()>& pump) {
+                               RunFlags& flags, const std::function<void()>& pump,
+                               const RunTuning& tuning) {
   State& s = *state_;
   // The runs' record files go to a folder of their own, removed with
   // everything in it however the command ends.
@@ -128,14 +129,30 @@ RunResult PictureJob::RunFirst(ParameterSet& params, const GateTable& gates, Run
   runOptions.samplesInMemory = SamplesInMemory();
   runOptions.extraSink = &extra;
   runOptions.pump = pump;
+  runOptions.tuning = tuning;
   return BeginRun(s.picture, params, gates, flags, messages_, runOptions);
+}
+
+RunResult PictureJob::RunOver(ParameterSet& params, const GateTable& gates, RunSink* extra,
+                              RunFlags& flags, const std::function<void()>& pump,
+                              const RunTuning& tuning) {
+  RunPictureOptions runOptions;
+  runOptions.recordDirectory = recordDirectory_;
+  runOptions.temporaries = &CommandTemporaries();
+  runOptions.samplesInMemory = SamplesInMemory();
+  runOptions.extraSink = extra;
+  runOptions.pump = pump;
+  runOptions.tuning = tuning;
+  params.SetValue(param::PlotChoice, 0);
+  return OverlayRun(state_->picture, params, gates, flags, messages_, runOptions);
 }
 
 RunResult PictureJob::RunOverlays(ParameterSet& params, const std::vector<ParameterSet>& overlays,
                                   const GateTable& gates, RunFlags& flags,
-                                  const std::function<void()>& pump) {
+                                  const std::function<void()>& pump, const RunTuning& tuning) {
   RunResult result;
   RunPictureOptions runOptions;
+  runOptions.tuning = tuning;
   runOptions.recordDirectory = recordDirectory_;
   runOptions.temporaries = &CommandTemporaries();
   runOptions.samplesInMemory = SamplesInMemory();

@@ -39,14 +39,18 @@ class PictureJob {
   // The first run, with `extra` receiving its samples (CSV, record file)
   // and `pump` called after each.
   RunResult RunFirst(ParameterSet& params, const GateTable& gates, RunSink& extra,
-                     RunFlags& flags, const std::function<void()>& pump);
+                     RunFlags& flags, const std::function<void()>& pump,
+                     const RunTuning& tuning = {});
+  // One more run over the others, in the next colour (a family's member).
+  RunResult RunOver(ParameterSet& params, const GateTable& gates, RunSink* extra,
+                    RunFlags& flags, const std::function<void()>& pump, const RunTuning& tuning);
   // Each overlay's values (read before the first run) replace those of the
   // run before; the layout and title stay. Returns the outcome of the first
   // run that did not complete, or of the last one; `params` ends as the
   // last run's.
   RunResult RunOverlays(ParameterSet& params, const std::vector<ParameterSet>& overlays,
                         const GateTable& gates, RunFlags& flags,
-                        const std::function<void()>& pump);
+                        const std::function<void()>& pump, const RunTuning& tuning = {});
 
   // Writes every requested picture into its open output from a full
   // redraw. The exit status: 0, or 1 after a message on standard error.

@@ -25,12 +25,23 @@ bool PictureJob::Check(std::string& error) {
 }
 
 RunResult PictureJob::RunFirst(ParameterSet& params, const GateTable& gates, RunSink& extra,
-                               RunFlags& flags, const std::function<void()>& pump) {
-  return RunTrial(params, gates, extra, flags, pump);
+                               RunFlags& flags, const std::function<void()>& pump,
+                               const RunTuning& tuning) {
+  return RunTrial(params, gates, extra, flags, pump, tuning);
+}
+
+RunResult PictureJob::RunOver(ParameterSet& params, const GateTable& gates, RunSink* extra,
+                              RunFlags& flags, const std::function<void()>& pump,
+                              const RunTuning& tuning) {
+  struct Nothing : RunSink {
+    void Sample(const RunSample&) override {}
+  } nothing;
+  return RunTrial(params, gates, extra ? *extra : nothing, flags, pump, tuning);
 }
 
 RunResult PictureJob::RunOverlays(ParameterSet&, const std::vector<ParameterSet>&,
-                                  const GateTable&, RunFlags&, const std::function<void()>&) {
+                                  const GateTable&, RunFlags&, const std::function<void()>&,
+                                  const RunTuning&) {
   return {};
 }
 

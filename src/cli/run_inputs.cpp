@@ -3,9 +3,11 @@
 #include <sys/stat.h>
 
 #include <cmath>
+#include <filesystem>
 
 #include "cli/commands.h"
 #include "cli/diagnostics.h"
+#include "vantor/engine/stimulus_file.h"
 #include "vantor/params/parameter_rules.h"
 #include "vantor/text/text_helpers.h"
 #include "vantor/params/list_files.h"
@@ -125,6 +127,31 @@ int LoadRunInputs(const RunOptions& options, RunInputs& inputs) {
   inputs.files.push_back(gatesPath);
   inputs.gatesPath = gatesPath;
   if (!LoadGates(gatesPath, inputs.gates)) return kExitRefused;
+
+  if (options.noStimulus && !options.stimulusFile.empty())
+    return UsageError("run", "--stimulus and --no-stimulus exclude each other");
+  std::string stimulusPath = options.stimulusFile;
+  if (stimulusPath.empty() && !options.noStimulus && !options.parameterFile.empty()) {
+    // The companion counts only when it is there (a directory by that name
+    // is reported as one).
+    const std::string companion = CompanionStimulusPath(options.parameterFile);
+    std::error_code error;
+    if (companion != options.parameterFile && std::filesystem::exists(companion, error)) {
+      stimulusPath = companion;
+      if (!options.quiet)
+        PrintWarning("the stimulus " + companion + " beside " + options.parameterFile +
+                    " drives the run (--no-stimulus: the parameters' step alone)");
+    }
+  }
+  if (!stimulusPath.empty()) {
+    inputs.files.push_back(stimulusPath);
+    StimulusRead read = ReadStimulusFile(stimulusPath);
+    if (!read.stimulus) {
+      PrintError(read.error);
+      return kExitRefused;
+    }
+    inputs.stimulus = std::move(read.stimulus);
+  }
 
   // Each overlay starts from the values of the run before it.
   ParameterSet base = params;

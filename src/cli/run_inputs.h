@@ -4,11 +4,13 @@
 // form, each naming its file and the system's reason.
 #pragma once
 
+#include <optional>
 #include <cstdint>
 #include <string>
 #include <vector>
 
 #include "cli/run_options.h"
+#include "vantor/engine/stimulus.h"
 #include "vantor/params/gate_table.h"
 #include "vantor/params/parameter_set.h"
 #include "vantor/params/pharmacology.h"
@@ -21,6 +23,8 @@ struct RunInputs {
   std::vector<ParameterSet> overlays;  // the values of each --overlay run
   std::vector<std::string> files;      // every file read, for the output check
   std::vector<DrugDose> drugs;         // the blockers applied to params
+  // --stimulus, or the companion found beside the parameter file.
+  std::optional<Stimulus> stimulus;
   std::string gatesPath;               // the gate table read
   std::vector<std::uint8_t> gateTable;  // its bytes, when they came from an NWB file
 };

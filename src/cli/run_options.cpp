@@ -17,6 +17,7 @@ const ValueOption kValueOptions[] = {
     {"--dt", &RunOptions::csvStep},
     {"--record", &RunOptions::recordFile},
     {"--tolerance", &RunOptions::tolerance},
+    {"--stimulus", &RunOptions::stimulusFile},
     {"--png", &RunOptions::pngFile},
     {"--svg", &RunOptions::svgFile},
     {"--pdf", &RunOptions::pdfFile},
@@ -95,6 +96,10 @@ bool ParseRunOptions(const std::vector<std::string>& args, RunOptions& options,
     }
     if (word == "--force") {
       options.force = true;
+      continue;
+    }
+    if (word == "--no-stimulus") {
+      options.noStimulus = true;
       continue;
     }
     if (word == "--quiet" || word == "-q") {

@@ -24,6 +24,8 @@ struct RunOptions {
   std::string csvStep;     // --dt: the CSV resampled onto this grid (ms)
   std::string recordFile;
   std::string tolerance;   // --tolerance: Model 4's relative tolerance
+  std::string stimulusFile;  // --stimulus; empty: the companion beside the parameter file
+  bool noStimulus = false;   // --no-stimulus: not even the companion
   // The picture (picture_output.h): files, size "WxH", overlaid runs.
   std::string pngFile;
   std::string svgFile;

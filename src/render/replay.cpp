@@ -113,7 +113,16 @@ void DrawRun(Picture& picture, const ParameterSet& params, const RecordedRun& ru
     target.SetTraceClip(ClipBox{0, T, range.minimum, range.maximum});
     target.SetLineStyle(style);
     if (d > 2) DrawTraceFromRecord(target, d, file);
-    if (d == 2) DrawInjectedCurrent(target, run.protocol.value_or(Protocol::Of(params)));
+    if (d == 2 && run.injected) {
+      const auto& points = *run.injected;
+      for (std::size_t i = 0; i < points.size(); ++i)
+        if (i == 0)
+          target.MoveToPlot(points[i][0], points[i][1]);
+        else
+          target.LineToPlot(points[i][0], points[i][1]);
+    } else if (d == 2) {
+      DrawInjectedCurrent(target, run.protocol.value_or(Protocol::Of(params)));
+    }
     if (d == 1 && picture.replay.mode == kReplayFullRedraw) DrawTraceFromRecord(target, 1, file);
     target.SetLineStyle(0);
     target.ClearTraceClip();

@@ -1,8 +1,11 @@
 #include "vantor/render/run_picture.h"
 
+#include <array>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "vantor/render/cgm_writer.h"
 #include "vantor/render/hpgl_plotter.h"
@@ -12,6 +15,26 @@
 #include "vantor/render/run_record.h"
 
 namespace vantor {
+namespace {
+
+// Keeps what drove each sample for the I-Inj trace, and hands it on.
+class InjectedRecorder : public RunSink, public DriveSink {
+ public:
+  explicit InjectedRecorder(DriveSink* next) : next_(next) {}
+  void Drive(double command, double current) override {
+    current_ = static_cast<float>(current);
+    if (next_) next_->Drive(command, current);
+  }
+  void Sample(const RunSample& sample) override { points->push_back({sample[slot::Time], current_}); }
+  std::shared_ptr<std::vector<std::array<float, 2>>> points =
+      std::make_shared<std::vector<std::array<float, 2>>>();
+
+ private:
+  DriveSink* next_;
+  float current_ = 0;
+};
+
+}  // namespace
 
 RunResult RunAndDraw(Picture& picture, ParameterSet& params, const GateTable& gates,
                      RunFlags& flags, Messages& messages, const RunPictureOptions& options) {
@@ -46,7 +69,13 @@ RunResult RunAndDraw(Picture& picture, ParameterSet& params, const GateTable& ga
   sinks.Add(&record);
   sinks.Add(options.extraSink);
   sinks.Add(&live);
-  RunResult result = RunTrial(params, gates, sinks, flags, options.pump);
+  RunTuning tuning = options.tuning;
+  InjectedRecorder injected(tuning.drive);
+  if (tuning.stimulus) {
+    sinks.Add(&injected);
+    tuning.drive = &injected;
+  }
+  RunResult result = RunTrial(params, gates, sinks, flags, options.pump, tuning);
   // A picture drawn from part of the run would pass for all of it.
   if (!record.Close() && result.outcome == RunOutcome::Completed) {
     result.outcome = RunOutcome::Failed;
@@ -58,6 +87,7 @@ RunResult RunAndDraw(Picture& picture, ParameterSet& params, const GateTable& ga
   // The step this run had, for later redraws (a dialog may change it after).
   picture.replay.current.protocol = Protocol::Of(params);
   picture.replay.current.parameters.assign(params.Values().begin(), params.Values().end());
+  if (tuning.stimulus) picture.replay.current.injected = injected.points;
 
   if (result.outcome == RunOutcome::Completed) {
     ReplayRuns(picture, params);

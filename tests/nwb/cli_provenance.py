@@ -82,6 +82,40 @@ with tempfile.TemporaryDirectory() as folder:
         remade = run(folder, "run", "--from", "d.nwb")
         assert remade.returncode in (0, 1) and remade.stderr, (remade.returncode, remade.stderr)
 
+    # A voltage-clamp family: one sweep per level, each a VoltageClampSeries of
+    # the clamp current with its command, remade sweep by sweep from the file.
+    with open(os.path.join(folder, "vc.vtp"), "w", encoding="utf-8") as f:
+        f.write("vantor-stimulus 1\nclamp voltage\nholding -70\n"
+                "step onset=5 offset=25 level=60\nfamily target=1 values=-10,30,70\n")
+    family = run(folder, "run", "-q", "--set", "duration=30", "--stimulus", "vc.vtp",
+                 "--nwb", "vc.nwb", "--csv", "vc.csv")
+    assert family.returncode == 0, family.stderr
+    if os.path.exists(validator):
+        valid = subprocess.run(["/usr/bin/python3", validator, "vc.nwb"], cwd=folder,
+                               capture_output=True, text=True)
+        assert valid.returncode == 0, valid.stdout + valid.stderr
+    table = np.loadtxt(os.path.join(folder, "vc.csv"), delimiter=",", skiprows=1)
+    with h5py.File(os.path.join(folder, "vc.nwb"), "r") as f:
+        assert sorted(f["acquisition"]) == ["sweep_001", "sweep_002", "sweep_003"]
+        assert "family target=1" in f["general/vantor/stimulus"][()].decode()
+        for n, level in enumerate(["-10", "30", "70"], start=1):
+            response = f[f"acquisition/sweep_{n:03d}"]
+            command = f[f"stimulus/presentation/sweep_{n:03d}"]
+            assert response.attrs["neurodata_type"] == "VoltageClampSeries"
+            assert command.attrs["neurodata_type"] == "VoltageClampStimulusSeries"
+            assert f"segment 1 {level} mV" in response.attrs["stimulus_description"]
+            rows = table[table[:, -1] == n]
+            assert np.array_equal(response["data"][:].astype(np.float32),
+                                  rows[:, -2].astype(np.float32))
+            # The command is the holding level and, during the step, the step's.
+            assert set(np.unique(command["data"][:])) == {-70.0, -70.0 + float(level)}
+    remade = run(folder, "run", "--from", "vc.nwb")
+    assert remade.returncode == 0 and "3 sweeps" in remade.stderr, remade.stderr
+    with h5py.File(os.path.join(folder, "vc.nwb"), "r+") as f:
+        del f["acquisition/sweep_003"]
+    shorter = run(folder, "run", "--from", "vc.nwb")
+    assert shorter.returncode == 1 and "sweep 3" in shorter.stderr, shorter.stderr
+
     # The shorter provenance: only asked for in the CSV, always in pictures.
     plain = run(folder, "run", "-q", "--set", "duration=50", "--csv", "p.csv")
     meta = run(folder, "run", "-q", "--set", "duration=50", "--meta", "m.json", "--csv", "m.csv",

@@ -6,6 +6,8 @@
 
 namespace vantor {
 
+struct Stimulus;
+
 // Plain flags set by the shell (inside the pump) and read at the end of every pass.
 struct RunFlags {
   bool stop = false;
@@ -41,12 +43,25 @@ class SpikeSink {
   virtual void Spike(double t) = 0;  // ms
 };
 
+// With a stimulus, what drives each recorded sample, handed over just before
+// the sample: in current clamp the injected current (nA) twice, in voltage
+// clamp the command (mV) and the clamp current (nA).
+class DriveSink {
+ public:
+  virtual ~DriveSink() = default;
+  virtual void Drive(double command, double current) = 0;
+};
+
 // What a caller may ask of a run beyond the parameters.
 struct RunTuning {
   // Model 4's relative tolerance; 0 takes it from "Max %change in gates".
   double tolerance = 0;
   SpikeSink* spikes = nullptr;
   double spikeThreshold = 0;  // mV
+  // Drives the run instead of the parameters' step alone (it must outlive
+  // the run); null: the parameters' protocol, as always.
+  const Stimulus* stimulus = nullptr;
+  DriveSink* drive = nullptr;
 };
 
 // The smallest and largest tolerance Model 4 accepts (both excluded).

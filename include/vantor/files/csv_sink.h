@@ -10,6 +10,8 @@
 
 #include "vantor/engine/protocol.h"
 #include "vantor/engine/run_sample.h"
+#include "vantor/engine/run_types.h"
+#include "vantor/engine/stimulus.h"
 #include "vantor/params/gate_table.h"
 #include "vantor/params/parameter_set.h"
 
@@ -25,15 +27,24 @@ namespace vantor {
 // they are now.
 std::vector<std::string> CsvColumnNames(const ParameterSet& params);
 
-class CsvSink : public RunSink {
+// Given to a run as its DriveSink too (with a stimulus), the I-Inj column
+// holds what drove each sample: the injected current, or in voltage clamp the
+// clamp current, and two columns follow the others there: "V-cmd (mV)" and
+// "I-clamp (nA)". A family's runs follow one another with a last column
+// "run" (1, 2, ...).
+class CsvSink : public RunSink, public DriveSink {
  public:
   // Writes the header; the stream belongs to the caller. With `gridStep`
   // the rows are the samples interpolated linearly onto 0, step, 2 step,
   // ... up to the end of the recorded time; without, one row per sample at
   // the times the run recorded (irregularly spaced).
   CsvSink(std::FILE* stream, const ParameterSet& params,
-          std::optional<double> gridStep = std::nullopt);
+          std::optional<double> gridStep = std::nullopt, const Stimulus* stimulus = nullptr,
+          bool family = false);
   void Sample(const RunSample& sample) override;
+  void Drive(double command, double current) override;
+  // The next run of a family begins (its rows start again at time 0).
+  void NextRun();
   // Model 4's samples: their rows carry the double-precision time and values
   // (the shortest text that reads back the same double; grid times to 15
   // significant digits) and the current summed in double precision.
@@ -46,7 +57,7 @@ class CsvSink : public RunSink {
 
  private:
   void Take(const PreciseSample& now);
-  void Row(double t, const double* slots, bool grid);
+  void Row(double t, const double* slots, const double* drive, bool grid);
   void Number(double value);
   void Flush();
 
@@ -56,6 +67,9 @@ class CsvSink : public RunSink {
   long nextGrid_ = 0;                   // index of the next grid time
   std::optional<PreciseSample> previous_;  // the sample before, for interpolation
   bool precise_ = false;                   // the row in hand is Model 4's
+  bool driven_ = false, clamp_ = false, family_ = false;
+  int run_ = 1;
+  double drive_[2] = {}, previousDrive_[2] = {};  // command and current
   std::string buffer_;
   bool failed_ = false;
   int error_ = 0;

@@ -3,6 +3,8 @@
 // per window (or per headless job) is passed to the layout and the replay.
 #pragma once
 
+#include <array>
+
 #include <memory>
 #include <optional>
 #include <string>
@@ -38,6 +40,9 @@ struct RecordedRun {
   // The run's name in the legend (code page 437), for instance the file it
   // was read from; empty: "Run n".
   std::string label;
+  // With a stimulus: the time and the injected (or clamp) current of each
+  // sample, drawn as the I-Inj trace instead of the protocol's step.
+  std::shared_ptr<const std::vector<std::array<float, 2>>> injected;
 };
 
 struct ReplayState {

@@ -33,6 +33,7 @@ struct RunPictureOptions {
   std::function<void()> pump;    // called after every sample
   // The run's name in the legend (code page 437); empty: "Run n".
   std::string label;
+  RunTuning tuning;              // a stimulus, where its drive goes
 };
 
 // The run under the replay mode the caller has set (0 Begin, 2 Overlay),

@@ -102,6 +102,17 @@ void CellRates::Evaluate(double t, double iInj, const double* y, double* dy,
   const RunConstants& k = constants_;
   const ReversalPotentials& e = k.e;
   double v = y[cell::V];
+  bool ideal = false;
+  if (drive_) {
+    if (!drive_->VoltageClamp()) {
+      iInj += drive_->Level(t, within_);
+    } else if (const double rs = drive_->SeriesResistance(); rs > 0.0) {
+      iInj = (drive_->Level(t, within_) - v) / rs;
+    } else {
+      ideal = true;
+      v = drive_->Level(t, within_);
+    }
+  }
   if (v == 0.0) v = 1e-4;  // keeps the GHK factors away from 0/0
   if (v == -0.5) v = -0.5001;
   // The gates that do not move (every other value is written below).
@@ -188,6 +199,12 @@ void CellRates::Evaluate(double t, double iInj, const double* y, double* dy,
 
   // Cm dV/dt = -(I_ion - I_inj); outward positive.
   dy[cell::V] = -(sum.total - iInj) * p.perCm;
+  if (ideal) {
+    dy[cell::V] = drive_->Slope(t, within_);
+    clampCurrent_ = sum.total;
+  } else {
+    clampCurrent_ = iInj;
+  }
   if (sample) {
     (*sample)[slot::ICap] = static_cast<float>(k.cm * dy[cell::V]);
     if (precise) (*precise)[slot::ICap] = k.cm * dy[cell::V];

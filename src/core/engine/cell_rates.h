@@ -9,6 +9,7 @@
 #include "engine/cell_state.h"
 #include "engine/channels.h"
 #include "engine/run_constants.h"
+#include "engine/stimulus_drive.h"
 #include "vantor/engine/run_sample.h"
 #include "engine/synaptic_accumulators.h"
 #include "vantor/params/gate_table.h"
@@ -44,6 +45,17 @@ class CellRates {
   void Evaluate(double t, double iInj, const double* y, double* dy,
                 RunSample* sample = nullptr, PreciseSample* precise = nullptr) const;
 
+  // Adds a stimulus (null: none). In current clamp its level adds to iInj;
+  // in voltage clamp iInj is not used: V follows the command (dV/dt is the
+  // command's slope and the currents are taken at the command) or, with a
+  // series resistance, the clamp passes (command - V) / Rs.
+  void SetDrive(const StimulusDrive* drive) { drive_ = drive && drive->Active() ? drive : nullptr; }
+  // A time inside the step being taken: the stimulus' pieces are chosen there.
+  void Within(double t) { within_ = t; }
+  // What the last evaluation's clamp passed (nA): the injected current, or
+  // in an ideal voltage clamp the total ionic and synaptic current.
+  double ClampCurrent() const { return clampCurrent_; }
+
  private:
   const ParameterSet& params_;
   const GateTable& gates_;
@@ -72,6 +84,9 @@ class CellRates {
   int stillCount_ = 0;
   int active_[kMaxContinuousState] = {};
   int activeCount_ = 0;
+  const StimulusDrive* drive_ = nullptr;
+  double within_ = 0;
+  mutable double clampCurrent_ = 0;
 };
 
 }  // namespace vantor

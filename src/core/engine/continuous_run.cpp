@@ -32,8 +32,10 @@ double InjectedAt(const ParameterSet& params, double t) {
 
 // The first landing point after t: the trial end, the step onset and offset,
 // the next synaptic event.
-double NextLanding(const ParameterSet& params, const SynapticAccumulators& synapses, double t) {
-  return std::fmin(Protocol::Of(params).NextLanding(t), synapses.NextEvent());
+double NextLanding(const ParameterSet& params, const SynapticAccumulators& synapses,
+                   const StimulusDrive& drive, double t) {
+  const double next = std::fmin(Protocol::Of(params).NextLanding(t), synapses.NextEvent());
+  return drive.Active() ? std::fmin(next, drive.NextEdge(t)) : next;
 }
 
 // The first point of [a, b] where f turns from below 0 to at or above it
@@ -62,18 +64,28 @@ double Root(double a, double b, F f, D slope) {
 class Recorder {
  public:
   Recorder(const ParameterSet& params, const DormandPrince& rk, CellRates& rates,
-           SampleTaker& taker)
-      : params_(params), rk_(rk), rates_(rates), taker_(taker) {}
+           SampleTaker& taker, const StimulusDrive& drive)
+      : params_(params), rk_(rk), rates_(rates), taker_(taker), drive_(drive) {}
 
   // The sample at time s of the last accepted step (or its start state).
   bool At(double s, double iInj) {
     // A landing point the step before ended on (V turning there): its
-    // sample is already taken, and times must keep rising.
-    if (!(s > lastTime_)) return true;
+    // sample is already taken, and times must keep rising. Where V jumps
+    // there (an ideal clamp's command), the band starts again from the new
+    // value, so the jump shows between this sample and the next.
+    if (!(s > lastTime_)) {
+      rk_.DenseState(s, y_);
+      lastV_ = y_[cell::V];
+      return true;
+    }
     lastTime_ = s;
     ContinuousState& y = y_;
     rk_.DenseState(s, y);
     rates_.Evaluate(s, iInj, y.data(), dy_.data(), &sample_, &precise_);
+    if (drive_.Active()) {
+      const double current = rates_.ClampCurrent();
+      taker_.Drive(drive_.VoltageClamp() ? drive_.Level(s, within_) : current, current);
+    }
     CellState state;
     for (int i = 0; i < kCellStateSize; ++i) state[i] = static_cast<float>(y[i]);
     sample_[slot::V] = state[cell::V];
@@ -91,6 +103,8 @@ class Recorder {
   // landing point.
   bool Step(double iInj, bool landed) {
     const double t0 = rk_.DenseStart(), t1 = rk_.DenseEnd();
+    within_ = t0 + (t1 - t0) / 2;
+    rates_.Within(within_);
     const double band = params_.Value(param::MaxDvForPlot);
     const DormandPrince::Quartic v = rk_.DenseQuartic(cell::V);
     double peak = kNever;
@@ -170,6 +184,8 @@ class Recorder {
   const DormandPrince& rk_;
   CellRates& rates_;
   SampleTaker& taker_;
+  const StimulusDrive& drive_;
+  double within_ = 0;
   RunSample sample_{};
   PreciseSample precise_{};
   ContinuousState y_{}, dy_{};  // a sample's state and (unused) slopes
@@ -188,9 +204,19 @@ double ToleranceFromMaxChange(float maxChangePercent) {
 RunResult RunContinuous(const ParameterSet& params, const GateTable& gates,
                         const RunConstants& constants, const CellState& start,
                         const RunTuning& tuning, SampleTaker& taker, RunFlags& flags,
-                        RunResult result) {
+                        RunResult result, const StimulusDrive& drive) {
   CellRates rates(params, gates, constants);
+  rates.SetDrive(&drive);
+
   DormandPrince rk(rates);
+  const bool ideal = drive.VoltageClamp() && drive.SeriesResistance() == 0.0;
+  // After a discontinuity: the stimulus' next pieces, and in an ideal clamp V
+  // put on the command again (it is integrated from the command's slope).
+  auto restart = [&](double at, ContinuousState& y0, double after) {
+    rates.Within(after);
+    if (ideal) y0[cell::V] = drive.Level(at, after);
+    rk.Restart(at, y0, InjectedAt(params, after));
+  };
   const int n = rk.Size();
   ContinuousState y{}, atol{};
   for (int i = 0; i < kCellStateSize; ++i) y[i] = start[i];
@@ -198,8 +224,8 @@ RunResult RunContinuous(const ParameterSet& params, const GateTable& gates,
   const double trial = params.Value(param::TrialDuration);
   double t = 0.0;
   rates.Synapses().AddEventsUpTo(t, y.data() + kCellStateSize);
-  rk.Restart(t, y, InjectedAt(params, 1e-9));
-  Recorder recorder(params, rk, rates, taker);
+  restart(t, y, 1e-9);
+  Recorder recorder(params, rk, rates, taker, drive);
   recorder.Start(y[cell::V]);
   double h = kFirstStep, history = 1e-4;
   bool justRejected = false;
@@ -227,7 +253,7 @@ RunResult RunContinuous(const ParameterSet& params, const GateTable& gates,
       for (int i = 0; i < n; ++i)
         atol[i] = rtol * (i == cell::V ? 1.0 : (i == cell::CaL || i == cell::CaT) ? 1e-8 : 1e-3);
     }
-    const double landing = NextLanding(params, rates.Synapses(), t);
+    const double landing = NextLanding(params, rates.Synapses(), drive, t);
     const double hair = 1e-12 * std::fmax(1.0, t);
     if (landing - t <= hair) {
       // Two landing points a rounding apart (a synaptic event computed in
@@ -235,7 +261,7 @@ RunResult RunContinuous(const ParameterSet& params, const GateTable& gates,
       t = landing;
       ContinuousState here = rk.State();
       rates.Synapses().AddEventsUpTo(t, here.data() + kCellStateSize);
-      rk.Restart(t, here, InjectedAt(params, t + 1e-9 * std::fmax(1.0, t)));
+      restart(t, here, t + 1e-9 * std::fmax(1.0, t));
       continue;
     }
     const bool lands = t + h >= landing;
@@ -249,6 +275,7 @@ RunResult RunContinuous(const ParameterSet& params, const GateTable& gates,
       return fail(StoppedAt(t, "the cell became too stiff for method 4 (steps below 1e-7 ms). "
                              "Methods 1, 2 and 3 can run it."));
     const double iInj = InjectedAt(params, t + step / 2);
+    rates.Within(t + step / 2);
     const double err = rk.Attempt(step, iInj, rtol, atol);
     ++result.passes;
     if (!(err <= 1.0)) {  // reject, a blow-up included
@@ -288,7 +315,7 @@ RunResult RunContinuous(const ParameterSet& params, const GateTable& gates,
       ContinuousState here = rk.State();
       rates.Synapses().AddEventsUpTo(t, here.data() + kCellStateSize);
       for (int i = cell::CaL; i <= cell::CaT; ++i) here[i] = std::fmax(here[i], kCalciumFloor);
-      rk.Restart(t, here, InjectedAt(params, t + 1e-9 * std::fmax(1.0, t)));
+      restart(t, here, t + 1e-9 * std::fmax(1.0, t));
     }
     if (flags.windowClosing) return end(RunOutcome::WindowClosed);
     if (flags.stop) return end(RunOutcome::Stopped);

@@ -9,6 +9,7 @@
 
 #include "engine/cell_state.h"
 #include "engine/run_constants.h"
+#include "engine/stimulus_drive.h"
 #include "vantor/engine/run_sample.h"
 #include "vantor/engine/run_types.h"
 #include "vantor/params/gate_table.h"
@@ -34,14 +35,19 @@ class SampleTaker {
   // Whether Take can run code that changes a parameter (a message pump);
   // the run reads them again after each sample only then.
   virtual bool MayChangeParameters() const { return true; }
+  // With a stimulus, what drives the sample Take is about to be given (see
+  // DriveSink).
+  virtual void Drive(double /*command*/, double /*current*/) {}
   std::string failure;
 };
 
 // Continues a run from the state the initialisation pass left (t = 0) up to
 // the trial end. Counts passes (attempted steps) and rejections in `result`.
+// An active `drive` adds its edges to the landing points (see CellRates for
+// how it drives the cell).
 RunResult RunContinuous(const ParameterSet& params, const GateTable& gates,
                         const RunConstants& constants, const CellState& start,
                         const RunTuning& tuning, SampleTaker& taker, RunFlags& flags,
-                        RunResult result);
+                        RunResult result, const StimulusDrive& drive = {});
 
 }  // namespace vantor

@@ -39,6 +39,7 @@ float ShortestStepEnd(float t) { return std::nextafter(t, std::numeric_limits<fl
 }  // namespace
 
 void Integrator::Start(float startingVm) {
+  if (drive_ && drive_->VoltageClamp()) startingVm = static_cast<float>(drive_->Level(0.0, 1e-9));
   for (CellState& c : c_) c.fill(0.0f);
   c_[0][cell::V] = startingVm;
   c_[5][cell::V] = startingVm;
@@ -136,6 +137,13 @@ bool Integrator::LandOn(float tp) {
 bool Integrator::Land(const ParameterSet& params) {
   bool event = false;
   for (float tp : Protocol::Of(params).Landings()) event |= LandOn(tp);
+  if (drive_) {
+    // The first edge that is not behind the single-precision time (an edge
+    // may round up to it).
+    double edge = drive_->EdgeFrom(std::nextafter(t_, 0.0f));
+    while (static_cast<float>(edge) < t_) edge = drive_->NextEdge(edge);
+    if (edge < 3.0e38) event |= LandOn(static_cast<float>(edge));
+  }
   for (const SynapticTrain& train : {IpspTrain(params), EpspTrain(params)})
     for (float tp : train.EventsAround(t_)) event |= LandOn(tp);
   if (dt_ > 0.0f && t_ + dt_ == t_) dt_ = ShortestStepEnd(t_) - t_;
@@ -148,25 +156,44 @@ PassResult Integrator::Pass(const ParameterSet& params, const GateTable& gates,
   result.initialisation = dt_ > kInitialisationThreshold;
   const int stages = result.initialisation ? 2 : nstage_;
   const SynapticDrive synapses = synapses_.At(params, gates, t_, constants.phi.phi);
-  const StageInput input{params, gates, constants, dt_, iInj, synapses};
+  StageInput input{params, gates, constants, dt_, iInj, synapses};
+  // Voltage clamp: the command over this step, its pieces chosen in the
+  // middle of it.
+  const bool clamp = drive_ && drive_->VoltageClamp() && !result.initialisation;
+  const bool ideal = clamp && drive_->SeriesResistance() == 0.0;
+  const double within = static_cast<double>(t_) + dt_ / 2.0;
+  const float vEnd = clamp ? static_cast<float>(drive_->Level(t_ + static_cast<double>(dt_), within)) : 0.0f;
+  const float vStart = c_[0][cell::V];
+  if (ideal) {
+    c_[0][cell::V] = static_cast<float>(drive_->Level(t_, within));
+  } else if (clamp) {
+    input.clampG = static_cast<float>(1.0 / drive_->SeriesResistance());
+    input.clampV = static_cast<float>(drive_->Level(within, within));
+  }
   for (int a = 1; a < stages; ++a) {
     FormWorkingPoint(a);
-    EvaluateStage(input, c_[5], c_[0], c_[a], sample);
+    lastIonic_ = EvaluateStage(input, c_[5], c_[0], c_[a], sample).iIon;
+    if (ideal) c_[a][cell::V] = vEnd;
   }
 
   if (result.initialisation) {
     // Δt = 1e20 has put every enabled gate on its steady state.
     c_[0] = c_[1];
     dt_ = kFirstStep;
-    const float startingVm = params.Value(param::StartingVm);
+    const float startingVm = drive_ && drive_->VoltageClamp()
+                                 ? static_cast<float>(drive_->Level(0.0, 1e-9))
+                                 : params.Value(param::StartingVm);
     c_[0][cell::V] = startingVm;
     c_[5][cell::V] = startingVm;
     method_ = kInitialisationCode;
     if ((result.nonFinite = FirstNonFinite(c_[0])) >= 0) return result;
   } else {
     Combine();
+    if (ideal) c_[5][cell::V] = vEnd;
     if ((result.nonFinite = FirstNonFinite(c_[5])) >= 0) return result;
     result.accepted = StepControl(params, sample);
+    // A rejected step leaves V where it was (the next one sets it again).
+    if (ideal && !result.accepted) c_[0][cell::V] = c_[5][cell::V] = vStart;
   }
 
   result.event = Land(params);

@@ -6,6 +6,7 @@
 
 #include "engine/cell_state.h"
 #include "engine/run_constants.h"
+#include "engine/stimulus_drive.h"
 #include "vantor/engine/run_sample.h"
 #include "engine/synapses.h"
 #include "vantor/params/gate_table.h"
@@ -43,6 +44,15 @@ class Integrator {
   PassResult Pass(const ParameterSet& params, const GateTable& gates,
                   const RunConstants& constants, float iInj, RunSample& sample);
 
+  // Drives the run with a stimulus too (null: the parameters' step alone):
+  // its edges become landing points, and in voltage clamp V follows the
+  // command (an ideal clamp) or is pulled to it through the series
+  // resistance. Call before Start.
+  void SetDrive(const StimulusDrive* drive) { drive_ = drive && drive->Active() ? drive : nullptr; }
+  // The total ionic and synaptic current of the last stage (nA): what an
+  // ideal clamp passes.
+  float LastIonic() const { return lastIonic_; }
+
   float Time() const { return t_; }
   float Step() const { return dt_; }
   const CellState& Accepted() const { return c_[0]; }
@@ -69,6 +79,8 @@ class Integrator {
   int method_ = 0;
   int nstage_ = 2;
   SynapticDriveCache synapses_;
+  const StimulusDrive* drive_ = nullptr;
+  float lastIonic_ = 0;
 };
 
 }  // namespace vantor

@@ -9,6 +9,7 @@
 #include "engine/progress_guard.h"
 #include "engine/run_constants.h"
 #include "engine/stage.h"
+#include "engine/stimulus_drive.h"
 #include "engine/stopped.h"
 #include "vantor/engine/protocol.h"
 
@@ -73,8 +74,11 @@ double DecimalValue(float value) {
 class ContinuousTaker : public SampleTaker {
  public:
   ContinuousTaker(const ParameterSet& params, const GateTable& gates, RunSink& sink,
-                  const std::function<void()>& pump)
-      : params_(params), gates_(gates), sink_(sink), pump_(pump) {}
+                  const std::function<void()>& pump, DriveSink* drive)
+      : params_(params), gates_(gates), sink_(sink), pump_(pump), drive_(drive) {}
+  void Drive(double command, double current) override {
+    if (drive_) drive_->Drive(command, current);
+  }
   bool Take(double t, const CellState& state, const double* exact, RunSample& sample,
             PreciseSample& precise) override {
     FillRecordedSlots(params_, gates_, static_cast<float>(t), state, sample);
@@ -95,6 +99,7 @@ class ContinuousTaker : public SampleTaker {
   const GateTable& gates_;
   RunSink& sink_;
   const std::function<void()>& pump_;
+  DriveSink* drive_;
 };
 
 RunResult Ended(RunResult result, RunOutcome outcome, std::string message = {}) {
@@ -118,6 +123,9 @@ RunResult RunTrial(ParameterSet& params, const GateTable& gates, RunSink& sink, 
       !(chosen.tolerance > kSmallestTolerance && chosen.tolerance < kLargestTolerance))
     return Ended(result, RunOutcome::Refused,
                  "The tolerance must lie between 1e-12 and 1e-2 (both excluded).");
+  if (tuning.stimulus)
+    if (std::string why = StimulusRefusal(*tuning.stimulus, params); !why.empty())
+      return Ended(result, RunOutcome::Refused, why);
   ApplyConcentrationFloor(params);
   const RunConstants constants = ComputeRunConstants(params);
   if (std::string why = ConstantsRefusal(constants); !why.empty())
@@ -125,15 +133,30 @@ RunResult RunTrial(ParameterSet& params, const GateTable& gates, RunSink& sink, 
 
   float lastV = 1000.0f;
   float nextSample = 0.0f;
+  // Laid out once here: nothing of it is allocated while the run steps.
+  const StimulusDrive drive = tuning.stimulus
+                                  ? StimulusDrive(*tuning.stimulus, params.Value(param::TrialDuration))
+                                  : StimulusDrive();
+  const bool clamp = drive.VoltageClamp();
   Integrator integrator;
+  integrator.SetDrive(&drive);
   integrator.Start(params.Value(param::StartingVm));
-  sample[slot::V] = params.Value(param::StartingVm);
+  sample[slot::V] = clamp ? static_cast<float>(drive.Level(0.0, 1e-9))
+                          : params.Value(param::StartingVm);
   ProgressGuard guard;
 
   while (integrator.Time() < params.Value(param::TrialDuration)) {
     const float t = integrator.Time();
-    const PassResult pass =
-        integrator.Pass(params, gates, constants, Protocol::Of(params).InjectedCurrent(t), sample);
+    // The stimulus' pieces are those in the middle of the step to come.
+    const double within = integrator.Step() > kInitialisationThreshold
+                              ? t
+                              : t + static_cast<double>(integrator.Step()) / 2;
+    float iInj = Protocol::Of(params).InjectedCurrent(t);
+    if (clamp)
+      iInj = 0.0f;
+    else if (drive.Active())
+      iInj += static_cast<float>(drive.Level(t, within));
+    const PassResult pass = integrator.Pass(params, gates, constants, iInj, sample);
     ++result.passes;
     if (pass.nonFinite >= 0)
       return Ended(result, RunOutcome::Failed, NotFinite(t, CellStateName(pass.nonFinite)));
@@ -152,6 +175,15 @@ RunResult RunTrial(ParameterSet& params, const GateTable& gates, RunSink& sink, 
         std::fabs(lastV - v) > params.Value(param::MaxDvForPlot) ||
         now == params.Value(param::TrialDuration) || pass.event) {
       FillRecordedSlots(params, gates, now, integrator.Accepted(), sample);
+      if (drive.Active() && tuning.drive) {
+        if (!clamp) {
+          tuning.drive->Drive(iInj, iInj);
+        } else {
+          const double command = drive.Level(now, within);
+          const double rs = drive.SeriesResistance();
+          tuning.drive->Drive(command, rs > 0.0 ? (command - v) / rs : integrator.LastIonic());
+        }
+      }
       for (int s = 0; s < kSampleSlots; ++s)
         if (!std::isfinite(sample[s]))
           return Ended(result, RunOutcome::Failed, NotFinite(now, SlotName(s)));
@@ -171,9 +203,9 @@ RunResult RunTrial(ParameterSet& params, const GateTable& gates, RunSink& sink, 
     if (flags.windowClosing) return Ended(result, RunOutcome::WindowClosed);
     if (flags.stop) return Ended(result, RunOutcome::Stopped);
     if (pass.initialisation && integrator.MethodCode() == kContinuousMethodCode) {
-      ContinuousTaker taker(params, gates, sink, pump);
+      ContinuousTaker taker(params, gates, sink, pump, tuning.drive);
       return RunContinuous(params, gates, constants, integrator.Accepted(), chosen, taker, flags,
-                           result);
+                           result, drive);
     }
   }
   return Ended(result, RunOutcome::Completed);

@@ -50,7 +50,12 @@ StageOutput EvaluateStage(const StageInput& in, const CellState& work, const Cel
   const bool initialisation = in.dt > kInitialisationThreshold;
 
   const LeakCurrent leak = k.ohmicLeak ? OhmicLeak(p, v, e) : GhkLeak(p, v, k.frt);
-  StageSum sum(p, sample, leak.current - in.iInj, leak.conductance);
+  float current = leak.current - in.iInj, conductance = leak.conductance;
+  if (in.clampG != 0.0f) {
+    current += in.clampG * (v - in.clampV);
+    conductance += in.clampG;
+  }
+  StageSum sum(p, sample, current, conductance);
 
   GateContext context{v, work[cell::CaL], p.Value(param::HShift), k.phi};
   // Advances gate `row` from the working point into `out` and returns it.

@@ -25,6 +25,10 @@ struct StageInput {
   // Evaluated once per step at the time the step starts: the synapses are the
   // only part of a stage that depends on the time.
   const SynapticDrive& synapses;
+  // A clamp through a series resistance: a conductance (µS) pulling V to
+  // the command (mV); 0 without one.
+  float clampG = 0;
+  float clampV = 0;
 };
 
 struct StageOutput {

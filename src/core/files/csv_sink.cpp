@@ -57,16 +57,37 @@ std::vector<std::string> CsvColumnNames(const ParameterSet& params) {
   return names;
 }
 
-CsvSink::CsvSink(std::FILE* stream, const ParameterSet& params, std::optional<double> gridStep)
+CsvSink::CsvSink(std::FILE* stream, const ParameterSet& params, std::optional<double> gridStep,
+                 const Stimulus* stimulus, bool family)
     : stream_(stream),
       protocol_(Protocol::Of(params)),
-      gridStep_(gridStep) {
+      gridStep_(gridStep),
+      driven_(stimulus != nullptr),
+      clamp_(stimulus && stimulus->mode == ClampMode::Voltage),
+      family_(family) {
   buffer_.reserve(kBlock + 1024);
-  for (const std::string& name : CsvColumnNames(params)) {
+  std::vector<std::string> names = CsvColumnNames(params);
+  if (clamp_) {
+    names.push_back("V-cmd (mV)");
+    names.push_back("I-clamp (nA)");
+  }
+  if (family_) names.push_back("run");
+  for (const std::string& name : names) {
     if (!buffer_.empty()) buffer_ += ',';
     buffer_ += Quoted(name);
   }
   buffer_ += '\n';
+}
+
+void CsvSink::Drive(double command, double current) {
+  drive_[0] = command;
+  drive_[1] = current;
+}
+
+void CsvSink::NextRun() {
+  ++run_;
+  previous_.reset();
+  nextGrid_ = 0;
 }
 
 void CsvSink::Number(double value) {
@@ -78,11 +99,12 @@ void CsvSink::Number(double value) {
   buffer_.append(text, std::to_chars(text, text + sizeof text, value, std::chars_format::general).ptr);
 }
 
-void CsvSink::Row(double t, const double* slots, bool grid) {
+void CsvSink::Row(double t, const double* slots, const double* drive, bool grid) {
   // Slot 1 is V-m; the injected current, which has no slot, follows it as
   // in the trace table (column 2).
-  const double current =
-      precise_ ? protocol_.InjectedCurrentExact(t) : protocol_.InjectedCurrent(t);
+  const double current = driven_   ? drive[1]
+                         : precise_ ? protocol_.InjectedCurrentExact(t)
+                                    : protocol_.InjectedCurrent(t);
   if (precise_ && grid) {
     // A grid time is k times the step: its nominal value, without the
     // rounding of the product.
@@ -100,6 +122,13 @@ void CsvSink::Row(double t, const double* slots, bool grid) {
     buffer_ += ',';
     Number(slots[s]);
   }
+  if (clamp_) {
+    buffer_ += ',';
+    Number(drive[0]);
+    buffer_ += ',';
+    Number(drive[1]);
+  }
+  if (family_) buffer_ += "," + std::to_string(run_);
   buffer_ += '\n';
   if (buffer_.size() >= kBlock) Flush();
 }
@@ -118,16 +147,16 @@ void CsvSink::Precise(const RunSample&, const PreciseSample& precise) {
 
 void CsvSink::Take(const PreciseSample& now) {
   if (!gridStep_) {
-    Row(now[0], now.data(), false);
+    Row(now[0], now.data(), drive_, false);
     return;
   }
   const double step = *gridStep_;
-  double row[kSampleSlots];
+  double row[kSampleSlots], drive[2];
   for (;;) {
     const double t = static_cast<double>(nextGrid_) * step;
     if (t > now[0]) break;
     if (!previous_ || t >= now[0] || (*previous_)[0] >= now[0]) {
-      Row(t, now.data(), true);
+      Row(t, now.data(), drive_, true);
     } else {
       const double t0 = (*previous_)[0];
       const double w = (t - t0) / (now[0] - t0);
@@ -135,11 +164,15 @@ void CsvSink::Take(const PreciseSample& now) {
         const double a = (*previous_)[s];
         row[s] = a + (now[s] - a) * w;
       }
-      Row(t, row, true);
+      for (int d = 0; d < 2; ++d)
+        drive[d] = previousDrive_[d] + (drive_[d] - previousDrive_[d]) * w;
+      Row(t, row, drive, true);
     }
     ++nextGrid_;
   }
   previous_ = now;
+  previousDrive_[0] = drive_[0];
+  previousDrive_[1] = drive_[1];
 }
 
 void CsvSink::Flush() {

@@ -7,6 +7,7 @@
 #include <new>
 
 #include "engine_fixtures.h"
+#include "vantor/engine/stimulus.h"
 
 namespace {
 long gAllocations = 0;
@@ -52,6 +53,43 @@ TEST(Allocation, RunAllocatesNothing) {
     ASSERT_EQ(r.outcome, RunOutcome::Completed) << r.message;
     EXPECT_GT(sink.count, 0);
     EXPECT_EQ(allocations, 0) << model;
+  }
+}
+
+
+// A stimulus is laid out once before the run: a run four times as long
+// allocates exactly as often (every edge lies in the shorter one).
+TEST(Allocation, StimulusAllocatesNothingPerStep) {
+  const GateTable gates = test::ShippedGates();
+  Stimulus stimulus;
+  stimulus.mode = ClampMode::Current;
+  Segment ramp, sine, train;
+  ramp.kind = SegmentKind::Ramp, ramp.onset = 5, ramp.offset = 20, ramp.level = 1;
+  sine.kind = SegmentKind::Sine, sine.onset = 20, sine.offset = 30, sine.amplitude = 1;
+  sine.frequency = 100;
+  train.kind = SegmentKind::Train, train.onset = 30, train.count = 3, train.width = 1;
+  train.interval = 3, train.amplitude = 2;
+  stimulus.segments = {ramp, sine, train};
+  for (float model : {1.0f, 4.0f}) {
+    for (ClampMode mode : {ClampMode::Current, ClampMode::Voltage}) {
+      stimulus.mode = mode;
+      stimulus.holding = mode == ClampMode::Voltage ? -70 : 0;
+      long counts[2] = {};
+      for (int i = 0; i < 2; ++i) {
+        ParameterSet params;
+        params.SetValue(param::Model, model);
+        params.SetValue(param::TrialDuration, i == 0 ? 50.0f : 200.0f);
+        CountingSink sink;
+        RunFlags flags;
+        RunTuning tuning;
+        tuning.stimulus = &stimulus;
+        const long before = gAllocations;
+        const RunResult r = RunTrial(params, gates, sink, flags, {}, tuning);
+        counts[i] = gAllocations - before;
+        ASSERT_EQ(r.outcome, RunOutcome::Completed) << r.message;
+      }
+      EXPECT_EQ(counts[0], counts[1]) << model;
+    }
   }
 }
 

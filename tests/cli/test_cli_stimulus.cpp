@@ -1,0 +1,133 @@
+// vantor-cli run with a stimulus: --stimulus, the companion beside the
+// parameter file, the clamp columns, a family, and bad stimulus files.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <sstream>
+
+#include "cli/cli_process.h"
+
+namespace vantor::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::istringstream in(text);
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+TEST(CliStimulus, VoltageClampFamilyAddsTheClampColumnsAndARunColumn) {
+  const fs::path dir = TestFolder();
+  WriteFile(dir / "vc.vtp",
+            "vantor-stimulus 1\nclamp voltage\nholding -70\nstep onset=10 offset=40 level=0\n"
+            "family target=1 values=0,50,100\n");
+  const CliOutcome run =
+      RunCliIn(dir, {"run", "--stimulus", "vc.vtp", "--method", "4", "--dt", "5", "--csv", "-"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  const auto lines = Lines(run.out);
+  ASSERT_FALSE(lines.empty());
+  EXPECT_NE(lines[0].find(",V-cmd (mV),I-clamp (nA),run"), std::string::npos) << lines[0];
+  // 17 grid rows (0 .. 80 ms) per run; at 20 ms V sits on the command.
+  ASSERT_EQ(lines.size(), 1u + 3 * 17);
+  for (int r = 0; r < 3; ++r) {
+    const std::string& row = lines[1 + r * 17 + 4];
+    EXPECT_EQ(row.rfind("20,", 0), 0u) << row;
+    const std::string v = row.substr(3, row.find(',', 3) - 3);
+    EXPECT_NEAR(std::stod(v), -70 + 50 * r, 1e-6) << row;
+    EXPECT_EQ(row.substr(row.rfind(',') + 1), std::to_string(r + 1));
+  }
+}
+
+TEST(CliStimulus, CompanionDrivesTheRunUnlessRefused) {
+  const fs::path dir = TestFolder();
+  fs::copy_file(fs::path(VANTOR_SOURCE_DIR) / "data/examples/default.vt4", dir / "cell.vt4");
+  const CliOutcome plain = RunCliIn(dir, {"run", "cell.vt4", "--csv", "-"});
+  WriteFile(dir / "cell.vtp", "vantor-stimulus 1\nstep onset=0 offset=80 level=-1\n");
+  const CliOutcome driven = RunCliIn(dir, {"run", "cell.vt4", "--csv", "-"});
+  ASSERT_EQ(driven.status, 0) << driven.err;
+  EXPECT_NE(driven.err.find("cell.vtp beside cell.vt4"), std::string::npos) << driven.err;
+  EXPECT_NE(driven.out, plain.out);
+  const CliOutcome without = RunCliIn(dir, {"run", "cell.vt4", "--no-stimulus", "--csv", "-"});
+  EXPECT_EQ(without.out, plain.out);
+}
+
+TEST(CliStimulus, BadStimulusIsRefusedAndNothingIsWritten) {
+  const fs::path dir = TestFolder();
+  const struct {
+    const char* text;
+    const char* message;
+  } cases[] = {
+      {"vantor-stimulus 1\ntrain onset=1 count=2 width=-1 interval=5 amplitude=1\n",
+       "bad.vtp, line 2, field width: must be more than 0 ms"},
+      {"vantor-stimulus 1\nsine onset=0 offset=50 amplitude=1 frequency=900\n",
+       "bad.vtp, line 2, field frequency: 900 Hz is above the 500 Hz that a sample every 1 ms "
+       "(Maximum dt for plot) can show"},
+      {"vantor-stimulus 1\nwaveform file=missing.csv\n",
+       "bad.vtp, line 2, field file: ./missing.csv: cannot be opened"},
+  };
+  for (const auto& c : cases) {
+    WriteFile(dir / "bad.vtp", c.text);
+    const CliOutcome run = RunCliIn(dir, {"run", "--stimulus", "./bad.vtp", "--csv", "out.csv"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+    EXPECT_FALSE(fs::exists(dir / "out.csv"));
+  }
+  const CliOutcome device = RunCliIn(dir, {"run", "--stimulus", "/dev/zero", "--csv", "out.csv"});
+  EXPECT_NE(device.err.find("/dev/zero: is not a regular file"), std::string::npos) << device.err;
+}
+
+
+// The sodium family with potassium blocked, and its control with sodium
+// blocked; then the inactivation of the same current by prepulses.
+TEST(CliStimulus, IvTablesAndFitsOfTheSodiumCurrent) {
+  const fs::path dir = TestFolder();
+  auto peaks = [&](const std::vector<std::string>& extra, std::string& said,
+                   const std::string& steps = "-60:40:11") {
+    std::vector<std::string> args{"iv", "--hold", "-80", "--steps", steps, "--method", "4",
+                                  "--out", "iv.csv"};
+    args.insert(args.end(), extra.begin(), extra.end());
+    const CliOutcome run = RunCliIn(dir, args);
+    EXPECT_EQ(run.status, 0) << run.err;
+    said = run.out + run.err;
+    std::vector<double> values;
+    const auto lines = Lines(ReadFile(dir / "iv.csv"));
+    for (std::size_t i = 1; i < lines.size(); ++i)
+      values.push_back(std::stod(lines[i].substr(lines[i].find(',') + 1)));
+    return values;
+  };
+  std::string said;
+  const auto sodium = peaks({"--set", "gK=0"}, said);
+  ASSERT_EQ(sodium.size(), 11u);
+  EXPECT_LT(*std::min_element(sodium.begin(), sodium.end()), -100.0);
+  ASSERT_EQ(said.rfind("activation fit of the peak current: V1/2 ", 0), 0u) << said;
+  const double reversal = std::stod(said.substr(said.find("reversal ") + 9));
+  EXPECT_GT(reversal, 25);  // E-Na of the built-in concentrations is near 41 mV
+  EXPECT_LT(reversal, 50);
+  const auto control = peaks({"--set", "gNa=0", "--set", "gK=0"}, said);
+  EXPECT_GT(*std::min_element(control.begin(), control.end()), -5.0);
+
+  const auto inactivation = peaks({"--prepulse", "50", "--test", "0", "--set", "gK=0", "--set",
+                                   "duration=100", "--set", "onset=60", "--set", "offset=90"},
+                                  said, "-120:-30:10");
+  ASSERT_EQ(inactivation.size(), 10u);
+  EXPECT_LT(inactivation.front(), 10 * inactivation.back());  // inward, and far smaller at -30 mV
+  ASSERT_EQ(said.rfind("inactivation fit of the peak test current: V1/2 ", 0), 0u) << said;
+  const double half = std::stod(said.substr(said.find("V1/2 ") + 5));
+  EXPECT_GT(half, -90);
+  EXPECT_LT(half, -50);
+}
+
+TEST(CliStimulus, IvRefusesBadLevels) {
+  const fs::path dir = TestFolder();
+  const CliOutcome run = RunCliIn(dir, {"iv", "--hold", "-80", "--steps", "-60:40:1", "--out", "x.csv"});
+  EXPECT_EQ(run.status, 2);
+  EXPECT_NE(run.err.find("--steps needs FROM:TO:COUNT"), std::string::npos) << run.err;
+  EXPECT_FALSE(fs::exists(dir / "x.csv"));
+}
+
+}  // namespace
+}  // namespace vantor::testing
