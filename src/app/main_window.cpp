@@ -54,8 +54,9 @@ MainWindow::MainWindow(std::unique_ptr<UserPrompts> prompts, QWidget* parent)
   setAcceptDrops(true);
   BuildMenus();
   BuildAccelerators();
+  BuildPanels();
   statusBar()->setSizeGripEnabled(true);
-  resize(1000, 720);
+  resize(1340, 720);  // the picture keeps 1000 by 720 beside the panels
   UpdateTitle();
 }
 
@@ -239,6 +240,7 @@ void MainWindow::DropPicture() {
   noPicture_ = true;
   pointerRecord_.Use({});
   FillPictureBackground();
+  RefreshRunPanels();
 }
 
 void MainWindow::FillPictureBackground() {
@@ -290,6 +292,7 @@ void MainWindow::RememberRunForPointer() {
   timeScale_ = picture_.target.surface.sx;
   timeOffset_ = picture_.target.surface.ox;
   pointerRecord_.Use(noPicture_ ? std::string() : picture_.replay.current.recordName);
+  UpdateValuePanel();  // the cursor keeps its time where the picture's axis moved
 }
 
 QString MainWindow::PointerReadout(QPointF p) const {

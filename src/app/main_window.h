@@ -12,6 +12,7 @@
 #include <QTemporaryDir>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "app/menu_table.h"
@@ -29,7 +30,10 @@ class QMenu;
 namespace vantor::app {
 
 class HelpWindow;
+class MeasuresPanel;
 class PictureView;
+class RunListPanel;
+class ValuePanel;
 
 class MainWindow : public QMainWindow {
   Q_OBJECT
@@ -87,6 +91,19 @@ class MainWindow : public QMainWindow {
   void CommandAbout();
   // Help topic by context number (80 + 2 x group row), kept open.
   void ShowHelpTopic(int context);
+
+  // ---- The docks: run list, value cursor, measures (run_panels.cpp) -----
+  // Shows or hides run `index` of the picture (from 0, oldest first) and
+  // redraws; false when there is no such run or a run is going on.
+  bool SetRunShown(int index, bool shown);
+  // Takes run `index` off the picture (never the only one) and redraws.
+  bool RemovePictureRun(int index);
+  // Puts the value cursor at `t` ms (kept within the time axis).
+  void SetCursorTime(double t);
+  std::optional<double> CursorTime() const { return cursorTime_; }
+  RunListPanel* RunList() const { return runList_; }
+  ValuePanel* Values() const { return values_; }
+  MeasuresPanel* MeasuresOfLastRun() const { return measures_; }
 
   // ---- State the commands work on -------------------------------------
   ParameterSet& Parameters() { return params_; }
@@ -162,6 +179,11 @@ class MainWindow : public QMainWindow {
  private:
   void BuildMenus();
   void BuildAccelerators();
+  void BuildPanels();
+  // The run list, the read-out and the measures from the picture's runs.
+  void RefreshRunPanels();
+  void UpdateValuePanel();
+  void UpdateMeasuresPanel();
   void ReadCommandLine(const QString& tail);
   void LoadStartupFiles();
   // A run of Parameters(), or of `from` (then nothing is written back and
@@ -220,6 +242,11 @@ class MainWindow : public QMainWindow {
   // of the picture and the run's record.
   double timeScale_ = 0, timeOffset_ = 0;
   RecordLookup pointerRecord_;
+
+  RunListPanel* runList_ = nullptr;
+  ValuePanel* values_ = nullptr;
+  MeasuresPanel* measures_ = nullptr;
+  std::optional<double> cursorTime_;
 };
 
 }  // namespace vantor::app

@@ -38,6 +38,9 @@ struct RecordedRun {
   // The run's name in the legend (code page 437), for instance the file it
   // was read from; empty: "Run n".
   std::string label;
+  // Hidden from the picture and its legend (the run list's switch); the run
+  // keeps its place and so its colour.
+  bool hidden = false;
 };
 
 struct ReplayState {

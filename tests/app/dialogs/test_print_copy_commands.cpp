@@ -44,7 +44,7 @@ struct PrintingWindow {
     auto scripted = std::make_unique<PrintingPrompts>(log);
     prompts = scripted.get();
     window = std::make_unique<app::MainWindow>(std::move(scripted));
-    window->resize(900, 640);
+    window->resize(1240, 640);  // a picture of 900 by 640 beside the panels
     window->Start(QStringLiteral(VANTOR_BIN_DIR), QString());
     window->show();
   }
