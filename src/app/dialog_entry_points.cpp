@@ -80,8 +80,19 @@ void MainWindow::CommandExportPicture() {
       {QStringLiteral("PNG image (*.png)"), QStringLiteral("SVG drawing (*.svg)"),
        QStringLiteral("PDF document (*.pdf)")});
   if (path.isEmpty()) return;
-  const QSize size = View()->Image().isNull() ? View()->WantedImageSize() : View()->Image().size();
+  const QSize shown = View()->Image().isNull() ? View()->WantedImageSize() : View()->Image().size();
+  const QSize size = Prompts().PictureSize(shown);
+  if (!size.isValid()) return;  // cancelled
   QString error;
+  if (size.width() < kLeastPictureSide || size.height() < kLeastPictureSide || size.width() > kGreatestPictureSide ||
+      size.height() > kGreatestPictureSide) {
+    Prompts().Warn(QString::fromLatin1(kShellCaption.data(), kShellCaption.size()),
+                   QStringLiteral("Could not export the picture to %1: each side must be %2 to %3 pixels.")
+                       .arg(QDir::toNativeSeparators(path))
+                       .arg(kLeastPictureSide)
+                       .arg(kGreatestPictureSide));
+    return;
+  }
   if (!ExportPicture(PictureState(), PictureParameters(), path, size, ErrorBoxes(), error))
     Prompts().Warn(QString::fromLatin1(kShellCaption.data(), kShellCaption.size()),
                    QStringLiteral("Could not export the picture to %1: %2.").arg(QDir::toNativeSeparators(path), error));

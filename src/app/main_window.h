@@ -77,7 +77,8 @@ class MainWindow : public QMainWindow {
   void CommandPrint();                    // "Nothing to print!" without a picture
   bool PrintPicture();                    // prints the picture; false on failure
   void CommandCopy();                     // the picture to the clipboard
-  // The picture as PNG, SVG or PDF at the window's size, and the samples of
+  // The picture as PNG, SVG or PDF at a size the user picks (the window's
+  // is proposed), and the samples of
   // every run as CSV files (one per run), as the command line writes them.
   void CommandExportPicture();
   void CommandExportSamples();

@@ -163,6 +163,16 @@ class PrintCopyCommandsTest : public QObject {
       QVERIFY2(file.read(magic.size()) == magic, name);
     }
     QVERIFY(w.log->exportProposals.first().endsWith(QStringLiteral("/vantor.png")));
+    QCOMPARE(QImage(work_.filePath("shown.png")).size(), w->View()->Image().size());
+    // At a chosen size; a side out of range or a cancelled size writes nothing.
+    w.prompts->exportNames = {work_.filePath("sized.png"), work_.filePath("tiny.png"), work_.filePath("none.png")};
+    w.prompts->pictureSizes = {QSize(640, 1500), QSize(99, 400), QSize()};
+    for (int i = 0; i < 3; ++i) w->Dispatch(cmd::ExportPicture);
+    QCOMPARE(QImage(work_.filePath("sized.png")).size(), QSize(640, 1500));
+    QVERIFY(!QFile::exists(work_.filePath("tiny.png")) && !QFile::exists(work_.filePath("none.png")));
+    QCOMPARE(w.log->warnings, QStringList{"VTWin|Could not export the picture to " + work_.filePath("tiny.png") +
+                                          ": each side must be 100 to 20000 pixels."});
+    w.log->warnings.clear();
 
     w.prompts->exportNames = {work_.filePath("runs.csv")};
     w->Dispatch(cmd::ExportSamples);
