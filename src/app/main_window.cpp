@@ -12,6 +12,8 @@
 #include <QSettings>
 #include <QShortcut>
 #include <QStatusBar>
+#include <QStyle>
+#include <QToolBar>
 
 #include <algorithm>
 
@@ -86,7 +88,31 @@ void MainWindow::BuildMenus() {
       actions_.insert(item.id, action);
       const int id = item.id;
       connect(action, &QAction::triggered, this, [this, id] { Dispatch(id); });
+      if (id == cmd::Open) {
+        recentMenu_ = menu->addMenu(tr("Open Re&cent"));
+        connect(recentMenu_, &QMenu::aboutToShow, this, &MainWindow::FillRecentMenu);
+      }
     }
+  }
+  // The toolbar: the commands of a lesson, with the menu's enabling rules.
+  QToolBar* bar = addToolBar(tr("Commands"));
+  bar->setObjectName(QStringLiteral("Toolbar"));
+  bar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+  const struct {
+    int id;
+    const char* text;
+    QStyle::StandardPixmap icon;
+  } tools[] = {
+      {cmd::Begin, "Begin", QStyle::SP_MediaPlay},        {cmd::Overlay, "Overlay", QStyle::SP_MediaSeekForward},
+      {cmd::Stop, "Stop", QStyle::SP_MediaStop},          {cmd::Open, "Open", QStyle::SP_DialogOpenButton},
+      {cmd::Save, "Save", QStyle::SP_DialogSaveButton},   {cmd::ExportPicture, "Export", QStyle::SP_FileDialogDetailedView},
+  };
+  for (const auto& tool : tools) {
+    QAction* action = bar->addAction(style()->standardIcon(tool.icon), tr(tool.text));
+    action->setToolTip(QAction(QString::fromLatin1(FindMenuItem(tool.id)->text)).iconText());
+    const int id = tool.id;
+    connect(action, &QAction::triggered, this, [this, id] { Dispatch(id); });
+    toolActions_.insert(id, action);
   }
 }
 
@@ -125,6 +151,8 @@ void MainWindow::UpdateMenuState() {
   const MenuState state = CurrentMenuState();
   for (const MenuItem& item : MenuItems())
     if (QAction* action = actions_.value(item.id)) action->setEnabled(RuleAllows(item.rule, state));
+  for (auto it = toolActions_.cbegin(); it != toolActions_.cend(); ++it)
+    it.value()->setEnabled(CommandEnabled(it.key(), state));
 }
 
 void MainWindow::Dispatch(int id) {
@@ -135,6 +163,8 @@ void MainWindow::Dispatch(int id) {
     case cmd::Open: CommandOpen(); break;
     case cmd::Save: CommandSave(); break;
     case cmd::SaveAs: CommandSaveAs(); break;
+    case cmd::Revert: CommandRevert(); break;
+    case cmd::ResetParameters: CommandResetParameters(); break;
     case cmd::Print: CommandPrint(); break;
     case cmd::ExportPicture: CommandExportPicture(); break;
     case cmd::ExportSamples: CommandExportSamples(); break;

@@ -62,6 +62,15 @@ class MainWindow : public QMainWindow {
   bool CommandSave();
   bool CommandSaveAs();
   void CommandExit() { close(); }
+  // The parameter file read again; with unsaved changes only after a Yes.
+  void CommandRevert();
+  // Every parameter value back to the built-in one (the trace table and
+  // the comment stay); the title then shows the unsaved mark.
+  void CommandResetParameters();
+  // Open on a file of the recent list, after the save prompt.
+  void OpenRecent(const QString& path);
+  // The files opened or saved lately, newest first (kept in the settings).
+  QStringList RecentFiles() const;
   void CommandBegin();
   void CommandOverlay();
   void CommandStop();
@@ -181,6 +190,8 @@ class MainWindow : public QMainWindow {
   void BuildMenus();
   void BuildAccelerators();
   void BuildPanels();
+  void FillRecentMenu();
+  void RememberRecent(const QString& path);
   // The run list, the read-out and the measures from the picture's runs.
   void RefreshRunPanels();
   void UpdateValuePanel();
@@ -216,6 +227,8 @@ class MainWindow : public QMainWindow {
   QPointer<HelpWindow> help_;
   QLabel* progress_ = nullptr;
   QHash<int, QAction*> actions_;
+  QHash<int, QAction*> toolActions_;
+  QMenu* recentMenu_ = nullptr;
   std::vector<QMenu*> menus_;
 
   QString dataDirectory_;

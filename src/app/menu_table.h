@@ -11,6 +11,7 @@ namespace cmd {
 enum Id : int {
   New = 101, Open = 102, Save = 103, SaveAs = 104, Print = 105, Exit = 108,
   ExportPicture = 106, ExportSamples = 107,  // beside Print: the picture and the samples as files
+  Revert = 109,  // beside Save as: the parameter file read again
   Cut = 201,  // bound to keys only; does nothing
   Copy = 202, Preferences = 204,
   Begin = 301,
@@ -18,6 +19,7 @@ enum Id : int {
   Overlay = 303, Stop = 304,
   OverlayFile = 305,  // beside the table's Run items: a run of another file over the picture
   Comment = 401, Protocol = 402, Conductances = 403, SynapticCurrents = 404, Ions = 405,
+  ResetParameters = 406,  // beside the dialogs: every value back to the built-in one
   ScreenScaling = 600, EditModel = 601, MiscParameters = 602,
   HelpIndex = 901, About = 999,
 };
