@@ -13,6 +13,7 @@
 #include "app/dialogs/parameter_dialog.h"
 #include "app/dialogs/preferences_dialog.h"
 #include "app/main_window.h"
+#include "app/nwb_export.h"
 #include "app/picture_view.h"
 #include "app/print_copy.h"
 
@@ -109,6 +110,17 @@ void MainWindow::CommandExportSamples() {
   if (!ExportSamples(PictureState(), PictureParameters(), path, written, error))
     Prompts().Warn(QString::fromLatin1(kShellCaption.data(), kShellCaption.size()),
                    QStringLiteral("Could not export the samples: %1.").arg(error));
+}
+
+void MainWindow::CommandExportNwb() {
+  if (NoPicture() || Running()) return;
+  const QString path = Prompts().ExportFileName(ExportProposal(FilePath(), lastDirectory_, QStringLiteral("nwb")),
+                                                {QStringLiteral("NWB file (*.nwb)")});
+  if (path.isEmpty()) return;
+  QString error;
+  if (!ExportNwb(PictureState(), PictureParameters(), Gates(), path, error))
+    Prompts().Warn(QString::fromLatin1(kShellCaption.data(), kShellCaption.size()),
+                   QStringLiteral("Could not export the runs to %1: %2.").arg(QDir::toNativeSeparators(path), error));
 }
 
 void MainWindow::CommandPreferences() {

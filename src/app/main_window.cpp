@@ -151,6 +151,8 @@ void MainWindow::UpdateMenuState() {
   const MenuState state = CurrentMenuState();
   for (const MenuItem& item : MenuItems())
     if (QAction* action = actions_.value(item.id)) action->setEnabled(RuleAllows(item.rule, state));
+  if (QAction* undo = actions_.value(cmd::Undo)) undo->setEnabled(!undo_.empty());
+  if (QAction* redo = actions_.value(cmd::RedoChange)) redo->setEnabled(!redo_.empty());
   for (auto it = toolActions_.cbegin(); it != toolActions_.cend(); ++it)
     it.value()->setEnabled(CommandEnabled(it.key(), state));
 }
@@ -158,6 +160,11 @@ void MainWindow::UpdateMenuState() {
 void MainWindow::Dispatch(int id) {
   // A key reaches a command only when its menu item would be enabled.
   if (!CommandEnabled(id, CurrentMenuState())) return;
+  // The commands that change parameters can be taken back one by one.
+  const bool undoable = id == cmd::Comment || id == cmd::Protocol || id == cmd::Conductances ||
+                        id == cmd::SynapticCurrents || id == cmd::Ions || id == cmd::ScreenScaling ||
+                        id == cmd::MiscParameters || id == cmd::ResetParameters;
+  const ParameterSet before = undoable ? params_ : ParameterSet();
   switch (id) {
     case cmd::New: CommandNew(); break;
     case cmd::Open: CommandOpen(); break;
@@ -168,6 +175,7 @@ void MainWindow::Dispatch(int id) {
     case cmd::Print: CommandPrint(); break;
     case cmd::ExportPicture: CommandExportPicture(); break;
     case cmd::ExportSamples: CommandExportSamples(); break;
+    case cmd::ExportNwb: CommandExportNwb(); break;
     case cmd::Exit: CommandExit(); break;
     case cmd::Copy: CommandCopy(); break;
     case cmd::Preferences: CommandPreferences(); break;
@@ -185,8 +193,43 @@ void MainWindow::Dispatch(int id) {
     case cmd::MiscParameters: CommandParameterGroup(5); break;
     case cmd::HelpIndex: CommandHelpIndex(); break;
     case cmd::About: CommandAbout(); break;
+    case cmd::Undo: UndoParameterChange(); break;
+    case cmd::RedoChange: RedoParameterChange(); break;
     default: break;
   }
+  if (undoable && !(params_ == before)) {
+    undo_.push_back(before);
+    if (undo_.size() > kUndoDepth) undo_.erase(undo_.begin());
+    redo_.clear();
+    UpdateMenuState();
+  }
+}
+
+void MainWindow::UndoParameterChange() {
+  if (undo_.empty()) return;
+  redo_.push_back(params_);
+  TakeParameters(undo_.back());
+  undo_.pop_back();
+}
+
+void MainWindow::RedoParameterChange() {
+  if (redo_.empty()) return;
+  undo_.push_back(params_);
+  TakeParameters(redo_.back());
+  redo_.pop_back();
+}
+
+void MainWindow::TakeParameters(const ParameterSet& values) {
+  bool layout = false;
+  for (int i = 0; i < kTraceCount; ++i) layout = layout || !(params_.Trace(i) == values.Trace(i));
+  params_ = values;
+  SetUnsaved(true);
+  // A layout taken back shows at once, as the Layout Editor's change did.
+  if (layout && !running_) {
+    ApplyLayoutToPicture();
+    RedrawPicture();
+  }
+  UpdateMenuState();
 }
 
 // ---- Start-up --------------------------------------------------------------

@@ -67,6 +67,11 @@ class MainWindow : public QMainWindow {
   // Every parameter value back to the built-in one (the trace table and
   // the comment stay); the title then shows the unsaved mark.
   void CommandResetParameters();
+  // Edit > Undo / Redo Parameter Change: the values before (after) the last
+  // dialog, Reset or Layout Editor change; the next run takes them.
+  void UndoParameterChange();
+  void RedoParameterChange();
+  std::size_t UndoDepth() const { return undo_.size(); }
   // Open on a file of the recent list, after the save prompt.
   void OpenRecent(const QString& path);
   // The files opened or saved lately, newest first (kept in the settings).
@@ -91,6 +96,8 @@ class MainWindow : public QMainWindow {
   // every run as CSV files (one per run), as the command line writes them.
   void CommandExportPicture();
   void CommandExportSamples();
+  // Every run of the picture as one NWB file, a sweep per run.
+  void CommandExportNwb();
   void CommandPreferences();              // the dialog, then the extended-mode rule
   void RunPreferencesDialog();
   void CommandComment();
@@ -192,6 +199,8 @@ class MainWindow : public QMainWindow {
   void BuildPanels();
   void FillRecentMenu();
   void RememberRecent(const QString& path);
+  // Undo and Redo: `values` become the parameters (marked unsaved).
+  void TakeParameters(const ParameterSet& values);
   // The run list, the read-out and the measures from the picture's runs.
   void RefreshRunPanels();
   void UpdateValuePanel();
@@ -261,6 +270,9 @@ class MainWindow : public QMainWindow {
   ValuePanel* values_ = nullptr;
   MeasuresPanel* measures_ = nullptr;
   std::optional<double> cursorTime_;
+
+  static constexpr std::size_t kUndoDepth = 50;
+  std::vector<ParameterSet> undo_, redo_;  // oldest first
 };
 
 }  // namespace vantor::app

@@ -17,9 +17,12 @@ constexpr MenuItem kItems[] = {
     {cmd::Print, "&File", "&Print...\tCtrl+P", R::Always},
     {cmd::ExportPicture, "&File", "&Export Picture...", R::PictureIdle},
     {cmd::ExportSamples, "&File", "Export Sa&mples...", R::PictureIdle},
+    {cmd::ExportNwb, "&File", "Export &NWB...", R::PictureIdle},
     {0, "&File", nullptr, R::Always},
     {cmd::Exit, "&File", "E&xit\tAlt+X", R::Always},
     {cmd::Copy, "&Edit", "&Copy\tShift+Ins", R::PictureIdle},
+    {cmd::Undo, "&Edit", "&Undo Parameter Change", R::Always},
+    {cmd::RedoChange, "&Edit", "&Redo Parameter Change", R::Always},
     {0, "&Edit", nullptr, R::Always},
     {cmd::Preferences, "&Edit", "Pre&ferences\tCtrl+G", R::Always},
     {cmd::Begin, "&Run", "&Begin\tCtrl+B", R::Idle},
@@ -56,6 +59,7 @@ constexpr Accelerator kAccelerators[] = {
 constexpr Accelerator kDesktopAccelerators[] = {
     {"Shift+Ins", cmd::Copy}, {"Alt+X", cmd::Exit},       {"Ctrl+N", cmd::New},
     {"Ctrl+O", cmd::Open},    {"Ctrl+Shift+S", cmd::SaveAs}, {"Ctrl+Q", cmd::Exit},
+    {"Ctrl+Z", cmd::Undo},    {"Ctrl+Shift+Z", cmd::RedoChange},
 };
 
 }  // namespace

@@ -11,9 +11,11 @@ namespace cmd {
 enum Id : int {
   New = 101, Open = 102, Save = 103, SaveAs = 104, Print = 105, Exit = 108,
   ExportPicture = 106, ExportSamples = 107,  // beside Print: the picture and the samples as files
+  ExportNwb = 110,  // beside the exports: every run as one NWB file
   Revert = 109,  // beside Save as: the parameter file read again
   Cut = 201,  // bound to keys only; does nothing
   Copy = 202, Preferences = 204,
+  Undo = 205, RedoChange = 206,  // beside Copy: parameter changes taken back and done again
   Begin = 301,
   Redo = 302,  // bound to keys only; does nothing
   Overlay = 303, Stop = 304,
@@ -58,7 +60,7 @@ std::span<const char* const> MenuTitles();  // left to right; Help last
 std::span<const Accelerator> Accelerators();
 // Keys bound beside the table above: the two the menu shows as labels only
 // ("Shift+Ins", "Alt+X") and the desktop's standard keys for the same
-// commands (New, Open, Save as, Quit).
+// commands (New, Open, Save as, Quit, Undo, Redo).
 std::span<const Accelerator> DesktopAccelerators();
 // The key a menu text shows after its tab, or "" for none.
 const char* ShownKey(const MenuItem& item);

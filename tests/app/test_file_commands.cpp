@@ -144,6 +144,30 @@ class FileCommandsTest : public QObject {
     QCOMPARE(w->Parameters().Value(param::gK), 3.25f);
   }
 
+  // Undo takes a change back and Redo does it again; a run changes nothing
+  // to take back, and a new change forgets what Redo had.
+  void undoAndRedoParameterChanges() {
+    TestWindow w;
+    QVERIFY(!w->Action(cmd::Undo)->isEnabled());
+    w->Parameters().SetValue(param::gK, 9);
+    w->Dispatch(cmd::ResetParameters);
+    QCOMPARE(w->UndoDepth(), std::size_t{1});
+    QVERIFY(w->Action(cmd::Undo)->isEnabled());
+    w->Dispatch(cmd::Begin);
+    QCOMPARE(w->UndoDepth(), std::size_t{1});
+    w->Dispatch(cmd::Undo);
+    QCOMPARE(w->Parameters().Value(param::gK), 9.0f);
+    QVERIFY(w->Unsaved());
+    QVERIFY(w->Action(cmd::RedoChange)->isEnabled());
+    w->Dispatch(cmd::RedoChange);
+    QCOMPARE(w->Parameters().Value(param::gK), ParameterSet().Value(param::gK));
+    w->Dispatch(cmd::Undo);
+    w->Dispatch(cmd::ResetParameters);
+    QVERIFY(!w->Action(cmd::RedoChange)->isEnabled());
+    w->Dispatch(cmd::ResetParameters);  // nothing changes: nothing to take back
+    QCOMPARE(w->UndoDepth(), std::size_t{1});
+  }
+
   void toolbarFollowsTheMenuRules() {
     TestWindow w;
     QToolBar* bar = w->findChild<QToolBar*>(QStringLiteral("Toolbar"));

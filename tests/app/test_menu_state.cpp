@@ -35,12 +35,13 @@ class MenuStateTest : public QObject {
     QCOMPARE(menus.first()->text(), QStringLiteral("&File"));
     QCOMPARE(menus.last()->text(), QStringLiteral("&Help"));
     // File: New, Open, Open Recent, Save, Save as, Revert to Saved,
-    // separator, Print, Export Picture, Export Samples, separator, Exit.
+    // separator, Print, Export Picture, Export Samples, Export NWB,
+    // separator, Exit.
     const QList<QAction*> file = menus.first()->menu()->actions();
-    QCOMPARE(file.size(), 12);
+    QCOMPARE(file.size(), 13);
     QVERIFY(file[2]->menu() != nullptr);
     QVERIFY(file[6]->isSeparator());
-    QVERIFY(file[10]->isSeparator());
+    QVERIFY(file[11]->isSeparator());
     QCOMPARE(file[8]->text(), QStringLiteral("&Export Picture..."));
     QCOMPARE(file[3]->text(), QStringLiteral("&Save\tCtrl+S"));
     QCOMPARE(file[3]->data().toInt(), 103);

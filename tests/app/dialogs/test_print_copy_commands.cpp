@@ -14,7 +14,10 @@
 #include "app/menu_table.h"
 #include "app/picture_view.h"
 #include "app/print_copy.h"
+#include "vantor/nwb/nwb_file.h"
+#include "vantor/nwb/run_provenance.h"
 #include "vantor/render/palette.h"
+#include "vantor/render/run_record.h"
 
 using namespace vantor;
 using namespace vantor::testing;
@@ -194,6 +197,37 @@ class PrintCopyCommandsTest : public QObject {
     QVERIFY2(w.log->warnings[0].startsWith("VTWin|Could not export the samples: "), qPrintable(w.log->warnings[0]));
     QCOMPARE(w.log->warnings[1], QStringLiteral("VTWin|Could not export the picture to ") +
                                      work_.filePath("shown.bmp") + ": the name must end in .png, .svg or .pdf.");
+  }
+
+  // One NWB file, a sweep per run, whose provenance is the first run's.
+  void exportNwbWritesEveryRunAsASweep() {
+    if (!nwb::Available()) QSKIP("this build has no HDF5");
+    PrintingWindow w;
+    w->Dispatch(cmd::Begin);
+    const ParameterSet firstRun = w->PictureParameters();
+    w->Parameters().SetValue(param::InjectedCurrent, 3);
+    w->Dispatch(cmd::Overlay);
+    const std::string path = work_.filePath("runs.nwb").toStdString();
+    w.prompts->exportNames = {QString::fromStdString(path)};
+    w->Dispatch(cmd::ExportNwb);
+    QCOMPARE(w.log->warnings, QStringList());
+    const nwb::ReadProvenance read = nwb::ReadRecordingProvenance(path);
+    QVERIFY2(read.provenance.has_value(), read.error.c_str());
+    ParameterSet remade;
+    QCOMPARE(nwb::ApplyProvenance(*read.provenance, remade), std::string());
+    for (int k = 0; k < kParameterCount; ++k) QCOMPARE(remade.Value(k), firstRun.Value(k));
+    const nwb::ReadSweep second = nwb::ReadRecordingSweep(path, 2);
+    QVERIFY2(second.sweep.has_value(), second.error.c_str());
+    const auto records = ReadRunRecord(w->RunRecords().current.recordName);
+    QCOMPARE(second.sweep->timeMs.size(), records->size());
+    QVERIFY(!nwb::ReadRecordingSweep(path, 3).sweep.has_value());
+    // A folder that is not there: one box naming the file, nothing written.
+    const QString bad = work_.filePath("no-such-folder/runs.nwb");
+    w.prompts->exportNames = {bad};
+    w->Dispatch(cmd::ExportNwb);
+    QCOMPARE(w.log->warnings.size(), 1);
+    QVERIFY2(w.log->warnings[0].startsWith("VTWin|Could not export the runs to " + bad + ": "),
+             qPrintable(w.log->warnings[0]));
   }
 
   void copyLeavesSvgImageAndSamples() {
