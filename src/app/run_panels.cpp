@@ -105,9 +105,10 @@ void MainWindow::BuildPanels() {
 
 bool MainWindow::SetRunShown(int index, bool shown) {
   if (running_ || noPicture_) return false;
-  std::vector<const RecordedRun*> runs = PictureRuns(picture_.replay);
-  if (index < 0 || index >= static_cast<int>(runs.size())) return false;
-  const_cast<RecordedRun*>(runs[static_cast<std::size_t>(index)])->hidden = !shown;
+  ReplayState& replay = picture_.replay;
+  const int kept = static_cast<int>(replay.overlays.size());
+  if (index < 0 || index >= static_cast<int>(PictureRuns(replay).size())) return false;
+  (index < kept ? replay.overlays[static_cast<std::size_t>(index)] : replay.current).hidden = !shown;
   RedrawPicture();
   RefreshRunPanels();
   return true;
