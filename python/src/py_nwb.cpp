@@ -6,10 +6,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include "support.h"
 #include "vantor/engine/stimulus.h"
@@ -17,54 +13,17 @@
 #include "vantor/files/output_file.h"
 #include "vantor/nwb/nwb_columns.h"
 #include "vantor/nwb/nwb_file.h"
+#include "vantor/nwb/run_inputs.h"
 #include "vantor/nwb/run_provenance.h"
-#include "vantor/params/parameter_file.h"
-#include "vantor/params/parameter_names.h"
-#include "vantor/text/number_text.h"
 
 namespace vantor::python {
 namespace {
 
-namespace fs = std::filesystem;
-
-// The gate table in the layout of vmodels.val (the row names are not read).
-std::vector<std::uint8_t> GateText(const GateTable& gates) {
-  std::string text;
-  for (int r = 1; r <= kGateRowCount; ++r) {
-    char row[32];
-    std::snprintf(row, sizeof row, "row%02d", r);
-    text += row;
-    for (int c = 0; c < kGateColumnCount; ++c) text += " " + FormatShortest(gates.Coefficient(r, c));
-    text += "\n";
-  }
-  return {text.begin(), text.end()};
-}
-
-// The parameter set as a .vt4 file's bytes, made in a folder of its own.
-std::vector<std::uint8_t> ParameterFileBytes(const ParameterSet& params) {
-  std::string folder = (fs::temp_directory_path() / "vantor-py-XXXXXX").string();
-  if (mkdtemp(folder.data()) == nullptr) Raise(Errors().fileError, "no temporary folder could be made");
-  const std::string file = folder + "/run.vt4";
-  SilentMessages quiet;
-  std::vector<std::uint8_t> bytes;
-  const bool written = static_cast<bool>(WriteParameterFile(file, params, quiet));
-  if (written) {
-    std::ifstream in(file, std::ios::binary);
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  }
-  std::error_code ignored;
-  fs::remove_all(folder, ignored);
-  if (!written || bytes.empty()) Raise(Errors().fileError, "the parameter set could not be written");
-  return bytes;
-}
-
-// What differs from the first sweep's parameters, for a sweep's description.
-std::string Differences(const ParameterSet& first, const ParameterSet& p) {
-  std::string text;
-  for (int k = 0; k < kParameterCount; ++k)
-    if (p.Value(k) != first.Value(k))
-      text += (text.empty() ? "" : ", ") + CommandLineName(k) + "=" + FormatShortest(p.Value(k));
-  return text;
+// The parameter set as a .vt4 file's bytes, or FileError.
+std::vector<std::uint8_t> ParameterFileBytesOrRaise(const ParameterSet& params) {
+  std::optional<std::vector<std::uint8_t>> bytes = nwb::ParameterFileBytes(params);
+  if (!bytes) Raise(Errors().fileError, "the parameter set could not be written");
+  return std::move(*bytes);
 }
 
 // runs: (data, names, spikes, params, method, gates, tolerance, stimulus, label) for each
@@ -107,20 +66,16 @@ void SaveNwb(const py::list& runs, const py::object& pathArg) {
       recording.sessionDescription =
           params.Comment().empty() ? std::string("A simulated cell") : params.Comment();
       recording.provenance = nwb::RunProvenance(params, gates, tolerance, VANTOR_VERSION);
-      recording.provenance.parameterFile = ParameterFileBytes(params);
-      recording.provenance.gateTable = GateText(gates);
+      recording.provenance.parameterFile = ParameterFileBytesOrRaise(params);
+      recording.provenance.gateTable = nwb::GateTableBytes(gates);
       if (stimulus) {
         for (const Segment& segment : stimulus->segments)
           if (segment.kind == SegmentKind::Waveform && segment.file.empty())
             Raise(PyExc_ValueError, "a waveform given as arrays names no file for the NWB file to remake it from");
         recording.provenance.stimulus = StimulusText(*stimulus);
       }
-      sweep.description = "the run the file's provenance remakes";
-    } else {
-      const std::string changed = Differences(first, params);
-      sweep.description = changed.empty() ? "the parameters of sweep 1"
-                                          : "sweep 1's parameters with " + changed;
     }
+    sweep.description = nwb::SweepDescription(first, params, i);
     if (!label.empty()) sweep.description = label;
     recording.sweeps.push_back(std::move(sweep));
   }

@@ -13,6 +13,7 @@
 #include "app/dialogs/parameter_dialog.h"
 #include "app/dialogs/preferences_dialog.h"
 #include "app/main_window.h"
+#include "app/nwb_export.h"
 #include "app/picture_view.h"
 #include "app/print_copy.h"
 
@@ -80,8 +81,19 @@ void MainWindow::CommandExportPicture() {
       {QStringLiteral("PNG image (*.png)"), QStringLiteral("SVG drawing (*.svg)"),
        QStringLiteral("PDF document (*.pdf)")});
   if (path.isEmpty()) return;
-  const QSize size = View()->Image().isNull() ? View()->WantedImageSize() : View()->Image().size();
+  const QSize shown = View()->Image().isNull() ? View()->WantedImageSize() : View()->Image().size();
+  const QSize size = Prompts().PictureSize(shown);
+  if (!size.isValid()) return;  // cancelled
   QString error;
+  if (size.width() < kLeastPictureSide || size.height() < kLeastPictureSide || size.width() > kGreatestPictureSide ||
+      size.height() > kGreatestPictureSide) {
+    Prompts().Warn(QString::fromLatin1(kShellCaption.data(), kShellCaption.size()),
+                   QStringLiteral("Could not export the picture to %1: each side must be %2 to %3 pixels.")
+                       .arg(QDir::toNativeSeparators(path))
+                       .arg(kLeastPictureSide)
+                       .arg(kGreatestPictureSide));
+    return;
+  }
   if (!ExportPicture(PictureState(), PictureParameters(), path, size, ErrorBoxes(), error))
     Prompts().Warn(QString::fromLatin1(kShellCaption.data(), kShellCaption.size()),
                    QStringLiteral("Could not export the picture to %1: %2.").arg(QDir::toNativeSeparators(path), error));
@@ -98,6 +110,17 @@ void MainWindow::CommandExportSamples() {
   if (!ExportSamples(PictureState(), PictureParameters(), path, written, error))
     Prompts().Warn(QString::fromLatin1(kShellCaption.data(), kShellCaption.size()),
                    QStringLiteral("Could not export the samples: %1.").arg(error));
+}
+
+void MainWindow::CommandExportNwb() {
+  if (NoPicture() || Running()) return;
+  const QString path = Prompts().ExportFileName(ExportProposal(FilePath(), lastDirectory_, QStringLiteral("nwb")),
+                                                {QStringLiteral("NWB file (*.nwb)")});
+  if (path.isEmpty()) return;
+  QString error;
+  if (!ExportNwb(PictureState(), PictureParameters(), Gates(), path, error))
+    Prompts().Warn(QString::fromLatin1(kShellCaption.data(), kShellCaption.size()),
+                   QStringLiteral("Could not export the runs to %1: %2.").arg(QDir::toNativeSeparators(path), error));
 }
 
 void MainWindow::CommandPreferences() {

@@ -2,6 +2,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMenu>
+#include <QSettings>
+#include <QStatusBar>
 
 #include "app/data_paths.h"
 #include "app/dialogs/field_text.h"
@@ -88,6 +91,71 @@ void MainWindow::OpenPath(const QString& path) {
   SetUnsaved(false);
   UpdateTitle();
   DropPicture();
+  RememberRecent(path);
+}
+
+void MainWindow::CommandRevert() {
+  if (running_ || !gates_.Loaded()) return;
+  if (filePath_.isEmpty()) {
+    prompts_->Warn(ShellCaption(), tr("There is no saved file to revert to: the parameters were never saved "
+                                      "or read from a file."));
+    return;
+  }
+  // Yes reverts; No and Cancel keep the changes.
+  if (unsaved_ && prompts_->AskSave(tr("Revert to %1 as saved and lose the changes made since?").arg(fileTitle_)) !=
+                      SaveAnswer::Yes)
+    return;
+  OpenPath(filePath_);
+}
+
+void MainWindow::CommandResetParameters() {
+  const ParameterSet builtIn;
+  bool changed = false;
+  for (int k = 0; k < kParameterCount; ++k) {
+    if (params_.Value(k) == builtIn.Value(k)) continue;
+    params_.SetValue(k, builtIn.Value(k));
+    changed = true;
+  }
+  if (changed) SetUnsaved(true);
+  statusBar()->showMessage(changed ? tr("Every parameter has its built-in value; the next run takes them.")
+                                   : tr("Every parameter already has its built-in value."),
+                           4000);
+}
+
+void MainWindow::OpenRecent(const QString& path) {
+  if (running_ || !gates_.Loaded()) return;
+  if (unsaved_ && AskSaveChanges() == SaveAnswer::Cancel) return;
+  OpenPath(path);
+}
+
+namespace {
+constexpr int kRecentCount = 8;
+const QString kRecentKey = QStringLiteral("files/recent");
+}  // namespace
+
+QStringList MainWindow::RecentFiles() const { return QSettings().value(kRecentKey).toStringList(); }
+
+void MainWindow::RememberRecent(const QString& path) {
+  QStringList recent = RecentFiles();
+  const QString full = QFileInfo(path).absoluteFilePath();
+  recent.removeAll(full);
+  recent.prepend(full);
+  while (recent.size() > kRecentCount) recent.removeLast();
+  QSettings().setValue(kRecentKey, recent);
+}
+
+void MainWindow::FillRecentMenu() {
+  recentMenu_->clear();
+  const QStringList recent = RecentFiles();
+  if (recent.isEmpty()) recentMenu_->addAction(tr("(no recent files)"))->setEnabled(false);
+  for (int i = 0; i < recent.size(); ++i) {
+    const QString path = recent[i];
+    QAction* action = recentMenu_->addAction(
+        QStringLiteral("&%1 %2").arg(i + 1).arg(QString(QFileInfo(path).fileName()).replace('&', "&&")));
+    action->setToolTip(QDir::toNativeSeparators(path));
+    action->setEnabled(!running_ && gates_.Loaded());
+    connect(action, &QAction::triggered, this, [this, path] { OpenRecent(path); });
+  }
 }
 
 bool MainWindow::CommandSave() {
@@ -110,6 +178,7 @@ bool MainWindow::CommandSaveAs() {
   filePath_ = name;
   fileTitle_ = QFileInfo(name).fileName();
   lastDirectory_ = QFileInfo(name).absolutePath();
+  RememberRecent(name);
   SetUnsaved(false);
   UpdateTitle();
   return true;

@@ -12,6 +12,8 @@
 #include <QSettings>
 #include <QShortcut>
 #include <QStatusBar>
+#include <QStyle>
+#include <QToolBar>
 
 #include <algorithm>
 
@@ -54,8 +56,9 @@ MainWindow::MainWindow(std::unique_ptr<UserPrompts> prompts, QWidget* parent)
   setAcceptDrops(true);
   BuildMenus();
   BuildAccelerators();
+  BuildPanels();
   statusBar()->setSizeGripEnabled(true);
-  resize(1000, 720);
+  resize(1340, 720);  // the picture keeps 1000 by 720 beside the panels
   UpdateTitle();
 }
 
@@ -85,7 +88,31 @@ void MainWindow::BuildMenus() {
       actions_.insert(item.id, action);
       const int id = item.id;
       connect(action, &QAction::triggered, this, [this, id] { Dispatch(id); });
+      if (id == cmd::Open) {
+        recentMenu_ = menu->addMenu(tr("Open Re&cent"));
+        connect(recentMenu_, &QMenu::aboutToShow, this, &MainWindow::FillRecentMenu);
+      }
     }
+  }
+  // The toolbar: the commands of a lesson, with the menu's enabling rules.
+  QToolBar* bar = addToolBar(tr("Commands"));
+  bar->setObjectName(QStringLiteral("Toolbar"));
+  bar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+  const struct {
+    int id;
+    const char* text;
+    QStyle::StandardPixmap icon;
+  } tools[] = {
+      {cmd::Begin, "Begin", QStyle::SP_MediaPlay},        {cmd::Overlay, "Overlay", QStyle::SP_MediaSeekForward},
+      {cmd::Stop, "Stop", QStyle::SP_MediaStop},          {cmd::Open, "Open", QStyle::SP_DialogOpenButton},
+      {cmd::Save, "Save", QStyle::SP_DialogSaveButton},   {cmd::ExportPicture, "Export", QStyle::SP_FileDialogDetailedView},
+  };
+  for (const auto& tool : tools) {
+    QAction* action = bar->addAction(style()->standardIcon(tool.icon), tr(tool.text));
+    action->setToolTip(QAction(QString::fromLatin1(FindMenuItem(tool.id)->text)).iconText());
+    const int id = tool.id;
+    connect(action, &QAction::triggered, this, [this, id] { Dispatch(id); });
+    toolActions_.insert(id, action);
   }
 }
 
@@ -124,19 +151,31 @@ void MainWindow::UpdateMenuState() {
   const MenuState state = CurrentMenuState();
   for (const MenuItem& item : MenuItems())
     if (QAction* action = actions_.value(item.id)) action->setEnabled(RuleAllows(item.rule, state));
+  if (QAction* undo = actions_.value(cmd::Undo)) undo->setEnabled(!undo_.empty());
+  if (QAction* redo = actions_.value(cmd::RedoChange)) redo->setEnabled(!redo_.empty());
+  for (auto it = toolActions_.cbegin(); it != toolActions_.cend(); ++it)
+    it.value()->setEnabled(CommandEnabled(it.key(), state));
 }
 
 void MainWindow::Dispatch(int id) {
   // A key reaches a command only when its menu item would be enabled.
   if (!CommandEnabled(id, CurrentMenuState())) return;
+  // The commands that change parameters can be taken back one by one.
+  const bool undoable = id == cmd::Comment || id == cmd::Protocol || id == cmd::Conductances ||
+                        id == cmd::SynapticCurrents || id == cmd::Ions || id == cmd::ScreenScaling ||
+                        id == cmd::MiscParameters || id == cmd::ResetParameters;
+  const ParameterSet before = undoable ? params_ : ParameterSet();
   switch (id) {
     case cmd::New: CommandNew(); break;
     case cmd::Open: CommandOpen(); break;
     case cmd::Save: CommandSave(); break;
     case cmd::SaveAs: CommandSaveAs(); break;
+    case cmd::Revert: CommandRevert(); break;
+    case cmd::ResetParameters: CommandResetParameters(); break;
     case cmd::Print: CommandPrint(); break;
     case cmd::ExportPicture: CommandExportPicture(); break;
     case cmd::ExportSamples: CommandExportSamples(); break;
+    case cmd::ExportNwb: CommandExportNwb(); break;
     case cmd::Exit: CommandExit(); break;
     case cmd::Copy: CommandCopy(); break;
     case cmd::Preferences: CommandPreferences(); break;
@@ -154,8 +193,43 @@ void MainWindow::Dispatch(int id) {
     case cmd::MiscParameters: CommandParameterGroup(5); break;
     case cmd::HelpIndex: CommandHelpIndex(); break;
     case cmd::About: CommandAbout(); break;
+    case cmd::Undo: UndoParameterChange(); break;
+    case cmd::RedoChange: RedoParameterChange(); break;
     default: break;
   }
+  if (undoable && !(params_ == before)) {
+    undo_.push_back(before);
+    if (undo_.size() > kUndoDepth) undo_.erase(undo_.begin());
+    redo_.clear();
+    UpdateMenuState();
+  }
+}
+
+void MainWindow::UndoParameterChange() {
+  if (undo_.empty()) return;
+  redo_.push_back(params_);
+  TakeParameters(undo_.back());
+  undo_.pop_back();
+}
+
+void MainWindow::RedoParameterChange() {
+  if (redo_.empty()) return;
+  undo_.push_back(params_);
+  TakeParameters(redo_.back());
+  redo_.pop_back();
+}
+
+void MainWindow::TakeParameters(const ParameterSet& values) {
+  bool layout = false;
+  for (int i = 0; i < kTraceCount; ++i) layout = layout || !(params_.Trace(i) == values.Trace(i));
+  params_ = values;
+  SetUnsaved(true);
+  // A layout taken back shows at once, as the Layout Editor's change did.
+  if (layout && !running_) {
+    ApplyLayoutToPicture();
+    RedrawPicture();
+  }
+  UpdateMenuState();
 }
 
 // ---- Start-up --------------------------------------------------------------
@@ -239,6 +313,7 @@ void MainWindow::DropPicture() {
   noPicture_ = true;
   pointerRecord_.Use({});
   FillPictureBackground();
+  RefreshRunPanels();
 }
 
 void MainWindow::FillPictureBackground() {
@@ -290,6 +365,7 @@ void MainWindow::RememberRunForPointer() {
   timeScale_ = picture_.target.surface.sx;
   timeOffset_ = picture_.target.surface.ox;
   pointerRecord_.Use(noPicture_ ? std::string() : picture_.replay.current.recordName);
+  UpdateValuePanel();  // the cursor keeps its time where the picture's axis moved
 }
 
 QString MainWindow::PointerReadout(QPointF p) const {

@@ -12,6 +12,7 @@
 #include <QTemporaryDir>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "app/menu_table.h"
@@ -29,7 +30,10 @@ class QMenu;
 namespace vantor::app {
 
 class HelpWindow;
+class MeasuresPanel;
 class PictureView;
+class RunListPanel;
+class ValuePanel;
 
 class MainWindow : public QMainWindow {
   Q_OBJECT
@@ -58,6 +62,20 @@ class MainWindow : public QMainWindow {
   bool CommandSave();
   bool CommandSaveAs();
   void CommandExit() { close(); }
+  // The parameter file read again; with unsaved changes only after a Yes.
+  void CommandRevert();
+  // Every parameter value back to the built-in one (the trace table and
+  // the comment stay); the title then shows the unsaved mark.
+  void CommandResetParameters();
+  // Edit > Undo / Redo Parameter Change: the values before (after) the last
+  // dialog, Reset or Layout Editor change; the next run takes them.
+  void UndoParameterChange();
+  void RedoParameterChange();
+  std::size_t UndoDepth() const { return undo_.size(); }
+  // Open on a file of the recent list, after the save prompt.
+  void OpenRecent(const QString& path);
+  // The files opened or saved lately, newest first (kept in the settings).
+  QStringList RecentFiles() const;
   void CommandBegin();
   void CommandOverlay();
   void CommandStop();
@@ -73,10 +91,13 @@ class MainWindow : public QMainWindow {
   void CommandPrint();                    // "Nothing to print!" without a picture
   bool PrintPicture();                    // prints the picture; false on failure
   void CommandCopy();                     // the picture to the clipboard
-  // The picture as PNG, SVG or PDF at the window's size, and the samples of
+  // The picture as PNG, SVG or PDF at a size the user picks (the window's
+  // is proposed), and the samples of
   // every run as CSV files (one per run), as the command line writes them.
   void CommandExportPicture();
   void CommandExportSamples();
+  // Every run of the picture as one NWB file, a sweep per run.
+  void CommandExportNwb();
   void CommandPreferences();              // the dialog, then the extended-mode rule
   void RunPreferencesDialog();
   void CommandComment();
@@ -87,6 +108,19 @@ class MainWindow : public QMainWindow {
   void CommandAbout();
   // Help topic by context number (80 + 2 x group row), kept open.
   void ShowHelpTopic(int context);
+
+  // ---- The docks: run list, value cursor, measures (run_panels.cpp) -----
+  // Shows or hides run `index` of the picture (from 0, oldest first) and
+  // redraws; false when there is no such run or a run is going on.
+  bool SetRunShown(int index, bool shown);
+  // Takes run `index` off the picture (never the only one) and redraws.
+  bool RemovePictureRun(int index);
+  // Puts the value cursor at `t` ms (kept within the time axis).
+  void SetCursorTime(double t);
+  std::optional<double> CursorTime() const { return cursorTime_; }
+  RunListPanel* RunList() const { return runList_; }
+  ValuePanel* Values() const { return values_; }
+  MeasuresPanel* MeasuresOfLastRun() const { return measures_; }
 
   // ---- State the commands work on -------------------------------------
   ParameterSet& Parameters() { return params_; }
@@ -162,6 +196,15 @@ class MainWindow : public QMainWindow {
  private:
   void BuildMenus();
   void BuildAccelerators();
+  void BuildPanels();
+  void FillRecentMenu();
+  void RememberRecent(const QString& path);
+  // Undo and Redo: `values` become the parameters (marked unsaved).
+  void TakeParameters(const ParameterSet& values);
+  // The run list, the read-out and the measures from the picture's runs.
+  void RefreshRunPanels();
+  void UpdateValuePanel();
+  void UpdateMeasuresPanel();
   void ReadCommandLine(const QString& tail);
   void LoadStartupFiles();
   // A run of Parameters(), or of `from` (then nothing is written back and
@@ -193,6 +236,8 @@ class MainWindow : public QMainWindow {
   QPointer<HelpWindow> help_;
   QLabel* progress_ = nullptr;
   QHash<int, QAction*> actions_;
+  QHash<int, QAction*> toolActions_;
+  QMenu* recentMenu_ = nullptr;
   std::vector<QMenu*> menus_;
 
   QString dataDirectory_;
@@ -220,6 +265,14 @@ class MainWindow : public QMainWindow {
   // of the picture and the run's record.
   double timeScale_ = 0, timeOffset_ = 0;
   RecordLookup pointerRecord_;
+
+  RunListPanel* runList_ = nullptr;
+  ValuePanel* values_ = nullptr;
+  MeasuresPanel* measures_ = nullptr;
+  std::optional<double> cursorTime_;
+
+  static constexpr std::size_t kUndoDepth = 50;
+  std::vector<ParameterSet> undo_, redo_;  // oldest first
 };
 
 }  // namespace vantor::app

@@ -12,13 +12,17 @@ constexpr MenuItem kItems[] = {
     {cmd::Open, "&File", "&Open...", R::Idle},
     {cmd::Save, "&File", "&Save\tCtrl+S", R::Always},
     {cmd::SaveAs, "&File", "Save &as...", R::Always},
+    {cmd::Revert, "&File", "Re&vert to Saved", R::Idle},
     {0, "&File", nullptr, R::Always},
     {cmd::Print, "&File", "&Print...\tCtrl+P", R::Always},
     {cmd::ExportPicture, "&File", "&Export Picture...", R::PictureIdle},
     {cmd::ExportSamples, "&File", "Export Sa&mples...", R::PictureIdle},
+    {cmd::ExportNwb, "&File", "Export &NWB...", R::PictureIdle},
     {0, "&File", nullptr, R::Always},
     {cmd::Exit, "&File", "E&xit\tAlt+X", R::Always},
     {cmd::Copy, "&Edit", "&Copy\tShift+Ins", R::PictureIdle},
+    {cmd::Undo, "&Edit", "&Undo Parameter Change", R::Always},
+    {cmd::RedoChange, "&Edit", "&Redo Parameter Change", R::Always},
     {0, "&Edit", nullptr, R::Always},
     {cmd::Preferences, "&Edit", "Pre&ferences\tCtrl+G", R::Always},
     {cmd::Begin, "&Run", "&Begin\tCtrl+B", R::Idle},
@@ -30,6 +34,8 @@ constexpr MenuItem kItems[] = {
     {cmd::Conductances, "&Parameters", "&Conductances...\tCtrl+F", R::Always},
     {cmd::SynapticCurrents, "&Parameters", "&Synaptic Currents...\tCtrl+H", R::Always},
     {cmd::Ions, "&Parameters", "&Ions...\tCtrl+D", R::Always},
+    {0, "&Parameters", nullptr, R::Always},
+    {cmd::ResetParameters, "&Parameters", "&Reset to Built-in Values", R::Always},
     {cmd::ScreenScaling, "&Other", "&Screen Scaling", R::ExtendedOnly},
     {cmd::EditModel, "&Other", "&Edit Model", R::ExtendedOnly},
     {cmd::MiscParameters, "&Other", "&Misc. Parameters", R::ExtendedOnly},
@@ -53,6 +59,7 @@ constexpr Accelerator kAccelerators[] = {
 constexpr Accelerator kDesktopAccelerators[] = {
     {"Shift+Ins", cmd::Copy}, {"Alt+X", cmd::Exit},       {"Ctrl+N", cmd::New},
     {"Ctrl+O", cmd::Open},    {"Ctrl+Shift+S", cmd::SaveAs}, {"Ctrl+Q", cmd::Exit},
+    {"Ctrl+Z", cmd::Undo},    {"Ctrl+Shift+Z", cmd::RedoChange},
 };
 
 }  // namespace

@@ -11,13 +11,17 @@ namespace cmd {
 enum Id : int {
   New = 101, Open = 102, Save = 103, SaveAs = 104, Print = 105, Exit = 108,
   ExportPicture = 106, ExportSamples = 107,  // beside Print: the picture and the samples as files
+  ExportNwb = 110,  // beside the exports: every run as one NWB file
+  Revert = 109,  // beside Save as: the parameter file read again
   Cut = 201,  // bound to keys only; does nothing
   Copy = 202, Preferences = 204,
+  Undo = 205, RedoChange = 206,  // beside Copy: parameter changes taken back and done again
   Begin = 301,
   Redo = 302,  // bound to keys only; does nothing
   Overlay = 303, Stop = 304,
   OverlayFile = 305,  // beside the table's Run items: a run of another file over the picture
   Comment = 401, Protocol = 402, Conductances = 403, SynapticCurrents = 404, Ions = 405,
+  ResetParameters = 406,  // beside the dialogs: every value back to the built-in one
   ScreenScaling = 600, EditModel = 601, MiscParameters = 602,
   HelpIndex = 901, About = 999,
 };
@@ -56,7 +60,7 @@ std::span<const char* const> MenuTitles();  // left to right; Help last
 std::span<const Accelerator> Accelerators();
 // Keys bound beside the table above: the two the menu shows as labels only
 // ("Shift+Ins", "Alt+X") and the desktop's standard keys for the same
-// commands (New, Open, Save as, Quit).
+// commands (New, Open, Save as, Quit, Undo, Redo).
 std::span<const Accelerator> DesktopAccelerators();
 // The key a menu text shows after its tab, or "" for none.
 const char* ShownKey(const MenuItem& item);

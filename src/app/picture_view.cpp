@@ -1,5 +1,6 @@
 #include "app/picture_view.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
 
@@ -11,6 +12,13 @@ PictureView::PictureView(QWidget* parent) : QWidget(parent) {
   setAttribute(Qt::WA_OpaquePaintEvent);  // the image and the fill cover everything
   setMouseTracking(true);
   setMinimumSize(200, 150);
+  setFocusPolicy(Qt::StrongFocus);  // the arrow keys move the value cursor
+}
+
+void PictureView::SetCursorX(std::optional<double> x) {
+  if (cursorX_ == x) return;
+  cursorX_ = x;
+  update();
 }
 
 PictureView::~PictureView() { EndDrawing(); }
@@ -68,6 +76,14 @@ void PictureView::paintEvent(QPaintEvent*) {
   if (shown.right() < width()) p.fillRect(QRectF(shown.right(), 0, width() - shown.right(), height()), fill);
   if (shown.bottom() < height())
     p.fillRect(QRectF(0, shown.bottom(), std::min<qreal>(shown.right(), width()), height() - shown.bottom()), fill);
+  // The cursor stands over the image, never in it: prints and copies go without.
+  if (cursorX_) {
+    const qreal x = *cursorX_ / ratio;
+    const QColor back = fill;
+    const QColor line = back.lightness() < 128 ? QColor(235, 235, 235) : QColor(40, 40, 40);
+    p.setPen(QPen(line, 1, Qt::DashLine));
+    p.drawLine(QPointF(x, 0), QPointF(x, height()));
+  }
 }
 
 void PictureView::resizeEvent(QResizeEvent* event) {
@@ -75,7 +91,27 @@ void PictureView::resizeEvent(QResizeEvent* event) {
   if (image_.size() != WantedImageSize()) stale_ = true;
 }
 
+void PictureView::mousePressEvent(QMouseEvent* event) {
+  if (event->button() == Qt::LeftButton && cursorPlaced) cursorPlaced(event->position() * devicePixelRatioF());
+  QWidget::mousePressEvent(event);
+}
+
+void PictureView::keyPressEvent(QKeyEvent* event) {
+  if (cursorStepped) {
+    const int fast = (event->modifiers() & Qt::ShiftModifier) ? 10 : 1;
+    switch (event->key()) {
+      case Qt::Key_Left: cursorStepped(-fast, 0); return;
+      case Qt::Key_Right: cursorStepped(fast, 0); return;
+      case Qt::Key_Home: cursorStepped(0, -1); return;
+      case Qt::Key_End: cursorStepped(0, 1); return;
+      default: break;
+    }
+  }
+  QWidget::keyPressEvent(event);
+}
+
 void PictureView::mouseMoveEvent(QMouseEvent* event) {
+  if ((event->buttons() & Qt::LeftButton) && cursorPlaced) cursorPlaced(event->position() * devicePixelRatioF());
   if (pointerMoved) pointerMoved(event->position() * devicePixelRatioF());
   QWidget::mouseMoveEvent(event);
 }

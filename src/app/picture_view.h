@@ -9,6 +9,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "device/painter_device.h"
 
@@ -27,6 +28,15 @@ class PictureView : public QWidget {
   // Pointer position in device pixels of the image, while the mouse moves.
   std::function<void(QPointF)> pointerMoved;
   std::function<void()> pointerLeft;
+  // The value cursor: a click or a drag places it at a point (device
+  // pixels); Left and Right move it by `steps` pixels (ten with Shift),
+  // Home and End to the ends of the time axis (-1 and +1 as `end`).
+  std::function<void(QPointF)> cursorPlaced;
+  std::function<void(int steps, int end)> cursorStepped;
+
+  // Where the cursor line stands (device pixels of the image); none hides it.
+  void SetCursorX(std::optional<double> x);
+  std::optional<double> CursorX() const { return cursorX_; }
 
   // Starts drawing on the image: it takes the widget's current size (a new
   // image, cleared to `background`, when the size changed).
@@ -52,6 +62,8 @@ class PictureView : public QWidget {
   void resizeEvent(QResizeEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void leaveEvent(QEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   QImage image_;
@@ -59,6 +71,7 @@ class PictureView : public QWidget {
   std::unique_ptr<PainterDevice> device_;
   uint32_t background_ = 0xFFFFFF;
   bool stale_ = true;
+  std::optional<double> cursorX_;
 };
 
 }  // namespace vantor::app

@@ -25,6 +25,12 @@ bool ReadSample(std::FILE* file, long index, RunSample& sample) {
 }  // namespace
 
 std::optional<std::pair<float, float>> RecordLookup::At(float t) const {
+  const std::optional<RunSample> sample = SampleAt(t);
+  if (!sample) return std::nullopt;
+  return std::make_pair(t, (*sample)[1]);
+}
+
+std::optional<RunSample> RecordLookup::SampleAt(float t) const {
   if (path_.empty() || !std::isfinite(t)) return std::nullopt;
   File file(std::fopen(path_.c_str(), "rb"));
   if (!file) return std::nullopt;
@@ -47,12 +53,17 @@ std::optional<std::pair<float, float>> RecordLookup::At(float t) const {
   }
   RunSample after;
   if (!ReadSample(file.get(), lo, after)) return std::nullopt;
-  if (lo == 0) return std::make_pair(t, after[1]);
-  RunSample before;
-  if (!ReadSample(file.get(), lo - 1, before)) return std::nullopt;
-  const float span = after[0] - before[0];
-  const float v = span > 0 ? before[1] + (after[1] - before[1]) * (t - before[0]) / span : after[1];
-  return std::make_pair(t, v);
+  RunSample result = after;
+  if (lo > 0) {
+    RunSample before;
+    if (!ReadSample(file.get(), lo - 1, before)) return std::nullopt;
+    const float span = after[0] - before[0];
+    if (span > 0)
+      for (int s = 1; s < kSampleSlots; ++s)
+        result[s] = before[s] + (after[s] - before[s]) * (t - before[0]) / span;
+  }
+  result[0] = t;
+  return result;
 }
 
 }  // namespace vantor::app

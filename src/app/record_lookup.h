@@ -7,6 +7,8 @@
 #include <string>
 #include <utility>
 
+#include "vantor/engine/run_sample.h"
+
 namespace vantor::app {
 
 class RecordLookup {
@@ -19,6 +21,8 @@ class RecordLookup {
   // around it; none outside the recorded times or when the file cannot be
   // read. A sample cut short at the end of the file does not count.
   std::optional<std::pair<float, float>> At(float t) const;
+  // Every slot at time `t` so interpolated (slot 0 is t itself).
+  std::optional<RunSample> SampleAt(float t) const;
 
  private:
   std::string path_;

@@ -110,6 +110,7 @@ void MainWindow::RunCommand(bool overlay, const ParameterSet* from, const QStrin
   ++runsStarted_;
   pointerRecord_.Use({});
   UpdateMenuState();
+  RefreshRunPanels();  // the docks wait for the run's end
 
   Device& device = view_->BeginDrawing(picture_.preferences.Colour(Preferences::BackgroundColour));
   picture_.target.SetDevice(&device);
@@ -158,6 +159,7 @@ void MainWindow::RunCommand(bool overlay, const ParameterSet* from, const QStrin
     case RunOutcome::WindowClosed: break;
   }
   if (!noPicture_) RememberRunForPointer();
+  RefreshRunPanels();
   // Paints that could not be served from the image during the run (a
   // resize): one redraw from the records now.
   if (paintCounter_ > 0) RedrawPicture();

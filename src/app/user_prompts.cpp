@@ -1,9 +1,16 @@
 #include "app/user_prompts.h"
 
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFormLayout>
+#include <QLabel>
 #include <QMessageBox>
+#include <QSpinBox>
+
+#include <algorithm>
 
 #include "device/painter_device.h"
 #include "vantor/params/parameter_file.h"
@@ -88,6 +95,33 @@ QString QtPrompts::ExportFileName(const QString& proposed, const QStringList& fi
   if (!filters.isEmpty()) emit dialog.filterSelected(filters.first());
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
   return dialog.selectedFiles().first();
+}
+
+QSize QtPrompts::PictureSize(QSize proposed) {
+  QDialog dialog(owner_);
+  dialog.setWindowTitle(QObject::tr("Export Picture"));
+  auto* width = new QSpinBox(&dialog);
+  auto* height = new QSpinBox(&dialog);
+  // The command line's --size takes the same range.
+  for (QSpinBox* box : {width, height}) {
+    box->setRange(kLeastPictureSide, kGreatestPictureSide);
+    box->setSuffix(QObject::tr(" px"));
+  }
+  width->setValue(std::clamp(proposed.width(), kLeastPictureSide, kGreatestPictureSide));
+  height->setValue(std::clamp(proposed.height(), kLeastPictureSide, kGreatestPictureSide));
+  auto* form = new QFormLayout(&dialog);
+  form->addRow(new QLabel(QObject::tr("The picture's size in pixels, as the command line's --size takes it "
+                                      "(the window shows %1 by %2):")
+                              .arg(proposed.width())
+                              .arg(proposed.height())));
+  form->addRow(QObject::tr("&Width:"), width);
+  form->addRow(QObject::tr("&Height:"), height);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+  QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+  QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+  form->addRow(buttons);
+  if (dialog.exec() != QDialog::Accepted) return {};
+  return QSize(width->value(), height->value());
 }
 
 void PromptMessages::Warn(std::string_view caption, std::string_view text) {

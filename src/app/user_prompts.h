@@ -2,6 +2,7 @@
 // file dialog. The window uses QtPrompts; tests give it a scripted one.
 #pragma once
 
+#include <QSize>
 #include <QString>
 #include <QStringList>
 
@@ -12,6 +13,10 @@ class QWidget;
 namespace vantor::app {
 
 enum class SaveAnswer { Yes, No, Cancel };
+
+// The sides an exported picture may have, as the command line's --size.
+constexpr int kLeastPictureSide = 100;
+constexpr int kGreatestPictureSide = 20000;
 
 class UserPrompts {
  public:
@@ -29,6 +34,10 @@ class UserPrompts {
   virtual QString ExportFileName(const QString& /*proposed*/, const QStringList& /*filters*/) {
     return {};
   }
+  // The size of an exported picture in pixels, proposing the picture's size
+  // on screen; an invalid size when cancelled. Prompts that ask nothing take
+  // the proposal.
+  virtual QSize PictureSize(QSize proposed) { return proposed; }
 };
 
 // The filter list of the parameter files, in the dialogs' order.
@@ -48,6 +57,7 @@ class QtPrompts : public UserPrompts {
   QString OpenFileName(const QString& directory) override;
   QString SaveFileName(const QString& proposed) override;
   QString ExportFileName(const QString& proposed, const QStringList& filters) override;
+  QSize PictureSize(QSize proposed) override;
 
  private:
   QWidget* owner_;

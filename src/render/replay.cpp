@@ -243,8 +243,13 @@ void ReplayRuns(Picture& picture, const ParameterSet& params) {
       if (p < count) run = replay.overlays[static_cast<std::size_t>(p)];
       replay.mode = kReplayFullRedraw;
     }
-    std::FILE* file = OpenSamples(run);
     const bool last = run.recordName == replay.current.recordName;
+    if (run.hidden) {
+      ++replay.runIndex;
+      if (last) break;
+      continue;
+    }
+    std::FILE* file = OpenSamples(run);
 
     picture.target.texts.KeepFirst(setupTexts);
     DrawRun(picture, params, run, file);
@@ -286,12 +291,32 @@ void RedrawPlot(Picture& picture, const ParameterSet& params, Messages& messages
 
 void AddRunToOverlay(ReplayState& replay) { replay.overlays.push_back(replay.current); }
 
+namespace {
+void RemoveRecord(const std::string& name, TemporaryFiles* temporaries) {
+  if (name.empty()) return;
+  if (temporaries != nullptr) temporaries->Remove(name);
+  else std::remove(name.c_str());
+}
+}  // namespace
+
+bool RemoveRun(ReplayState& replay, int index, TemporaryFiles* temporaries) {
+  const int kept = static_cast<int>(replay.overlays.size());
+  if (index < 0 || index > kept || kept == 0) return false;
+  if (index == kept && replay.current.recordName.empty() && !replay.current.samples) return false;
+  if (index == kept) {
+    RemoveRecord(replay.current.recordName, temporaries);
+    replay.current = replay.overlays.back();
+    replay.overlays.pop_back();
+  } else {
+    RemoveRecord(replay.overlays[static_cast<std::size_t>(index)].recordName, temporaries);
+    replay.overlays.erase(replay.overlays.begin() + index);
+  }
+  replay.runIndex = static_cast<int>(replay.overlays.size());
+  return true;
+}
+
 void DeleteRunRecords(ReplayState& replay, TemporaryFiles* temporaries) {
-  const auto remove = [temporaries](const std::string& name) {
-    if (name.empty()) return;
-    if (temporaries != nullptr) temporaries->Remove(name);
-    else std::remove(name.c_str());
-  };
+  const auto remove = [temporaries](const std::string& name) { RemoveRecord(name, temporaries); };
   remove(replay.current.recordName);
   replay.current = RecordedRun{};
   for (const RecordedRun& run : replay.overlays) remove(run.recordName);

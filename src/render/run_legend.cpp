@@ -87,18 +87,38 @@ void DrawRunLegend(Picture& picture, const ParameterSet& params, int from, int t
   target.logTexts = false;  // the labels keep their places whatever the legend says
   // On the screen and on paper the legend stands on a patch of background,
   // so that the traces running under it do not cross its words.
+  // A hidden run leaves no line: the shown ones close up, each in its own colour.
+  std::vector<int> rowOf(runs.size(), -1);
+  int rows = 0, firstRow = -1, lastRow = -1;
+  for (int i = 0; i < static_cast<int>(runs.size()); ++i) {
+    if (runs[static_cast<std::size_t>(i)]->hidden) continue;
+    rowOf[static_cast<std::size_t>(i)] = rows;
+    if (i >= from && i <= to) {
+      if (firstRow < 0) firstRow = rows;
+      lastRow = rows;
+    }
+    ++rows;
+  }
+  if (firstRow < 0) {
+    target.logTexts = logged;
+    target.SetCharSize(formerPoints);
+    target.SetTextAlignment(formerH, formerV);
+    return;
+  }
   if (Device* device = target.CurrentDevice()) {
     int widest = 0;
     for (int i = 0; i < static_cast<int>(runs.size()); ++i)
-      widest = std::max(widest, target.MeasureInCurrentFont(RunLegendText(picture.replay, i, params)).width);
-    const double left = x - line * 0.3, upper = top + from * line - line * 0.6;
+      if (!runs[static_cast<std::size_t>(i)]->hidden)
+        widest = std::max(widest, target.MeasureInCurrentFont(RunLegendText(picture.replay, i, params)).width);
+    const double left = x - line * 0.3, upper = top + firstRow * line - line * 0.6;
     device->FillRect(TruncDevice(left), TruncDevice(upper),
                      TruncDevice(sample + line * 0.7 + widest + line * 0.3),
-                     TruncDevice((to - from + 1) * line + line * 0.2),
+                     TruncDevice((lastRow - firstRow + 1) * line + line * 0.2),
                      picture.preferences.Colour(Preferences::BackgroundColour));
   }
   for (int i = from; i <= to; ++i) {
-    const double y = top + i * line;
+    if (rowOf[static_cast<std::size_t>(i)] < 0) continue;
+    const double y = top + rowOf[static_cast<std::size_t>(i)] * line;
     target.SetColour(RunColour(i));
     target.LineDevice(x, y, x + sample, y);
     target.TextDevice(x + sample + line * 0.4, y, RunLegendText(picture.replay, i, params));

@@ -37,6 +37,7 @@ class ScriptedPrompts : public app::UserPrompts {
   std::deque<QString> openNames;
   std::deque<QString> saveNames;
   std::deque<QString> exportNames;
+  std::deque<QSize> pictureSizes;  // none left: the proposed size
 
   void Warn(const QString& caption, const QString& text) override {
     log_->warnings << caption + "|" + text;
@@ -57,6 +58,7 @@ class ScriptedPrompts : public app::UserPrompts {
     log_->exportProposals << proposed;
     return Next(exportNames, QString());
   }
+  QSize PictureSize(QSize proposed) override { return Next(pictureSizes, proposed); }
 
  private:
   template <typename T>

@@ -4,6 +4,7 @@
 #include <QDropEvent>
 #include <QFileDialog>
 #include <QTimer>
+#include <QToolBar>
 #include <QFile>
 #include <QMimeData>
 #include <QUrl>
@@ -106,6 +107,80 @@ class FileCommandsTest : public QObject {
     QCOMPARE(w->FilePath(), path);
     // Open starts where the last file was.
     QCOMPARE(w.log->openDirectories.last(), work_.path());
+  }
+
+  // Revert reads the file again (asking first over unsaved changes), Reset
+  // takes the built-in values, and the recent list reopens a file.
+  void revertResetAndRecentFiles() {
+    const QString path = work_.filePath(QStringLiteral("revert.vt4"));
+    TestWindow w;
+    w->Dispatch(cmd::Revert);  // never saved: one box, nothing changes
+    QCOMPARE(w.log->warnings.size(), 1);
+    QVERIFY(w.log->warnings[0].contains("no saved file"));
+    w->Parameters().SetValue(param::gK, 3.25f);
+    w.prompts->saveNames = {path};
+    QVERIFY(w->CommandSaveAs());
+    QCOMPARE(w->RecentFiles().value(0), QFileInfo(path).absoluteFilePath());
+
+    w->Parameters().SetValue(param::gK, 9);
+    w->SetUnsaved(true);
+    w.prompts->saveAnswers = {SaveAnswer::No};  // keep the changes
+    w->Dispatch(cmd::Revert);
+    QCOMPARE(w->Parameters().Value(param::gK), 9.0f);
+    w.prompts->saveAnswers = {SaveAnswer::Yes};
+    w->Dispatch(cmd::Revert);
+    QCOMPARE(w->Parameters().Value(param::gK), 3.25f);
+    QVERIFY(!w->Unsaved());
+
+    w->Dispatch(cmd::ResetParameters);
+    QCOMPARE(w->Parameters().Value(param::gK), ParameterSet().Value(param::gK));
+    QVERIFY(w->Unsaved());
+    QCOMPARE(w->FilePath(), path);  // the file name stays
+
+    w.prompts->saveAnswers = {SaveAnswer::No};
+    w->CommandNew();
+    w->OpenRecent(w->RecentFiles().value(0));
+    QCOMPARE(w->FilePath(), path);
+    QCOMPARE(w->Parameters().Value(param::gK), 3.25f);
+  }
+
+  // Undo takes a change back and Redo does it again; a run changes nothing
+  // to take back, and a new change forgets what Redo had.
+  void undoAndRedoParameterChanges() {
+    TestWindow w;
+    QVERIFY(!w->Action(cmd::Undo)->isEnabled());
+    w->Parameters().SetValue(param::gK, 9);
+    w->Dispatch(cmd::ResetParameters);
+    QCOMPARE(w->UndoDepth(), std::size_t{1});
+    QVERIFY(w->Action(cmd::Undo)->isEnabled());
+    w->Dispatch(cmd::Begin);
+    QCOMPARE(w->UndoDepth(), std::size_t{1});
+    w->Dispatch(cmd::Undo);
+    QCOMPARE(w->Parameters().Value(param::gK), 9.0f);
+    QVERIFY(w->Unsaved());
+    QVERIFY(w->Action(cmd::RedoChange)->isEnabled());
+    w->Dispatch(cmd::RedoChange);
+    QCOMPARE(w->Parameters().Value(param::gK), ParameterSet().Value(param::gK));
+    w->Dispatch(cmd::Undo);
+    w->Dispatch(cmd::ResetParameters);
+    QVERIFY(!w->Action(cmd::RedoChange)->isEnabled());
+    w->Dispatch(cmd::ResetParameters);  // nothing changes: nothing to take back
+    QCOMPARE(w->UndoDepth(), std::size_t{1});
+  }
+
+  void toolbarFollowsTheMenuRules() {
+    TestWindow w;
+    QToolBar* bar = w->findChild<QToolBar*>(QStringLiteral("Toolbar"));
+    QVERIFY(bar != nullptr);
+    QStringList texts;
+    for (QAction* a : bar->actions()) texts << a->text();
+    QCOMPARE(texts, (QStringList{"Begin", "Overlay", "Stop", "Open", "Save", "Export"}));
+    QVERIFY(bar->actions()[0]->isEnabled());
+    QVERIFY(!bar->actions()[1]->isEnabled());  // no picture to overlay yet
+    QVERIFY(!bar->actions()[2]->isEnabled());
+    bar->actions()[0]->trigger();
+    QCOMPARE(w->RunsStarted(), 1);
+    QVERIFY(bar->actions()[1]->isEnabled() && bar->actions()[5]->isEnabled());
   }
 
   void firstOpenStartsInTheExamples() {

@@ -34,15 +34,17 @@ class MenuStateTest : public QObject {
     QCOMPARE(menus.size(), 6);
     QCOMPARE(menus.first()->text(), QStringLiteral("&File"));
     QCOMPARE(menus.last()->text(), QStringLiteral("&Help"));
-    // File: New, Open, Save, Save as, separator, Print, Export Picture,
-    // Export Samples, separator, Exit.
+    // File: New, Open, Open Recent, Save, Save as, Revert to Saved,
+    // separator, Print, Export Picture, Export Samples, Export NWB,
+    // separator, Exit.
     const QList<QAction*> file = menus.first()->menu()->actions();
-    QCOMPARE(file.size(), 10);
-    QVERIFY(file[4]->isSeparator());
-    QVERIFY(file[8]->isSeparator());
-    QCOMPARE(file[6]->text(), QStringLiteral("&Export Picture..."));
-    QCOMPARE(file[2]->text(), QStringLiteral("&Save\tCtrl+S"));
-    QCOMPARE(file[2]->data().toInt(), 103);
+    QCOMPARE(file.size(), 13);
+    QVERIFY(file[2]->menu() != nullptr);
+    QVERIFY(file[6]->isSeparator());
+    QVERIFY(file[11]->isSeparator());
+    QCOMPARE(file[8]->text(), QStringLiteral("&Export Picture..."));
+    QCOMPARE(file[3]->text(), QStringLiteral("&Save\tCtrl+S"));
+    QCOMPARE(file[3]->data().toInt(), 103);
     QCOMPARE(w->Action(cmd::Exit)->text(), QStringLiteral("E&xit\tAlt+X"));
     QCOMPARE(w->Action(cmd::SynapticCurrents)->text(), QStringLiteral("&Synaptic Currents...\tCtrl+H"));
     // The key-only commands have no item.

@@ -43,6 +43,9 @@ struct RecordedRun {
   // With a stimulus: the time and the injected (or clamp) current of each
   // sample, drawn as the I-Inj trace instead of the protocol's step.
   std::shared_ptr<const std::vector<std::array<float, 2>>> injected;
+  // Hidden from the picture and its legend (the run list's switch); the run
+  // keeps its place and so its colour.
+  bool hidden = false;
 };
 
 struct ReplayState {

@@ -32,7 +32,8 @@ void DrawParameterListing(Picture& picture, const ParameterSet& params);
 
 // Draws the runs the replay mode selects: after an ordinary or overlay run
 // the current run without its V-m (drawn live); in a full redraw every kept
-// run, oldest first, then the current one, each with its V-m.
+// run, oldest first, then the current one, each with its V-m. A hidden run
+// is passed over but keeps its colour.
 void ReplayRuns(Picture& picture, const ParameterSet& params);
 
 // The full redraw behind repaint, printing and copying. The caller has made
@@ -42,6 +43,10 @@ void RedrawPlot(Picture& picture, const ParameterSet& params, Messages& messages
 
 // Keeps the current run on screen under the next one.
 void AddRunToOverlay(ReplayState& replay);
+// Takes run `index` of PictureRuns off the picture and deletes its record;
+// when it was the current run, the newest kept one becomes current. False
+// (nothing changed) for an index outside the runs or the only run.
+bool RemoveRun(ReplayState& replay, int index, TemporaryFiles* temporaries = nullptr);
 // Deletes the current record file and every kept one (through `temporaries`
 // when given) and forgets them.
 void DeleteRunRecords(ReplayState& replay, TemporaryFiles* temporaries = nullptr);

@@ -25,8 +25,9 @@ std::string RunDifferences(const RecordedRun& first, const RecordedRun& run,
 std::string RunLegendText(const ReplayState& replay, int index, const ParameterSet& params);
 
 // Draws the legend entries of runs `from` .. `to` (inclusive) when the
-// picture holds more than one run; leaves the colour, the size and the
-// alignment of text as it found them.
+// picture holds more than one run, a line for each run not hidden (the
+// shown ones close up); leaves the colour, the size and the alignment of
+// text as it found them.
 void DrawRunLegend(Picture& picture, const ParameterSet& params, int from, int to);
 
 }  // namespace vantor

@@ -14,7 +14,10 @@
 #include "app/menu_table.h"
 #include "app/picture_view.h"
 #include "app/print_copy.h"
+#include "vantor/nwb/nwb_file.h"
+#include "vantor/nwb/run_provenance.h"
 #include "vantor/render/palette.h"
+#include "vantor/render/run_record.h"
 
 using namespace vantor;
 using namespace vantor::testing;
@@ -44,7 +47,7 @@ struct PrintingWindow {
     auto scripted = std::make_unique<PrintingPrompts>(log);
     prompts = scripted.get();
     window = std::make_unique<app::MainWindow>(std::move(scripted));
-    window->resize(900, 640);
+    window->resize(1240, 640);  // a picture of 900 by 640 beside the panels
     window->Start(QStringLiteral(VANTOR_BIN_DIR), QString());
     window->show();
   }
@@ -163,6 +166,16 @@ class PrintCopyCommandsTest : public QObject {
       QVERIFY2(file.read(magic.size()) == magic, name);
     }
     QVERIFY(w.log->exportProposals.first().endsWith(QStringLiteral("/vantor.png")));
+    QCOMPARE(QImage(work_.filePath("shown.png")).size(), w->View()->Image().size());
+    // At a chosen size; a side out of range or a cancelled size writes nothing.
+    w.prompts->exportNames = {work_.filePath("sized.png"), work_.filePath("tiny.png"), work_.filePath("none.png")};
+    w.prompts->pictureSizes = {QSize(640, 1500), QSize(99, 400), QSize()};
+    for (int i = 0; i < 3; ++i) w->Dispatch(cmd::ExportPicture);
+    QCOMPARE(QImage(work_.filePath("sized.png")).size(), QSize(640, 1500));
+    QVERIFY(!QFile::exists(work_.filePath("tiny.png")) && !QFile::exists(work_.filePath("none.png")));
+    QCOMPARE(w.log->warnings, QStringList{"VTWin|Could not export the picture to " + work_.filePath("tiny.png") +
+                                          ": each side must be 100 to 20000 pixels."});
+    w.log->warnings.clear();
 
     w.prompts->exportNames = {work_.filePath("runs.csv")};
     w->Dispatch(cmd::ExportSamples);
@@ -184,6 +197,37 @@ class PrintCopyCommandsTest : public QObject {
     QVERIFY2(w.log->warnings[0].startsWith("VTWin|Could not export the samples: "), qPrintable(w.log->warnings[0]));
     QCOMPARE(w.log->warnings[1], QStringLiteral("VTWin|Could not export the picture to ") +
                                      work_.filePath("shown.bmp") + ": the name must end in .png, .svg or .pdf.");
+  }
+
+  // One NWB file, a sweep per run, whose provenance is the first run's.
+  void exportNwbWritesEveryRunAsASweep() {
+    if (!nwb::Available()) QSKIP("this build has no HDF5");
+    PrintingWindow w;
+    w->Dispatch(cmd::Begin);
+    const ParameterSet firstRun = w->PictureParameters();
+    w->Parameters().SetValue(param::InjectedCurrent, 3);
+    w->Dispatch(cmd::Overlay);
+    const std::string path = work_.filePath("runs.nwb").toStdString();
+    w.prompts->exportNames = {QString::fromStdString(path)};
+    w->Dispatch(cmd::ExportNwb);
+    QCOMPARE(w.log->warnings, QStringList());
+    const nwb::ReadProvenance read = nwb::ReadRecordingProvenance(path);
+    QVERIFY2(read.provenance.has_value(), read.error.c_str());
+    ParameterSet remade;
+    QCOMPARE(nwb::ApplyProvenance(*read.provenance, remade), std::string());
+    for (int k = 0; k < kParameterCount; ++k) QCOMPARE(remade.Value(k), firstRun.Value(k));
+    const nwb::ReadSweep second = nwb::ReadRecordingSweep(path, 2);
+    QVERIFY2(second.sweep.has_value(), second.error.c_str());
+    const auto records = ReadRunRecord(w->RunRecords().current.recordName);
+    QCOMPARE(second.sweep->timeMs.size(), records->size());
+    QVERIFY(!nwb::ReadRecordingSweep(path, 3).sweep.has_value());
+    // A folder that is not there: one box naming the file, nothing written.
+    const QString bad = work_.filePath("no-such-folder/runs.nwb");
+    w.prompts->exportNames = {bad};
+    w->Dispatch(cmd::ExportNwb);
+    QCOMPARE(w.log->warnings.size(), 1);
+    QVERIFY2(w.log->warnings[0].startsWith("VTWin|Could not export the runs to " + bad + ": "),
+             qPrintable(w.log->warnings[0]));
   }
 
   void copyLeavesSvgImageAndSamples() {
