@@ -1,6 +1,7 @@
 // NWB files: valid against the core schema, read back as written, and
 // refused clearly when they are not this program's.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -50,7 +51,9 @@ Recording TwoSweeps() {
 
 TEST(NwbFile, WrittenFileIsValidAndReadsBack) {
   if (!Available()) GTEST_SKIP() << "built without HDF5";
-  const fs::path path = fs::temp_directory_path() / "vantor_test_two.nwb";
+  // Named after the process: two suites may run side by side.
+  const fs::path path =
+      fs::temp_directory_path() / ("vantor_test_two_" + std::to_string(getpid()) + ".nwb");
   const Recording written = TwoSweeps();
   ASSERT_EQ(WriteRecording(path.string(), written), "");
 
@@ -85,13 +88,15 @@ TEST(NwbFile, WrittenFileIsValidAndReadsBack) {
 
 TEST(NwbFile, ForeignFilesAreRefusedWithTheReason) {
   if (!Available()) GTEST_SKIP() << "built without HDF5";
-  const fs::path text = fs::temp_directory_path() / "vantor_test_not.nwb";
+  const fs::path text =
+      fs::temp_directory_path() / ("vantor_test_not_" + std::to_string(getpid()) + ".nwb");
   std::ofstream(text) << "not hdf5\n";
   EXPECT_NE(ReadRecordingProvenance(text.string()).error.find("not HDF5"), std::string::npos);
   EXPECT_NE(ReadRecordingProvenance("/no/such/file.nwb").error.find("No such file"),
             std::string::npos);
   // An NWB file whose provenance group is gone is not ours.
-  const fs::path path = fs::temp_directory_path() / "vantor_test_foreign.nwb";
+  const fs::path path =
+      fs::temp_directory_path() / ("vantor_test_foreign_" + std::to_string(getpid()) + ".nwb");
   Recording r = TwoSweeps();
   ASSERT_EQ(WriteRecording(path.string(), r), "");
   ASSERT_TRUE(ReadRecordingProvenance(path.string()).provenance);
