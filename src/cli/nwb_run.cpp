@@ -298,7 +298,8 @@ int CompareWithNwb(const std::string& path, const std::vector<KeptRun>& runs,
       PrintError("The remade run differs from " + path + in + ": up to " +
                  FormatShortest(d.worst) + (ResponseColumn(runs[i]) == 1 ? " (mV or ms)" : " (nA or ms)") +
                  " at t = " + FormatShortest(d.worstAt) + " ms; " + std::to_string(d.spikes) +
-                 " spikes against the file's " + std::to_string(d.storedSpikes));
+                 (d.spikes == 1 ? " spike" : " spikes") + " against the file's " +
+                 std::to_string(d.storedSpikes));
       return kExitRefused;
     }
     samples += runs[i].columns[0].size();
@@ -309,14 +310,15 @@ int CompareWithNwb(const std::string& path, const std::vector<KeptRun>& runs,
                " runs against more sweeps in the file");
     return kExitRefused;
   }
+  const char* spikeWord = spikes == 1 ? "spike" : "spikes";
   if (family)
     std::fprintf(stderr,
-                 "The remade family matches %s: %zu sweeps, %zu samples and %zu spikes, every one "
+                 "The remade family matches %s: %zu sweeps, %zu samples and %zu %s, every one "
                  "the same.\n",
-                 path.c_str(), runs.size(), samples, spikes);
+                 path.c_str(), runs.size(), samples, spikes, spikeWord);
   else
-    std::fprintf(stderr, "The remade run matches %s: %zu samples and %zu spikes, every one the same.\n",
-                 path.c_str(), samples, spikes);
+    std::fprintf(stderr, "The remade run matches %s: %zu samples and %zu %s, every one the same.\n",
+                 path.c_str(), samples, spikes, spikeWord);
   return 0;
 }
 
