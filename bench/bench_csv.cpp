@@ -16,12 +16,6 @@ namespace {
 
 using namespace vantor;
 
-class Keep : public RunSink {
- public:
-  void Sample(const RunSample& s) override { samples.push_back(s); }
-  std::vector<RunSample> samples;
-};
-
 const std::vector<RunSample>& TonicSamples() {
   static const std::vector<RunSample> samples = [] {
     const GateTable gates = bench::ShippedGates();
@@ -29,7 +23,7 @@ const std::vector<RunSample>& TonicSamples() {
     params.SetValue(param::TrialDuration, 1000);
     params.SetValue(param::BaseCurrent, 2);
     params.SetValue(param::InjectedCurrent, 0);
-    Keep keep;
+    bench::KeepSamples keep;
     RunFlags flags;
     RunTrial(params, gates, keep, flags);
     return keep.samples;

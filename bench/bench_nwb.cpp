@@ -20,12 +20,6 @@ namespace {
 
 using namespace vantor;
 
-class Keep : public RunSink {
- public:
-  void Sample(const RunSample& s) override { samples.push_back(s); }
-  std::vector<RunSample> samples;
-};
-
 const ParameterSet& TenSeconds() {
   static const ParameterSet params = [] {
     ParameterSet p;
@@ -40,7 +34,7 @@ const std::vector<RunSample>& TenSecondSamples() {
   static const std::vector<RunSample> samples = [] {
     const GateTable gates = bench::ShippedGates();
     ParameterSet params = TenSeconds();
-    Keep keep;
+    bench::KeepSamples keep;
     RunFlags flags;
     RunTrial(params, gates, keep, flags);
     return keep.samples;

@@ -1,6 +1,9 @@
 // The trials the benchmark programs share.
 #pragma once
 
+#include <vector>
+
+#include "vantor/engine/run_sample.h"
 #include "vantor/params/gate_table.h"
 #include "vantor/params/messages.h"
 #include "vantor/params/parameter_set.h"
@@ -14,6 +17,13 @@ inline void SetTonicFiring10s(ParameterSet& params) {
   params.SetValue(param::BaseCurrent, 2.0f);
   params.SetValue(param::InjectedCurrent, 0.0f);
 }
+
+// Every sample of a run, as recorded.
+class KeepSamples : public RunSink {
+ public:
+  void Sample(const RunSample& s) override { samples.push_back(s); }
+  std::vector<RunSample> samples;
+};
 
 // The gate table the program ships.
 inline GateTable ShippedGates() {

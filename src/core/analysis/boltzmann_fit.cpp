@@ -12,6 +12,36 @@
 namespace vantor {
 namespace {
 
+// GSL's trust-region least squares of `residuals` (n of them, np unknowns)
+// from `start`, which then holds the fitted values; `rms` is the root mean
+// square of the residuals there. The GSL status.
+int LeastSquares(int (*residuals)(const gsl_vector*, void*, gsl_vector*), void* data,
+                 std::size_t n, std::size_t np, double* start, double& rms) {
+  gsl_multifit_nlinear_fdf fdf{};
+  fdf.f = residuals;
+  fdf.n = n;
+  fdf.p = np;
+  fdf.params = data;
+  gsl_multifit_nlinear_parameters settings = gsl_multifit_nlinear_default_parameters();
+  gsl_multifit_nlinear_workspace* w =
+      gsl_multifit_nlinear_alloc(gsl_multifit_nlinear_trust, &settings, n, np);
+  if (w == nullptr) return GSL_ENOMEM;
+  gsl_vector_view x0 = gsl_vector_view_array(start, np);
+  gsl_error_handler_t* former = gsl_set_error_handler_off();
+  int info = 0;
+  int status = gsl_multifit_nlinear_init(&x0.vector, &fdf, w);
+  if (status == GSL_SUCCESS)
+    status = gsl_multifit_nlinear_driver(500, 1e-10, 1e-10, 1e-12, nullptr, nullptr, &info, w);
+  gsl_set_error_handler(former);
+  const gsl_vector* p = gsl_multifit_nlinear_position(w);
+  for (std::size_t k = 0; k < np; ++k) start[k] = gsl_vector_get(p, k);
+  double chi = 0;
+  gsl_blas_ddot(gsl_multifit_nlinear_residual(w), gsl_multifit_nlinear_residual(w), &chi);
+  rms = std::sqrt(chi / static_cast<double>(n));
+  gsl_multifit_nlinear_free(w);
+  return status;
+}
+
 struct Data {
   const std::vector<double>* v;
   const std::vector<double>* i;
@@ -63,30 +93,11 @@ BoltzmannFit Fit(const std::vector<double>& levels, const std::vector<double>& c
     start[0] = g > 0 ? g : std::fabs(biggest) / span;
   }
   Data data{&levels, &currents, activation};
-  gsl_multifit_nlinear_fdf fdf{};
-  fdf.f = Residuals;
-  fdf.n = n;
-  fdf.p = np;
-  fdf.params = &data;
-  gsl_multifit_nlinear_parameters settings = gsl_multifit_nlinear_default_parameters();
-  gsl_multifit_nlinear_workspace* w =
-      gsl_multifit_nlinear_alloc(gsl_multifit_nlinear_trust, &settings, n, np);
-  gsl_vector_view x0 = gsl_vector_view_array(start, np);
-  gsl_error_handler_t* former = gsl_set_error_handler_off();
-  int info = 0;
-  int status = gsl_multifit_nlinear_init(&x0.vector, &fdf, w);
-  if (status == GSL_SUCCESS)
-    status = gsl_multifit_nlinear_driver(500, 1e-10, 1e-10, 1e-12, nullptr, nullptr, &info, w);
-  gsl_set_error_handler(former);
-  const gsl_vector* p = gsl_multifit_nlinear_position(w);
-  double chi = 0;
-  gsl_blas_ddot(gsl_multifit_nlinear_residual(w), gsl_multifit_nlinear_residual(w), &chi);
-  fit.scale = gsl_vector_get(p, 0);
-  fit.vHalf = gsl_vector_get(p, 1);
-  fit.slope = gsl_vector_get(p, 2);
-  if (activation) fit.reversal = gsl_vector_get(p, 3);
-  fit.residual = std::sqrt(chi / static_cast<double>(n));
-  gsl_multifit_nlinear_free(w);
+  const int status = LeastSquares(Residuals, &data, n, np, start, fit.residual);
+  fit.scale = start[0];
+  fit.vHalf = start[1];
+  fit.slope = start[2];
+  if (activation) fit.reversal = start[3];
   fit.ok = status == GSL_SUCCESS && std::isfinite(fit.residual) && std::isfinite(fit.vHalf) &&
            std::isfinite(fit.slope);
   if (!fit.ok) fit.error = std::string("the fit did not converge (") + gsl_strerror(status) + ")";
@@ -148,29 +159,10 @@ ExponentialFit FitExponential(const std::vector<double>& times, const std::vecto
       if (d.t[j] > 0) start[1] = d.t[j];
       break;
     }
-  gsl_multifit_nlinear_fdf fdf{};
-  fdf.f = DecayResiduals;
-  fdf.n = n;
-  fdf.p = 3;
-  fdf.params = &d;
-  gsl_multifit_nlinear_parameters settings = gsl_multifit_nlinear_default_parameters();
-  gsl_multifit_nlinear_workspace* w =
-      gsl_multifit_nlinear_alloc(gsl_multifit_nlinear_trust, &settings, n, 3);
-  gsl_vector_view x0 = gsl_vector_view_array(start, 3);
-  gsl_error_handler_t* former = gsl_set_error_handler_off();
-  int info = 0;
-  int status = gsl_multifit_nlinear_init(&x0.vector, &fdf, w);
-  if (status == GSL_SUCCESS)
-    status = gsl_multifit_nlinear_driver(500, 1e-10, 1e-10, 1e-12, nullptr, nullptr, &info, w);
-  gsl_set_error_handler(former);
-  const gsl_vector* p = gsl_multifit_nlinear_position(w);
-  double chi = 0;
-  gsl_blas_ddot(gsl_multifit_nlinear_residual(w), gsl_multifit_nlinear_residual(w), &chi);
-  fit.amplitude = gsl_vector_get(p, 0);
-  fit.tau = gsl_vector_get(p, 1);
-  fit.offset = gsl_vector_get(p, 2);
-  fit.residual = std::sqrt(chi / static_cast<double>(n));
-  gsl_multifit_nlinear_free(w);
+  const int status = LeastSquares(DecayResiduals, &d, n, 3, start, fit.residual);
+  fit.amplitude = start[0];
+  fit.tau = start[1];
+  fit.offset = start[2];
   fit.ok = status == GSL_SUCCESS && std::isfinite(fit.residual) && fit.tau > 0 &&
            std::isfinite(fit.tau);
   if (!fit.ok)
