@@ -1,5 +1,7 @@
 // vantor-cli run: one run of the cell, headless, from the built-in parameters
 // or a parameter file, with settings changed on the command line.
+#include <sys/stat.h>
+
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -167,6 +169,11 @@ int Run(const std::vector<std::string>& args) {
     if (path.empty()) continue;
     if (path == "-" && !StandardOutputAllowed(option))
       return UsageError("run", std::string(option) + " cannot write to standard output");
+    // HDF5 seeks in its file: refused here, before a FIFO is waited on.
+    struct stat info {};
+    if (std::string(option) == "--nwb" && stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode) &&
+        !S_ISDIR(info.st_mode))
+      return UsageError("run", "--nwb needs a file, not a device or a FIFO: " + path);
     outputs.Add(option, path);
   }
 

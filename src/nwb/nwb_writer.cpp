@@ -8,6 +8,7 @@
 //   /general/source_script    the provenance in words
 //   /general/vantor/...       the provenance the program reads back (--from)
 #include <hdf5.h>
+#include <sys/stat.h>
 
 #include <cstdio>
 #include <random>
@@ -237,6 +238,11 @@ bool WriteFile(hid_t file, const Recording& recording) {
 bool Available() { return true; }
 
 std::string WriteRecording(const std::string& path, const Recording& recording) {
+  // HDF5 seeks in the file it writes: a device or a FIFO cannot hold one
+  // (and /dev/null takes the library down).
+  struct stat info {};
+  if (stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode))
+    return "an NWB file cannot go to a device, a FIFO or a folder";
   H5Eset_auto2(H5E_DEFAULT, nullptr, nullptr);
   // The newer object headers take a fraction of the room of the first ones.
   Handle access(H5Pcreate(H5P_FILE_ACCESS), H5Pclose);

@@ -62,6 +62,10 @@ with tempfile.TemporaryDirectory() as folder:
     assert changed.returncode == 1, changed.stderr
     assert "fingerprint" in changed.stderr and "differs" in changed.stderr, changed.stderr
 
+    # HDF5 seeks in its file (and crashed writing to /dev/null): devices are refused.
+    device = run(folder, "run", "-q", "--nwb", "/dev/null")
+    assert device.returncode == 2 and "not a device" in device.stderr, device.stderr
+
     foreign = run(folder, "run", "--from", "a.csv")
     assert foreign.returncode == 1 and "not an NWB file" in foreign.stderr, foreign.stderr
     with h5py.File(os.path.join(folder, "c.nwb"), "w") as f:
