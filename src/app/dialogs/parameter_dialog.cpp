@@ -11,6 +11,7 @@
 #include "app/dialogs/dialog_support.h"
 #include "app/dialogs/field_text.h"
 #include "app/dialogs/group_picture.h"
+#include "app/dialogs/ion_potentials_panel.h"
 #include "app/dialogs/parameter_templates.h"
 #include "vantor/params/parameter_rules.h"
 #include "vantor/params/parameter_set.h"
@@ -88,6 +89,7 @@ ParameterDialog::ParameterDialog(ParameterSet& params, int groupRow, bool& unsav
   body->addWidget(new GroupPicture(PictureForGroup(groupRow_), this), 0, Qt::AlignTop);
   body->addSpacing(8);
   body->addLayout(grid, 1);
+  if (template_.groupRow == 3) body->addWidget(new IonPotentialsPanel(params_, fields_, this), 0, Qt::AlignTop);
 
   auto* outer = new QVBoxLayout(this);
   outer->addLayout(body);
