@@ -144,25 +144,18 @@ QSize PrintArea(QSize page, QSize picture) {
   return {std::max(1, static_cast<int>(page.height() / aspect)), page.height()};
 }
 
-bool PrintPlot(QWidget* mainWindow, Picture& picture, const ParameterSet& params,
-               const QString& documentName, PrinterChooser& chooser, Messages& messages,
-               QSize pictureSize) {
+bool PrintDrawing(QWidget* mainWindow, const QString& documentName, PrinterChooser& chooser, QSize pictureSize,
+                  const std::function<void(Device&, int)>& draw) {
   QPrinter printer(QPrinter::HighResolution);
   printer.setDocName(documentName);
   if (!chooser.Choose(printer, mainWindow)) return true;
-
   bool cancelled = false;
   if (mainWindow != nullptr) mainWindow->setEnabled(false);
   QPointer<PrintAbortBox> box = new PrintAbortBox(mainWindow, cancelled);
   box->show();
   QCoreApplication::processEvents();  // the box shows (and can be pressed) before the page starts
-
   bool ok = false;
   {
-    KeepPicture keep(picture);
-    OutputTarget& target = picture.target;
-    target.printing = true;
-    target.devicePerInch = printer.resolution();  // labels keep their legible size on paper
     QPainter painter;
     if (painter.begin(&printer)) {
       const QRect page = printer.pageLayout().paintRectPixels(printer.resolution());
@@ -171,9 +164,7 @@ bool PrintPlot(QWidget* mainWindow, Picture& picture, const ParameterSet& params
       const QSize area = PrintArea(page.size(), pictureSize);
       PainterDevice device(painter, area.width(), area.height());
       PumpingDevice pumping(device, cancelled);
-      target.SetDevice(&pumping);
-      RedrawPlot(picture, params, messages);
-      target.SetDevice(nullptr);
+      draw(pumping, printer.resolution());
       device.Flush();
       if (cancelled) {
         // A printer that cannot take the job back (a PDF file) keeps no
@@ -192,6 +183,20 @@ bool PrintPlot(QWidget* mainWindow, Picture& picture, const ParameterSet& params
   if (box != nullptr) box->close();
   if (mainWindow != nullptr) mainWindow->setEnabled(true);
   return ok;
+}
+
+bool PrintPlot(QWidget* mainWindow, Picture& picture, const ParameterSet& params,
+               const QString& documentName, PrinterChooser& chooser, Messages& messages,
+               QSize pictureSize) {
+  KeepPicture keep(picture);
+  return PrintDrawing(mainWindow, documentName, chooser, pictureSize, [&](Device& device, int resolution) {
+    OutputTarget& target = picture.target;
+    target.printing = true;
+    target.devicePerInch = resolution;  // labels keep their legible size on paper
+    target.SetDevice(&device);
+    RedrawPlot(picture, params, messages);
+    target.SetDevice(nullptr);
+  });
 }
 
 QString SamplesAsText(const Picture& picture, const ParameterSet& params, int maxRows) {
@@ -254,8 +259,8 @@ QString SamplesAsText(const Picture& picture, const ParameterSet& params, int ma
   return text;
 }
 
-bool ExportPicture(Picture& picture, const ParameterSet& params, const QString& path, QSize size,
-                   Messages& messages, QString& error) {
+bool SaveDrawing(const QString& path, QSize size, uint32_t background, const std::function<void(Device&)>& draw,
+                 QString& error) {
   const std::string target = QFile::encodeName(path).toStdString();
   const std::optional<PictureFormat> format = PictureFormatForPath(target);
   if (!format) {
@@ -264,23 +269,39 @@ bool ExportPicture(Picture& picture, const ParameterSet& params, const QString& 
   }
   const int w = std::max(1, size.width()), h = std::max(1, size.height());
   std::string why;
-  bool ok = false;
-  {
-    KeepPicture keep(picture);
-    OutputTarget& target_ = picture.target;
-    target_.clipboardCopy = true;  // measured as on screen, not filled twice
-    target_.AttachPlotter(nullptr);  // the plotter and metafile had this picture already
-    target_.AttachCgm(nullptr);
-    ok = SavePicture(*format, target, w, h, picture.preferences.Colour(Preferences::BackgroundColour),
-                     [&](Device& device) {
-                       target_.SetDevice(&device);
-                       RedrawPlot(picture, params, messages);
-                       target_.SetDevice(nullptr);
-                     },
-                     why);
-  }
+  const bool ok = SavePicture(*format, target, w, h, background, draw, why);
   if (!ok) error = QString::fromStdString(why);
   return ok;
+}
+
+QByteArray PictureAsPng(Picture& picture, const ParameterSet& params, QSize size, Messages& messages) {
+  KeepPicture keep(picture);
+  OutputTarget& target = picture.target;
+  target.clipboardCopy = true;
+  target.AttachPlotter(nullptr);
+  target.AttachCgm(nullptr);
+  return RenderPicture(PictureFormat::Png, std::max(1, size.width()), std::max(1, size.height()),
+                       picture.preferences.Colour(Preferences::BackgroundColour), [&](Device& device) {
+                         target.SetDevice(&device);
+                         RedrawPlot(picture, params, messages);
+                         target.SetDevice(nullptr);
+                       });
+}
+
+bool ExportPicture(Picture& picture, const ParameterSet& params, const QString& path, QSize size,
+                   Messages& messages, QString& error) {
+  KeepPicture keep(picture);
+  OutputTarget& target = picture.target;
+  target.clipboardCopy = true;  // measured as on screen, not filled twice
+  target.AttachPlotter(nullptr);  // the plotter and metafile had this picture already
+  target.AttachCgm(nullptr);
+  return SaveDrawing(path, size, picture.preferences.Colour(Preferences::BackgroundColour),
+                     [&](Device& device) {
+                       target.SetDevice(&device);
+                       RedrawPlot(picture, params, messages);
+                       target.SetDevice(nullptr);
+                     },
+                     error);
 }
 
 bool ExportSamples(const Picture& picture, const ParameterSet& params, const QString& path,
@@ -327,36 +348,41 @@ bool ExportSamples(const Picture& picture, const ParameterSet& params, const QSt
   return true;
 }
 
-bool CopyPlotToClipboard(QWidget* mainWindow, Picture& picture, const ParameterSet& params,
-                         QSize windowSize, Messages& messages) {
+void CopyDrawing(QWidget* mainWindow, QSize size, uint32_t background, const std::function<void(Device&)>& draw,
+                 const QString& text) {
   if (mainWindow != nullptr) mainWindow->setEnabled(false);
-  const int w = std::max(1, windowSize.width());
-  const int h = std::max(1, windowSize.height());
-  const uint32_t background = picture.preferences.Colour(Preferences::BackgroundColour);
-  QByteArray svg;
-  QImage image;
-  {
-    KeepPicture keep(picture);
-    OutputTarget& target = picture.target;
-    target.clipboardCopy = true;
-    auto redraw = [&](Device& device) {
-      target.SetDevice(&device);
-      RedrawPlot(picture, params, messages);
-      target.SetDevice(nullptr);
-    };
-    svg = RenderPicture(PictureFormat::Svg, w, h, background, redraw);
-    // The plotter and the metafile get the picture once, not once per format.
-    target.AttachPlotter(nullptr);
-    target.AttachCgm(nullptr);
-    image = QImage::fromData(RenderPicture(PictureFormat::Png, w, h, background, redraw), "PNG");
-  }
+  const int w = std::max(1, size.width());
+  const int h = std::max(1, size.height());
+  const QByteArray svg = RenderPicture(PictureFormat::Svg, w, h, background, draw);
+  const QImage image = QImage::fromData(RenderPicture(PictureFormat::Png, w, h, background, draw), "PNG");
   auto* data = new QMimeData;
   if (!svg.isEmpty()) data->setData(QStringLiteral("image/svg+xml"), svg);
   if (!image.isNull()) data->setImageData(image);
-  const QString samples = SamplesAsText(picture, params);
-  if (!samples.isEmpty()) data->setText(samples);
+  if (!text.isEmpty()) data->setText(text);
   QApplication::clipboard()->setMimeData(data);
   if (mainWindow != nullptr) mainWindow->setEnabled(true);
+}
+
+bool CopyPlotToClipboard(QWidget* mainWindow, Picture& picture, const ParameterSet& params,
+                         QSize windowSize, Messages& messages) {
+  const QString samples = SamplesAsText(picture, params);
+  KeepPicture keep(picture);
+  OutputTarget& target = picture.target;
+  target.clipboardCopy = true;
+  bool first = true;
+  CopyDrawing(mainWindow, windowSize, picture.preferences.Colour(Preferences::BackgroundColour),
+              [&](Device& device) {
+                target.SetDevice(&device);
+                RedrawPlot(picture, params, messages);
+                target.SetDevice(nullptr);
+                // The plotter and the metafile get the picture once, not once per format.
+                if (first) {
+                  target.AttachPlotter(nullptr);
+                  target.AttachCgm(nullptr);
+                  first = false;
+                }
+              },
+              samples);
   return true;
 }
 

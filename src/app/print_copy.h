@@ -6,6 +6,8 @@
 #include <QSize>
 #include <QString>
 
+#include <cstdint>
+#include <functional>
 #include <string>
 
 class QPrinter;
@@ -13,6 +15,7 @@ class QWidget;
 
 namespace vantor {
 
+class Device;
 class Messages;
 class ParameterSet;
 struct Picture;
@@ -50,6 +53,12 @@ bool PrintPlot(QWidget* mainWindow, Picture& picture, const ParameterSet& params
                const QString& documentName, PrinterChooser& chooser, Messages& messages,
                QSize pictureSize = QSize());
 
+// Prints what `draw` draws on one page (given the device and the printer's
+// dots per inch), with the box that stops the job; the same results as
+// PrintPlot, which prints the picture through it.
+bool PrintDrawing(QWidget* mainWindow, const QString& documentName, PrinterChooser& chooser, QSize pictureSize,
+                  const std::function<void(Device&, int)>& draw);
+
 // The part of a page of `page` pixels a picture of `picture`'s proportions
 // takes: the whole width, or the whole height when it is the narrower way,
 // from the top left. The whole page without a picture size.
@@ -66,12 +75,27 @@ QString SamplesAsText(const Picture& picture, const ParameterSet& params, int ma
 bool ExportPicture(Picture& picture, const ParameterSet& params, const QString& path, QSize size,
                    Messages& messages, QString& error);
 
+// What `draw` draws at `size` into `path` as its extension says (.png,
+// .svg, .pdf), never leaving a half-written file; false with the reason.
+// ExportPicture writes the picture through it.
+bool SaveDrawing(const QString& path, QSize size, uint32_t background, const std::function<void(Device&)>& draw,
+                 QString& error);
+
+// The picture at `size` as PNG bytes, drawn as ExportPicture draws it;
+// empty when it could not be encoded.
+QByteArray PictureAsPng(Picture& picture, const ParameterSet& params, QSize size, Messages& messages);
+
 // The samples of every run of the picture as the command line's CSV files:
 // `path` for a single run, "name-1.csv", "name-2.csv" ... beside it for
 // several. False with the reason at the first file that cannot be written;
 // `written` gets the files done.
 bool ExportSamples(const Picture& picture, const ParameterSet& params, const QString& path,
                    QStringList& written, QString& error);
+
+// What `draw` draws at `size` on the clipboard as SVG and as an image, with
+// `text` beside them when not empty; `draw` is called once per format.
+void CopyDrawing(QWidget* mainWindow, QSize size, uint32_t background, const std::function<void(Device&)>& draw,
+                 const QString& text);
 
 // Puts the picture on the clipboard at the window's size as SVG
 // ("image/svg+xml") and as an image, with the samples of the last run as
