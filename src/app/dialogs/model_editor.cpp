@@ -57,6 +57,11 @@ ModelEditor::ModelEditor(GateTable& gates, QWidget* parent) : QDialog(parent), g
 }
 
 void ModelEditor::accept() {
+  ApplyTyped(gates_);
+  QDialog::accept();
+}
+
+void ModelEditor::ApplyTyped(GateTable& into) const {
   // A field that does not begin with a number keeps its coefficient; so
   // does one beyond the single-precision range, which no rate formula
   // could use.
@@ -64,8 +69,7 @@ void ModelEditor::accept() {
     for (int c = 0; c < kGateColumnCount; ++c)
       if (const std::optional<float> v = ScanFieldNumber(fields_[r - 1][c]->text());
           v && !std::isinf(*v))
-        gates_.SetCoefficient(r, c, *v);
-  QDialog::accept();
+        into.SetCoefficient(r, c, *v);
 }
 
 void ModelEditor::FitInto(const QRect& free) {

@@ -19,6 +19,8 @@ class ModelEditor : public QDialog {
   // Row 1 .. 17, column 0 .. 7 (A .. H); named 100 row + column + 1001.
   QLineEdit* Field(int row, int column) const { return fields_[row - 1][column]; }
   void accept() override;
+  // The typed values into `into`, by the rule OK applies.
+  void ApplyTyped(GateTable& into) const;
   // Sizes the dialog for a screen whose free area is `free`.
   void FitInto(const QRect& free);
 
