@@ -13,6 +13,7 @@ install(FILES ${vantor_data_dir}/VANTOR.mnx ${vantor_data_dir}/VANTORW.INI
   ${vantor_data_dir}/vantorw.html ${vantor_data_dir}/vmodels.val
   DESTINATION ${CMAKE_INSTALL_DATADIR}/vantor)
 install(DIRECTORY ${vantor_data_dir}/examples DESTINATION ${CMAKE_INSTALL_DATADIR}/vantor)
+install(DIRECTORY ${vantor_data_dir}/lessons DESTINATION ${CMAKE_INSTALL_DATADIR}/vantor)
 file(GLOB man_pages ${CMAKE_SOURCE_DIR}/man/*.1)
 install(FILES ${man_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 set(desktop_dir ${vantor_data_dir}/desktop)

@@ -150,6 +150,7 @@ void MainWindow::CommandParameterGroup(int row) {
   ParameterDialog dialog(Parameters(), row, unsaved.flag,
                          [this](int context) { ShowHelpTopic(context); }, this);
   dialog.exec();
+  FollowGateTable();
 }
 
 void MainWindow::CommandSynapticCurrents() { CommandParameterGroup(ExtendedMode() ? 4 : 2); }
@@ -165,7 +166,12 @@ void MainWindow::CommandScreenScaling() {
   RedrawPicture();
 }
 
-void MainWindow::CommandEditModel() { RunModelEditor(Gates(), this); }
+void MainWindow::CommandEditModel() {
+  ModelEditor editor(Gates(), this);
+  OfferGateCurves(editor);
+  editor.exec();
+  FollowGateTable();
+}
 
 void MainWindow::CommandAbout() { RunAboutBox(this); }
 

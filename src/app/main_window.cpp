@@ -195,6 +195,11 @@ void MainWindow::Dispatch(int id) {
     case cmd::About: CommandAbout(); break;
     case cmd::Undo: UndoParameterChange(); break;
     case cmd::RedoChange: RedoParameterChange(); break;
+    case cmd::Drugs: CommandDrugs(); break;
+    case cmd::WashOut: CommandWashOut(); break;
+    case cmd::GateCurves: CommandGateCurves(); break;
+    case cmd::Report: CommandReport(); break;
+    case cmd::Lessons: CommandLessons(); break;
     default: break;
   }
   if (undoable && !(params_ == before)) {

@@ -19,16 +19,23 @@
 #include "app/record_lookup.h"
 #include "app/user_prompts.h"
 #include "vantor/engine/run_driver.h"
+#include "vantor/engine/stimulus.h"
 #include "vantor/params/gate_table.h"
 #include "vantor/params/parameter_set.h"
+#include "vantor/params/pharmacology.h"
 #include "vantor/render/picture.h"
 
 class QAction;
 class QLabel;
 class QMenu;
 
+namespace vantor {
+class ModelEditor;
+}
+
 namespace vantor::app {
 
+class GateCurvesWindow;
 class HelpWindow;
 class MeasuresPanel;
 class PictureView;
@@ -108,6 +115,31 @@ class MainWindow : public QMainWindow {
   void CommandAbout();
   // Help topic by context number (80 + 2 x group row), kept open.
   void ShowHelpTopic(int context);
+
+  // ---- The teaching commands (drug_commands.cpp, gate_window.cpp,
+  // report_command.cpp, lessons.cpp) ----------------------------------------
+  void CommandDrugs();     // the Drugs dialog; its doses act on the runs that follow
+  void CommandWashOut();   // no drug in the bath any more
+  // The blockers every run takes until washed out (none at first).
+  const std::vector<DrugDose>& Drugs() const { return drugs_; }
+  void SetDrugs(std::vector<DrugDose> doses);
+  void CommandGateCurves();  // the gate curves window, kept open and following the gate table
+  GateCurvesWindow* GateCurves() const;  // null until opened
+  // The gate curves window redrawn from the table and the temperature.
+  void FollowGateTable();
+  // The Model Editor's button for the gate curves, and its typed values drawn there.
+  void OfferGateCurves(ModelEditor& editor);
+  void CommandReport();      // the picture's runs as a PDF and HTML report
+  // The report of the picture's runs into the two files; false with the reason.
+  bool WriteReport(const QString& pdfPath, const QString& htmlPath, QString& error);
+  void CommandLessons();     // a lesson picked, its files opened and its page shown
+  // Opens lesson file `path` (a parameter file) and shows its help page.
+  bool OpenLesson(const QString& path);
+  // The stimulus the next run of this file takes (a lesson's), or null.
+  const Stimulus* RunStimulus() const;
+  // Begin with a stimulus family: its runs one after another, the first a
+  // Begin, the rest overlays. False when the stimulus has no such family.
+  bool RunStimulusFamily();
 
   // ---- The docks: run list, value cursor, measures (run_panels.cpp) -----
   // Shows or hides run `index` of the picture (from 0, oldest first) and
@@ -273,6 +305,15 @@ class MainWindow : public QMainWindow {
 
   static constexpr std::size_t kUndoDepth = 50;
   std::vector<ParameterSet> undo_, redo_;  // oldest first
+
+  std::vector<DrugDose> drugs_;  // in the bath for every run until washed out
+  QLabel* drugsShown_ = nullptr;  // the status bar's note of them
+  QPointer<GateCurvesWindow> gateWindow_;
+  std::optional<Stimulus> lessonStimulus_;  // of the lesson file `lessonFile_`
+  QString lessonFile_;
+  const Stimulus* familyMember_ = nullptr;  // the family's run going on
+  // The label of a run: `label` (a file's name) and the drugs in the bath.
+  QString RunLabelWithDrugs(const QString& label) const;
 };
 
 }  // namespace vantor::app

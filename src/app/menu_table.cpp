@@ -18,6 +18,7 @@ constexpr MenuItem kItems[] = {
     {cmd::ExportPicture, "&File", "&Export Picture...", R::PictureIdle},
     {cmd::ExportSamples, "&File", "Export Sa&mples...", R::PictureIdle},
     {cmd::ExportNwb, "&File", "Export &NWB...", R::PictureIdle},
+    {cmd::Report, "&File", "Re&port...", R::PictureIdle},
     {0, "&File", nullptr, R::Always},
     {cmd::Exit, "&File", "E&xit\tAlt+X", R::Always},
     {cmd::Copy, "&Edit", "&Copy\tShift+Ins", R::PictureIdle},
@@ -36,10 +37,15 @@ constexpr MenuItem kItems[] = {
     {cmd::Ions, "&Parameters", "&Ions...\tCtrl+D", R::Always},
     {0, "&Parameters", nullptr, R::Always},
     {cmd::ResetParameters, "&Parameters", "&Reset to Built-in Values", R::Always},
+    {0, "&Parameters", nullptr, R::Always},
+    {cmd::Drugs, "&Parameters", "&Drugs...", R::Always},
+    {cmd::WashOut, "&Parameters", "&Wash Out Drugs", R::Always},
     {cmd::ScreenScaling, "&Other", "&Screen Scaling", R::ExtendedOnly},
     {cmd::EditModel, "&Other", "&Edit Model", R::ExtendedOnly},
     {cmd::MiscParameters, "&Other", "&Misc. Parameters", R::ExtendedOnly},
+    {cmd::GateCurves, "&Other", "&Gate Curves", R::Idle},
     {cmd::HelpIndex, "&Help", "&Index\tF1", R::Always},
+    {cmd::Lessons, "&Help", "&Lessons...", R::Idle},
     {cmd::About, "&Help", "&About...", R::Always},
 };
 

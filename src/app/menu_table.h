@@ -22,6 +22,10 @@ enum Id : int {
   OverlayFile = 305,  // beside the table's Run items: a run of another file over the picture
   Comment = 401, Protocol = 402, Conductances = 403, SynapticCurrents = 404, Ions = 405,
   ResetParameters = 406,  // beside the dialogs: every value back to the built-in one
+  Drugs = 407, WashOut = 408,  // blockers in the bath for the runs that follow
+  GateCurves = 603,  // the gate table's steady states and time constants
+  Report = 111,  // the runs of the picture as a PDF and HTML report
+  Lessons = 902,  // a lesson's files opened and its page shown
   ScreenScaling = 600, EditModel = 601, MiscParameters = 602,
   HelpIndex = 901, About = 999,
 };

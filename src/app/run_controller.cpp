@@ -51,7 +51,9 @@ QString Megabytes(double bytes) { return QString::number(bytes / 1e6, 'f', bytes
 
 }  // namespace
 
-void MainWindow::CommandBegin() { RunCommand(false); }
+void MainWindow::CommandBegin() {
+  if (!RunStimulusFamily()) RunCommand(false);
+}
 void MainWindow::CommandOverlay() { RunCommand(true); }
 void MainWindow::CommandStop() { flags_.stop = true; }
 
@@ -119,7 +121,8 @@ void MainWindow::RunCommand(bool overlay, const ParameterSet* from, const QStrin
   RunPictureOptions options;
   options.extraSink = &progress;
   options.recordDirectory = QFile::encodeName(folder).toStdString();
-  options.label = ToCp437(label);
+  options.label = ToCp437(RunLabelWithDrugs(label));
+  if (from == nullptr) options.tuning.stimulus = RunStimulus();
   options.pump = [this] { Pump(); };
   longestPumpGapMs_ = 0;
   pumpClock_.start();
@@ -131,11 +134,15 @@ void MainWindow::RunCommand(bool overlay, const ParameterSet* from, const QStrin
   // meanwhile.
   const ParameterSet before = params_;
   pictureParams_ = from != nullptr ? *from : params_;
+  const DrugWashout washout = ApplyDrugs(pictureParams_, drugs_);
   lastResult_ = overlay ? OverlayRun(picture_, pictureParams_, gates_, flags_, messages_, options)
                         : BeginRun(picture_, pictureParams_, gates_, flags_, messages_, options);
-  if (from == nullptr)
+  if (from == nullptr) {
+    ParameterSet ran = pictureParams_;
+    WashOut(ran, washout);  // the drugs act on the run, never on the user's values
     for (int k = 0; k < kParameterCount; ++k)
-      if (params_.Value(k) == before.Value(k)) params_.SetValue(k, pictureParams_.Value(k));
+      if (params_.Value(k) == before.Value(k)) params_.SetValue(k, ran.Value(k));
+  }
 
   picture_.replay.mode = kReplayOrdinary;
   // A picture only from a run that reached its end.

@@ -35,13 +35,13 @@ class MenuStateTest : public QObject {
     QCOMPARE(menus.first()->text(), QStringLiteral("&File"));
     QCOMPARE(menus.last()->text(), QStringLiteral("&Help"));
     // File: New, Open, Open Recent, Save, Save as, Revert to Saved,
-    // separator, Print, Export Picture, Export Samples, Export NWB,
+    // separator, Print, Export Picture, Export Samples, Export NWB, Report,
     // separator, Exit.
     const QList<QAction*> file = menus.first()->menu()->actions();
-    QCOMPARE(file.size(), 13);
+    QCOMPARE(file.size(), 14);
     QVERIFY(file[2]->menu() != nullptr);
     QVERIFY(file[6]->isSeparator());
-    QVERIFY(file[11]->isSeparator());
+    QVERIFY(file[12]->isSeparator());
     QCOMPARE(file[8]->text(), QStringLiteral("&Export Picture..."));
     QCOMPARE(file[3]->text(), QStringLiteral("&Save\tCtrl+S"));
     QCOMPARE(file[3]->data().toInt(), 103);
