@@ -2,6 +2,7 @@
 // follow the typing, a drug shows in the run list and changes only its
 // targets, the gate curves follow the Model Editor and the temperature, the
 // report holds every run's measures, and every lesson opens and runs.
+#include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -11,6 +12,7 @@
 #include <cmath>
 #include <set>
 
+#include "app/dialogs/drugs_dialog.h"
 #include "app/dialogs/field_text.h"
 #include "app/dialogs/ion_potentials_panel.h"
 #include "app/dialogs/model_editor.h"
@@ -23,6 +25,7 @@
 #include "app/menu_table.h"
 #include "app/run_list_panel.h"
 #include "app_test_support.h"
+#include "dialogs/modal_helpers.h"
 #include "device/lab_report.h"
 #include "vantor/analysis/measured_run.h"
 #include "vantor/engine/stimulus_file.h"
@@ -87,6 +90,24 @@ class TeachingTest : public QObject {
     dialog.Field(param::NaOut)->setText(QStringLiteral("1x"));
     QCOMPARE(panel->Shown("E_Na"), eNa);
     QVERIFY(panel->findChildren<QLabel*>().last()->text().contains(dialog.Field(param::NaOut)->accessibleName()));
+    // No concentration at all: the floor a run applies, never an infinity.
+    dialog.Field(param::KOut)->setText(QStringLiteral("0"));
+    QVERIFY(std::isfinite(Shown(panel, "E_K")) && !panel->Shown("E_K").contains(QStringLiteral("inf")));
+  }
+
+  void drugsDialogRefusesADoseItCannotTake() {
+    DrugsDialog dialog({}, nullptr);
+    dialog.Box(QStringLiteral("TTX"))->setChecked(true);
+    dialog.Concentration(QStringLiteral("TTX"))->setText(QStringLiteral("lots"));
+    QString caption, text;
+    CaptureMessageBox(&caption, &text);
+    dialog.accept();
+    QVERIFY2(text.contains(QStringLiteral("lots")), qPrintable(text));
+    QVERIFY(dialog.Doses().empty() && dialog.result() != QDialog::Accepted);
+    dialog.Concentration(QStringLiteral("TTX"))->setText(QStringLiteral("300 nM"));
+    dialog.accept();
+    QCOMPARE(dialog.Doses().size(), std::size_t{1});
+    QCOMPARE(dialog.Doses().front().molar, 300e-9);
   }
 
   void drugShowsInTheRunListAndChangesOnlyItsTargets() {
@@ -134,6 +155,10 @@ class TeachingTest : public QObject {
       while (column < 7 && w->Gates().Coefficient(1, column) == 0) ++column;
       editor.Field(1, column)->setText(FieldText(2 * w->Gates().Coefficient(1, column) + 1));
       QVERIFY(!SameCurves(gates->Chart(), before));
+      // A value no rate formula can use still draws.
+      editor.Field(1, column)->setText(QStringLiteral("1e30"));
+      QImage image(400, 300, QImage::Format_RGB32);
+      gates->render(&image);
       editor.reject();
     }
     w->FollowGateTable();  // as the command does when the editor closes
