@@ -146,7 +146,16 @@ void GateCurvesWindow::ExportAsked() {
                                                 QStringLiteral("PDF document (*.pdf)")});
   if (path.isEmpty()) return;
   const QSize size = prompts_.PictureSize(chart_->size());
-  if (!size.isValid()) return;
+  if (!size.isValid()) return;  // cancelled
+  if (size.width() < kLeastPictureSide || size.height() < kLeastPictureSide || size.width() > kGreatestPictureSide ||
+      size.height() > kGreatestPictureSide) {
+    prompts_.Warn(QString::fromLatin1(kShellCaption.data(), kShellCaption.size()),
+                  tr("Could not export the gate curves to %1: each side must be %2 to %3 pixels.")
+                      .arg(QDir::toNativeSeparators(path))
+                      .arg(kLeastPictureSide)
+                      .arg(kGreatestPictureSide));
+    return;
+  }
   QString error;
   if (!SaveDrawing(path, size, kWhite, [this](Device& d) { DrawOn(d); }, error))
     prompts_.Warn(QString::fromLatin1(kShellCaption.data(), kShellCaption.size()),
