@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QStatusBar>
 
 #include "app/data_paths.h"
@@ -72,7 +73,11 @@ bool MainWindow::WriteReport(const QString& pdfPath, const QString& htmlPath, QS
   for (std::size_t i = 0; i < runs.size(); ++i) {
     const RecordedRun& run = *runs[i];
     ReportRun entry;
-    entry.name = FromCp437(RunLegendText(replay, static_cast<int>(i), pictureParams_)).toStdString();
+    // The legend's line, less the "Run n" the report's heading gives anyway.
+    QString name = FromCp437(RunLegendText(replay, static_cast<int>(i), pictureParams_));
+    const QString plain = tr("Run %1").arg(i + 1);
+    if (name.startsWith(plain)) name = name.mid(plain.size()).remove(QRegularExpression(QStringLiteral("^:\\s*")));
+    entry.name = name.toStdString();
     entry.params = pictureParams_;
     if (run.parameters.size() == static_cast<std::size_t>(kParameterCount))
       for (int k = 0; k < kParameterCount; ++k) entry.params.SetValue(k, run.parameters[static_cast<std::size_t>(k)]);

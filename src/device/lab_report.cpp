@@ -89,7 +89,7 @@ std::string ReportHtml(const std::vector<ReportRun>& runs, const std::string& ve
     // Each run on a page of its own in the PDF, after the page of the differences.
     const bool newPage = i > 0 || runs.size() > 1;
     html += std::string(newPage ? "<h2 style=\"page-break-before: always\">" : "<h2>") + "Run " +
-            std::to_string(i + 1) + ": " + Escape(r.name) + "</h2>\n";
+            std::to_string(i + 1) + (r.name.empty() ? "" : ": " + Escape(r.name)) + "</h2>\n";
     html += "<p>" + Escape(Cp437ToUtf8(r.params.Comment())) + "</p>\n";
     html += "<p><img src=\"" + image(i) + "\" width=\"" + std::to_string(kShownPictureWidth) +
             "\" alt=\"the picture of run " + std::to_string(i + 1) + "\"></p>\n";
