@@ -92,6 +92,7 @@ void MainWindow::OpenPath(const QString& path) {
   UpdateTitle();
   DropPicture();
   RememberRecent(path);
+  FollowGateTable();
 }
 
 void MainWindow::CommandRevert() {
@@ -117,6 +118,7 @@ void MainWindow::CommandResetParameters() {
     changed = true;
   }
   if (changed) SetUnsaved(true);
+  FollowGateTable();
   statusBar()->showMessage(changed ? tr("Every parameter has its built-in value; the next run takes them.")
                                    : tr("Every parameter already has its built-in value."),
                            4000);

@@ -86,7 +86,6 @@ bool MainWindow::OpenLesson(const QString& path) {
   if (filePath_ != path) return false;  // it could not be read; the box said why
   lessonStimulus_ = std::move(stimulus);
   lessonFile_ = path;
-  FollowGateTable();  // its temperature
   for (const Lesson& lesson : Lessons())
     if (QFileInfo(path).fileName() == QString::fromLatin1(lesson.file)) ShowHelpTopic(lesson.helpTopic);
   return true;

@@ -229,6 +229,7 @@ void MainWindow::TakeParameters(const ParameterSet& values) {
   for (int i = 0; i < kTraceCount; ++i) layout = layout || !(params_.Trace(i) == values.Trace(i));
   params_ = values;
   SetUnsaved(true);
+  FollowGateTable();
   // A layout taken back shows at once, as the Layout Editor's change did.
   if (layout && !running_) {
     ApplyLayoutToPicture();
