@@ -113,9 +113,9 @@ void MainWindow::CommandReport() {
   if (path.isEmpty()) return;
   // The page goes beside the PDF, of the same name.
   const QFileInfo chosen(path);
-  const QString stem = chosen.suffix().compare(QStringLiteral("pdf"), Qt::CaseInsensitive) == 0
-                           ? chosen.dir().filePath(chosen.completeBaseName())
-                           : path;
+  const bool named = chosen.suffix().compare(QStringLiteral("pdf"), Qt::CaseInsensitive) == 0 ||
+                     chosen.suffix().compare(QStringLiteral("html"), Qt::CaseInsensitive) == 0;
+  const QString stem = named ? chosen.dir().filePath(chosen.completeBaseName()) : path;
   QString error;
   if (!WriteReport(stem + QStringLiteral(".pdf"), stem + QStringLiteral(".html"), error)) {
     prompts_->Warn(QString::fromLatin1(kShellCaption.data(), kShellCaption.size()),

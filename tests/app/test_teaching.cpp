@@ -212,6 +212,10 @@ class TeachingTest : public QObject {
     }
     QCOMPARE(spikes.size(), std::size_t{2});  // two different runs, not one twice
     QVERIFY(text.find("<td>step</td>") != std::string::npos);  // the parameter that differs
+    // A folder that is not there: the reason, and no report.
+    const QString missing = QDir(work_.path()).filePath(QStringLiteral("no/such/report.pdf"));
+    QVERIFY(!w->WriteReport(missing, missing + ".html", error));
+    QVERIFY2(error.contains(QStringLiteral("report.pdf")), qPrintable(error));
   }
 
   void everyLessonOpensWithItsPageAndRuns() {
