@@ -46,8 +46,8 @@ struct ImpedanceProfile {
   std::string error;
   std::vector<double> frequency;  // Hz, inside the chirp's band
   std::vector<double> magnitude;  // MOhm (mV / nA)
-  double peakFrequency = 0;       // Hz, the largest |Z|
-  double peakMagnitude = 0;       // MOhm
+  double peakFrequency = 0;       // Hz, the largest |Z| of its running mean over five bins
+  double peakMagnitude = 0;       // MOhm, that mean
   int spikes = 0;                 // a chirp that fires makes a profile that means little
 };
 

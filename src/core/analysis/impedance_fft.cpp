@@ -75,9 +75,17 @@ ImpedanceProfile ImpedanceFrom(const std::vector<double>& times, const std::vect
     if (!(iv > 0)) continue;
     z.frequency.push_back(f);
     z.magnitude.push_back(std::hypot(vs[k], vs[n - k]) / iv);
-    if (z.magnitude.back() > z.peakMagnitude) {
-      z.peakMagnitude = z.magnitude.back();
-      z.peakFrequency = f;
+  }
+  // The ratio ripples from bin to bin (a chirp is no steady sine); the peak
+  // is taken on its running mean over five bins.
+  for (std::size_t k = 0; k < z.magnitude.size(); ++k) {
+    const std::size_t a = k < 2 ? 0 : k - 2, b = std::min(k + 3, z.magnitude.size());
+    double mean = 0;
+    for (std::size_t j = a; j < b; ++j) mean += z.magnitude[j];
+    mean /= static_cast<double>(b - a);
+    if (mean > z.peakMagnitude) {
+      z.peakMagnitude = mean;
+      z.peakFrequency = z.frequency[k];
     }
   }
   if (z.frequency.empty()) {
