@@ -110,6 +110,12 @@ int ImpedanceCommand(const std::vector<std::string>& args) {
   RunInputs inputs;
   if (const int status = LoadRunInputs(options, inputs); status != 0) return status;
   if (onsetText.empty()) chirp.onset = inputs.params.Value(param::StepOnset);
+  if (const double end = chirp.onset + chirp.duration;
+      !options.force && !(end <= inputs.params.Maximum(param::TrialDuration)))
+    return UsageError("impedance", "the chirp ends at " + Shortest(end) +
+                                   " ms, beyond the longest trial of the limits (" +
+                                   Shortest(inputs.params.Maximum(param::TrialDuration)) +
+                                   " ms; --force runs it anyway)");
   if (!png.empty() && !EnsureGuiApplication()) {
     PrintError("The drawing system could not be started.");
     return kExitRefused;

@@ -91,6 +91,12 @@ int RheobaseCommand(const std::vector<std::string>& args) {
   RunInputs inputs;
   if (const int status = LoadRunInputs(options, inputs); status != 0) return status;
   if (onsetText.empty()) ramp.onset = inputs.params.Value(param::StepOnset);
+  if (const double end = ramp.onset + ramp.duration;
+      !options.force && !(end <= inputs.params.Maximum(param::TrialDuration)))
+    return UsageError("rheobase", "the ramp ends at " + Shortest(end) +
+                                   " ms, beyond the longest trial of the limits (" +
+                                   Shortest(inputs.params.Maximum(param::TrialDuration)) +
+                                   " ms; --force runs it anyway)");
   RunFlags flags;
   StopOnInterrupt stopOnSignal(flags);
   const Rheobase r = RunRampRheobase(inputs.params, inputs.gates, ramp, rule, flags);

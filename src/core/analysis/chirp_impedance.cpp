@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cmath>
 
 #include "vantor/analysis/ramp_chirp.h"
@@ -37,6 +38,9 @@ ImpedanceProfile RunChirpImpedance(const ParameterSet& original, const GateTable
   ParameterSet params = original;
   params.SetValue(param::InjectedCurrent, 0);  // the chirp alone drives the cell
   params.SetValue(param::TrialDuration, static_cast<float>(chirp.onset + chirp.duration));
+  // Twenty samples in the fastest period at least.
+  const float sampling = static_cast<float>(50.0 / std::max(chirp.f0, chirp.f1));
+  if (params.Value(param::MaxDtForPlot) > sampling) params.SetValue(param::MaxDtForPlot, sampling);
   Stimulus stimulus;
   Segment s;
   s.kind = SegmentKind::Chirp;

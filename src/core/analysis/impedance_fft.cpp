@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 #include "vantor/analysis/ramp_chirp.h"
 
@@ -89,8 +90,10 @@ ImpedanceProfile ImpedanceFrom(const std::vector<double>& times, const std::vect
     }
   }
   if (z.frequency.empty()) {
-    z.error = "the chirp is too short to resolve its band (steps of " +
-              std::to_string(resolution) + " Hz)";
+    char text[96];
+    std::snprintf(text, sizeof text, "the chirp is too short to resolve its band (steps of %g Hz)",
+                  resolution);
+    z.error = text;
     return z;
   }
   z.ok = true;
