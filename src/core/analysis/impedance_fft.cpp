@@ -68,12 +68,19 @@ ImpedanceProfile ImpedanceFrom(const std::vector<double>& times, const std::vect
   }
   // Half-complex order: [0] the mean, [k] and [n - k] the real and imaginary
   // parts of frequency k / span, [n / 2] the highest.
+  // Frequencies where the current has less than a hundredth of its largest
+  // amplitude in the band carry no measure (a ratio of two small numbers).
   const double resolution = 1000.0 / span;  // Hz
+  double largest = 0;
+  for (std::size_t k = 1; k < n / 2; ++k) {
+    const double f = resolution * static_cast<double>(k);
+    if (f >= lo && f <= hi) largest = std::max(largest, std::hypot(is[k], is[n - k]));
+  }
   for (std::size_t k = 1; k < n / 2; ++k) {
     const double f = resolution * static_cast<double>(k);
     if (f < lo || f > hi) continue;
     const double iv = std::hypot(is[k], is[n - k]);
-    if (!(iv > 0)) continue;
+    if (!(iv > 0) || iv < largest / 100) continue;
     z.frequency.push_back(f);
     z.magnitude.push_back(std::hypot(vs[k], vs[n - k]) / iv);
   }
