@@ -121,6 +121,50 @@ TEST(CliStimulus, IvTablesAndFitsOfTheSodiumCurrent) {
   EXPECT_LT(half, -50);
 }
 
+// iv of one channel's current, the rheobase of two ramps and a chirp's profile.
+TEST(CliStimulus, ChannelCurrentsRampsAndChirps) {
+  const fs::path dir = TestFolder();
+  auto column = [&](const std::string& current) {
+    const CliOutcome run = RunCliIn(dir, {"iv", "--hold", "-80", "--steps", "-40:20:4", "--current",
+                                          current, "--out", "iv.csv"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("peak current I-"), std::string::npos) << run.out;
+    std::vector<double> values;
+    const auto lines = Lines(ReadFile(dir / "iv.csv"));
+    EXPECT_EQ(lines.at(0).find("\"level (mV)\",\"peak (nA)\""), 0u);
+    for (std::size_t i = 1; i < lines.size(); ++i)
+      values.push_back(std::stod(lines[i].substr(lines[i].find(',') + 1)));
+    return values;
+  };
+  for (const double k : column("IK")) EXPECT_GT(k, 0);  // outward at every level
+  for (const double na : column("I-Na")) EXPECT_LT(na, 0);
+
+  auto rheobase = [&](const std::string& ramp) {
+    const CliOutcome run = RunCliIn(dir, {"rheobase", "--ramp", ramp});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out.rfind("rheobase ", 0), 0u) << run.out;
+    return std::stod(run.out.substr(9));
+  };
+  const double fast = rheobase("0:4:200"), slow = rheobase("0:4:1000");
+  EXPECT_GT(fast, 1.0);  // a 1.5 nA step stays below threshold, a 2 nA step fires
+  EXPECT_LT(fast, 2.5);
+  EXPECT_LT(slow, fast);  // the slower ramp reaches threshold at a lower current
+  const CliOutcome none = RunCliIn(dir, {"rheobase", "--ramp", "0:1:100"});
+  EXPECT_EQ(none.status, 1);
+  EXPECT_NE(none.err.find("No spike during a ramp from 0 to 1 nA"), std::string::npos) << none.err;
+
+  const CliOutcome z = RunCliIn(dir, {"impedance", "--chirp", "1:30:2000:0.05", "--onset", "500",
+                                      "--out", "z.csv"});
+  ASSERT_EQ(z.status, 0) << z.err;
+  EXPECT_EQ(z.out.rfind("resonance at ", 0), 0u) << z.out;
+  const auto rows = Lines(ReadFile(dir / "z.csv"));
+  EXPECT_EQ(rows.at(0), "\"frequency (Hz)\",\"|Z| (MOhm)\"");
+  EXPECT_EQ(rows.size(), 1u + 59u);  // 1 to 30 Hz in steps of 0.5 Hz
+  const CliOutcome bad = RunCliIn(dir, {"impedance", "--chirp", "30:30:2000:0.05", "--out", "y.csv"});
+  EXPECT_EQ(bad.status, 2);
+  EXPECT_FALSE(fs::exists(dir / "y.csv"));
+}
+
 TEST(CliStimulus, IvRefusesBadLevels) {
   const fs::path dir = TestFolder();
   const CliOutcome run = RunCliIn(dir, {"iv", "--hold", "-80", "--steps", "-60:40:1", "--out", "x.csv"});
