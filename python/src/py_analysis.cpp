@@ -96,6 +96,19 @@ void BindAnalysis(py::module_& m) {
     return d;
   }, py::arg("t"), py::arg("i"), py::arg("start"), py::arg("end"),
      "I = A exp(-(t - t0) / tau) + C over the samples from start to end (ms) by GSL's least squares.");
+  m.def("fit_tail_activation", [](const std::vector<double>& v, const std::vector<double>& i) {
+    const BoltzmannFit f = FitTailActivation(v, i);
+    if (!f.ok) Raise(PyExc_ValueError, f.error);
+    py::dict d;
+    d["v_half_mv"] = f.vHalf;
+    d["slope_mv"] = f.slope;
+    d["imax_na"] = f.scale;
+    d["closed_na"] = f.offset;
+    d["residual_na"] = f.residual;
+    return d;
+  }, py::arg("levels"), py::arg("currents"),
+     "I = C + Imax / (1 + exp((V1/2 - V) / k)) of the first tail currents after steps to V:\n"
+     "C (closed_na) the tail with the channel closed, k < 0 when it opens on hyperpolarisation.");
   m.def("_channel_name", [](const std::string& name) {
     const int slot = ChannelSlot(name);
     if (slot < 0) Raise(PyExc_ValueError, "no channel called " + name);

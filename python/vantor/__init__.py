@@ -17,11 +17,11 @@ import numpy as _np
 from . import _core
 from ._core import (FileError, FileWarning, GateTable, Parameters, RunError, Stimulus, Trace,
                     __version__, drugs, fit_activation, fit_exponential, fit_inactivation,
-                    impedance, rheobase, voltage_clamp)
+                    fit_tail_activation, impedance, rheobase, voltage_clamp)
 
 __all__ = ["Parameters", "GateTable", "Trace", "Result", "Stimulus", "run", "save_nwb", "sweep",
            "iv", "voltage_clamp", "fit_activation", "fit_inactivation", "fit_exponential",
-           "rheobase", "impedance",
+           "fit_tail_activation", "rheobase", "impedance",
            "FileError", "FileWarning", "RunError", "drugs"]
 
 _core._set_data_dir(_os.path.join(_os.path.dirname(_os.path.abspath(__file__)), "data"))
@@ -224,17 +224,18 @@ class IvCurve:
     fit      the Boltzmann fit of the peak current: v_half_mv, slope_mv and
              gmax_us, reversal_mv (steps) or imax_na (prepulses), residual_na;
              None when it could not be made (fit_error says why)
-    tail_peak, tail_amplitude, tail_decay   with a tail: the current of largest
-             size after the step, its amplitude above the tail's last current,
-             and the fit of its decay
-    tail_fit the activation fit of the tail amplitudes, Imax / (1 + exp((V1/2 -
-             V) / k)): v_half_mv, slope_mv (below 0 for a current that opens on
-             hyperpolarisation), imax_na, residual_na (tail_fit_error when none)
+    tail_start, tail_peak, tail_amplitude, tail_decay   with a tail: its first
+             current (set by the gates the step left), its current of largest
+             size, the first above the tail's last current, and the fit of its
+             relaxation from the first
+    tail_fit fit_tail_activation of the tails' first currents: v_half_mv,
+             slope_mv (below 0 for a current that opens on hyperpolarisation),
+             imax_na, closed_na, residual_na (tail_fit_error when none)
     runs     each level's Result
     """
 
     __slots__ = ("levels", "current", "peak", "peak_time", "steady", "rise", "decay", "fit",
-                 "fit_error", "tail_peak", "tail_amplitude", "tail_decay", "tail_fit",
+                 "fit_error", "tail_start", "tail_peak", "tail_amplitude", "tail_decay", "tail_fit",
                  "tail_fit_error", "runs")
 
     def __repr__(self):
@@ -291,7 +292,8 @@ def iv(params, hold, levels, prepulse=None, test=None, method=None, gates=None, 
     curve = IvCurve()
     curve.levels, curve.current = levels, name
     curve.runs, peaks, times, steadies = [], [], [], []
-    curve.rise, curve.decay, curve.tail_decay, tail_peaks, tail_amplitudes = [], [], [], [], []
+    curve.rise, curve.decay, curve.tail_decay = [], [], []
+    tail_starts, tail_peaks, tail_amplitudes = [], [], []
     for level in levels:
         parts = [Stimulus.step(onset, offset, (level if prepulse is None else test) - hold)]
         if prepulse is not None:
@@ -306,11 +308,14 @@ def iv(params, hold, levels, prepulse=None, test=None, method=None, gates=None, 
         curve.rise.append(_fit_or_none(r.t, i, onset, when))
         curve.decay.append(_fit_or_none(r.t, i, when, offset))
         if tail is not None:
-            tp, tw, ts = _core._measure_step(r.t, i, offset, tail_end)
-            tail_peaks.append(tp), tail_amplitudes.append(tp - ts)
-            curve.tail_decay.append(_fit_or_none(r.t, i, tw, tail_end))
+            tp, _, ts = _core._measure_step(r.t, i, offset, tail_end)
+            first = numpy.searchsorted(r.t, offset, side="right")  # set by the step's gates
+            tail_starts.append(i[first]), tail_peaks.append(tp)
+            tail_amplitudes.append(i[first] - ts)
+            curve.tail_decay.append(_fit_or_none(r.t, i, r.t[first], tail_end))
     curve.peak, curve.peak_time, curve.steady = (numpy.array(x) for x in (peaks, times, steadies))
-    curve.tail_peak, curve.tail_amplitude = numpy.array(tail_peaks), numpy.array(tail_amplitudes)
+    curve.tail_start, curve.tail_peak = numpy.array(tail_starts), numpy.array(tail_peaks)
+    curve.tail_amplitude = numpy.array(tail_amplitudes)
     curve.fit, curve.fit_error, curve.tail_fit, curve.tail_fit_error = None, None, None, None
     try:
         fit = fit_activation if prepulse is None else fit_inactivation
@@ -319,8 +324,7 @@ def iv(params, hold, levels, prepulse=None, test=None, method=None, gates=None, 
         curve.fit_error = str(error)
     if tail is not None:
         try:
-            curve.tail_fit = fit_inactivation(curve.levels, curve.tail_amplitude)
-            curve.tail_fit["slope_mv"] = -curve.tail_fit["slope_mv"]
+            curve.tail_fit = fit_tail_activation(curve.levels, curve.tail_start)
         except ValueError as error:
             curve.tail_fit_error = str(error)
     return curve

@@ -36,10 +36,13 @@ constexpr char kDetails[] =
     "  --current NAME        one channel's current instead of the clamp current\n"
     "                        (INa, IK, IH, IT, IA, IM, IAHP, INap, IC, IL ...)\n"
     "  --tail MV[:MS]        after each step the potential goes to MV (for MS ms, else\n"
-    "                        to the trial's end): the tail's peak, its amplitude above\n"
-    "                        its last current and its decay; the amplitudes are fitted\n"
-    "                        with Imax / (1 + exp((V1/2 - V) / k)) (k < 0: a current\n"
-    "                        that opens on hyperpolarisation) and drawn by --png\n"
+    "                        to the trial's end): the tail's first current (set by the\n"
+    "                        gates the step left), its peak and last current, the\n"
+    "                        amplitude of the first above the last and the fit of its\n"
+    "                        relaxation; the first currents are fitted with\n"
+    "                        C + Imax / (1 + exp((V1/2 - V) / k)) (C: the channel\n"
+    "                        closed; k < 0: it opens on hyperpolarisation) and drawn\n"
+    "                        by --png\n"
     "  --time-constants      the exponential fits of the rise (onset to peak:\n"
     "                        activation) and of the decay (peak to offset:\n"
     "                        inactivation) with all their parameters\n"
@@ -176,8 +179,8 @@ int Iv(const std::vector<std::string>& args) {
     table += ",\"rise amplitude (nA)\",\"rise tau (ms)\",\"rise offset (nA)\","
              "\"rise residual (nA)\",\"decay amplitude (nA)\",\"decay offset (nA)\"";
   if (protocol.tail)
-    table += ",\"tail peak (nA)\",\"tail steady-state (nA)\",\"tail amplitude (nA)\","
-             "\"tail tau (ms)\",\"tail residual (nA)\"";
+    table += ",\"tail initial (nA)\",\"tail peak (nA)\",\"tail steady-state (nA)\","
+             "\"tail amplitude (nA)\",\"tail tau (ms)\",\"tail residual (nA)\"";
   table += "\n";
   for (const ClampLevel& c : family.levels) {
     table += FormatShortest(static_cast<float>(c.level)) + "," + Shortest(c.step.peak) + "," +
@@ -189,7 +192,8 @@ int Iv(const std::vector<std::string>& args) {
                           : std::string(",");
     }
     if (protocol.tail)
-      table += "," + Shortest(c.tail.peak) + "," + Shortest(c.tail.steady) + "," +
+      table += "," + Shortest(c.tailStart) + "," + Shortest(c.tail.peak) + "," +
+               Shortest(c.tail.steady) + "," +
                Shortest(c.tailAmplitude) + "," + FitColumns(c.tailDecay, false);
     table += "\n";
   }
@@ -213,21 +217,22 @@ int Iv(const std::vector<std::string>& args) {
   if (protocol.tail) {
     const BoltzmannFit& t = family.tailFit;
     fitted = fitted && t.ok;
-    said += t.ok ? "activation fit of the tail amplitude" + of + " at " +
+    said += t.ok ? "activation fit of the tail current" + of + " at " +
                        Shortest(*protocol.tail) + " mV: V1/2 " + Shortest(t.vHalf) +
                        " mV, slope factor " + Shortest(t.slope) + " mV, Imax " +
-                       Shortest(t.scale) + " nA, residual " + Shortest(t.residual) + " nA (RMS)\n"
+                       Shortest(t.scale) + " nA, closed " + Shortest(t.offset) +
+                       " nA, residual " + Shortest(t.residual) + " nA (RMS)\n"
                  : "no tail fit: " + t.error + "\n";
   }
   if (OutputFile* file = outputs.File("--out")) file->Write(table);
   if (OutputFile* file = outputs.File("--png")) {
     SweepChart chart;
     chart.axisNames = {inactivation ? "prepulse (mV)" : "level (mV)"};
-    chart.measureName = protocol.tail ? "tail amplitude" + of + " (nA)"
+    chart.measureName = protocol.tail ? "tail current" + of + " (nA)"
                         : inactivation ? "peak test current" + of + " (nA)"
                                        : "peak current" + of + " (nA)";
     for (const ClampLevel& c : family.levels)
-      chart.points.push_back({{c.level}, protocol.tail ? c.tailAmplitude : c.step.peak});
+      chart.points.push_back({{c.level}, protocol.tail ? c.tailStart : c.step.peak});
     const auto bytes = EncodeChart(png, 800, 600, [&](Device& d) { DrawSweepChart(d, chart); });
     if (!bytes) {
       PrintError("The picture " + png + " could not be encoded.");

@@ -41,9 +41,11 @@ struct ClampLevel {
   StepCurrents step;
   ExponentialFit rise;   // from the onset to the peak (activation)
   ExponentialFit decay;  // from the peak to the offset (inactivation)
-  // With a tail: its peak (the current of largest size after the offset),
-  // the amplitude above its last current, and its decay from the peak.
+  // With a tail: its currents after the offset (peak and last), its first
+  // current (set by the gates the step left), the amplitude of that above
+  // the last, and the fit of its relaxation from the first.
   StepCurrents tail;
+  double tailStart = 0, tailStartTime = 0;
   double tailAmplitude = 0;
   ExponentialFit tailDecay;
 };
@@ -53,9 +55,7 @@ struct ClampFamily {
   std::string error;
   std::vector<ClampLevel> levels;
   BoltzmannFit fit;      // of the peaks: activation, or inactivation with prepulses
-  BoltzmannFit tailFit;  // of the tail amplitudes, in the activation form
-                         // Imax / (1 + exp((V1/2 - V) / k)); k < 0 when the
-                         // current opens on hyperpolarisation
+  BoltzmannFit tailFit;  // of the tails' first currents (FitTailActivation)
 };
 
 // The protocol's step (and tail) must lie inside the trial, which is run

@@ -105,19 +105,24 @@ ClampFamily RunClampFamily(const ParameterSet& original, const GateTable& gates,
     c.rise = FitExponential(trace.times, trace.currents, protocol.onset, c.step.peakTime);
     c.decay = FitExponential(trace.times, trace.currents, c.step.peakTime, protocol.offset);
     if (protocol.tail && MeasureStep(trace.times, trace.currents, protocol.offset, tailEnd, c.tail)) {
-      c.tailAmplitude = c.tail.peak - c.tail.steady;
-      c.tailDecay = FitExponential(trace.times, trace.currents, c.tail.peakTime, tailEnd);
+      // The tail's first sample: the current the gates left by the step
+      // give at the return potential, before they move.
+      for (std::size_t k = 0; k < trace.times.size(); ++k)
+        if (trace.times[k] > protocol.offset) {
+          c.tailStart = trace.currents[k];
+          c.tailStartTime = trace.times[k];
+          break;
+        }
+      c.tailAmplitude = c.tailStart - c.tail.steady;
+      c.tailDecay = FitExponential(trace.times, trace.currents, c.tailStartTime, tailEnd);
     }
     peaks.push_back(c.step.peak);
-    tails.push_back(c.tailAmplitude);
+    tails.push_back(c.tailStart);
     family.levels.push_back(c);
   }
   family.fit = protocol.prepulse ? FitInactivation(protocol.levels, peaks)
                                  : FitActivation(protocol.levels, peaks);
-  if (protocol.tail) {
-    family.tailFit = FitInactivation(protocol.levels, tails);
-    family.tailFit.slope = -family.tailFit.slope;
-  }
+  if (protocol.tail) family.tailFit = FitTailActivation(protocol.levels, tails);
   family.ok = true;
   return family;
 }
