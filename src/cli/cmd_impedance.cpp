@@ -13,6 +13,7 @@
 #include "cli/output_set.h"
 #include "cli/run_inputs.h"
 #include "cli/run_options.h"
+#include "cli/run_tolerance.h"
 #include "vantor/analysis/ramp_chirp.h"
 #include "vantor/render/sweep_chart.h"
 #include "vantor/text/number_text.h"
@@ -35,7 +36,8 @@ constexpr char kDetails[] =
     "  --onset MS            where the chirp starts (default: the step's onset)\n"
     "  --out FILE            the profile as CSV ('-': standard output)\n"
     "  --png FILE            |Z| against the frequency (.png or .svg)\n"
-    "  --set KEY=VALUE, --method N, --gates FILE, --limits FILE, --force, -q: as for run\n";
+    "  --set KEY=VALUE, --method N, --tolerance RTOL, --gates FILE, --limits FILE,\n"
+    "  --force, -q: as for run\n";
 
 int ImpedanceCommand(const std::vector<std::string>& args);
 
@@ -125,6 +127,8 @@ int ImpedanceCommand(const std::vector<std::string>& args) {
   if (!png.empty()) outputs.Add("--png", png);
   if (!outputs.Open(inputs.files)) return kExitRefused;
   RunFlags flags;
+  if (const int status = ApplyTolerance("impedance", options, inputs.params, flags); status != 0)
+    return status;
   StopOnInterrupt stopOnSignal(flags);
   const ImpedanceProfile z = RunChirpImpedance(inputs.params, inputs.gates, chirp, flags);
   if (Interrupted()) return kExitRefused;

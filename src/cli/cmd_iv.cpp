@@ -15,6 +15,7 @@
 #include "cli/output_set.h"
 #include "cli/run_inputs.h"
 #include "cli/run_options.h"
+#include "cli/run_tolerance.h"
 #include "vantor/analysis/clamp_family.h"
 #include "vantor/render/sweep_chart.h"
 #include "vantor/text/number_text.h"
@@ -46,7 +47,8 @@ constexpr char kDetails[] =
     "  --time-constants      the exponential fits of the rise (onset to peak:\n"
     "                        activation) and of the decay (peak to offset:\n"
     "                        inactivation) with all their parameters\n"
-    "  --set KEY=VALUE, --method N, --gates FILE, --limits FILE, --force, -q: as for run\n"
+    "  --set KEY=VALUE, --method N, --tolerance RTOL, --gates FILE, --limits FILE,\n"
+    "  --force, -q: as for run\n"
     "The fit (V1/2, slope factor, gmax and reversal, or Imax, and the RMS residual)\n"
     "goes to standard output (to standard error when the table does).\n";
 
@@ -163,6 +165,8 @@ int Iv(const std::vector<std::string>& args) {
   if (!outputs.Open(inputs.files)) return kExitRefused;
 
   RunFlags flags;
+  if (const int status = ApplyTolerance("iv", options, inputs.params, flags); status != 0)
+    return status;
   StopOnInterrupt stopOnSignal(flags);
   const ClampFamily family = RunClampFamily(params, inputs.gates, protocol, flags);
   if (Interrupted()) return kExitRefused;

@@ -11,6 +11,7 @@
 #include "cli/interrupts.h"
 #include "cli/run_inputs.h"
 #include "cli/run_options.h"
+#include "cli/run_tolerance.h"
 #include "vantor/analysis/ramp_chirp.h"
 #include "vantor/text/number_text.h"
 
@@ -27,7 +28,8 @@ constexpr char kDetails[] =
     "  --ramp FROM:TO:DURATION  nA, nA, ms\n"
     "  --onset MS               where the ramp starts (default: the step's onset)\n"
     "  --threshold MV, --dvdt MV/MS  the spike rule (default -20 mV, 20 mV/ms)\n"
-    "  --set KEY=VALUE, --method N, --gates FILE, --limits FILE, --force, -q: as for run\n";
+    "  --set KEY=VALUE, --method N, --tolerance RTOL, --gates FILE, --limits FILE,\n"
+    "  --force, -q: as for run\n";
 
 int RheobaseCommand(const std::vector<std::string>& args);
 
@@ -98,6 +100,8 @@ int RheobaseCommand(const std::vector<std::string>& args) {
                                    Shortest(inputs.params.Maximum(param::TrialDuration)) +
                                    " ms; --force runs it anyway)");
   RunFlags flags;
+  if (const int status = ApplyTolerance("rheobase", options, inputs.params, flags); status != 0)
+    return status;
   StopOnInterrupt stopOnSignal(flags);
   const Rheobase r = RunRampRheobase(inputs.params, inputs.gates, ramp, rule, flags);
   if (Interrupted()) return kExitRefused;
