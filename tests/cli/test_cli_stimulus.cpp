@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <sstream>
 
 #include "cli/cli_process.h"
@@ -163,6 +164,34 @@ TEST(CliStimulus, ChannelCurrentsRampsAndChirps) {
   const CliOutcome bad = RunCliIn(dir, {"impedance", "--chirp", "30:30:2000:0.05", "--out", "y.csv"});
   EXPECT_EQ(bad.status, 2);
   EXPECT_FALSE(fs::exists(dir / "y.csv"));
+}
+
+// convert writes the stimulus read with the input beside the output, its
+// waveform still found from the new folder; a bad stimulus writes nothing.
+TEST(CliStimulus, ConvertWritesTheCompanionBesideTheOutput) {
+  const fs::path dir = TestFolder();
+  fs::create_directories(dir / "sub");
+  for (const char* name : {"waveform-playback.vt4", "waveform-playback.vtp", "recorded-current.txt"})
+    fs::copy_file(fs::path(VANTOR_SOURCE_DIR) / "data/examples" / name, dir / name,
+                  fs::copy_options::overwrite_existing);
+  const std::string before = ReadFile(dir / "waveform-playback.vtp");
+  ASSERT_EQ(RunCliIn(dir, {"convert", "waveform-playback.vt4", "sub/copy.vt4"}).status, 0);
+  const std::string companion = ReadFile(dir / "sub/copy.vtp");
+  EXPECT_NE(companion.find("file=../recorded-current.txt"), std::string::npos) << companion;
+  const CliOutcome original = RunCliIn(dir, {"run", "waveform-playback.vt4", "--csv", "-", "-q"});
+  const CliOutcome copied = RunCliIn(dir, {"run", "sub/copy.vt4", "--csv", "-", "-q"});
+  ASSERT_EQ(copied.status, 0) << copied.err;
+  EXPECT_EQ(copied.out, original.out);
+  EXPECT_EQ(ReadFile(dir / "waveform-playback.vtp"), before);
+
+  ASSERT_EQ(RunCliIn(dir, {"convert", "waveform-playback.vt4", "plain.vt4", "--no-stimulus"}).status, 0);
+  EXPECT_FALSE(fs::exists(dir / "plain.vtp"));
+  std::ofstream(dir / "bad.vtp") << "vantor-stimulus 1\nstep onset=10 offset=5 level=1\n";
+  const CliOutcome bad = RunCliIn(dir, {"convert", "waveform-playback.vt4", "x.vt4", "--stimulus", "bad.vtp"});
+  EXPECT_EQ(bad.status, 1);
+  EXPECT_NE(bad.err.find("bad.vtp, line 2"), std::string::npos) << bad.err;
+  EXPECT_FALSE(fs::exists(dir / "x.vt4"));
+  EXPECT_FALSE(fs::exists(dir / "x.vtp"));
 }
 
 TEST(CliStimulus, IvRefusesBadLevels) {
