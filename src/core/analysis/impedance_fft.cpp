@@ -54,8 +54,13 @@ ImpedanceProfile ImpedanceFrom(const std::vector<double>& times, const std::vect
   const double span = to - from;  // ms
   const double wanted = std::min(0.1, 1000.0 / (20.0 * hi));
   std::size_t n = 2;
-  while (static_cast<double>(n) * wanted < span && n < (std::size_t{1} << 24)) n *= 2;
+  while (static_cast<double>(n) * wanted < span && n < (std::size_t{1} << 22)) n *= 2;
   const double step = span / static_cast<double>(n);
+  if (step > 1000.0 / (5.0 * hi)) {
+    z.error = "the chirp is too long for its highest frequency (" + std::to_string(n) +
+              " points cannot show it)";
+    return z;
+  }
   std::vector<double> vs = Resample(times, v, from, step, n);
   std::vector<double> is = Resample(times, i, from, step, n);
   gsl_error_handler_t* former = gsl_set_error_handler_off();
