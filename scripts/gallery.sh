@@ -32,10 +32,10 @@ picture epsp-train epsp-train.vt4
 picture nmda-magnesium nmda-magnesium.vt4 --overlay "$ex/nmda-no-magnesium.vt4"
 picture ipsp-train ipsp-train.vt4
 picture temperature temperature-35.vt4 --overlay "$ex/temperature-22.vt4"
-picture ramp-rheobase ramp-rheobase.vt4 --method 4 -q
-picture noise-firing noise-firing.vt4 --method 4 -q
-picture train-following train-following.vt4 --method 4 -q
-picture waveform-playback waveform-playback.vt4 --method 4 -q
+picture ramp-rheobase stimuli/ramp-rheobase.vt4 --method 4 -q
+picture noise-firing stimuli/noise-firing.vt4 --method 4 -q
+picture train-following stimuli/train-following.vt4 --method 4 -q
+picture waveform-playback stimuli/waveform-playback.vt4 --method 4 -q
 
 clamp() {  # clamp NAME [iv options]: an I-V or inactivation curve of default.vt4
   local name=$1

@@ -172,7 +172,7 @@ TEST(CliStimulus, ConvertWritesTheCompanionBesideTheOutput) {
   const fs::path dir = TestFolder();
   fs::create_directories(dir / "sub");
   for (const char* name : {"waveform-playback.vt4", "waveform-playback.vtp", "recorded-current.txt"})
-    fs::copy_file(fs::path(VANTOR_SOURCE_DIR) / "data/examples" / name, dir / name,
+    fs::copy_file(fs::path(VANTOR_SOURCE_DIR) / "data/examples/stimuli" / name, dir / name,
                   fs::copy_options::overwrite_existing);
   const std::string before = ReadFile(dir / "waveform-playback.vtp");
   ASSERT_EQ(RunCliIn(dir, {"convert", "waveform-playback.vt4", "sub/copy.vt4"}).status, 0);

@@ -160,16 +160,16 @@ double IsiCv(const std::vector<RunSample>& s) {
 TEST(StimulusGallery, NoiseSpreadsTheIntervals) {
   auto sd = [](Stimulus& s, double v) { s.segments.at(0).sd = v; };
   auto quiet = [](Stimulus& s, double) { s.segments.clear(); };
-  const double cv0 = IsiCv(RunWithCompanion("noise-firing", quiet));
-  const double cvHalf = IsiCv(RunWithCompanion("noise-firing"));
-  const double cv1 = IsiCv(RunWithCompanion("noise-firing", sd, 1.0));
+  const double cv0 = IsiCv(RunWithCompanion("stimuli/noise-firing", quiet));
+  const double cvHalf = IsiCv(RunWithCompanion("stimuli/noise-firing"));
+  const double cv1 = IsiCv(RunWithCompanion("stimuli/noise-firing", sd, 1.0));
   EXPECT_LT(cv0, 0.02);  // the step alone fires regularly
   EXPECT_GT(cvHalf, 3 * cv0 + 0.1);
   EXPECT_GT(cv1, cvHalf);
 }
 
 TEST(StimulusGallery, TheCellFollowsSlowTrainsAndFailsAtFastOnes) {
-  const auto s = RunWithCompanion("train-following");
+  const auto s = RunWithCompanion("stimuli/train-following");
   // Full spikes, overshooting 0 mV.
   EXPECT_EQ(SpikeTimes(s, 20, 300, 0).size(), 5u);    // 20 Hz: a spike per pulse
   EXPECT_EQ(SpikeTimes(s, 300, 420, 0).size(), 10u);  // 100 Hz: still
@@ -177,12 +177,12 @@ TEST(StimulusGallery, TheCellFollowsSlowTrainsAndFailsAtFastOnes) {
   auto weaker = [](Stimulus& st, double v) {
     for (Segment& g : st.segments) g.amplitude = v;
   };
-  EXPECT_TRUE(SpikeTimes(RunWithCompanion("train-following", weaker, 1.0)).empty());
+  EXPECT_TRUE(SpikeTimes(RunWithCompanion("stimuli/train-following", weaker, 1.0)).empty());
 }
 
 TEST(StimulusGallery, APlayedBackWaveformFiresOnItsLargerBumps) {
   auto scaled = [](Stimulus& s, double v) { s.segments.at(0).scale = v; };
-  const auto full = SpikeTimes(RunWithCompanion("waveform-playback"));
+  const auto full = SpikeTimes(RunWithCompanion("stimuli/waveform-playback"));
   ASSERT_GE(full.size(), 5u);
   // Each spike follows one of the bumps of 2 nA or more (at 50, 80, 120, 185
   // and 230 ms); the bumps of 1 and 1.5 nA (20 and 150 ms) fire none.
@@ -191,8 +191,8 @@ TEST(StimulusGallery, APlayedBackWaveformFiresOnItsLargerBumps) {
     for (double onset : {50.0, 80.0, 120.0, 185.0, 230.0}) after |= t > onset && t < onset + 25;
     EXPECT_TRUE(after) << t;
   }
-  EXPECT_LT(SpikeTimes(RunWithCompanion("waveform-playback", scaled, 0.5)).size(), full.size());
-  EXPECT_TRUE(SpikeTimes(RunWithCompanion("waveform-playback", scaled, 0)).empty());
+  EXPECT_LT(SpikeTimes(RunWithCompanion("stimuli/waveform-playback", scaled, 0.5)).size(), full.size());
+  EXPECT_TRUE(SpikeTimes(RunWithCompanion("stimuli/waveform-playback", scaled, 0)).empty());
 }
 
 }  // namespace
