@@ -29,8 +29,8 @@ py::dict Rheobase(const ParameterSet& given, const std::tuple<double, double, do
   ParameterSet params = WithMethod(given, method);
   const GateTable gates = GatesArgument(gatesArg);
   Ramp r{std::get<0>(ramp), std::get<1>(ramp), OnsetArgument(params, onset), std::get<2>(ramp)};
-  if (!(r.duration > 0) || r.from == r.to)
-    Raise(PyExc_ValueError, "ramp needs (from, to, duration): two levels (nA), ms above 0");
+  if (!(r.duration > 0) || !(r.to > r.from))
+    Raise(PyExc_ValueError, "ramp needs (from, to, duration): rising to `to` (nA), ms above 0");
   SpikeRule rule{threshold, dvdt};
   vantor::Rheobase found;
   {

@@ -112,6 +112,10 @@ int ImpedanceCommand(const std::vector<std::string>& args) {
   RunInputs inputs;
   if (const int status = LoadRunInputs(options, inputs); status != 0) return status;
   if (onsetText.empty()) chirp.onset = inputs.params.Value(param::StepOnset);
+  if (const float highest = inputs.params.Maximum(param::InjectedCurrent);
+      !options.force && std::fabs(chirp.amplitude) > highest)
+    return UsageError("impedance", "the chirp's amplitude lies beyond the injected current's "
+                                   "limit (" + Shortest(highest) + " nA; --force runs it anyway)");
   if (const double end = chirp.onset + chirp.duration;
       !options.force && !(end <= inputs.params.Maximum(param::TrialDuration)))
     return UsageError("impedance", "the chirp ends at " + Shortest(end) +

@@ -25,7 +25,8 @@ constexpr char kDetails[] =
     "spike (the rule of measure) crosses the threshold; it is given with the ramp's\n"
     "rate, since a faster ramp finds a higher one.\n"
     "options:\n"
-    "  --ramp FROM:TO:DURATION  nA, nA, ms\n"
+    "  --ramp FROM:TO:DURATION  nA, nA (TO above FROM), ms; within the injected\n"
+    "                           current's limits unless --force\n"
     "  --onset MS               where the ramp starts (default: the step's onset)\n"
     "  --threshold MV, --dvdt MV/MS  the spike rule (default -20 mV, 20 mV/ms)\n"
     "  --set KEY=VALUE, --method N, --tolerance RTOL, --gates FILE, --limits FILE,\n"
@@ -77,9 +78,9 @@ int RheobaseCommand(const std::vector<std::string>& args) {
   if (b == std::string::npos || !Number(rampText.substr(0, a), ramp.from) ||
       !Number(rampText.substr(a + 1, b - a - 1), ramp.to) ||
       !Number(rampText.substr(b + 1), ramp.duration) || !(ramp.duration > 0) ||
-      ramp.from == ramp.to)
+      !(ramp.to > ramp.from))
     return UsageError("rheobase",
-                      "--ramp needs FROM:TO:DURATION (nA, nA, ms; two levels, a duration above "
+                      "--ramp needs FROM:TO:DURATION (nA, nA, ms; rising to TO, a duration above "
                       "0): " + rampText);
   SpikeRule rule;
   if (!thresholdText.empty() && !Number(thresholdText, rule.threshold))
@@ -93,6 +94,12 @@ int RheobaseCommand(const std::vector<std::string>& args) {
   RunInputs inputs;
   if (const int status = LoadRunInputs(options, inputs); status != 0) return status;
   if (onsetText.empty()) ramp.onset = inputs.params.Value(param::StepOnset);
+  const float lowest = inputs.params.Minimum(param::InjectedCurrent);
+  const float highest = inputs.params.Maximum(param::InjectedCurrent);
+  if (!options.force && (ramp.from < lowest || ramp.to > highest))
+    return UsageError("rheobase", "the ramp leaves the injected current's limits (" +
+                                      Shortest(lowest) + " to " + Shortest(highest) +
+                                      " nA; --force runs it anyway)");
   if (const double end = ramp.onset + ramp.duration;
       !options.force && !(end <= inputs.params.Maximum(param::TrialDuration)))
     return UsageError("rheobase", "the ramp ends at " + Shortest(end) +
