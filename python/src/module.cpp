@@ -42,4 +42,5 @@ PYBIND11_MODULE(_core, m) {
   BindSweep(m);
   BindStimulus(m);
   BindNwb(m);
+  BindAnalysis(m);
 }

@@ -85,5 +85,6 @@ void BindRun(py::module_& m);
 void BindSweep(py::module_& m);
 void BindStimulus(py::module_& m);
 void BindNwb(py::module_& m);
+void BindAnalysis(py::module_& m);
 
 }  // namespace vantor::python

@@ -42,3 +42,28 @@ def test_iv_of_the_sodium_current_and_its_control():
     assert 25 < curve.fit["reversal_mv"] < 50 and curve.fit["slope_mv"] > 0
     p["gNa"] = 0
     assert vantor.iv(p, hold=-80, levels="-60:40:11", method=4).peak.min() > -5
+
+
+def test_h_tails_ramp_rheobase_and_chirp_resonance():
+    p = vantor.Parameters()
+    p["gH"], p["duration"], p["onset"], p["offset"] = 0.05, 1400, 100, 1100
+    curve = vantor.iv(p, hold=-50, levels="-130:-50:9", current="IH", tail=-70, method=4)
+    assert curve.current == "I-H"
+    # The tails give back the H gate's half activation (-75 mV in the gate table).
+    assert abs(curve.tail_fit["v_half_mv"] + 75) < 2 and curve.tail_fit["slope_mv"] < 0
+    assert curve.tail_start[0] < -1 and abs(curve.tail_start[-1]) < 0.05
+    assert all(d is None or d["tau_ms"] > 0 for d in curve.tail_decay)
+
+    fast = vantor.rheobase(vantor.Parameters(), ramp=(0, 4, 200))
+    slow = vantor.rheobase(vantor.Parameters(), ramp=(0, 4, 1000))
+    assert fast["rate_na_per_ms"] == 0.02 and 1 < slow["current_na"] < fast["current_na"] < 2.5
+    with pytest.raises(ValueError, match="no spike"):
+        vantor.rheobase(vantor.Parameters(), ramp=(0, 1, 100))
+
+    q = vantor.Parameters()
+    q["gH"] = 0.2
+    with_h = vantor.impedance(q, chirp=(0.5, 30, 4000, 0.05), onset=3000)
+    q["gH"] = 0
+    without = vantor.impedance(q, chirp=(0.5, 30, 4000, 0.05), onset=3000)
+    assert with_h["peak_hz"] > 5 and without["peak_hz"] < 1
+    assert len(with_h["frequency_hz"]) == len(with_h["z_mohm"]) > 100

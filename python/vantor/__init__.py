@@ -16,10 +16,12 @@ import numpy as _np
 
 from . import _core
 from ._core import (FileError, FileWarning, GateTable, Parameters, RunError, Stimulus, Trace,
-                    __version__, drugs, fit_activation, fit_inactivation, voltage_clamp)
+                    __version__, drugs, fit_activation, fit_exponential, fit_inactivation,
+                    fit_tail_activation, impedance, rheobase, voltage_clamp)
 
 __all__ = ["Parameters", "GateTable", "Trace", "Result", "Stimulus", "run", "save_nwb", "sweep",
-           "iv", "voltage_clamp", "fit_activation", "fit_inactivation",
+           "iv", "voltage_clamp", "fit_activation", "fit_inactivation", "fit_exponential",
+           "fit_tail_activation", "rheobase", "impedance",
            "FileError", "FileWarning", "RunError", "drugs"]
 
 _core._set_data_dir(_os.path.join(_os.path.dirname(_os.path.abspath(__file__)), "data"))
@@ -213,27 +215,51 @@ class IvCurve:
     """A voltage-clamp family as vantor-cli iv makes it.
 
     levels   the step (or prepulse) levels, mV
+    current  the current measured: "I-clamp" or a channel's ("I-Na")
     peak     the current of largest size in each test step, its sign kept (nA)
     peak_time, steady   when the peak came (ms); the step's last current (nA)
+    rise, decay   each level's exponential fit (fit_exponential) from the onset
+             to the peak (activation) and from the peak to the offset
+             (inactivation), None where none could be made
     fit      the Boltzmann fit of the peak current: v_half_mv, slope_mv and
              gmax_us, reversal_mv (steps) or imax_na (prepulses), residual_na;
              None when it could not be made (fit_error says why)
+    tail_start, tail_peak, tail_amplitude, tail_decay   with a tail: its first
+             current (set by the gates the step left), its current of largest
+             size, the first above the tail's last current, and the fit of its
+             relaxation from the first
+    tail_fit fit_tail_activation of the tails' first currents: v_half_mv,
+             slope_mv (below 0 for a current that opens on hyperpolarisation),
+             imax_na, closed_na, residual_na (tail_fit_error when none)
     runs     each level's Result
     """
 
-    __slots__ = ("levels", "peak", "peak_time", "steady", "fit", "fit_error", "runs")
+    __slots__ = ("levels", "current", "peak", "peak_time", "steady", "rise", "decay", "fit",
+                 "fit_error", "tail_start", "tail_peak", "tail_amplitude", "tail_decay", "tail_fit",
+                 "tail_fit_error", "runs")
 
     def __repr__(self):
         return f"<vantor.IvCurve {len(self.levels)} levels, fit {self.fit}>"
 
 
-def iv(params, hold, levels, prepulse=None, test=None, method=None, gates=None):
+def _fit_or_none(t, i, start, end):
+    try:
+        return fit_exponential(t, i, start, end)
+    except ValueError:
+        return None
+
+
+def iv(params, hold, levels, prepulse=None, test=None, method=None, gates=None, current=None,
+       tail=None, tail_length=None):
     """Runs a voltage-clamp family through an ideal clamp, as vantor-cli iv does.
 
     hold      the holding potential (mV)
     levels    "FROM:TO:COUNT" or a sequence of potentials (mV)
     prepulse  ms: each level becomes a prepulse ending at the step onset, with
     test      a test step to this potential (mV) after it (inactivation)
+    current   a channel ("INa", "IK", "IH" ...) instead of the clamp current
+    tail      mV: after the step the potential goes here, for tail_length ms
+              (default: to the trial's end)
 
     The steps lie where the parameters' step lies (its onset and offset); the
     current is sampled every 0.01 ms at least. Returns an IvCurve.
@@ -247,31 +273,58 @@ def iv(params, hold, levels, prepulse=None, test=None, method=None, gates=None):
     levels = numpy.asarray(levels, dtype=float)
     if (prepulse is None) != (test is None):
         raise ValueError("prepulse and test go together")
+    name = "I-clamp" if current is None else _core._channel_name(current)
     p = params.copy()
     onset, offset = p["onset"], p["offset"]
     if not offset > onset or (prepulse is not None and onset - prepulse < 0):
         raise ValueError(f"the step (onset {onset:g} ms, offset {offset:g} ms) leaves no room "
                          "for the family")
+    tail_end = offset
+    if tail is not None:
+        tail_end = p["duration"] if tail_length is None else offset + tail_length
+        if not (offset < tail_end <= p["duration"]):
+            raise ValueError(f"the tail after the step's offset ({offset:g} ms) does not fit in "
+                             f"the trial ({p['duration']:g} ms)")
     if p["Maximum dt for plot (ms)"] > 0.01:
         p["Maximum dt for plot (ms)"] = 0.01
+    if name != "I-clamp":
+        p.traces[_core._channel_slot(name)].cond = False  # its current, not its conductance
     curve = IvCurve()
-    curve.levels = levels
+    curve.levels, curve.current = levels, name
     curve.runs, peaks, times, steadies = [], [], [], []
+    curve.rise, curve.decay, curve.tail_decay = [], [], []
+    tail_starts, tail_peaks, tail_amplitudes = [], [], []
     for level in levels:
-        if prepulse is None:
-            s = voltage_clamp(hold, Stimulus.step(onset, offset, level - hold))
-        else:
-            s = voltage_clamp(hold, Stimulus.step(onset, offset, test - hold),
-                              Stimulus.step(onset - prepulse, onset, level - hold))
-        r = run(p, method=method, gates=gates, stimulus=s)
-        peak, when, steady = _core._measure_step(r.t, r["I-clamp"], onset, offset)
+        parts = [Stimulus.step(onset, offset, (level if prepulse is None else test) - hold)]
+        if prepulse is not None:
+            parts.append(Stimulus.step(onset - prepulse, onset, level - hold))
+        if tail is not None:
+            parts.append(Stimulus.step(offset, tail_end, tail - hold))
+        r = run(p, method=method, gates=gates, stimulus=voltage_clamp(hold, *parts))
+        i = r[name]
+        peak, when, steady = _core._measure_step(r.t, i, onset, offset)
         curve.runs.append(r)
         peaks.append(peak), times.append(when), steadies.append(steady)
+        curve.rise.append(_fit_or_none(r.t, i, onset, when))
+        curve.decay.append(_fit_or_none(r.t, i, when, offset))
+        if tail is not None:
+            tp, _, ts = _core._measure_step(r.t, i, offset, tail_end)
+            first = numpy.searchsorted(r.t, offset, side="right")  # set by the step's gates
+            tail_starts.append(i[first]), tail_peaks.append(tp)
+            tail_amplitudes.append(i[first] - ts)
+            curve.tail_decay.append(_fit_or_none(r.t, i, r.t[first], tail_end))
     curve.peak, curve.peak_time, curve.steady = (numpy.array(x) for x in (peaks, times, steadies))
-    curve.fit, curve.fit_error = None, None
+    curve.tail_start, curve.tail_peak = numpy.array(tail_starts), numpy.array(tail_peaks)
+    curve.tail_amplitude = numpy.array(tail_amplitudes)
+    curve.fit, curve.fit_error, curve.tail_fit, curve.tail_fit_error = None, None, None, None
     try:
         fit = fit_activation if prepulse is None else fit_inactivation
         curve.fit = fit(curve.levels, curve.peak)
     except ValueError as error:
         curve.fit_error = str(error)
+    if tail is not None:
+        try:
+            curve.tail_fit = fit_tail_activation(curve.levels, curve.tail_start)
+        except ValueError as error:
+            curve.tail_fit_error = str(error)
     return curve

@@ -1,6 +1,7 @@
 // vantor-cli iv: a voltage-clamp family of steps (or of prepulses before one
 // test step), its table of peak and steady-state currents, the Boltzmann fit
 // and the curve as a picture.
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -14,9 +15,8 @@
 #include "cli/output_set.h"
 #include "cli/run_inputs.h"
 #include "cli/run_options.h"
-#include "vantor/analysis/clamp_curves.h"
-#include "vantor/engine/run_driver.h"
-#include "vantor/engine/stimulus.h"
+#include "cli/run_tolerance.h"
+#include "vantor/analysis/clamp_family.h"
 #include "vantor/render/sweep_chart.h"
 #include "vantor/text/number_text.h"
 
@@ -34,7 +34,21 @@ constexpr char kDetails[] =
     "  --test MV             each followed by a test step to MV (inactivation)\n"
     "  --out FILE            the table as CSV ('-': standard output)\n"
     "  --png FILE            the peak current against the level (.png or .svg)\n"
-    "  --set KEY=VALUE, --method N, --gates FILE, --limits FILE, --force, -q: as for run\n"
+    "  --current NAME        one channel's current instead of the clamp current\n"
+    "                        (INa, IK, IH, IT, IA, IM, IAHP, INap, IC, IL ...)\n"
+    "  --tail MV[:MS]        after each step the potential goes to MV (for MS ms, else\n"
+    "                        to the trial's end): the tail's first current (set by the\n"
+    "                        gates the step left), its peak and last current, the\n"
+    "                        amplitude of the first above the last and the fit of its\n"
+    "                        relaxation; the first currents are fitted with\n"
+    "                        C + Imax / (1 + exp((V1/2 - V) / k)) (C: the channel\n"
+    "                        closed; k < 0: it opens on hyperpolarisation) and drawn\n"
+    "                        by --png\n"
+    "  --time-constants      the exponential fits of the rise (onset to peak:\n"
+    "                        activation) and of the decay (peak to offset:\n"
+    "                        inactivation) with all their parameters\n"
+    "  --set KEY=VALUE, --method N, --tolerance RTOL, --gates FILE, --limits FILE,\n"
+    "  --force, -q: as for run\n"
     "The fit (V1/2, slope factor, gmax and reversal, or Imax, and the RMS residual)\n"
     "goes to standard output (to standard error when the table does).\n";
 
@@ -62,27 +76,29 @@ bool Levels(const std::string& text, std::vector<double>& levels) {
   return true;
 }
 
-// Keeps each sample's time and the clamp current handed just before it.
-struct ClampTrace : RunSink, DriveSink {
-  void Drive(double, double current) override { pending = current; }
-  void Sample(const RunSample& s) override {
-    times.push_back(s[slot::Time]);
-    currents.push_back(pending);
-  }
-  double pending = 0;
-  std::vector<double> times, currents;
-};
-
 std::string Shortest(double v) { return FormatShortest(static_cast<float>(v)); }
 
+std::string FitColumns(const ExponentialFit& f, bool full) {
+  if (!full) return f.ok ? Shortest(f.tau) + "," + Shortest(f.residual) : std::string(",");
+  return f.ok ? Shortest(f.amplitude) + "," + Shortest(f.tau) + "," + Shortest(f.offset) + "," +
+                    Shortest(f.residual)
+              : std::string(",,,");
+}
+
 int Iv(const std::vector<std::string>& args) {
-  std::string hold, steps, prepulse, test, out, png;
+  std::string hold, steps, prepulse, test, out, png, current, tail;
+  bool timeConstants = false;
   std::vector<std::string> rest;
   for (std::size_t i = 0; i < args.size(); ++i) {
     bool taken = false;
+    if (args[i] == "--time-constants") {
+      timeConstants = true;
+      continue;
+    }
     for (auto [name, field] : {std::pair{"--hold", &hold}, std::pair{"--steps", &steps},
                                std::pair{"--prepulse", &prepulse}, std::pair{"--test", &test},
-                               std::pair{"--out", &out}, std::pair{"--png", &png}}) {
+                               std::pair{"--out", &out}, std::pair{"--png", &png},
+                               std::pair{"--current", &current}, std::pair{"--tail", &tail}}) {
       if (!IsOption(args[i], name)) continue;
       std::string value;
       if (!TakeOptionValue(args, i, name, value) || value.empty())
@@ -100,14 +116,27 @@ int Iv(const std::vector<std::string>& args) {
       !options.pdfFile.empty() || !options.cgmFile.empty() || !options.pltFile.empty() ||
       !options.phaseFile.empty() || !options.overlayFiles.empty() || !options.stimulusFile.empty())
     return UsageError("iv", "iv writes --out and --png; the other outputs belong to run");
-  double holding = 0, testLevel = 0, prepulseMs = 0;
-  std::vector<double> levels;
-  if (!Number(hold, holding)) return UsageError("iv", "--hold needs a potential in mV");
-  if (!Levels(steps, levels))
+  ClampProtocol protocol;
+  double prepulseMs = 0;
+  if (!Number(hold, protocol.holding)) return UsageError("iv", "--hold needs a potential in mV");
+  if (!Levels(steps, protocol.levels))
     return UsageError("iv", "--steps needs FROM:TO:COUNT (mV, COUNT from 2 to 1000): " + steps);
   const bool inactivation = !prepulse.empty() || !test.empty();
-  if (inactivation && (!Number(prepulse, prepulseMs) || !(prepulseMs > 0) || !Number(test, testLevel)))
+  if (inactivation && (!Number(prepulse, prepulseMs) || !(prepulseMs > 0) ||
+                       !Number(test, protocol.test)))
     return UsageError("iv", "--prepulse MS (more than 0) and --test MV go together");
+  if (inactivation) protocol.prepulse = prepulseMs;
+  if (!current.empty() && (protocol.current = ChannelSlot(current)) < 0)
+    return UsageError("iv", "--current needs a channel (INa, IK, IH, IT, IA, IM, ...): " + current);
+  if (!tail.empty()) {
+    const std::size_t colon = tail.find(':');
+    double level = 0;
+    if (!Number(tail.substr(0, colon), level) ||
+        (colon != std::string::npos &&
+         (!Number(tail.substr(colon + 1), protocol.tailLength) || !(protocol.tailLength > 0))))
+      return UsageError("iv", "--tail needs MV or MV:MS (a length above 0 ms): " + tail);
+    protocol.tail = level;
+  }
   if (out.empty() && png.empty()) return UsageError("iv", "--out or --png is needed");
   if (!png.empty() && (!CanDraw() || !IsChartFile(png)))
     return UsageError("iv", "--png needs a .png or .svg file and a vantor-cli built with Qt");
@@ -116,11 +145,16 @@ int Iv(const std::vector<std::string>& args) {
   RunInputs inputs;
   if (const int status = LoadRunInputs(options, inputs); status != 0) return status;
   ParameterSet& params = inputs.params;
-  const double onset = params.Value(param::StepOnset), offset = params.Value(param::StepOffset);
-  if (!(offset > onset) || (inactivation && onset - prepulseMs < 0))
-    return UsageError("iv", "the step (onset " + Shortest(onset) + " ms, offset " +
-                                Shortest(offset) + " ms) leaves no room for the family");
-  if (params.Value(param::MaxDtForPlot) > 0.01f) params.SetValue(param::MaxDtForPlot, 0.01f);
+  protocol.onset = params.Value(param::StepOnset);
+  protocol.offset = params.Value(param::StepOffset);
+  const double duration = params.Value(param::TrialDuration);
+  if (!(protocol.offset > protocol.onset) || (inactivation && protocol.onset - prepulseMs < 0))
+    return UsageError("iv", "the step (onset " + Shortest(protocol.onset) + " ms, offset " +
+                                Shortest(protocol.offset) + " ms) leaves no room for the family");
+  if (protocol.tail && !(protocol.offset + protocol.tailLength <= duration &&
+                         (protocol.tailLength > 0 || duration > protocol.offset)))
+    return UsageError("iv", "the tail after the step's offset (" + Shortest(protocol.offset) +
+                                " ms) does not fit in the trial (" + Shortest(duration) + " ms)");
   if (!png.empty() && !EnsureGuiApplication()) {
     PrintError("The drawing system could not be started.");
     return kExitRefused;
@@ -131,69 +165,78 @@ int Iv(const std::vector<std::string>& args) {
   if (!outputs.Open(inputs.files)) return kExitRefused;
 
   RunFlags flags;
+  if (const int status = ApplyTolerance("iv", options, inputs.params, flags); status != 0)
+    return status;
   StopOnInterrupt stopOnSignal(flags);
-  std::vector<double> peaks, steadies;
+  const ClampFamily family = RunClampFamily(params, inputs.gates, protocol, flags);
+  if (Interrupted()) return kExitRefused;
+  if (!family.ok) {
+    std::string text = family.error;
+    if (!text.empty()) text[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
+    PrintError(text);
+    return kExitRefused;
+  }
   std::string table =
       "\"level (mV)\",\"peak (nA)\",\"peak time (ms)\",\"steady-state (nA)\",\"decay tau (ms)\","
-      "\"decay residual (nA)\"\n";
-  for (const double level : levels) {
-    Stimulus stimulus;
-    stimulus.mode = ClampMode::Voltage;
-    stimulus.holding = holding;
-    Segment step;
-    step.onset = onset;
-    step.offset = offset;
-    step.level = (inactivation ? testLevel : level) - holding;
-    stimulus.segments.push_back(step);
-    if (inactivation) {
-      Segment pre = step;
-      pre.onset = onset - prepulseMs;
-      pre.offset = onset;
-      pre.level = level - holding;
-      stimulus.segments.push_back(pre);
+      "\"decay residual (nA)\"";
+  if (timeConstants)
+    table += ",\"rise amplitude (nA)\",\"rise tau (ms)\",\"rise offset (nA)\","
+             "\"rise residual (nA)\",\"decay amplitude (nA)\",\"decay offset (nA)\"";
+  if (protocol.tail)
+    table += ",\"tail initial (nA)\",\"tail peak (nA)\",\"tail steady-state (nA)\","
+             "\"tail amplitude (nA)\",\"tail tau (ms)\",\"tail residual (nA)\"";
+  table += "\n";
+  for (const ClampLevel& c : family.levels) {
+    table += FormatShortest(static_cast<float>(c.level)) + "," + Shortest(c.step.peak) + "," +
+             Shortest(c.step.peakTime) + "," + Shortest(c.step.steady) + "," +
+             FitColumns(c.decay, false);
+    if (timeConstants) {
+      table += "," + FitColumns(c.rise, true) + ",";
+      table += c.decay.ok ? Shortest(c.decay.amplitude) + "," + Shortest(c.decay.offset)
+                          : std::string(",");
     }
-    ClampTrace trace;
-    RunTuning tuning;
-    tuning.stimulus = &stimulus;
-    tuning.drive = &trace;
-    const RunResult result = RunTrial(params, inputs.gates, trace, flags, {}, tuning);
-    if (Interrupted()) return kExitRefused;
-    if (result.outcome != RunOutcome::Completed) {
-      PrintError("The run at " + Shortest(level) + " mV did not complete: " + result.message);
-      return kExitRefused;
-    }
-    StepCurrents c;
-    MeasureStep(trace.times, trace.currents, onset, offset, c);
-    peaks.push_back(c.peak);
-    steadies.push_back(c.steady);
-    // The decay from the peak to the step's end (inactivation), when there is one.
-    const ExponentialFit decay = FitExponential(trace.times, trace.currents, c.peakTime, offset);
-    table += FormatShortest(static_cast<float>(level)) + "," + Shortest(c.peak) + "," +
-             Shortest(c.peakTime) + "," + Shortest(c.steady) + "," +
-             (decay.ok ? Shortest(decay.tau) + "," + Shortest(decay.residual) : std::string(",")) +
-             "\n";
+    if (protocol.tail)
+      table += "," + Shortest(c.tailStart) + "," + Shortest(c.tail.peak) + "," +
+               Shortest(c.tail.steady) + "," +
+               Shortest(c.tailAmplitude) + "," + FitColumns(c.tailDecay, false);
+    table += "\n";
   }
 
-  const BoltzmannFit fit = inactivation ? FitInactivation(levels, peaks) : FitActivation(levels, peaks);
+  const BoltzmannFit& fit = family.fit;
+  const std::string of = protocol.current < 0 ? "" : " " + ChannelName(protocol.current);
   std::string said;
   if (!fit.ok) {
     said = "no fit: " + fit.error + "\n";
   } else if (inactivation) {
-    said = "inactivation fit of the peak test current: V1/2 " + Shortest(fit.vHalf) +
+    said = "inactivation fit of the peak test current" + of + ": V1/2 " + Shortest(fit.vHalf) +
            " mV, slope factor " + Shortest(fit.slope) + " mV, Imax " + Shortest(fit.scale) +
            " nA, residual " + Shortest(fit.residual) + " nA (RMS)\n";
   } else {
-    said = "activation fit of the peak current: V1/2 " + Shortest(fit.vHalf) +
+    said = "activation fit of the peak current" + of + ": V1/2 " + Shortest(fit.vHalf) +
            " mV, slope factor " + Shortest(fit.slope) + " mV, gmax " + Shortest(fit.scale) +
            " uS, reversal " + Shortest(fit.reversal) + " mV, residual " + Shortest(fit.residual) +
            " nA (RMS)\n";
+  }
+  bool fitted = fit.ok;
+  if (protocol.tail) {
+    const BoltzmannFit& t = family.tailFit;
+    fitted = fitted && t.ok;
+    said += t.ok ? "activation fit of the tail current" + of + " at " +
+                       Shortest(*protocol.tail) + " mV: V1/2 " + Shortest(t.vHalf) +
+                       " mV, slope factor " + Shortest(t.slope) + " mV, Imax " +
+                       Shortest(t.scale) + " nA, closed " + Shortest(t.offset) +
+                       " nA, residual " + Shortest(t.residual) + " nA (RMS)\n"
+                 : "no tail fit: " + t.error + "\n";
   }
   if (OutputFile* file = outputs.File("--out")) file->Write(table);
   if (OutputFile* file = outputs.File("--png")) {
     SweepChart chart;
     chart.axisNames = {inactivation ? "prepulse (mV)" : "level (mV)"};
-    chart.measureName = inactivation ? "peak test current (nA)" : "peak current (nA)";
-    for (std::size_t i = 0; i < levels.size(); ++i) chart.points.push_back({{levels[i]}, peaks[i]});
+    chart.measureName = protocol.tail ? "tail current" + of + " (nA)"
+                        : inactivation ? "peak test current" + of + " (nA)"
+                                       : "peak current" + of + " (nA)";
+    for (const ClampLevel& c : family.levels)
+      chart.points.push_back({{c.level}, protocol.tail ? c.tailStart : c.step.peak});
     const auto bytes = EncodeChart(png, 800, 600, [&](Device& d) { DrawSweepChart(d, chart); });
     if (!bytes) {
       PrintError("The picture " + png + " could not be encoded.");
@@ -202,7 +245,7 @@ int Iv(const std::vector<std::string>& args) {
     file->Write(*bytes);
   }
   if (!outputs.Commit()) return kExitRefused;
-  std::fputs(said.c_str(), out == "-" || !fit.ok ? stderr : stdout);
+  std::fputs(said.c_str(), out == "-" || !fitted ? stderr : stdout);
   return 0;
 }
 

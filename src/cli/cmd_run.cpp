@@ -275,7 +275,8 @@ int Run(const std::vector<std::string>& args) {
   };
   if (stimulus) member(0);
   const RunResult result = pictures.Wanted()
-                               ? pictures.RunFirst(params, inputs.gates, sinks, flags, pump, tuning)
+                               ? pictures.RunFirst(params, inputs.gates, sinks, flags, pump, tuning,
+                                                   family ? members[0].label : std::string())
                                : RunTrial(params, inputs.gates, sinks, flags, pump, tuning);
   progress.Clear();
   if (result.outcome != RunOutcome::Completed) return NotCompleted(result);
@@ -284,7 +285,8 @@ int Run(const std::vector<std::string>& args) {
     member(i);
     if (csv) csv->NextRun();
     const RunResult next =
-        pictures.Wanted() ? pictures.RunOver(params, inputs.gates, &sinks, flags, pump, tuning)
+        pictures.Wanted() ? pictures.RunOver(params, inputs.gates, &sinks, flags, pump, tuning,
+                                             members[i].label)
                           : RunTrial(params, inputs.gates, sinks, flags, pump, tuning);
     progress.Clear();
     if (next.outcome != RunOutcome::Completed) return NotCompleted(next);

@@ -97,7 +97,7 @@ bool PictureJob::Check(std::string& error) {
 
 RunResult PictureJob::RunFirst(ParameterSet& params, const GateTable& gates, RunSink& extra,
                                RunFlags& flags, const std::function<void()>& pump,
-                               const RunTuning& tuning) {
+                               const RunTuning& tuning, const std::string& drive) {
   State& s = *state_;
   // The runs' record files go to a folder of their own, removed with
   // everything in it however the command ends.
@@ -130,12 +130,13 @@ RunResult PictureJob::RunFirst(ParameterSet& params, const GateTable& gates, Run
   runOptions.extraSink = &extra;
   runOptions.pump = pump;
   runOptions.tuning = tuning;
+  runOptions.drive = drive;
   return BeginRun(s.picture, params, gates, flags, messages_, runOptions);
 }
 
 RunResult PictureJob::RunOver(ParameterSet& params, const GateTable& gates, RunSink* extra,
                               RunFlags& flags, const std::function<void()>& pump,
-                              const RunTuning& tuning) {
+                              const RunTuning& tuning, const std::string& drive) {
   RunPictureOptions runOptions;
   runOptions.recordDirectory = recordDirectory_;
   runOptions.temporaries = &CommandTemporaries();
@@ -143,6 +144,7 @@ RunResult PictureJob::RunOver(ParameterSet& params, const GateTable& gates, RunS
   runOptions.extraSink = extra;
   runOptions.pump = pump;
   runOptions.tuning = tuning;
+  runOptions.drive = drive;
   params.SetValue(param::PlotChoice, 0);
   return OverlayRun(state_->picture, params, gates, flags, messages_, runOptions);
 }

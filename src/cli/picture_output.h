@@ -40,10 +40,11 @@ class PictureJob {
   // and `pump` called after each.
   RunResult RunFirst(ParameterSet& params, const GateTable& gates, RunSink& extra,
                      RunFlags& flags, const std::function<void()>& pump,
-                     const RunTuning& tuning = {});
+                     const RunTuning& tuning = {}, const std::string& drive = {});
   // One more run over the others, in the next colour (a family's member).
   RunResult RunOver(ParameterSet& params, const GateTable& gates, RunSink* extra,
-                    RunFlags& flags, const std::function<void()>& pump, const RunTuning& tuning);
+                    RunFlags& flags, const std::function<void()>& pump, const RunTuning& tuning,
+                    const std::string& drive = {});
   // Each overlay's values (read before the first run) replace those of the
   // run before; the layout and title stay. Returns the outcome of the first
   // run that did not complete, or of the last one; `params` ends as the

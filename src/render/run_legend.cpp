@@ -60,9 +60,13 @@ std::string RunLegendText(const ReplayState& replay, int index, const ParameterS
   if (index < 0 || index >= static_cast<int>(runs.size())) return {};
   const RecordedRun& run = *runs[static_cast<std::size_t>(index)];
   std::string text = !run.label.empty() ? run.label : "Run " + std::to_string(index + 1);
+  if (!run.drive.empty()) text += ": " + run.drive;
   if (index > 0) {
     const std::string differences = RunDifferences(*runs.front(), run, params);
-    text += differences.empty() ? std::string(": the same parameters") : ": " + differences;
+    if (!differences.empty())
+      text += (run.drive.empty() ? ": " : ", ") + differences;
+    else if (run.drive.empty())
+      text += ": the same parameters";
   }
   return text;
 }

@@ -50,6 +50,7 @@ RunResult RunAndDraw(Picture& picture, ParameterSet& params, const GateTable& ga
   picture.replay.current = RecordedRun{};
   picture.replay.current.recordName = record.Path();
   picture.replay.current.label = options.label;
+  picture.replay.current.drive = options.drive;
   record.KeepInMemory(options.samplesInMemory);
 
   OutputTarget& target = picture.target;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <sstream>
 
 #include "cli/cli_process.h"
@@ -119,6 +120,78 @@ TEST(CliStimulus, IvTablesAndFitsOfTheSodiumCurrent) {
   const double half = std::stod(said.substr(said.find("V1/2 ") + 5));
   EXPECT_GT(half, -90);
   EXPECT_LT(half, -50);
+}
+
+// iv of one channel's current, the rheobase of two ramps and a chirp's profile.
+TEST(CliStimulus, ChannelCurrentsRampsAndChirps) {
+  const fs::path dir = TestFolder();
+  auto column = [&](const std::string& current) {
+    const CliOutcome run = RunCliIn(dir, {"iv", "--hold", "-80", "--steps", "-40:20:4", "--current",
+                                          current, "--out", "iv.csv"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("peak current I-"), std::string::npos) << run.out;
+    std::vector<double> values;
+    const auto lines = Lines(ReadFile(dir / "iv.csv"));
+    EXPECT_EQ(lines.at(0).find("\"level (mV)\",\"peak (nA)\""), 0u);
+    for (std::size_t i = 1; i < lines.size(); ++i)
+      values.push_back(std::stod(lines[i].substr(lines[i].find(',') + 1)));
+    return values;
+  };
+  for (const double k : column("IK")) EXPECT_GT(k, 0);  // outward at every level
+  for (const double na : column("I-Na")) EXPECT_LT(na, 0);
+
+  auto rheobase = [&](const std::string& ramp) {
+    const CliOutcome run = RunCliIn(dir, {"rheobase", "--ramp", ramp});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out.rfind("rheobase ", 0), 0u) << run.out;
+    return std::stod(run.out.substr(9));
+  };
+  const double fast = rheobase("0:4:200"), slow = rheobase("0:4:1000");
+  EXPECT_GT(fast, 1.0);  // a 1.5 nA step stays below threshold, a 2 nA step fires
+  EXPECT_LT(fast, 2.5);
+  EXPECT_LT(slow, fast);  // the slower ramp reaches threshold at a lower current
+  const CliOutcome none = RunCliIn(dir, {"rheobase", "--ramp", "0:1:100"});
+  EXPECT_EQ(none.status, 1);
+  EXPECT_NE(none.err.find("No spike during a ramp from 0 to 1 nA"), std::string::npos) << none.err;
+
+  const CliOutcome z = RunCliIn(dir, {"impedance", "--chirp", "1:30:2000:0.05", "--onset", "500",
+                                      "--out", "z.csv"});
+  ASSERT_EQ(z.status, 0) << z.err;
+  EXPECT_EQ(z.out.rfind("resonance at ", 0), 0u) << z.out;
+  const auto rows = Lines(ReadFile(dir / "z.csv"));
+  EXPECT_EQ(rows.at(0), "\"frequency (Hz)\",\"|Z| (MOhm)\"");
+  EXPECT_EQ(rows.size(), 1u + 59u);  // 1 to 30 Hz in steps of 0.5 Hz
+  const CliOutcome bad = RunCliIn(dir, {"impedance", "--chirp", "30:30:2000:0.05", "--out", "y.csv"});
+  EXPECT_EQ(bad.status, 2);
+  EXPECT_FALSE(fs::exists(dir / "y.csv"));
+}
+
+// convert writes the stimulus read with the input beside the output, its
+// waveform still found from the new folder; a bad stimulus writes nothing.
+TEST(CliStimulus, ConvertWritesTheCompanionBesideTheOutput) {
+  const fs::path dir = TestFolder();
+  fs::create_directories(dir / "sub");
+  for (const char* name : {"waveform-playback.vt4", "waveform-playback.vtp", "recorded-current.txt"})
+    fs::copy_file(fs::path(VANTOR_SOURCE_DIR) / "data/examples/stimuli" / name, dir / name,
+                  fs::copy_options::overwrite_existing);
+  const std::string before = ReadFile(dir / "waveform-playback.vtp");
+  ASSERT_EQ(RunCliIn(dir, {"convert", "waveform-playback.vt4", "sub/copy.vt4"}).status, 0);
+  const std::string companion = ReadFile(dir / "sub/copy.vtp");
+  EXPECT_NE(companion.find("file=../recorded-current.txt"), std::string::npos) << companion;
+  const CliOutcome original = RunCliIn(dir, {"run", "waveform-playback.vt4", "--csv", "-", "-q"});
+  const CliOutcome copied = RunCliIn(dir, {"run", "sub/copy.vt4", "--csv", "-", "-q"});
+  ASSERT_EQ(copied.status, 0) << copied.err;
+  EXPECT_EQ(copied.out, original.out);
+  EXPECT_EQ(ReadFile(dir / "waveform-playback.vtp"), before);
+
+  ASSERT_EQ(RunCliIn(dir, {"convert", "waveform-playback.vt4", "plain.vt4", "--no-stimulus"}).status, 0);
+  EXPECT_FALSE(fs::exists(dir / "plain.vtp"));
+  std::ofstream(dir / "bad.vtp") << "vantor-stimulus 1\nstep onset=10 offset=5 level=1\n";
+  const CliOutcome bad = RunCliIn(dir, {"convert", "waveform-playback.vt4", "x.vt4", "--stimulus", "bad.vtp"});
+  EXPECT_EQ(bad.status, 1);
+  EXPECT_NE(bad.err.find("bad.vtp, line 2"), std::string::npos) << bad.err;
+  EXPECT_FALSE(fs::exists(dir / "x.vt4"));
+  EXPECT_FALSE(fs::exists(dir / "x.vtp"));
 }
 
 TEST(CliStimulus, IvRefusesBadLevels) {

@@ -16,7 +16,8 @@ const char* const kGalleryFiles[] = {
     "default.vt4",        "rebound-burst.vt4",  "a-current-delay.vt4",   "h-sag.vt4",
     "ahp-adaptation.vt4", "m-adaptation.vt4",   "nap-plateau.vt4",       "epsp-train.vt4",
     "nmda-magnesium.vt4", "nmda-no-magnesium.vt4", "ipsp-train.vt4",     "temperature-22.vt4",
-    "temperature-35.vt4",
+    "temperature-35.vt4", "stimuli/ramp-rheobase.vt4", "stimuli/noise-firing.vt4",
+    "stimuli/train-following.vt4", "stimuli/waveform-playback.vt4",
 };
 
 std::string ReadText(const std::string& path) {

@@ -12,6 +12,7 @@
 #include "render/recording_device.h"
 #include "vantor/render/replay.h"
 #include "vantor/render/run_picture.h"
+#include "vantor/render/run_legend.h"
 
 namespace vantor {
 namespace {
@@ -294,6 +295,33 @@ TEST_F(RunOutputs, StoppedRunFinishesItsMetafileAndPlotterFile) {
   EXPECT_NE(plt.find("LBPotential (mV)\x03"), std::string::npos);
   EXPECT_EQ(picture.target.Cgm(), nullptr);
   EXPECT_EQ(picture.target.Plotter(), nullptr);
+}
+
+}  // namespace
+}  // namespace vantor
+
+namespace vantor {
+namespace {
+
+// A family's runs are named by their level; parameter differences still show.
+TEST(RunLegend, FamilyMembersSayTheirLevel) {
+  ReplayState replay;
+  RecordedRun first, second, third;
+  first.recordName = second.recordName = third.recordName = "r";
+  first.drive = "holding -70 mV";
+  second.drive = "holding -50 mV";
+  third.drive = "holding -30 mV";
+  ParameterSet params;
+  third.parameters.assign(params.Values().begin(), params.Values().end());
+  third.parameters[param::gK] = 0;
+  replay.overlays = {first, second};
+  replay.current = third;
+  EXPECT_EQ(RunLegendText(replay, 0, params), "Run 1: holding -70 mV");
+  EXPECT_EQ(RunLegendText(replay, 1, params), "Run 2: holding -50 mV");
+  EXPECT_EQ(RunLegendText(replay, 2, params).rfind("Run 3: holding -30 mV, gK 0", 0), 0u)
+      << RunLegendText(replay, 2, params);
+  replay.overlays[1].drive.clear();
+  EXPECT_EQ(RunLegendText(replay, 1, params), "Run 2: the same parameters");
 }
 
 }  // namespace

@@ -27,6 +27,7 @@ struct BoltzmannFit {
   double slope = 0;   // mV, the slope factor k
   double scale = 0;   // activation: gmax (µS); inactivation: Imax (nA)
   double reversal = 0;  // mV, activation only
+  double offset = 0;    // nA, tail activation only: the current with the channel closed
   double residual = 0;  // root mean square of the residuals (nA)
 };
 
@@ -37,6 +38,13 @@ BoltzmannFit FitActivation(const std::vector<double>& levels, const std::vector<
 // prepulse level. Needs three levels.
 BoltzmannFit FitInactivation(const std::vector<double>& levels,
                              const std::vector<double>& currents);
+
+// I(V) = C + Imax / (1 + exp((V1/2 - V) / k)), the first current of each
+// tail after a step to V: C the tail with the channel closed (the end of the
+// smaller currents), k < 0 for a channel that opens on hyperpolarisation.
+// Needs four levels.
+BoltzmannFit FitTailActivation(const std::vector<double>& levels,
+                               const std::vector<double>& currents);
 
 struct ExponentialFit {
   bool ok = false;

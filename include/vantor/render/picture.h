@@ -40,6 +40,8 @@ struct RecordedRun {
   // The run's name in the legend (code page 437), for instance the file it
   // was read from; empty: "Run n".
   std::string label;
+  // A family member's level ("segment 1 level 10 mV"), said after the name.
+  std::string drive;
   // With a stimulus: the time and the injected (or clamp) current of each
   // sample, drawn as the I-Inj trace instead of the protocol's step.
   std::shared_ptr<const std::vector<std::array<float, 2>>> injected;

@@ -33,6 +33,7 @@ struct RunPictureOptions {
   std::function<void()> pump;    // called after every sample
   // The run's name in the legend (code page 437); empty: "Run n".
   std::string label;
+  std::string drive;             // a family member's level, said after the label
   RunTuning tuning;              // a stimulus, where its drive goes
 };
 

@@ -42,16 +42,25 @@ int LeastSquares(int (*residuals)(const gsl_vector*, void*, gsl_vector*), void* 
   return status;
 }
 
+enum class Form { Activation, Inactivation, Tail };
+
 struct Data {
   const std::vector<double>* v;
   const std::vector<double>* i;
-  bool activation;
+  Form form;
 };
 
 double Model(const Data& d, const gsl_vector* p, double v) {
   const double a = gsl_vector_get(p, 0), vHalf = gsl_vector_get(p, 1);
   const double k = gsl_vector_get(p, 2);
-  if (d.activation) return a * (v - gsl_vector_get(p, 3)) / (1.0 + std::exp((vHalf - v) / k));
+  switch (d.form) {
+    case Form::Activation:
+      return a * (v - gsl_vector_get(p, 3)) / (1.0 + std::exp((vHalf - v) / k));
+    case Form::Tail:
+      return gsl_vector_get(p, 3) + a / (1.0 + std::exp((vHalf - v) / k));
+    case Form::Inactivation:
+      break;
+  }
   return a / (1.0 + std::exp((v - vHalf) / k));
 }
 
@@ -63,9 +72,10 @@ int Residuals(const gsl_vector* p, void* data, gsl_vector* f) {
 }
 
 BoltzmannFit Fit(const std::vector<double>& levels, const std::vector<double>& currents,
-                 bool activation) {
+                 Form form) {
   BoltzmannFit fit;
-  const std::size_t n = levels.size(), np = activation ? 4 : 3;
+  const bool activation = form == Form::Activation;
+  const std::size_t n = levels.size(), np = form == Form::Inactivation ? 3 : 4;
   if (n != currents.size() || n < np) {
     fit.error = "needs at least " + std::to_string(np) + " levels";
     return fit;
@@ -92,12 +102,31 @@ BoltzmannFit Fit(const std::vector<double>& levels, const std::vector<double>& c
       if (std::fabs(levels[j] - start[3]) > 1e-9) g = std::max(g, currents[j] / (levels[j] - start[3]));
     start[0] = g > 0 ? g : std::fabs(biggest) / span;
   }
-  Data data{&levels, &currents, activation};
+  // A tail: from the current at the lowest level (the offset) to that at
+  // the highest.
+  const std::size_t low = static_cast<std::size_t>(lo - levels.begin());
+  const std::size_t high = static_cast<std::size_t>(hi - levels.begin());
+  if (form == Form::Tail) {
+    start[0] = currents[high] - currents[low];
+    start[3] = currents[low];
+  }
+  Data data{&levels, &currents, form};
   const int status = LeastSquares(Residuals, &data, n, np, start, fit.residual);
   fit.scale = start[0];
   fit.vHalf = start[1];
   fit.slope = start[2];
   if (activation) fit.reversal = start[3];
+  if (form == Form::Tail) {
+    // The same curve has two forms, (C, A, k) and (C + A, -A, -k); the one
+    // kept has C where the channel is closed: the end of the smaller current.
+    fit.offset = start[3];
+    const bool openLow = std::fabs(currents[low]) > std::fabs(currents[high]);
+    if (openLow != (fit.slope < 0)) {
+      fit.offset += fit.scale;
+      fit.scale = -fit.scale;
+      fit.slope = -fit.slope;
+    }
+  }
   fit.ok = status == GSL_SUCCESS && std::isfinite(fit.residual) && std::isfinite(fit.vHalf) &&
            std::isfinite(fit.slope);
   if (!fit.ok) fit.error = std::string("the fit did not converge (") + gsl_strerror(status) + ")";
@@ -107,12 +136,17 @@ BoltzmannFit Fit(const std::vector<double>& levels, const std::vector<double>& c
 }  // namespace
 
 BoltzmannFit FitActivation(const std::vector<double>& levels, const std::vector<double>& currents) {
-  return Fit(levels, currents, true);
+  return Fit(levels, currents, Form::Activation);
 }
 
 BoltzmannFit FitInactivation(const std::vector<double>& levels,
                              const std::vector<double>& currents) {
-  return Fit(levels, currents, false);
+  return Fit(levels, currents, Form::Inactivation);
+}
+
+BoltzmannFit FitTailActivation(const std::vector<double>& levels,
+                               const std::vector<double>& currents) {
+  return Fit(levels, currents, Form::Tail);
 }
 
 namespace {

@@ -18,6 +18,9 @@ BoltzmannFit FitActivation(const std::vector<double>&, const std::vector<double>
 BoltzmannFit FitInactivation(const std::vector<double>&, const std::vector<double>&) {
   return Absent();
 }
+BoltzmannFit FitTailActivation(const std::vector<double>&, const std::vector<double>&) {
+  return Absent();
+}
 ExponentialFit FitExponential(const std::vector<double>&, const std::vector<double>&, double,
                               double) {
   ExponentialFit fit;

@@ -61,3 +61,33 @@ TEST(ClampCurves, ExponentialFitRecoversADecayAndRefusesTooFewSamples) {
 
 }  // namespace
 }  // namespace vantor
+
+namespace vantor {
+namespace {
+
+// The tail fit keeps C where the channel is closed: for an H-like channel
+// (open at the hyperpolarised end) k comes out below 0, for a K-like one
+// above, whichever of the two equal forms the search ends in.
+TEST(ClampCurves, TailFitRecoversTheGateAndItsDirection) {
+  std::vector<double> v, h, k;
+  for (double level = -130; level <= -30; level += 10) {
+    v.push_back(level);
+    h.push_back(0.1 + -1.6 / (1 + std::exp((-75 - level) / -5.5)));
+    k.push_back(0.3 + 2.0 / (1 + std::exp((-60 - level) / 8)));
+  }
+  const BoltzmannFit fh = FitTailActivation(v, h);
+  ASSERT_TRUE(fh.ok) << fh.error;
+  EXPECT_NEAR(fh.vHalf, -75, 1e-3);
+  EXPECT_NEAR(fh.slope, -5.5, 1e-3);
+  EXPECT_NEAR(fh.scale, -1.6, 1e-4);
+  EXPECT_NEAR(fh.offset, 0.1, 1e-4);
+  const BoltzmannFit fk = FitTailActivation(v, k);
+  ASSERT_TRUE(fk.ok) << fk.error;
+  EXPECT_NEAR(fk.vHalf, -60, 1e-3);
+  EXPECT_NEAR(fk.slope, 8, 1e-3);
+  EXPECT_NEAR(fk.offset, 0.3, 1e-4);
+  EXPECT_FALSE(FitTailActivation({-80, -70, -60}, {1, 2, 3}).ok);
+}
+
+}  // namespace
+}  // namespace vantor
