@@ -2,6 +2,7 @@
 #pragma once
 
 #include <limits>
+#include <span>
 #include <vector>
 
 #include "vantor/engine/run_sample.h"
@@ -12,6 +13,15 @@ namespace vantor {
 struct VmTrace {
   std::vector<double> t;
   std::vector<double> v;
+};
+
+// A trace to measure, kept by its owner: a VmTrace, or times and potentials
+// stored elsewhere (of equal length).
+struct VmView {
+  std::span<const double> t, v;
+  VmView(const VmTrace& trace) : t(trace.t), v(trace.v) {}  // a view of it
+  VmView(std::span<const double> times, std::span<const double> potentials)
+      : t(times), v(potentials) {}
 };
 
 // A sink that keeps the V-m trace of a run and nothing else.
@@ -74,7 +84,7 @@ struct Spike {
 
 // The spikes of a recorded trace, in time order; crossings interpolated
 // linearly between the two samples around them.
-std::vector<Spike> FindSpikes(const VmTrace& trace, const SpikeRule& rule);
+std::vector<Spike> FindSpikes(VmView trace, const SpikeRule& rule);
 
 // Their times.
 std::vector<double> SpikeTimes(const std::vector<Spike>& spikes);
@@ -82,6 +92,6 @@ std::vector<double> SpikeTimes(const std::vector<Spike>& spikes);
 // dV/dt (mV/ms) at every sample: the slope between its neighbours (one-sided
 // at the ends). Samples that share a time (a landing point recorded twice)
 // take the slope of the nearest interval with a length.
-std::vector<double> Slopes(const VmTrace& trace);
+std::vector<double> Slopes(VmView trace);
 
 }  // namespace vantor
