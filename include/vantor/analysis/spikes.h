@@ -15,13 +15,35 @@ struct VmTrace {
   std::vector<double> v;
 };
 
+// The sample times of a trace to measure: kept by their owner, or the grid
+// 0, step, 2 step, ... (the k-th time is k · step, as the resampled rows have it).
+class TraceTimes {
+ public:
+  TraceTimes(std::span<const double> times) : given_(times), n_(times.size()) {}  // kept elsewhere
+  static TraceTimes Grid(double step, std::size_t n) {
+    TraceTimes t(std::span<const double>{});
+    t.step_ = step;
+    t.n_ = n;
+    return t;
+  }
+  double operator[](std::size_t i) const {
+    return step_ > 0 ? static_cast<double>(i) * step_ : given_[i];
+  }
+  std::size_t size() const { return n_; }
+
+ private:
+  std::span<const double> given_;
+  double step_ = 0;
+  std::size_t n_ = 0;
+};
+
 // A trace to measure, kept by its owner: a VmTrace, or times and potentials
 // stored elsewhere (of equal length).
 struct VmView {
-  std::span<const double> t, v;
+  TraceTimes t;
+  std::span<const double> v;
   VmView(const VmTrace& trace) : t(trace.t), v(trace.v) {}  // a view of it
-  VmView(std::span<const double> times, std::span<const double> potentials)
-      : t(times), v(potentials) {}
+  VmView(TraceTimes times, std::span<const double> potentials) : t(times), v(potentials) {}
 };
 
 // A sink that keeps the V-m trace of a run and nothing else.
