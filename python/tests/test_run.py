@@ -169,7 +169,6 @@ def test_traces_and_dt_keep_only_what_is_asked(cli, tmp_path):
     cli("run", str(tmp_path / "p.vt4"), "--dt", "0.03", "--csv", str(tmp_path / "grid.csv"))
     rows = np.loadtxt(tmp_path / "grid.csv", delimiter=",", skiprows=1, encoding="utf-8")
     grid = vantor.run(p, traces=["I-Inj", "I-K"], dt=0.03)
-    assert np.array_equal(grid.t, np.arange(len(rows)) * 0.03)
     assert np.allclose(rows[:, 0], grid.t, rtol=1e-14, atol=0)
     assert np.array_equal(rows[:, 1], grid.v) and np.array_equal(rows[:, 2], grid["I-Inj"])
     assert np.array_equal(rows[:, 11], grid["I-K"])
