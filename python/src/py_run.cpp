@@ -1,10 +1,14 @@
 // vantor._core.run: one trial on a copy of the parameters, with the GIL
-// released while the engine runs; the recorded samples come back as one
-// array with a row per CSV column. The package makes the Result of it.
+// released while the engine runs; the recorded samples (or those asked for)
+// come back as one array with a row per column kept. The package makes the
+// Result of it.
 #include <pybind11/numpy.h>
 #include <pybind11/stl.h>
 
+#include <algorithm>
 #include <array>
+#include <cmath>
+#include <span>
 #include <chrono>
 #include <optional>
 #include <thread>
@@ -12,6 +16,7 @@
 #include "vantor/analysis/measures.h"
 #include "vantor/analysis/spikes.h"
 #include "vantor/files/csv_sink.h"
+#include "vantor/files/grid_resampler.h"
 #include "vantor/engine/protocol.h"
 #include "vantor/engine/run_driver.h"
 #include "vantor/engine/stimulus.h"
@@ -21,27 +26,117 @@
 namespace vantor::python {
 namespace {
 
+// Columns of a run's output: time, V-m, I-Inj (the protocol's current, as
+// the CSV writes it, or with a stimulus what drove the sample), slots 2 .. 20,
+// and in voltage clamp the command and the clamp current.
+constexpr int kTimeColumn = 0, kVColumn = 1, kCurrentColumn = 2, kCommandColumn = kSampleSlots + 1,
+              kClampColumn = kSampleSlots + 2;
+
+// Keeps the columns asked for (time and V-m always, the measures read them),
+// of every recorded sample or resampled onto a grid exactly as the CSV's
+// --dt does. With a grid the rows are written straight into the array that is
+// handed back, made before the run for every grid time the trial can have
+// (rows it never reaches are never touched, so they take no memory), and the
+// times, k · step, are not stored.
 class SampleStore : public RunSink, public DriveSink {
  public:
-  SampleStore() { samples.reserve(1024); }
+  SampleStore(const ParameterSet& params, std::vector<int> columns, std::optional<double> step,
+              bool driven)
+      : protocol_(Protocol::Of(params)), columns_(std::move(columns)), driven_(driven) {
+    const std::size_t k = columns_.size();
+    if (step) {
+      grid_.emplace(*step);
+      const double rows = std::floor(params.Value(param::TrialDuration) / *step) + 2;
+      capacity_ = static_cast<py::ssize_t>(rows);
+      array_ = py::array_t<double>({static_cast<py::ssize_t>(k - 1), capacity_});
+      out_ = array_.mutable_data();
+    } else {
+      kept_.resize(k);
+      for (auto& column : kept_) column.reserve(1024);
+    }
+  }
   void Sample(const RunSample& sample) override {
     PreciseSample widened;
     for (int s = 0; s < kSampleSlots; ++s) widened[s] = sample[s];
-    samples.push_back(widened);
-    if (driven) drive.push_back({pending[0], pending[1]});
+    Take(widened, false);
   }
   // Model 4's samples unrounded: time and values in double precision.
-  void Precise(const RunSample&, const PreciseSample& unrounded) override {
-    samples.push_back(unrounded);
-    precise = true;
-    if (driven) drive.push_back({pending[0], pending[1]});
+  void Precise(const RunSample&, const PreciseSample& unrounded) override { Take(unrounded, true); }
+  void Drive(double command, double current) override { pending_[0] = command, pending_[1] = current; }
+
+  // Rows kept.
+  py::ssize_t Count() const {
+    return grid_ ? count_ : static_cast<py::ssize_t>(kept_[0].size());
   }
-  void Drive(double command, double current) override { pending[0] = command, pending[1] = current; }
-  std::vector<PreciseSample> samples;
-  bool precise = false;  // Model 4 ran
-  bool driven = false;
-  double pending[2] = {};
-  std::vector<std::array<double, 2>> drive;  // command and current of each sample
+  // The times and V-m kept, for the measures.
+  VmView Trace() const {
+    const auto n = static_cast<std::size_t>(Count());
+    if (grid_) return {TraceTimes::Grid(grid_->Step(), n), std::span<const double>(out_, n)};
+    return {std::span<const double>(kept_[0]), std::span<const double>(kept_[1])};
+  }
+  // The kept columns as one array, a row each (on a grid without the times).
+  py::array_t<double> Array() {
+    const py::ssize_t n = Count();
+    const py::ssize_t k = static_cast<py::ssize_t>(columns_.size());
+    if (grid_) {
+      // Its first n columns (a view of the array the run filled).
+      return array_[py::make_tuple(py::slice(0, k - 1, 1), py::slice(0, n, 1))]
+          .cast<py::array_t<double>>();
+    }
+    py::array_t<double> data({k, n});
+    double* out = data.mutable_data();
+    for (py::ssize_t c = 0; c < k; ++c) {
+      std::copy(kept_[c].begin(), kept_[c].end(), out + c * n);
+      std::vector<double>().swap(kept_[c]);  // gone before the next is copied
+    }
+    return data;
+  }
+
+ private:
+  double Value(int column, double t, const double* slots, const double* drive, bool precise) const {
+    switch (column) {
+      case kTimeColumn: return t;
+      case kVColumn: return slots[slot::V];
+      case kCurrentColumn:
+      case kClampColumn:
+        return driven_  ? drive[1]
+               : precise ? protocol_.InjectedCurrentExact(t)
+                         : protocol_.InjectedCurrent(t);
+      case kCommandColumn: return drive[0];
+      default: return slots[column - 1];
+    }
+  }
+  void Row(double t, const double* slots, const double* drive, bool precise) {
+    if (grid_) {
+      if (count_ >= capacity_) return;  // past the trial's grid (never with a whole run)
+      for (std::size_t c = 1; c < columns_.size(); ++c)
+        out_[static_cast<py::ssize_t>(c - 1) * capacity_ + count_] =
+            Value(columns_[c], t, slots, drive, precise);
+      ++count_;
+      return;
+    }
+    for (std::size_t c = 0; c < columns_.size(); ++c)
+      kept_[c].push_back(Value(columns_[c], t, slots, drive, precise));
+  }
+  void Take(const PreciseSample& sample, bool precise) {
+    if (!grid_) {
+      Row(sample[0], sample.data(), pending_, precise);
+      return;
+    }
+    grid_->Take(sample, pending_, [&](double t, const double* slots, const double* drive) {
+      Row(t, slots, drive, precise);
+    });
+  }
+
+  const Protocol protocol_;
+  std::vector<int> columns_;  // first time, then V-m
+  bool driven_;
+  double pending_[2] = {};  // command and current of the sample to come
+  std::optional<GridResampler> grid_;
+  py::array_t<double> array_;
+  double* out_ = nullptr;
+  py::ssize_t capacity_ = 0, count_ = 0;
+  std::vector<std::vector<double>> kept_;
 };
 
 class DiscardSamples : public RunSink {
@@ -83,35 +178,6 @@ const char* OutcomeName(RunOutcome outcome) {
   return "failed";
 }
 
-// Rows: time, V-m, I-Inj (the protocol's current, as the CSV writes it),
-// then slots 2 .. 20.
-// With a stimulus, I-Inj is the current that drove each sample, and in
-// voltage clamp the command and the clamp current follow.
-py::array_t<double> SampleArray(const SampleStore& store, const ParameterSet& p, bool clamp) {
-  const std::vector<PreciseSample>& samples = store.samples;
-  const bool precise = store.precise;
-  const py::ssize_t n = static_cast<py::ssize_t>(samples.size());
-  py::array_t<double> data({py::ssize_t{kSampleSlots + 1 + (clamp ? 2 : 0)}, n});
-  double* out = data.mutable_data();
-  const Protocol protocol = Protocol::Of(p);
-  for (py::ssize_t i = 0; i < n; ++i) {
-    const PreciseSample& s = samples[static_cast<std::size_t>(i)];
-    const double t = s[0];
-    const double current = store.driven ? store.drive[static_cast<std::size_t>(i)][1]
-                           : precise    ? protocol.InjectedCurrentExact(t)
-                                        : protocol.InjectedCurrent(t);
-    out[i] = t;
-    out[n + i] = s[1];
-    out[2 * n + i] = current;
-    for (int slot = 2; slot < kSampleSlots; ++slot) out[(slot + 1) * n + i] = s[slot];
-    if (clamp) {
-      out[(kSampleSlots + 1) * n + i] = store.drive[static_cast<std::size_t>(i)][0];
-      out[(kSampleSlots + 2) * n + i] = current;
-    }
-  }
-  return data;
-}
-
 py::dict MeasureDict(const Measures& m) {
   py::dict measures;
   for (const MeasureInfo& info : MeasureTable()) {
@@ -148,9 +214,36 @@ py::dict SpikeFeatures(const std::vector<Spike>& spikes) {
   return out;
 }
 
+// The columns `traces` names (a trace's column name or the part before its
+// unit), after time and V-m; every column for None.
+std::vector<int> KeptColumns(const py::object& traces, const std::vector<std::string>& names) {
+  std::vector<int> columns{kTimeColumn, kVColumn};
+  if (traces.is_none()) {
+    for (int c = kVColumn + 1; c <= static_cast<int>(names.size()); ++c) columns.push_back(c);
+    return columns;
+  }
+  if (py::isinstance<py::str>(traces))
+    Raise(PyExc_TypeError, "traces takes a list of trace names, not one name");
+  std::string all;
+  for (const std::string& name : names) all += (all.empty() ? "" : ", ") + name;
+  for (const py::handle& item : traces) {
+    if (!py::isinstance<py::str>(item))
+      Raise(PyExc_TypeError, "traces takes trace names: " + std::string(py::repr(item)));
+    const std::string wanted = item.cast<std::string>();
+    int found = -1;
+    for (std::size_t i = 0; i < names.size() && found < 0; ++i)
+      if (wanted == names[i] || wanted == names[i].substr(0, names[i].find(" (")))
+        found = static_cast<int>(i) + 1;
+    if (found < 0) Raise(PyExc_KeyError, "no trace called '" + wanted + "'; the traces are " + all);
+    if (std::find(columns.begin(), columns.end(), found) == columns.end()) columns.push_back(found);
+  }
+  return columns;
+}
+
 py::dict Run(const ParameterSet& given, const py::object& method, const py::object& gatesArg,
              const py::object& threshold, const py::object& toleranceArg, const py::object& dvdt,
-             const py::object& window, const py::object& stimulusArg) {
+             const py::object& window, const py::object& stimulusArg, const py::object& traces,
+             const py::object& dtArg) {
   const MeasureSettings settings = MeasureArguments(threshold, dvdt, window);
   double tolerance = 0;  // none chosen: the run's own
   if (!toleranceArg.is_none()) {
@@ -162,7 +255,16 @@ py::dict Run(const ParameterSet& given, const py::object& method, const py::obje
   // Copies, so that other Python threads may change the originals meanwhile.
   ParameterSet params = WithMethod(given, method);
   const GateTable gates = GatesArgument(gatesArg);
-  SampleStore store;
+  std::optional<double> step;
+  if (!dtArg.is_none()) {
+    const double dt = Number(dtArg);
+    if (!(dt > 0.0 && std::isfinite(dt)))
+      Raise(PyExc_ValueError, "dt needs a time step in ms greater than 0: " +
+                                  std::string(py::repr(dtArg)));
+    if (params.Value(param::TrialDuration) / dt > 1e8)
+      Raise(PyExc_ValueError, "dt " + std::string(py::repr(dtArg)) + " would make more than 10^8 rows");
+    step = dt;
+  }
   std::optional<Stimulus> stimulus;
   RunTuning tuning;
   if (!stimulusArg.is_none()) {
@@ -170,10 +272,17 @@ py::dict Run(const ParameterSet& given, const py::object& method, const py::obje
     if (stimulus->family)
       Raise(PyExc_ValueError, "the stimulus has a family; vantor.run runs each of its values");
     tuning.stimulus = &*stimulus;
-    tuning.drive = &store;
-    store.driven = true;
   }
   const bool clamp = stimulus && stimulus->mode == ClampMode::Voltage;
+  std::vector<std::string> names = CsvColumnNames(params);
+  names.erase(names.begin());
+  if (clamp) {
+    names.push_back("V-cmd (mV)");
+    names.push_back("I-clamp (nA)");
+  }
+  const std::vector<int> columns = KeptColumns(traces, names);
+  SampleStore store(params, columns, step, stimulus.has_value());
+  if (stimulus) tuning.drive = &store;
   RunResult result;
   InterruptCheck interrupt(OnMainThread());
   {
@@ -184,31 +293,23 @@ py::dict Run(const ParameterSet& given, const py::object& method, const py::obje
   }
   if (interrupt.interrupted) throw py::error_already_set();
 
-  VmTrace trace;
-  trace.t.reserve(store.samples.size());
-  trace.v.reserve(store.samples.size());
-  for (const PreciseSample& s : store.samples) trace.t.push_back(s[0]), trace.v.push_back(s[1]);
-  const std::vector<Spike> found = FindSpikes(trace, settings.rule);
+  const VmView trace = store.Trace();
+  std::vector<Spike> found = FindSpikes(trace, settings.rule);
   const std::vector<double> spikes = SpikeTimes(found);
-  const std::vector<double> slopes = Slopes(trace);
 
-  std::vector<std::string> names = CsvColumnNames(params);
-  names.erase(names.begin());
-  if (clamp) {
-    names.push_back("V-cmd (mV)");
-    names.push_back("I-clamp (nA)");
-  }
+  std::vector<std::string> kept;
+  for (std::size_t c = 1; c < columns.size(); ++c) kept.push_back(names[columns[c] - 1]);
   py::dict out;
   out["outcome"] = OutcomeName(result.outcome);
   out["message"] = result.message;
-  out["data"] = SampleArray(store, params, clamp);
-  out["names"] = names;
+  out["names"] = kept;
   out["spikes"] = py::array_t<double>(static_cast<py::ssize_t>(spikes.size()), spikes.data());
   out["spike_features"] = SpikeFeatures(found);
-  out["dvdt"] = py::array_t<double>(static_cast<py::ssize_t>(slopes.size()), slopes.data());
   out["samples"] = result.samples;
   out["passes"] = result.passes;
   out["rejected"] = result.rejected;
+  out["partial"] = !traces.is_none() || step.has_value();
+  if (step) out["step"] = *step;
   if (result.outcome == RunOutcome::Completed) {
     // As the sweeps measure: the default window of the run's parameters.
     MeasureOptions options;
@@ -218,7 +319,20 @@ py::dict Run(const ParameterSet& given, const py::object& method, const py::obje
     out["window"] = py::make_tuple(options.window.from, options.window.to);
     out["stimulus"] = options.window.stimulus;
   }
+  std::vector<Spike>().swap(found);
+  out["data"] = store.Array();  // last: without a grid this frees the columns kept
   return out;
+}
+
+// dV/dt at every sample of a trace (Result.dvdt).
+py::array_t<double> TraceSlopes(const py::array_t<double, py::array::c_style | py::array::forcecast>& t,
+                                const py::array_t<double, py::array::c_style | py::array::forcecast>& v) {
+  if (t.ndim() != 1 || v.ndim() != 1 || t.size() != v.size())
+    Raise(PyExc_ValueError, "slopes takes times and potentials of one length");
+  const auto n = static_cast<std::size_t>(t.size());
+  const std::vector<double> slopes =
+      Slopes(VmView(std::span<const double>(t.data(), n), std::span<const double>(v.data(), n)));
+  return py::array_t<double>(static_cast<py::ssize_t>(slopes.size()), slopes.data());
 }
 
 // Seconds for `repeats` runs through the engine alone (samples discarded),
@@ -241,7 +355,9 @@ double TimeEngine(const ParameterSet& given, const py::object& gatesArg, int rep
 void BindRun(py::module_& m) {
   m.def("run", &Run, py::arg("params"), py::arg("method") = py::none(), py::arg("gates") = py::none(),
         py::arg("threshold") = -20.0, py::arg("tolerance") = py::none(), py::arg("dvdt") = 20.0,
-        py::arg("window") = py::none(), py::arg("stimulus") = py::none());
+        py::arg("window") = py::none(), py::arg("stimulus") = py::none(),
+        py::arg("traces") = py::none(), py::arg("dt") = py::none());
+  m.def("_slopes", &TraceSlopes, py::arg("t"), py::arg("v"));
   m.def("_time_engine", &TimeEngine, py::arg("params"), py::arg("gates") = py::none(),
         py::arg("repeats") = 1);
 }

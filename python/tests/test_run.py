@@ -154,3 +154,32 @@ def test_tolerance_as_the_command_line_takes_it(cli, tmp_path):
     for bad in (1e-12, 1e-2, math.nan):
         with pytest.raises(ValueError, match=r"between 1e-12 and 1e-2 \(both excluded\)"):
             vantor.run(p, tolerance=bad)
+
+
+def test_traces_and_dt_keep_only_what_is_asked(cli, tmp_path):
+    p = vantor.Parameters()
+    p["model"] = 4
+    full = vantor.run(p)
+    some = vantor.run(p, traces=["I-K", "g-Na (µS)", "I-K"])
+    assert some.names == ["V-m (mV)", "I-K (nA)", "g-Na (µS)"] and some.traces.shape[0] == 3
+    assert np.array_equal(some.t, full.t) and np.array_equal(some["I-K"], full["I-K"])
+    assert np.array_equal(some.spikes, full.spikes) and np.array_equal(some.dvdt, full.dvdt)
+    # On a grid: the same numbers as the command line's --dt, to the last digit.
+    p.save(tmp_path / "p.vt4")
+    cli("run", str(tmp_path / "p.vt4"), "--dt", "0.03", "--csv", str(tmp_path / "grid.csv"))
+    rows = np.loadtxt(tmp_path / "grid.csv", delimiter=",", skiprows=1, encoding="utf-8")
+    grid = vantor.run(p, traces=["I-Inj", "I-K"], dt=0.03)
+    assert np.allclose(rows[:, 0], grid.t, rtol=1e-14, atol=0)
+    assert np.array_equal(rows[:, 1], grid.v) and np.array_equal(rows[:, 2], grid["I-Inj"])
+    assert np.array_equal(rows[:, 11], grid["I-K"])
+    assert len(grid.spikes) == len(full.spikes)
+    assert np.allclose(grid.spikes, full.spikes, atol=0.01)
+    with pytest.raises(ValueError, match="part of the run"):
+        grid.to_nwb(tmp_path / "part.nwb")
+    with pytest.raises(KeyError, match="no trace called 'I-Q'"):
+        vantor.run(p, traces=["I-Q"])
+    with pytest.raises(TypeError):
+        vantor.run(p, traces="I-K")
+    for bad in (0, -1, float("nan"), 1e-9):
+        with pytest.raises(ValueError, match="dt"):
+            vantor.run(p, dt=bad)

@@ -31,15 +31,18 @@ class Result:
     """The recorded samples of one run.
 
     t          sample times (ms), float64, strictly rising; one sample at each
-               step edge, with what the run reached there (I-Inj jumps after it)
-    traces     2-D array, one row per trace, named by `names` as in the CSV header;
+               step edge, with what the run reached there (I-Inj jumps after it);
+               of run(..., dt=...) the grid 0, dt, 2 dt, ..., made when first read
+    traces     2-D array, one row per trace, named by `names` as in the CSV header
+               (those run(..., traces=...) kept);
                method 4 gives its double-precision values, methods 1 to 3 their
                single-precision ones widened
     spikes     spike times (ms): where each upstroke rises through the threshold
     spike_features  {feature: array}, one entry per spike: time_ms, onset_ms,
                onset_mv, peak_ms, peak_mv, amplitude_mv, half_width_ms,
                max_dvdt, ahp_depth_mv, ahp_time_ms (NaN where the trace ends first)
-    dvdt       dV/dt (mV/ms) at every sample, for a phase plane against r.v
+    dvdt       dV/dt (mV/ms) at every sample, for a phase plane against r.v (worked
+               out when first read)
     window     (from, to), the window the measures were taken over (ms);
                stimulus, the stimulus onset latencies count from
     measures   dict of the run's measures (rate_hz, latency_ms, ..., class);
@@ -49,18 +52,22 @@ class Result:
                the unit ("V-m")
     """
 
-    __slots__ = ("t", "traces", "names", "spikes", "spike_features", "dvdt", "measures",
-                 "window", "stimulus", "outcome",
-                 "message", "samples", "passes", "rejected", "_inputs", "label", "_family")
+    __slots__ = ("_t", "_step", "traces", "names", "spikes", "spike_features", "_dvdt", "measures",
+                 "window", "stimulus", "outcome", "message", "samples", "passes", "rejected",
+                 "_inputs", "label", "_family", "_partial")
 
     def __init__(self, raw):
         data = raw["data"]
-        self.t = data[0]
-        self.traces = data[1:]
+        self._step = raw.get("step")
+        if self._step is None:
+            self._t, self.traces = data[0], data[1:]
+        else:  # on a grid the times are k dt, made when first read
+            self._t, self.traces = None, data
         self.names = raw["names"]
         self.spikes = raw["spikes"]
         self.spike_features = raw["spike_features"]
-        self.dvdt = raw["dvdt"]
+        self._dvdt = None
+        self._partial = raw.get("partial", False)  # some traces, or resampled
         self.stimulus = raw.get("stimulus")
         self.measures = raw.get("measures", {})
         self.window = raw.get("window")
@@ -93,6 +100,18 @@ class Result:
         return list(self.names)
 
     @property
+    def t(self):
+        if self._t is None:
+            self._t = _np.arange(self.traces.shape[1], dtype=_np.float64) * self._step
+        return self._t
+
+    @property
+    def dvdt(self):
+        if self._dvdt is None:
+            self._dvdt = _core._slopes(self.t, self.traces[0])
+        return self._dvdt
+
+    @property
     def v(self):
         """The membrane potential (mV)."""
         return self.traces[0]
@@ -103,15 +122,17 @@ class Result:
         save_nwb([self], path)
 
     def __repr__(self):
-        end = f", t = 0 .. {self.t[-1]:g} ms" if len(self.t) else ""
+        n = self.traces.shape[1]
+        last = self._t[-1] if self._t is not None else (n - 1) * (self._step or 0)
+        end = f", t = 0 .. {last:g} ms" if n else ""
         rate = self.measures.get("rate_hz")
         more = f", {rate:g} Hz" if rate is not None and rate == rate else ""
-        return (f"<vantor.Result {self.outcome}: {len(self.t)} samples{end}, "
+        return (f"<vantor.Result {self.outcome}: {n} samples{end}, "
                 f"{len(self.spikes)} spikes{more}>")
 
 
 def run(params, method=None, gates=None, threshold=-20.0, tolerance=None, dvdt=20.0,
-        window=None, stimulus=None):
+        window=None, stimulus=None, traces=None, dt=None):
     """Runs one trial of `params` (not changed) and returns a Result.
 
     method     integration method (the "Model" parameter) for this run only
@@ -128,6 +149,16 @@ def run(params, method=None, gates=None, threshold=-20.0, tolerance=None, dvdt=2
                follow the traces. A stimulus with a family (with_family, or a
                file's family line) gives a list of Results, one per value in
                order, each with its `label` ("segment 1 -10 mV")
+    traces     the traces to keep, by name as `names` has them ("I-K (nA)", or
+               "I-K"); time and V-m are always kept, first, since the measures
+               read them. None keeps every trace
+    dt         keep the samples interpolated onto 0, dt, 2 dt, ... ms instead of
+               as recorded, exactly as vantor-cli run --dt gives them in the
+               CSV; the spikes and measures are then taken from those rows.
+               A 1000 s run of V-m alone at dt 0.1 keeps 80 MB (r.t another 80
+               MB once read)
+    A result of `traces` or `dt` holds only part of the run: it cannot be saved
+    as an NWB file.
 
     A run the program refuses, or one that breaks down, raises RunError with
     the program's message; a failed run's samples are in the error's `result`.
@@ -140,7 +171,7 @@ def run(params, method=None, gates=None, threshold=-20.0, tolerance=None, dvdt=2
             if step is not None:
                 p = params.copy()
                 p["step"] = step
-            r = run(p, method, gates, threshold, tolerance, dvdt, window, member)
+            r = run(p, method, gates, threshold, tolerance, dvdt, window, member, traces, dt)
             r.label = label
             results.append(r)
         # The whole family saved together is remade as one (see save_nwb).
@@ -149,7 +180,7 @@ def run(params, method=None, gates=None, threshold=-20.0, tolerance=None, dvdt=2
             r._family = (family, results)
         return results
     result = Result(_core.run(params, method, gates, threshold, tolerance, dvdt, window,
-                              stimulus))
+                              stimulus, traces, dt))
     result._inputs = (params.copy(), method, gates, tolerance, stimulus)
     if result.outcome != "completed":
         error = RunError(result.message or "The run did not complete.")
@@ -177,6 +208,9 @@ def save_nwb(results, path):
     for r in results:
         if not isinstance(r, Result) or r._inputs is None:
             raise TypeError("save_nwb takes results of vantor.run")
+        if r._partial:
+            raise ValueError("a result of run with traces or dt holds only part of the run; "
+                             "run it without them to save it")
         params, method, gates, tolerance, stimulus = r._family[0] if whole else r._inputs
         runs.append((_np.vstack([r.t, r.traces]), list(r.names), r.spikes, params, method, gates,
                      tolerance, stimulus, r.label))

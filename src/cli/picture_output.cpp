@@ -117,7 +117,12 @@ RunResult PictureJob::RunFirst(ParameterSet& params, const GateTable& gates, Run
                 kPreferenceCount, quiet);
   params.SetValue(param::PlotChoice, 0);
 
-  s.window = QImage(width_, height_, QImage::Format_RGB32);
+  // The runs draw as they go, as on the program's window, but every file is
+  // redrawn anew afterwards: what they draw here is thrown away, so one pixel
+  // holds it (the picture's size would take 1.6 GB at 20000 x 20000). The
+  // device keeps the picture's size, and the image's resolution, which text
+  // is measured in, does not depend on its size.
+  s.window = QImage(1, 1, QImage::Format_RGB32);
   s.window.fill(Qt::white);
   s.painter.begin(&s.window);
   s.device = std::make_unique<PainterDevice>(s.painter, width_, height_);

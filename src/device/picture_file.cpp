@@ -137,9 +137,11 @@ QByteArray RenderPicture(PictureFormat format, int width, int height, uint32_t b
 }
 
 void DrawScratch(int width, int height, const std::function<void(Device&)>& draw) {
-  QImage image(width < 1 ? 1 : width, height < 1 ? 1 : height, QImage::Format_RGB32);
+  // Nothing of the image is kept: one pixel takes the drawing of a surface of
+  // the whole size (text is measured alike at any image size).
+  QImage image(1, 1, QImage::Format_RGB32);
   QPainter painter(&image);
-  Paint(painter, image.width(), image.height(), 0xFFFFFF, draw);
+  Paint(painter, width < 1 ? 1 : width, height < 1 ? 1 : height, 0xFFFFFF, draw);
 }
 
 bool SavePicture(PictureFormat format, const std::string& path, int width, int height,

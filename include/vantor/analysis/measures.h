@@ -84,9 +84,9 @@ struct Measures {
   MeasureWindow window;             // the window these were taken over
 };
 
-Measures Measure(const VmTrace& trace, const MeasureOptions& options);
+Measures Measure(VmView trace, const MeasureOptions& options);
 // The same from spikes already found in `trace` with options.rule.
-Measures Measure(const VmTrace& trace, const std::vector<Spike>& spikes,
+Measures Measure(VmView trace, const std::vector<Spike>& spikes,
                  const MeasureOptions& options);
 
 // The measures in a fixed order, for tables, CSV columns and JSON keys.

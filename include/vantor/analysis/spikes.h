@@ -2,6 +2,7 @@
 #pragma once
 
 #include <limits>
+#include <span>
 #include <vector>
 
 #include "vantor/engine/run_sample.h"
@@ -12,6 +13,37 @@ namespace vantor {
 struct VmTrace {
   std::vector<double> t;
   std::vector<double> v;
+};
+
+// The sample times of a trace to measure: kept by their owner, or the grid
+// 0, step, 2 step, ... (the k-th time is k · step, as the resampled rows have it).
+class TraceTimes {
+ public:
+  TraceTimes(std::span<const double> times) : given_(times), n_(times.size()) {}  // kept elsewhere
+  static TraceTimes Grid(double step, std::size_t n) {
+    TraceTimes t(std::span<const double>{});
+    t.step_ = step;
+    t.n_ = n;
+    return t;
+  }
+  double operator[](std::size_t i) const {
+    return step_ > 0 ? static_cast<double>(i) * step_ : given_[i];
+  }
+  std::size_t size() const { return n_; }
+
+ private:
+  std::span<const double> given_;
+  double step_ = 0;
+  std::size_t n_ = 0;
+};
+
+// A trace to measure, kept by its owner: a VmTrace, or times and potentials
+// stored elsewhere (of equal length).
+struct VmView {
+  TraceTimes t;
+  std::span<const double> v;
+  VmView(const VmTrace& trace) : t(trace.t), v(trace.v) {}  // a view of it
+  VmView(TraceTimes times, std::span<const double> potentials) : t(times), v(potentials) {}
 };
 
 // A sink that keeps the V-m trace of a run and nothing else.
@@ -74,7 +106,7 @@ struct Spike {
 
 // The spikes of a recorded trace, in time order; crossings interpolated
 // linearly between the two samples around them.
-std::vector<Spike> FindSpikes(const VmTrace& trace, const SpikeRule& rule);
+std::vector<Spike> FindSpikes(VmView trace, const SpikeRule& rule);
 
 // Their times.
 std::vector<double> SpikeTimes(const std::vector<Spike>& spikes);
@@ -82,6 +114,6 @@ std::vector<double> SpikeTimes(const std::vector<Spike>& spikes);
 // dV/dt (mV/ms) at every sample: the slope between its neighbours (one-sided
 // at the ends). Samples that share a time (a landing point recorded twice)
 // take the slope of the nearest interval with a length.
-std::vector<double> Slopes(const VmTrace& trace);
+std::vector<double> Slopes(VmView trace);
 
 }  // namespace vantor

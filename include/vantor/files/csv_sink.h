@@ -12,6 +12,7 @@
 #include "vantor/engine/run_sample.h"
 #include "vantor/engine/run_types.h"
 #include "vantor/engine/stimulus.h"
+#include "vantor/files/grid_resampler.h"
 #include "vantor/params/gate_table.h"
 #include "vantor/params/parameter_set.h"
 
@@ -63,13 +64,11 @@ class CsvSink : public RunSink, public DriveSink {
 
   std::FILE* stream_;
   Protocol protocol_;                   // for the I-Inj column
-  std::optional<double> gridStep_;
-  long nextGrid_ = 0;                   // index of the next grid time
-  std::optional<PreciseSample> previous_;  // the sample before, for interpolation
+  std::optional<GridResampler> grid_;
   bool precise_ = false;                   // the row in hand is Model 4's
   bool driven_ = false, clamp_ = false, family_ = false;
   int run_ = 1;
-  double drive_[2] = {}, previousDrive_[2] = {};  // command and current
+  double drive_[2] = {};  // command and current
   std::string buffer_;
   bool failed_ = false;
   int error_ = 0;

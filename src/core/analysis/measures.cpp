@@ -22,7 +22,7 @@ bool InWindow(double t, const MeasureWindow& w) { return t >= w.from && t <= w.t
 
 // The last quarter of the window holds samples, all above the block level,
 // and no spike.
-bool InBlock(const VmTrace& trace, const std::vector<double>& spikes, const MeasureWindow& w) {
+bool InBlock(VmView trace, const std::vector<double>& spikes, const MeasureWindow& w) {
   const double from = w.to - (w.to - w.from) / 4;
   bool any = false;
   for (std::size_t i = 0; i < trace.t.size(); ++i) {
@@ -105,7 +105,7 @@ bool SteadyTrend(const std::vector<double>& isis) {
   return rising || falling;
 }
 
-ActivityClass Classify(const VmTrace& trace, const std::vector<double>& all,
+ActivityClass Classify(VmView trace, const std::vector<double>& all,
                        const std::vector<double>& inWindow, const std::vector<double>& isis,
                        const MeasureWindow& w) {
   if (InBlock(trace, all, w)) return ActivityClass::DepolarisationBlock;
@@ -191,11 +191,11 @@ MeasureWindow WindowFor(const ParameterSet& params, const MeasureSettings& setti
   return {settings.from, settings.to, std::isnan(stimulus) ? settings.from : stimulus};
 }
 
-Measures Measure(const VmTrace& trace, const MeasureOptions& options) {
+Measures Measure(VmView trace, const MeasureOptions& options) {
   return Measure(trace, FindSpikes(trace, options.rule), options);
 }
 
-Measures Measure(const VmTrace& trace, const std::vector<Spike>& found, const MeasureOptions& options) {
+Measures Measure(VmView trace, const std::vector<Spike>& found, const MeasureOptions& options) {
   Measures m;
   const MeasureWindow& w = options.window;
   m.window = w;

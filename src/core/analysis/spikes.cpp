@@ -6,19 +6,19 @@
 namespace vantor {
 namespace {
 
-double Slope(const VmTrace& tr, std::size_t i) {  // of the interval ending at sample i
+double Slope(VmView tr, std::size_t i) {  // of the interval ending at sample i
   return (tr.v[i] - tr.v[i - 1]) / (tr.t[i] - tr.t[i - 1]);
 }
 
 // The potential at time `at` on the straight lines between the samples.
-double PotentialAt(const VmTrace& tr, std::size_t k, double at) {
+double PotentialAt(VmView tr, std::size_t k, double at) {
   if (tr.t[k] == tr.t[k - 1]) return tr.v[k];
   return tr.v[k - 1] + (at - tr.t[k - 1]) * Slope(tr, k);
 }
 
 // Where the interval ending at `i`, the first to reach the rate, meets it:
 // its slope and the one before belong to the middles of the two intervals.
-void Onset(const VmTrace& tr, std::size_t i, std::size_t before, double rate, Spike& s) {
+void Onset(VmView tr, std::size_t i, std::size_t before, double rate, Spike& s) {
   const double slope = Slope(tr, i);
   double at = tr.t[i - 1];
   if (before > 0) {
@@ -32,7 +32,7 @@ void Onset(const VmTrace& tr, std::size_t i, std::size_t before, double rate, Sp
 }
 
 // The first upward crossing of `level` by the samples first .. last.
-double RiseThrough(const VmTrace& tr, std::size_t first, std::size_t last, double level) {
+double RiseThrough(VmView tr, std::size_t first, std::size_t last, double level) {
   for (std::size_t k = std::max<std::size_t>(first, 1); k <= last; ++k)
     if (RisesThrough(tr.v[k - 1], tr.v[k], level))
       return CrossingTime(tr.t[k - 1], tr.v[k - 1], tr.t[k], tr.v[k], level);
@@ -41,7 +41,7 @@ double RiseThrough(const VmTrace& tr, std::size_t first, std::size_t last, doubl
 
 }  // namespace
 
-std::vector<Spike> FindSpikes(const VmTrace& tr, const SpikeRule& rule) {
+std::vector<Spike> FindSpikes(VmView tr, const SpikeRule& rule) {
   std::vector<Spike> spikes;
   const std::size_t n = std::min(tr.t.size(), tr.v.size());
   std::size_t before = 0;  // the last interval with a length, 0 for none
@@ -97,7 +97,7 @@ std::vector<double> SpikeTimes(const std::vector<Spike>& spikes) {
 }
 
 
-std::vector<double> Slopes(const VmTrace& tr) {
+std::vector<double> Slopes(VmView tr) {
   const std::size_t n = std::min(tr.t.size(), tr.v.size());
   std::vector<double> dvdt(n, kNoFeature);
   for (std::size_t i = 0; i < n; ++i) {

@@ -5,7 +5,7 @@
 #include <limits>
 
 #include "engine/cell_rates.h"
-#include "engine/dormand_prince.h"
+#include "engine/rk_pair.h"
 #include "engine/integrator.h"
 #include "engine/stage.h"
 #include "engine/stopped.h"
@@ -63,7 +63,7 @@ double Root(double a, double b, F f, D slope) {
 
 class Recorder {
  public:
-  Recorder(const ParameterSet& params, const DormandPrince& rk, CellRates& rates,
+  Recorder(const ParameterSet& params, const RungeKuttaPair& rk, CellRates& rates,
            SampleTaker& taker, const StimulusDrive& drive)
       : params_(params), rk_(rk), rates_(rates), taker_(taker), drive_(drive) {}
 
@@ -106,7 +106,7 @@ class Recorder {
     within_ = t0 + (t1 - t0) / 2;
     rates_.Within(within_);
     const double band = params_.Value(param::MaxDvForPlot);
-    const DormandPrince::Quartic v = rk_.DenseQuartic(cell::V);
+    const RungeKuttaPair::Quartic v = rk_.DenseQuartic(cell::V);
     double peak = kNever;
     if (rk_.Slope()[cell::V] < 0.0 && risingAtStart_) peak = Peak(v, t0, t1);
     double at = t0;
@@ -172,7 +172,7 @@ class Recorder {
  private:
   // The highest V in [a, b] where V rises at a and falls at b: where its
   // slope turns from positive to negative.
-  static double Peak(const DormandPrince::Quartic& v, double a, double b) {
+  static double Peak(const RungeKuttaPair::Quartic& v, double a, double b) {
     const double theta =
         Root((a - v.start) / v.h, (b - v.start) / v.h, 0.5,
              1e-12 * std::fmax(1.0, std::fabs(b)) / v.h, [&](double x) { return -v.PolySlope(x); },
@@ -181,7 +181,7 @@ class Recorder {
   }
 
   const ParameterSet& params_;
-  const DormandPrince& rk_;
+  const RungeKuttaPair& rk_;
   CellRates& rates_;
   SampleTaker& taker_;
   const StimulusDrive& drive_;
@@ -208,7 +208,7 @@ RunResult RunContinuous(const ParameterSet& params, const GateTable& gates,
   CellRates rates(params, gates, constants);
   rates.SetDrive(&drive);
 
-  DormandPrince rk(rates);
+  RungeKuttaPair rk(rates);
   const bool ideal = drive.VoltageClamp() && drive.SeriesResistance() == 0.0;
   // After a discontinuity: the stimulus' next pieces, and in an ideal clamp V
   // put on the command again (it is integrated from the command's slope).
@@ -302,7 +302,7 @@ RunResult RunContinuous(const ParameterSet& params, const GateTable& gates,
     rk.Accept(lands ? landing : t + step);
     const double reached = rk.Time();
     if (tuning.spikes && RisesThrough(before, rk.State()[cell::V], tuning.spikeThreshold)) {
-      const DormandPrince::Quartic v = rk.DenseQuartic(cell::V);
+      const RungeKuttaPair::Quartic v = rk.DenseQuartic(cell::V);
       tuning.spikes->Spike(Root(
           t, reached, [&](double s) { return v.Value(s) - tuning.spikeThreshold; },
           [&](double s) { return v.Slope(s); }));

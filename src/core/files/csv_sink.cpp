@@ -61,10 +61,10 @@ CsvSink::CsvSink(std::FILE* stream, const ParameterSet& params, std::optional<do
                  const Stimulus* stimulus, bool family)
     : stream_(stream),
       protocol_(Protocol::Of(params)),
-      gridStep_(gridStep),
       driven_(stimulus != nullptr),
       clamp_(stimulus && stimulus->mode == ClampMode::Voltage),
       family_(family) {
+  if (gridStep) grid_.emplace(*gridStep);
   buffer_.reserve(kBlock + 1024);
   std::vector<std::string> names = CsvColumnNames(params);
   if (clamp_) {
@@ -86,8 +86,7 @@ void CsvSink::Drive(double command, double current) {
 
 void CsvSink::NextRun() {
   ++run_;
-  previous_.reset();
-  nextGrid_ = 0;
+  if (grid_) grid_->Restart();
 }
 
 void CsvSink::Number(double value) {
@@ -146,33 +145,13 @@ void CsvSink::Precise(const RunSample&, const PreciseSample& precise) {
 }
 
 void CsvSink::Take(const PreciseSample& now) {
-  if (!gridStep_) {
+  if (!grid_) {
     Row(now[0], now.data(), drive_, false);
     return;
   }
-  const double step = *gridStep_;
-  double row[kSampleSlots], drive[2];
-  for (;;) {
-    const double t = static_cast<double>(nextGrid_) * step;
-    if (t > now[0]) break;
-    if (!previous_ || t >= now[0] || (*previous_)[0] >= now[0]) {
-      Row(t, now.data(), drive_, true);
-    } else {
-      const double t0 = (*previous_)[0];
-      const double w = (t - t0) / (now[0] - t0);
-      for (int s = 1; s < kSampleSlots; ++s) {
-        const double a = (*previous_)[s];
-        row[s] = a + (now[s] - a) * w;
-      }
-      for (int d = 0; d < 2; ++d)
-        drive[d] = previousDrive_[d] + (drive_[d] - previousDrive_[d]) * w;
-      Row(t, row, drive, true);
-    }
-    ++nextGrid_;
-  }
-  previous_ = now;
-  previousDrive_[0] = drive_[0];
-  previousDrive_[1] = drive_[1];
+  grid_->Take(now, drive_, [&](double t, const double* slots, const double* drive) {
+    Row(t, slots, drive, true);
+  });
 }
 
 void CsvSink::Flush() {

@@ -4,13 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <functional>
 #include <vector>
 
 #include "engine/cell_rates.h"
 #include "engine/continuous_run.h"
-#include "engine/dormand_prince.h"
+#include "engine/rk_pair.h"
 #include "engine/integrator.h"
 #include "engine/stage.h"
 #include "engine/synapses.h"
@@ -215,7 +216,7 @@ TEST_F(Model4, FifthOrderWithFixedSteps) {
   atol.fill(1.0);
   // 12 ms from rest through the upstroke of the first spike.
   auto endV = [&](int steps) {
-    DormandPrince rk(rates);
+    RungeKuttaPair rk(rates);
     rk.Restart(0.0, start, 2.0);
     const double h = 12.0 / steps;
     for (int i = 0; i < steps; ++i) {
@@ -232,6 +233,74 @@ TEST_F(Model4, FifthOrderWithFixedSteps) {
   EXPECT_LT(e1 / e2, 64.0) << e1 << " " << e2;
   EXPECT_GT(e2 / e3, 16.0) << e2 << " " << e3;
   EXPECT_LT(e2 / e3, 64.0) << e2 << " " << e3;
+}
+
+// The pair's tableau meets every order condition up to its orders: the 17
+// trees of order <= 5 for the weights, those of order <= 4 for the embedded
+// weights and for the dense output at any θ; the error weights miss some
+// fifth-order tree (else the estimate would be no estimate).
+TEST(RungeKuttaPairTableau, MeetsTheOrderConditions) {
+  const RungeKuttaPair::Tableau& t = RungeKuttaPair::Coefficients();
+  using Vec = std::array<double, 7>;
+  auto A = [&](const Vec& x) {  // (A x)_i
+    Vec r{};
+    for (int i = 0; i < 7; ++i)
+      for (int j = 0; j < i; ++j) r[i] += t.a[i][j] * x[j];
+    return r;
+  };
+  auto mul = [](Vec x, const Vec& y) {
+    for (int i = 0; i < 7; ++i) x[i] *= y[i];
+    return x;
+  };
+  Vec one{}, c{};
+  for (int i = 0; i < 7; ++i) {
+    one[i] = 1;
+    c[i] = t.c[i];
+    double row = 0;
+    for (int j = 0; j < i; ++j) row += t.a[i][j];
+    EXPECT_NEAR(row, t.c[i], 1e-14) << "row " << i;
+  }
+  const Vec c2 = mul(c, c), c3 = mul(c2, c), ac = A(c);
+  struct Tree {
+    int order;
+    Vec phi;
+    double gamma;
+  };
+  const std::vector<Tree> trees = {
+      {1, one, 1},           {2, c, 2},
+      {3, c2, 3},            {3, ac, 6},
+      {4, c3, 4},            {4, mul(c, ac), 8},
+      {4, A(c2), 12},        {4, A(ac), 24},
+      {5, mul(c3, c), 5},    {5, mul(c2, ac), 10},
+      {5, mul(c, A(c2)), 15}, {5, mul(c, A(ac)), 30},
+      {5, mul(ac, ac), 20},  {5, A(c3), 20},
+      {5, A(mul(c, ac)), 40}, {5, A(A(c2)), 60},
+      {5, A(A(ac)), 120}};
+  auto weigh = [](const double* w, const Vec& phi) {
+    double s = 0;
+    for (int i = 0; i < 7; ++i) s += w[i] * phi[i];
+    return s;
+  };
+  double missed = 0;
+  for (const Tree& tree : trees) {
+    EXPECT_NEAR(weigh(t.b, tree.phi), 1.0 / tree.gamma, 1e-13) << "order " << tree.order;
+    const double e = weigh(t.error, tree.phi);
+    if (tree.order <= 4) EXPECT_NEAR(e, 0.0, 1e-13) << "order " << tree.order;
+    else missed = std::max(missed, std::fabs(e));
+    if (tree.order > 4) continue;
+    for (double theta : {0.25, 0.6, 1.0}) {
+      double w[7];
+      for (int i = 0; i < 7; ++i) {
+        w[i] = 0;
+        for (int m = 3; m >= 0; --m) w[i] = (w[i] + t.dense[i][m]) * theta;
+      }
+      EXPECT_NEAR(weigh(w, tree.phi), std::pow(theta, tree.order) / tree.gamma, 1e-13)
+          << "dense order " << tree.order << " at " << theta;
+      if (theta == 1.0)
+        for (int i = 0; i < 7; ++i) EXPECT_NEAR(w[i], t.b[i], 1e-14);
+    }
+  }
+  EXPECT_GT(missed, 1e-4);
 }
 
 // The accumulators give the closed-form train exactly from each onset on:
