@@ -19,6 +19,7 @@
 #include "app/record_lookup.h"
 #include "app/user_prompts.h"
 #include "vantor/engine/run_driver.h"
+#include "vantor/engine/stimulus.h"
 #include "vantor/params/gate_table.h"
 #include "vantor/params/parameter_set.h"
 #include "vantor/render/picture.h"
@@ -29,7 +30,9 @@ class QMenu;
 
 namespace vantor::app {
 
+class ClampRecorder;
 class HelpWindow;
+class IvWindow;
 class MeasuresPanel;
 class PictureView;
 class RunListPanel;
@@ -108,6 +111,18 @@ class MainWindow : public QMainWindow {
   void CommandAbout();
   // Help topic by context number (80 + 2 x group row), kept open.
   void ShowHelpTopic(int context);
+
+  // ---- The stimulus (stimulus_commands.cpp) ----------------------------
+  // Parameters > Stimulus: the dialog; the next run takes what OK stored.
+  void CommandStimulus();
+  // Run > Family: one run per value of the stimulus's family, drawn over
+  // one another; after a voltage-clamp family, the curves' window.
+  void CommandFamily();
+  const std::optional<Stimulus>& CurrentStimulus() const { return stimulus_; }
+  // Replaces the stimulus (marked unsaved when it differs).
+  void SetStimulus(std::optional<Stimulus> stimulus);
+  // The window of the last voltage-clamp family's curves, while open.
+  IvWindow* CurvesWindow() const;
 
   // ---- The docks: run list, value cursor, measures (run_panels.cpp) -----
   // Shows or hides run `index` of the picture (from 0, oldest first) and
@@ -224,6 +239,10 @@ class MainWindow : public QMainWindow {
   // The parameters into `path`, or one box naming the file and the reason.
   bool WriteParameters(const QString& path);
   QString OpenStartDirectory() const;
+  // The companion stimulus of a parameter file read (none when there is no
+  // companion; one box when it cannot be read) and written beside it.
+  void ReadCompanion(const QString& parameterFile);
+  bool WriteCompanion(const QString& parameterFile);
 
   ParameterSet params_;
   ParameterSet pictureParams_;
@@ -270,6 +289,14 @@ class MainWindow : public QMainWindow {
   ValuePanel* values_ = nullptr;
   MeasuresPanel* measures_ = nullptr;
   std::optional<double> cursorTime_;
+
+  std::optional<Stimulus> stimulus_;     // what the next run is driven by
+  bool stimulusCleared_ = false;         // the user took away the file's stimulus
+  std::optional<Stimulus> runStimulus_;  // the copy the run going on uses
+  const Stimulus* familyMember_ = nullptr;  // Run > Family: the member to run next
+  ClampRecorder* clampTap_ = nullptr;       // gets each sample of a family's run
+  QString familyNote_;                      // "run 2 of 13" in the progress read-out
+  QPointer<QWidget> curves_;  // the IvWindow
 
   static constexpr std::size_t kUndoDepth = 50;
   std::vector<ParameterSet> undo_, redo_;  // oldest first

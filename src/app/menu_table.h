@@ -20,8 +20,10 @@ enum Id : int {
   Redo = 302,  // bound to keys only; does nothing
   Overlay = 303, Stop = 304,
   OverlayFile = 305,  // beside the table's Run items: a run of another file over the picture
+  Family = 306,  // a run per value of the stimulus's family
   Comment = 401, Protocol = 402, Conductances = 403, SynapticCurrents = 404, Ions = 405,
   ResetParameters = 406,  // beside the dialogs: every value back to the built-in one
+  Stimulus = 407,  // the stimulus the next run is driven by
   ScreenScaling = 600, EditModel = 601, MiscParameters = 602,
   HelpIndex = 901, About = 999,
 };
