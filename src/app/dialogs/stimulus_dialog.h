@@ -25,6 +25,8 @@ namespace vantor {
 class StimulusPreview;
 
 class StimulusDialog : public QDialog {
+  Q_OBJECT
+
  public:
   // `params` gives the trial and the parameters' own step for the picture;
   // `directory` is where relative waveform files are looked up.
