@@ -15,6 +15,8 @@
 namespace vantor::app {
 namespace {
 
+constexpr float kClampSampling = 0.01f;  // ms
+
 QString ShellCaption() { return QString::fromLatin1(kShellCaption.data(), kShellCaption.size()); }
 std::string FileSystemPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
 QString CompanionOf(const QString& parameterFile) {
@@ -63,13 +65,15 @@ void MainWindow::CommandFamily() {
                       .arg(QString::fromStdString(member.label));
     statusBar()->showMessage(familyNote_);
     familyMember_ = &member.stimulus;
-    ParameterSet withStep;
-    if (member.parameterStep) {
-      withStep = params_;
-      withStep.SetValue(param::InjectedCurrent, static_cast<float>(*member.parameterStep));
-    }
+    // Each run on a copy: its own step amplitude when the family varies it,
+    // and in voltage clamp a sample every 0.01 ms at least, so that the
+    // peaks are found as the command line's iv finds them.
+    ParameterSet run = params_;
+    if (member.parameterStep) run.SetValue(param::InjectedCurrent, static_cast<float>(*member.parameterStep));
+    if (voltage && !(run.Value(param::MaxDtForPlot) <= kClampSampling))
+      run.SetValue(param::MaxDtForPlot, kClampSampling);
     recorder.Clear();
-    RunCommand(i > 0, member.parameterStep ? &withStep : nullptr, QString::fromStdString(member.label));
+    RunCommand(i > 0, &run, QString::fromStdString(member.label));
     if (flags_.windowClosing) break;
     if (lastResult_.outcome != RunOutcome::Completed || flags_.stop || noPicture_) {
       complete = false;

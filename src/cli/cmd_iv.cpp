@@ -17,7 +17,7 @@
 #include "vantor/analysis/clamp_curves.h"
 #include "vantor/engine/run_driver.h"
 #include "vantor/engine/stimulus.h"
-#include "vantor/render/sweep_chart.h"
+#include "vantor/render/iv_chart.h"
 #include "vantor/text/number_text.h"
 
 namespace vantor::cli {
@@ -33,7 +33,7 @@ constexpr char kDetails[] =
     "  --prepulse MS         the levels become prepulses of MS ms ending at the onset,\n"
     "  --test MV             each followed by a test step to MV (inactivation)\n"
     "  --out FILE            the table as CSV ('-': standard output)\n"
-    "  --png FILE            the peak current against the level (.png or .svg)\n"
+    "  --png FILE            the currents against the level with the fit (.png or .svg)\n"
     "  --set KEY=VALUE, --method N, --gates FILE, --limits FILE, --force, -q: as for run\n"
     "The fit (V1/2, slope factor, gmax and reversal, or Imax, and the RMS residual)\n"
     "goes to standard output (to standard error when the table does).\n";
@@ -190,11 +190,9 @@ int Iv(const std::vector<std::string>& args) {
   }
   if (OutputFile* file = outputs.File("--out")) file->Write(table);
   if (OutputFile* file = outputs.File("--png")) {
-    SweepChart chart;
-    chart.axisNames = {inactivation ? "prepulse (mV)" : "level (mV)"};
-    chart.measureName = inactivation ? "peak test current (nA)" : "peak current (nA)";
-    for (std::size_t i = 0; i < levels.size(); ++i) chart.points.push_back({{levels[i]}, peaks[i]});
-    const auto bytes = EncodeChart(png, 800, 600, [&](Device& d) { DrawSweepChart(d, chart); });
+    // The window's curves: the currents with the fit, and the normalised curve.
+    const IvChart chart{levels, peaks, inactivation ? std::vector<double>{} : steadies, inactivation, fit};
+    const auto bytes = EncodeChart(png, 1100, 560, [&](Device& d) { DrawIvChart(d, chart); });
     if (!bytes) {
       PrintError("The picture " + png + " could not be encoded.");
       return kExitRefused;

@@ -7,6 +7,10 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QTableWidget>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMimeData>
+#include <QPrinter>
 #include <QTimer>
 
 #include "app/dialogs/modal_helpers.h"
@@ -14,6 +18,7 @@
 #include "app/dialogs/stimulus_preview.h"
 #include "app/iv_window.h"
 #include "app/menu_table.h"
+#include "app/print_copy.h"
 #include "app/run_list_panel.h"
 #include "app_test_support.h"
 #include "vantor/engine/stimulus_file.h"
@@ -195,6 +200,22 @@ class StimulusTest : public QObject {
     QVERIFY(chart.peaks[2] < -10 * std::fabs(chart.peaks[0]));
     QVERIFY(chart.peaks[4] > 0 && chart.peaks[5] > 0);
     QVERIFY(curves->TableText().count(QLatin1Char('\n')) == 8);
+    // Copied as a picture with its table; printed as one page.
+    curves->Copy();
+    const QMimeData* copied = QGuiApplication::clipboard()->mimeData();
+    QVERIFY(copied->hasImage() && copied->hasFormat(QStringLiteral("image/svg+xml")));
+    QVERIFY(copied->text().startsWith(QStringLiteral("level (mV)\tpeak (nA)")));
+    struct Pdf : PrinterChooser {
+      QString path;
+      bool Choose(QPrinter& printer, QWidget*) override {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(path);
+        return true;
+      }
+    } pdf;
+    pdf.path = work_.filePath(QStringLiteral("curves.pdf"));
+    QVERIFY(curves->Print(pdf));
+    QVERIFY(QFileInfo(pdf.path).size() > 1000);
   }
 
   void stopEndsAFamilyWithoutCurves() {
