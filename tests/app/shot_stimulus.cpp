@@ -13,12 +13,14 @@ int main(int argc, char** argv) {
   w.Start(QStringLiteral(VANTOR_BIN_DIR), QString());
   w.show();
   Settle(300);
+  w.Parameters().SetValue(param::gK, 0);
+  w.Parameters().SetValue(param::Model, 4);
   Stimulus s;
-  s.mode = ClampMode::Voltage; s.holding = -70;
+  s.mode = ClampMode::Voltage; s.holding = -80;
   Segment st; st.onset = w.Parameters().Value(param::StepOnset); st.offset = w.Parameters().Value(param::StepOffset); st.level = 0;
   s.segments.push_back(st);
-  Family f; f.target = 1; f.range = Family::Range{10, 110, 11};
-  for (int i = 0; i < 11; ++i) f.values.push_back(10 + 10 * i);
+  Family f; f.target = 1; f.range = Family::Range{20, 120, 11};
+  for (int i = 0; i < 11; ++i) f.values.push_back(20 + 10 * i);
   s.family = f;
   w.SetStimulus(s);
   {
