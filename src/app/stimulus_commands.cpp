@@ -136,12 +136,22 @@ bool MainWindow::WriteCompanion(const QString& parameterFile) {
     stimulusCleared_ = false;
     return true;
   }
+  // Saved into another folder, waveform files named without one keep
+  // pointing at the files they named: their paths become whole.
+  const QDir from(filePath_.isEmpty() ? QDir::currentPath() : QFileInfo(filePath_).absolutePath());
+  const QDir to(QFileInfo(parameterFile).absolutePath());
+  Stimulus written = *stimulus_;
+  if (from.absolutePath() != to.absolutePath())
+    for (Segment& s : written.segments)
+      if (s.kind == SegmentKind::Waveform && !s.file.empty() && !QDir::isAbsolutePath(QFile::decodeName(s.file.c_str())))
+        s.file = FileSystemPath(QDir::cleanPath(from.absoluteFilePath(QFile::decodeName(s.file.c_str()))));
   std::string error;
-  if (!WriteStimulusFile(FileSystemPath(companion), *stimulus_, error)) {
+  if (!WriteStimulusFile(FileSystemPath(companion), written, error)) {
     prompts_->Warn(ShellCaption(), tr("Could not write file %1\n%2.")
                                        .arg(QFileInfo(companion).fileName(), QString::fromStdString(error)));
     return false;
   }
+  stimulus_ = std::move(written);
   return true;
 }
 

@@ -125,6 +125,38 @@ class StimulusTest : public QObject {
     QVERIFY(!d.Read(message, field));
     QVERIFY2(message.startsWith(QStringLiteral("Family, field values:")), qPrintable(message));
     QCOMPARE(field, d.FamilyValues());
+    // A waveform file that is not there is named by the segment's file field.
+    d.FamilyTarget()->setCurrentIndex(0);
+    const int wave = d.AddSegment(QStringLiteral("waveform"));
+    d.SegmentField(wave, QStringLiteral("file"))->setText(QStringLiteral("no such wave.txt"));
+    QVERIFY(!d.Read(message, field));
+    QVERIFY2(message.startsWith(QStringLiteral("Segment 2 (waveform), field file: ")), qPrintable(message));
+    QCOMPARE(field, d.SegmentField(wave, QStringLiteral("file")));
+  }
+
+  void aWaveformKeepsItsFileWhenSavedElsewhere() {
+    QFile wave(work_.filePath(QStringLiteral("wave.txt")));
+    QVERIFY(wave.open(QIODevice::WriteOnly));
+    wave.write("0 0\n5 1\n10 0\n");
+    wave.close();
+    QVERIFY(QDir(work_.path()).mkpath(QStringLiteral("elsewhere")));
+    const QString path = work_.filePath(QStringLiteral("elsewhere/played.vt4"));
+    {
+      TestWindow w;  // untitled: a name without a folder is the working folder's
+      EnsureApp();
+      StimulusDialog d(std::nullopt, w->Parameters(), QDir::currentPath(), nullptr);
+      d.SegmentField(d.AddSegment(QStringLiteral("waveform")), QStringLiteral("file"))->setText(QStringLiteral("wave.txt"));
+      d.accept();
+      QVERIFY(d.Result().has_value());
+      w->SetStimulus(d.Result());
+      w.prompts->saveNames = {path};
+      QVERIFY(w->CommandSaveAs());
+    }
+    TestWindow w;
+    w->OpenPath(path);
+    QVERIFY(w.log->warnings.isEmpty());
+    QVERIFY(w->CurrentStimulus().has_value());
+    QCOMPARE(w->CurrentStimulus()->segments.at(0).times.size(), std::size_t{3});
   }
 
   void saveWritesTheCompanionAndOpenReadsIt() {

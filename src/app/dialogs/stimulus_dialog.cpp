@@ -110,6 +110,8 @@ QString Quoted(const QString& value) {
                                                                      : value;
 }
 
+constexpr double kPreviewPoints = 2e6;
+
 constexpr int kFamilyNone = 0, kFamilyHolding = 1, kFamilyStep = 2, kFamilySegments = 3;
 
 }  // namespace
@@ -450,6 +452,20 @@ void StimulusDialog::UpdatePreview() {
     previewNote_->setText(tr("Not drawn: %1").arg(message));
     preview_->Show({}, params_.Value(param::TrialDuration), QString());
     return;
+  }
+  // Noise on a fine grid or a long waveform is laid out anew for every
+  // picture: beyond a few million points the picture waits for OK.
+  for (std::size_t i = 0; i < read->segments.size(); ++i) {
+    const Segment& s = read->segments[i];
+    const double points = s.kind == SegmentKind::Noise ? (s.offset - s.onset) / s.dt
+                                                       : static_cast<double>(s.times.size());
+    if (points > kPreviewPoints) {
+      previewNote_->setText(tr("Not drawn as you type: segment %1 has more than %2 million points.")
+                                .arg(i + 1)
+                                .arg(kPreviewPoints / 1e6));
+      preview_->Show({}, params_.Value(param::TrialDuration), QString());
+      return;
+    }
   }
   std::vector<StimulusTrace> traces;
   const std::vector<FamilyMember> members = ExpandFamily(*read);
