@@ -79,8 +79,11 @@ IvChart FamilyCurves(const Stimulus& stimulus, const std::vector<ClampRun>& runs
     chart.steadies.push_back(measured ? c.steady : NAN);
   }
   if (chart.inactivation) chart.steadies.clear();
-  chart.fit = chart.inactivation ? FitInactivation(chart.levels, chart.peaks)
-                                 : FitActivation(chart.levels, chart.peaks);
+  // The fit through the levels where a peak was measured.
+  std::vector<double> levels, peaks;
+  for (std::size_t i = 0; i < chart.levels.size(); ++i)
+    if (std::isfinite(chart.peaks[i])) levels.push_back(chart.levels[i]), peaks.push_back(chart.peaks[i]);
+  chart.fit = chart.inactivation ? FitInactivation(levels, peaks) : FitActivation(levels, peaks);
   return chart;
 }
 

@@ -125,6 +125,19 @@ class StimulusTest : public QObject {
     QVERIFY(!d.Read(message, field));
     QVERIFY2(message.startsWith(QStringLiteral("Family, field values:")), qPrintable(message));
     QCOMPARE(field, d.FamilyValues());
+    // The parameters' step drives current clamp only.
+    d.VoltageClamp()->setChecked(true);
+    d.FamilyTarget()->setCurrentIndex(2);
+    d.FamilyValues()->setText(QStringLiteral("1,2"));
+    QVERIFY(!d.Read(message, field));
+    QVERIFY2(message.startsWith(QStringLiteral("Family, field target: step")), qPrintable(message));
+    // Another kind keeps the fields both have and shows only its own.
+    auto* kind = static_cast<QComboBox*>(d.Segments()->cellWidget(row, 0));
+    d.SegmentField(row, QStringLiteral("onset"))->setText(QStringLiteral("7"));
+    kind->setCurrentText(QStringLiteral("step"));
+    QCOMPARE(d.SegmentField(row, QStringLiteral("onset"))->text(), QStringLiteral("7"));
+    QVERIFY(d.SegmentField(row, QStringLiteral("width")) == nullptr);
+    QVERIFY(d.SegmentField(row, QStringLiteral("level")) != nullptr);
     // A waveform file that is not there is named by the segment's file field.
     d.FamilyTarget()->setCurrentIndex(0);
     const int wave = d.AddSegment(QStringLiteral("waveform"));

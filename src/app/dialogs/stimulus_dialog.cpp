@@ -432,14 +432,13 @@ std::optional<Stimulus> StimulusDialog::Read(QString& message, QLineEdit*& field
     return std::nullopt;
   }
   if (line >= 1 && line <= static_cast<int>(lineFields.size())) field = lineFields[line - 1];
-  const QString label = field == holding_   ? tr("Holding level")
-                        : field == series_  ? tr("Series resistance")
-                        : line > firstSegmentLine ? tr("Family")
+  const QString label = field == holding_         ? tr("Holding level")
+                        : field == series_        ? tr("Series resistance")
+                        : field == familyValues_  ? tr("Family")
                                                   : tr("Stimulus");
   message = name.isEmpty() || field == holding_ || field == series_
                 ? tr("%1: %2.").arg(label, why)
                 : tr("%1, field %2: %3.").arg(label, name, why);
-  if (field == nullptr && name == QLatin1String("target")) message = tr("Family: %1.").arg(why);
   return std::nullopt;
 }
 
