@@ -292,6 +292,7 @@ class MainWindow : public QMainWindow {
 
   std::optional<Stimulus> stimulus_;     // what the next run is driven by
   bool stimulusCleared_ = false;         // the user took away the file's stimulus
+  QString stimulusFile_;                 // the companion it was read from, while unchanged
   std::optional<Stimulus> runStimulus_;  // the copy the run going on uses
   const Stimulus* familyMember_ = nullptr;  // Run > Family: the member to run next
   ClampRecorder* clampTap_ = nullptr;       // gets each sample of a family's run

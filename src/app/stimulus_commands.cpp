@@ -32,6 +32,7 @@ void MainWindow::SetStimulus(std::optional<Stimulus> stimulus) {
   if (same) return;
   if (stimulus_ && !stimulus) stimulusCleared_ = true;
   stimulus_ = std::move(stimulus);
+  stimulusFile_.clear();
   SetUnsaved(true);
 }
 
@@ -100,6 +101,7 @@ void MainWindow::CommandFamily() {
 void MainWindow::ReadCompanion(const QString& parameterFile) {
   stimulus_.reset();
   stimulusCleared_ = false;
+  stimulusFile_.clear();
   const QString companion = CompanionOf(parameterFile);
   // A parameter file named *.vtp is not its own companion; a directory by
   // that name is none.
@@ -114,6 +116,7 @@ void MainWindow::ReadCompanion(const QString& parameterFile) {
     return;
   }
   stimulus_ = std::move(read.stimulus);
+  stimulusFile_ = QFileInfo(companion).absoluteFilePath();
   statusBar()->showMessage(tr("The stimulus %1 drives the runs").arg(QFileInfo(companion).fileName()), 4000);
 }
 
@@ -136,6 +139,9 @@ bool MainWindow::WriteCompanion(const QString& parameterFile) {
     stimulusCleared_ = false;
     return true;
   }
+  // A companion read and not changed since stays as the user wrote it
+  // (its comments and layout too).
+  if (stimulusFile_ == QFileInfo(companion).absoluteFilePath() && QFileInfo(companion).isFile()) return true;
   // Saved into another folder, waveform files named without one keep
   // pointing at the files they named: their paths become whole.
   const QDir from(filePath_.isEmpty() ? QDir::currentPath() : QFileInfo(filePath_).absolutePath());
@@ -152,6 +158,7 @@ bool MainWindow::WriteCompanion(const QString& parameterFile) {
     return false;
   }
   stimulus_ = std::move(written);
+  stimulusFile_ = QFileInfo(companion).absoluteFilePath();
   return true;
 }
 

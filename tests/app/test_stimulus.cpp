@@ -204,6 +204,22 @@ class StimulusTest : public QObject {
       QCOMPARE(w.log->warnings.size(), 1);
       QVERIFY(w.log->warnings[0].contains(QStringLiteral("was left as it is")));
     }
+    // A companion written by hand and not changed stays as it was written.
+    const QByteArray byHand = "vantor-stimulus 1\n# mine\nclamp voltage\nholding -60\n";
+    {
+      QFile file(companion);
+      QVERIFY(file.open(QIODevice::WriteOnly));
+      file.write(byHand);
+    }
+    {
+      TestWindow w;
+      w->OpenPath(path);
+      QCOMPARE(w->CurrentStimulus()->holding, -60.0);
+      QVERIFY(w->CommandSave());
+      QFile file(companion);
+      QVERIFY(file.open(QIODevice::ReadOnly));
+      QCOMPARE(file.readAll(), byHand);
+    }
     // A file saved without a stimulus writes none.
     TestWindow w;
     w.prompts->saveNames = {work_.filePath(QStringLiteral("plain.vt4"))};
