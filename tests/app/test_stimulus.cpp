@@ -279,7 +279,7 @@ class StimulusTest : public QObject {
     QVERIFY(QFileInfo(pdf.path).size() > 1000);
   }
 
-  void stopEndsAFamilyWithoutCurves() {
+  void stopOrClosingEndsAFamilyWithoutCurves() {
     TestWindow w;
     w->Parameters().SetValue(param::TrialDuration, 100000);
     Stimulus s = ClampStep(w->Parameters(), 50);
@@ -291,6 +291,13 @@ class StimulusTest : public QObject {
     QCOMPARE(w->LastRunResult().outcome, RunOutcome::Stopped);
     QVERIFY(w->CurvesWindow() == nullptr);
     QVERIFY(!w->Running());
+    // Closing the window ends the family as well (its changes are not saved).
+    w.prompts->saveAnswers = {SaveAnswer::No};
+    QTimer::singleShot(0, w.window.get(), [&] { w->close(); });
+    w->Dispatch(cmd::Family);
+    QCOMPARE(w->RunsStarted(), 2);
+    QCOMPARE(w->LastRunResult().outcome, RunOutcome::WindowClosed);
+    QVERIFY(w->CurvesWindow() == nullptr);
   }
 };
 
