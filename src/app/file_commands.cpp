@@ -42,7 +42,7 @@ bool MainWindow::ReadParameters(const QString& path, ParameterSet& into, const c
 
 bool MainWindow::WriteParameters(const QString& path) {
   CollectedMessages said;
-  if (WriteParameterFile(FileSystemPath(path), params_, said)) return true;
+  if (WriteParameterFile(FileSystemPath(path), params_, said)) return WriteCompanion(path);
   QString text = QStringLiteral("Could not write file %1\n%2: %3.")
                      .arg(QFileInfo(path).fileName(), QDir::toNativeSeparators(path),
                           WriteFailureReason(path));
@@ -85,6 +85,7 @@ void MainWindow::OpenPath(const QString& path) {
   ParameterSet read = params_;
   if (!ReadParameters(path, read, "Could not read file %1!")) return;
   params_ = read;
+  ReadCompanion(path);
   lastDirectory_ = QFileInfo(path).absolutePath();
   filePath_ = path;
   fileTitle_ = QFileInfo(path).fileName();

@@ -69,46 +69,11 @@ void MainWindow::CommandLessons() {
 bool MainWindow::OpenLesson(const QString& path) {
   if (running_ || !gates_.Loaded()) return false;
   if (unsaved_ && AskSaveChanges() == SaveAnswer::Cancel) return false;
-  // The stimulus first: a lesson whose stimulus cannot be read is not
-  // opened half.
-  std::optional<Stimulus> stimulus;
-  const std::string companion = CompanionStimulusPath(QFile::encodeName(path).toStdString());
-  if (QFileInfo::exists(QFile::decodeName(companion.c_str()))) {
-    StimulusRead read = ReadStimulusFile(companion);
-    if (!read.stimulus) {
-      prompts_->Warn(QString::fromLatin1(kShellCaption.data(), kShellCaption.size()),
-                     QString::fromStdString(read.error));
-      return false;
-    }
-    stimulus = std::move(read.stimulus);
-  }
+  // Open reads the lesson's stimulus (NAME.vtp) with its parameter file.
   OpenPath(path);
   if (filePath_ != path) return false;  // it could not be read; the box said why
-  lessonStimulus_ = std::move(stimulus);
-  lessonFile_ = path;
   for (const Lesson& lesson : Lessons())
     if (QFileInfo(path).fileName() == QString::fromLatin1(lesson.file)) ShowHelpTopic(lesson.helpTopic);
-  return true;
-}
-
-const Stimulus* MainWindow::RunStimulus() const {
-  // The lesson's stimulus drives the runs of its own file only.
-  if (!lessonStimulus_ || lessonFile_.isEmpty() || filePath_ != lessonFile_) return nullptr;
-  return familyMember_ != nullptr ? familyMember_ : &*lessonStimulus_;
-}
-
-bool MainWindow::RunStimulusFamily() {
-  const Stimulus* stimulus = RunStimulus();
-  if (stimulus == nullptr || !stimulus->family || stimulus->family->target == Family::kParameterStep) return false;
-  // One run per value: the first begins the picture, the others overlay it,
-  // each named after its value in the legend and the run list.
-  const std::vector<FamilyMember> members = ExpandFamily(*stimulus);
-  for (std::size_t i = 0; i < members.size(); ++i) {
-    familyMember_ = &members[i].stimulus;
-    RunCommand(i > 0, nullptr, QString::fromStdString(members[i].label));
-    familyMember_ = nullptr;
-    if (lastResult_.outcome != RunOutcome::Completed || flags_.stop || flags_.windowClosing) break;
-  }
   return true;
 }
 

@@ -183,6 +183,8 @@ void MainWindow::Dispatch(int id) {
     case cmd::Overlay: CommandOverlay(); break;
     case cmd::Stop: CommandStop(); break;
     case cmd::OverlayFile: CommandOverlayFile(); break;
+    case cmd::Family: CommandFamily(); break;
+    case cmd::Stimulus: CommandStimulus(); break;
     case cmd::Comment: CommandComment(); break;
     case cmd::Protocol: CommandParameterGroup(0); break;
     case cmd::Conductances: CommandParameterGroup(1); break;

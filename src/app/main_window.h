@@ -36,7 +36,9 @@ class ModelEditor;
 namespace vantor::app {
 
 class GateCurvesWindow;
+class ClampRecorder;
 class HelpWindow;
+class IvWindow;
 class MeasuresPanel;
 class PictureView;
 class RunListPanel;
@@ -135,11 +137,17 @@ class MainWindow : public QMainWindow {
   void CommandLessons();     // a lesson picked, its files opened and its page shown
   // Opens lesson file `path` (a parameter file) and shows its help page.
   bool OpenLesson(const QString& path);
-  // The stimulus the next run of this file takes (a lesson's), or null.
-  const Stimulus* RunStimulus() const;
-  // Begin with a stimulus family: its runs one after another, the first a
-  // Begin, the rest overlays. False when the stimulus has no such family.
-  bool RunStimulusFamily();
+  // ---- The stimulus (stimulus_commands.cpp) ----------------------------
+  // Parameters > Stimulus: the dialog; the next run takes what OK stored.
+  void CommandStimulus();
+  // Run > Family: one run per value of the stimulus's family, drawn over
+  // one another; after a voltage-clamp family, the curves' window.
+  void CommandFamily();
+  const std::optional<Stimulus>& CurrentStimulus() const { return stimulus_; }
+  // Replaces the stimulus (marked unsaved when it differs).
+  void SetStimulus(std::optional<Stimulus> stimulus);
+  // The window of the last voltage-clamp family's curves, while open.
+  IvWindow* CurvesWindow() const;
 
   // ---- The docks: run list, value cursor, measures (run_panels.cpp) -----
   // Shows or hides run `index` of the picture (from 0, oldest first) and
@@ -256,6 +264,10 @@ class MainWindow : public QMainWindow {
   // The parameters into `path`, or one box naming the file and the reason.
   bool WriteParameters(const QString& path);
   QString OpenStartDirectory() const;
+  // The companion stimulus of a parameter file read (none when there is no
+  // companion; one box when it cannot be read) and written beside it.
+  void ReadCompanion(const QString& parameterFile);
+  bool WriteCompanion(const QString& parameterFile);
 
   ParameterSet params_;
   ParameterSet pictureParams_;
@@ -303,15 +315,21 @@ class MainWindow : public QMainWindow {
   MeasuresPanel* measures_ = nullptr;
   std::optional<double> cursorTime_;
 
+  std::optional<Stimulus> stimulus_;     // what the next run is driven by
+  bool stimulusCleared_ = false;         // the user took away the file's stimulus
+  QString stimulusFile_;                 // the companion it was read from, while unchanged
+  std::optional<Stimulus> runStimulus_;  // the copy the run going on uses
+  const Stimulus* familyMember_ = nullptr;  // Run > Family: the member to run next
+  ClampRecorder* clampTap_ = nullptr;       // gets each sample of a family's run
+  QString familyNote_;                      // "run 2 of 13" in the progress read-out
+  QPointer<QWidget> curves_;  // the IvWindow
+
   static constexpr std::size_t kUndoDepth = 50;
   std::vector<ParameterSet> undo_, redo_;  // oldest first
 
   std::vector<DrugDose> drugs_;  // in the bath for every run until washed out
   QLabel* drugsShown_ = nullptr;  // the status bar's note of them
   QPointer<GateCurvesWindow> gateWindow_;
-  std::optional<Stimulus> lessonStimulus_;  // of the lesson file `lessonFile_`
-  QString lessonFile_;
-  const Stimulus* familyMember_ = nullptr;  // the family's run going on
   // The label of a run: `label` (a file's name) and the drugs in the bath.
   QString RunLabelWithDrugs(const QString& label) const;
 };

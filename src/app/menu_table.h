@@ -20,12 +20,14 @@ enum Id : int {
   Redo = 302,  // bound to keys only; does nothing
   Overlay = 303, Stop = 304,
   OverlayFile = 305,  // beside the table's Run items: a run of another file over the picture
+  Family = 306,  // a run per value of the stimulus's family
   Comment = 401, Protocol = 402, Conductances = 403, SynapticCurrents = 404, Ions = 405,
   ResetParameters = 406,  // beside the dialogs: every value back to the built-in one
   Drugs = 407, WashOut = 408,  // blockers in the bath for the runs that follow
   GateCurves = 603,  // the gate table's steady states and time constants
   Report = 111,  // the runs of the picture as a PDF and HTML report
   Lessons = 902,  // a lesson's files opened and its page shown
+  Stimulus = 409,  // the stimulus the next run is driven by
   ScreenScaling = 600, EditModel = 601, MiscParameters = 602,
   HelpIndex = 901, About = 999,
 };

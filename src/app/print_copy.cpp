@@ -386,4 +386,54 @@ bool CopyPlotToClipboard(QWidget* mainWindow, Picture& picture, const ParameterS
   return true;
 }
 
+bool PrintChart(QWidget* owner, const std::function<void(Device&)>& draw,
+                const QString& documentName, PrinterChooser& chooser, QSize size) {
+  QPrinter printer(QPrinter::HighResolution);
+  printer.setDocName(documentName);
+  if (!chooser.Choose(printer, owner)) return true;
+  bool cancelled = false;
+  if (owner != nullptr) owner->setEnabled(false);
+  QPointer<PrintAbortBox> box = new PrintAbortBox(owner, cancelled);
+  box->show();
+  QCoreApplication::processEvents();
+  bool ok = false;
+  QPainter painter;
+  if (painter.begin(&printer)) {
+    const QRect page = printer.pageLayout().paintRectPixels(printer.resolution());
+    const QSize area = PrintArea(page.size(), size);
+    // Drawn at screen size and scaled to the page, so that the chart's text
+    // keeps its share of it.
+    const double scale = size.width() > 0 ? static_cast<double>(area.width()) / size.width() : 1.0;
+    painter.scale(scale, scale);
+    PainterDevice device(painter, area.width() / scale, area.height() / scale);
+    PumpingDevice pumping(device, cancelled);
+    draw(pumping);
+    device.Flush();
+    if (cancelled) {
+      if (!printer.abort()) {
+        painter.end();
+        if (!printer.outputFileName().isEmpty()) QFile::remove(printer.outputFileName());
+      }
+      ok = true;
+    } else {
+      ok = painter.end() && printer.printerState() != QPrinter::Error;
+    }
+    if (painter.isActive()) painter.end();
+  }
+  if (box != nullptr) box->close();
+  if (owner != nullptr) owner->setEnabled(true);
+  return ok;
+}
+
+void CopyChartToClipboard(const std::function<void(Device&)>& draw, QSize size, const QString& text) {
+  const int w = std::max(1, size.width()), h = std::max(1, size.height());
+  const QByteArray svg = RenderPicture(PictureFormat::Svg, w, h, 0xFFFFFF, draw);
+  const QImage image = QImage::fromData(RenderPicture(PictureFormat::Png, w, h, 0xFFFFFF, draw), "PNG");
+  auto* data = new QMimeData;
+  if (!svg.isEmpty()) data->setData(QStringLiteral("image/svg+xml"), svg);
+  if (!image.isNull()) data->setImageData(image);
+  if (!text.isEmpty()) data->setText(text);
+  QApplication::clipboard()->setMimeData(data);
+}
+
 }  // namespace vantor

@@ -103,4 +103,14 @@ void CopyDrawing(QWidget* mainWindow, QSize size, uint32_t background, const std
 bool CopyPlotToClipboard(QWidget* mainWindow, Picture& picture, const ParameterSet& params,
                          QSize windowSize, Messages& messages);
 
+// A chart of a window of its own (drawn by `draw` on any device) printed on
+// one page at the proportions of `size`, with the same chooser and cancel
+// box as the picture; true unless the job failed.
+bool PrintChart(QWidget* owner, const std::function<void(class Device&)>& draw,
+                const QString& documentName, PrinterChooser& chooser, QSize size);
+// The chart on the clipboard at `size` as SVG and as an image, with `text`
+// (its table) beside them.
+void CopyChartToClipboard(const std::function<void(class Device&)>& draw, QSize size,
+                          const QString& text);
+
 }  // namespace vantor

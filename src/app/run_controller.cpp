@@ -10,6 +10,7 @@
 #include <algorithm>
 
 #include "app/dialogs/field_text.h"
+#include "app/clamp_recorder.h"
 #include "app/main_window.h"
 #include "app/picture_view.h"
 #include "vantor/text/number_format.h"
@@ -28,11 +29,15 @@ constexpr qint64 kRepaintIntervalNs = 40'000'000;
 // Keeps the simulated time of the newest sample for the progress read-out.
 class ProgressSink : public RunSink {
  public:
-  explicit ProgressSink(float& time) : time_(time) {}
-  void Sample(const RunSample& sample) override { time_ = sample[0]; }
+  ProgressSink(float& time, RunSink* next) : time_(time), next_(next) {}
+  void Sample(const RunSample& sample) override {
+    time_ = sample[0];
+    if (next_ != nullptr) next_->Sample(sample);
+  }
 
  private:
   float& time_;
+  RunSink* next_;  // a family's clamp recorder
 };
 
 // A record this large is worth a word in the progress read-out.
@@ -51,9 +56,7 @@ QString Megabytes(double bytes) { return QString::number(bytes / 1e6, 'f', bytes
 
 }  // namespace
 
-void MainWindow::CommandBegin() {
-  if (!RunStimulusFamily()) RunCommand(false);
-}
+void MainWindow::CommandBegin() { RunCommand(false); }
 void MainWindow::CommandOverlay() { RunCommand(true); }
 void MainWindow::CommandStop() { flags_.stop = true; }
 
@@ -117,13 +120,17 @@ void MainWindow::RunCommand(bool overlay, const ParameterSet* from, const QStrin
   Device& device = view_->BeginDrawing(picture_.preferences.Colour(Preferences::BackgroundColour));
   picture_.target.SetDevice(&device);
   runTime_ = 0;
-  ProgressSink progress(runTime_);
+  ProgressSink progress(runTime_, clampTap_);
   RunPictureOptions options;
   options.extraSink = &progress;
   options.recordDirectory = QFile::encodeName(folder).toStdString();
   options.label = ToCp437(RunLabelWithDrugs(label));
-  if (from == nullptr) options.tuning.stimulus = RunStimulus();
   options.pump = [this] { Pump(); };
+  // The stimulus as it is now (Begin and Overlay run it without its family).
+  runStimulus_ = familyMember_ != nullptr ? std::optional<Stimulus>(*familyMember_) : stimulus_;
+  if (runStimulus_) runStimulus_->family.reset();
+  options.tuning.stimulus = runStimulus_ ? &*runStimulus_ : nullptr;
+  options.tuning.drive = clampTap_;
   longestPumpGapMs_ = 0;
   pumpClock_.start();
   repaintClock_.invalidate();
@@ -196,6 +203,7 @@ void MainWindow::ShowProgress(float t) {
                           QString::fromStdString(FormatShort(trial, 5)))
                      .arg(percent);
   if (!recordNote_.isEmpty()) text += QStringLiteral("; ") + recordNote_;
+  if (!familyNote_.isEmpty()) text = familyNote_ + QStringLiteral(": ") + text;
   statusBar()->showMessage(text);
 }
 

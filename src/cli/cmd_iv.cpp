@@ -16,7 +16,11 @@
 #include "cli/run_inputs.h"
 #include "cli/run_options.h"
 #include "cli/run_tolerance.h"
+#include "vantor/analysis/clamp_curves.h"
 #include "vantor/analysis/clamp_family.h"
+#include "vantor/engine/run_driver.h"
+#include "vantor/engine/stimulus.h"
+#include "vantor/render/iv_chart.h"
 #include "vantor/render/sweep_chart.h"
 #include "vantor/text/number_text.h"
 
@@ -33,7 +37,8 @@ constexpr char kDetails[] =
     "  --prepulse MS         the levels become prepulses of MS ms ending at the onset,\n"
     "  --test MV             each followed by a test step to MV (inactivation)\n"
     "  --out FILE            the table as CSV ('-': standard output)\n"
-    "  --png FILE            the peak current against the level (.png or .svg)\n"
+    "  --png FILE            the currents against the level with the fit (the tail\n"
+    "                        currents with --tail) (.png or .svg)\n"
     "  --current NAME        one channel's current instead of the clamp current\n"
     "                        (INa, IK, IH, IT, IA, IM, IAHP, INap, IC, IL ...)\n"
     "  --tail MV[:MS]        after each step the potential goes to MV (for MS ms, else\n"
@@ -230,14 +235,26 @@ int Iv(const std::vector<std::string>& args) {
   }
   if (OutputFile* file = outputs.File("--out")) file->Write(table);
   if (OutputFile* file = outputs.File("--png")) {
-    SweepChart chart;
-    chart.axisNames = {inactivation ? "prepulse (mV)" : "level (mV)"};
-    chart.measureName = protocol.tail ? "tail current" + of + " (nA)"
-                        : inactivation ? "peak test current" + of + " (nA)"
-                                       : "peak current" + of + " (nA)";
-    for (const ClampLevel& c : family.levels)
-      chart.points.push_back({{c.level}, protocol.tail ? c.tailStart : c.step.peak});
-    const auto bytes = EncodeChart(png, 800, 600, [&](Device& d) { DrawSweepChart(d, chart); });
+    // The tails as points; otherwise the window's curves: the currents with
+    // the fit, and the normalised curve.
+    const auto bytes = [&] {
+      if (protocol.tail) {
+        SweepChart chart;
+        chart.axisNames = {inactivation ? "prepulse (mV)" : "level (mV)"};
+        chart.measureName = "tail current" + of + " (nA)";
+        for (const ClampLevel& c : family.levels) chart.points.push_back({{c.level}, c.tailStart});
+        return EncodeChart(png, 800, 600, [&](Device& d) { DrawSweepChart(d, chart); });
+      }
+      IvChart chart;
+      for (const ClampLevel& c : family.levels) {
+        chart.levels.push_back(c.level);
+        chart.peaks.push_back(c.step.peak);
+        if (!inactivation) chart.steadies.push_back(c.step.steady);
+      }
+      chart.inactivation = inactivation;
+      chart.fit = fit;
+      return EncodeChart(png, 1100, 560, [&](Device& d) { DrawIvChart(d, chart); });
+    }();
     if (!bytes) {
       PrintError("The picture " + png + " could not be encoded.");
       return kExitRefused;

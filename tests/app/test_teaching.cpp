@@ -231,20 +231,24 @@ class TeachingTest : public QObject {
       QVERIFY(page.contains(QStringLiteral("name=\"topic%1\"").arg(lesson.helpTopic)));
       HelpWindow* shown = w->findChild<HelpWindow*>();
       QVERIFY(shown == nullptr || shown->Browser()->source().fragment() == HelpAnchor(lesson.helpTopic));
-      w->Dispatch(cmd::Begin);
-      QVERIFY2(w->LastRunResult().outcome == RunOutcome::Completed, lesson.file);
-      // A family: one run per value, each named after it.
+      // The lesson's stimulus comes with it; a family runs one run per value,
+      // each named after it.
       std::size_t expected = 1;
       QString named;
       const std::string companion = CompanionStimulusPath(QFile::encodeName(path).toStdString());
       if (QFileInfo::exists(QString::fromStdString(companion))) {
         const StimulusRead read = ReadStimulusFile(companion);
         QVERIFY(read.stimulus);
+        QVERIFY2(w->CurrentStimulus() && *w->CurrentStimulus() == *read.stimulus, lesson.file);
         if (read.stimulus->family) {
           expected = read.stimulus->family->values.size();
           named = QStringLiteral("segment %1 ").arg(read.stimulus->family->target);
         }
+      } else {
+        QVERIFY2(!w->CurrentStimulus(), lesson.file);
       }
+      w->Dispatch(expected > 1 ? cmd::Family : cmd::Begin);
+      QVERIFY2(w->LastRunResult().outcome == RunOutcome::Completed, lesson.file);
       QCOMPARE(PictureRuns(w->RunRecords()).size(), expected);
       if (expected > 1) QVERIFY(w->RunList()->List()->topLevelItem(1)->text(0).startsWith(named));
     }
