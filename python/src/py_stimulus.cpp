@@ -174,7 +174,12 @@ void BindStimulus(py::module_& m) {
                " clamp, " + std::to_string(s.segments.size()) + " segments" +
                (s.family ? ", a family of " + std::to_string(s.family->values.size()) : "") + ">";
       });
-  m.def("voltage_clamp", [](double holding, const py::args& parts, double seriesResistance) {
+  // The series resistance comes as an object: beside *args pybind11 takes a
+  // keyword double only as a float, and series_resistance=0 must work.
+  m.def("voltage_clamp", [](double holding, const py::args& parts, const py::object& resistance) {
+    if (!PyNumber_Check(resistance.ptr()) || PyBool_Check(resistance.ptr()))
+      Raise(PyExc_TypeError, "series_resistance must be a number of MOhm");
+    const double seriesResistance = py::float_(resistance).cast<double>();
     Stimulus s;
     s.mode = ClampMode::Voltage;
     s.holding = holding;
@@ -186,7 +191,7 @@ void BindStimulus(py::module_& m) {
       s = Joined(s, p);
     }
     return s;
-  }, py::arg("holding"), py::kw_only(), py::arg("series_resistance") = 0.0);
+  }, py::arg("holding"), py::kw_only(), py::arg("series_resistance") = py::float_(0.0));
   m.def("_measure_step", [](const std::vector<double>& t, const std::vector<double>& i, double onset, double offset) {
     StepCurrents c;
     if (!MeasureStep(t, i, onset, offset, c)) Raise(PyExc_ValueError, "no sample lies in the step");

@@ -32,6 +32,10 @@ def test_stimulus_drives_the_run_and_the_clamp_holds_v():
     assert c.names[-2:] == ["V-cmd (mV)", "I-clamp (nA)"]
     assert np.allclose(c.v, c["V-cmd"], atol=1e-3)
     assert np.array_equal(c["I-clamp"], c["I-Inj"])
+    # An integer resistance is a number like any other; a text is not.
+    assert vantor.voltage_clamp(-70, series_resistance=2).series_resistance == 2.0
+    with pytest.raises(TypeError):
+        vantor.voltage_clamp(-70, series_resistance="2")
 
 
 def test_iv_of_the_sodium_current_and_its_control():
