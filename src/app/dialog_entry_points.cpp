@@ -3,6 +3,7 @@
 // through MainWindow's accessors (Parameters(), Gates(), Prefs(),
 // PictureState(), SetUnsaved(), SetExtendedMode(), RedrawPicture() ...).
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 #include "app/data_paths.h"
@@ -10,6 +11,7 @@
 #include "app/dialogs/comment_dialog.h"
 #include "app/dialogs/layout_editor.h"
 #include "app/dialogs/model_editor.h"
+#include "app/help_window.h"
 #include "app/dialogs/parameter_dialog.h"
 #include "app/dialogs/preferences_dialog.h"
 #include "app/main_window.h"
@@ -165,7 +167,47 @@ void MainWindow::CommandScreenScaling() {
   RedrawPicture();
 }
 
-void MainWindow::CommandEditModel() { RunModelEditor(Gates(), this); }
+void MainWindow::CommandEditModel() {
+  ModelEditorHooks hooks;
+  hooks.save = [this](const GateTable& table, bool asNew) { return SaveGates(table, asNew); };
+  hooks.saved = [this]() -> std::optional<GateTable> { return savedGates_; };
+  hooks.help = [this] { ShowHelpTopic(kModelEditorTopic); };
+  RunModelEditor(Gates(), this, std::move(hooks));
+}
+
+bool MainWindow::SaveGates(const GateTable& table, bool asNew) {
+  const QString caption = QString::fromLatin1(kShellCaption.data(), kShellCaption.size());
+  QString path = gateFile_;
+  const QString shipped = DataDirectory() + QStringLiteral("vmodels.val");
+  const auto same = [](const QString& a, const QString& b) {
+    return QFileInfo(a).absoluteFilePath() == QFileInfo(b).absoluteFilePath() ||
+           (QFileInfo::exists(a) && QFileInfo(a).canonicalFilePath() == QFileInfo(b).canonicalFilePath());
+  };
+  if (!asNew && !path.isEmpty() && same(path, shipped)) {
+    // The program's own table is kept unless the user says otherwise.
+    const SaveAnswer answer = Prompts().AskSave(
+        QStringLiteral("%1 is the gate table that came with the program. Overwrite it? "
+                       "(No saves the table under another name.)")
+            .arg(QDir::toNativeSeparators(path)));
+    if (answer == SaveAnswer::Cancel) return false;
+    if (answer == SaveAnswer::No) asNew = true;
+  }
+  if (asNew || path.isEmpty()) {
+    const QString folder = lastDirectory_.isEmpty() ? QDir::homePath() : lastDirectory_;
+    path = Prompts().ExportFileName(QDir(folder).filePath(QStringLiteral("vmodels.val")),
+                                    {QStringLiteral("Gate tables (*.val)")});
+    if (path.isEmpty()) return false;
+  }
+  if (!vantor::SaveGateTable(QFile::encodeName(path).toStdString(), table)) {
+    Prompts().Warn(caption, QStringLiteral("Could not write file %1\n%2: %3.")
+                                .arg(QFileInfo(path).fileName(), QDir::toNativeSeparators(path),
+                                     WriteFailureReason(path)));
+    return false;
+  }
+  gateFile_ = path;
+  savedGates_ = table;
+  return true;
+}
 
 void MainWindow::CommandAbout() { RunAboutBox(this); }
 

@@ -271,6 +271,8 @@ void MainWindow::LoadStartupFiles() {
                                                  params_, gates_, messages_, picture_.extendedMode);
   picture_.preferences = loaded.preferences;
   picture_.extendedMode = loaded.extendedMode;
+  gateFile_ = dataDirectory_ + QStringLiteral("vmodels.val");
+  savedGates_ = gates_;
   // The colours the user saved come after the shipped ones.
   const QString userFile = UserPreferencesFile();
   if (!userFile.isEmpty() && QFileInfo(userFile).isFile()) {
@@ -392,6 +394,14 @@ void MainWindow::closeEvent(QCloseEvent* event) {
   if (unsaved_ && AskSaveChanges() == SaveAnswer::Cancel) {
     event->ignore();
     return;
+  }
+  if (GateTableUnsaved()) {
+    const SaveAnswer answer = prompts_->AskSave(
+        QStringLiteral("Save the changed gate table in %1?").arg(QFileInfo(gateFile_).fileName()));
+    if (answer == SaveAnswer::Cancel || (answer == SaveAnswer::Yes && !SaveGates(gates_, false))) {
+      event->ignore();
+      return;
+    }
   }
   flags_.windowClosing = true;  // a run going on ends at its next pass
   if (help_) help_->close();

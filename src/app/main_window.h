@@ -137,6 +137,16 @@ class MainWindow : public QMainWindow {
   Messages& ErrorBoxes() { return messages_; }
   const QString& DataDirectory() const { return dataDirectory_; }
 
+  // The gate table's file: the shipped vmodels.val until Save as in the
+  // Model Editor names another. The runs' table differs from it while
+  // GateTableUnsaved(), which Exit asks about.
+  const QString& GateFile() const { return gateFile_; }
+  bool GateTableUnsaved() const { return gates_.Loaded() && !gates_.SameCoefficients(savedGates_); }
+  // Writes `table` to the gate file, or to a file asked for (with `asNew`);
+  // the shipped file only after the user agrees. False when nothing was
+  // written (cancelled, or one box says why).
+  bool SaveGates(const GateTable& table, bool asNew);
+
   bool Unsaved() const { return unsaved_; }
   // The title shows the mark of unsaved changes, so it follows the flag.
   void SetUnsaved(bool on) {
@@ -228,6 +238,8 @@ class MainWindow : public QMainWindow {
   ParameterSet params_;
   ParameterSet pictureParams_;
   GateTable gates_;
+  GateTable savedGates_;  // as in gateFile_
+  QString gateFile_;
   Picture picture_;
   std::unique_ptr<UserPrompts> prompts_;
   PromptMessages messages_;
