@@ -51,7 +51,8 @@ bool MainWindow::PrintPicture() {
   PrintDialogChooser dialog;
   auto* scripted = dynamic_cast<PrinterChooser*>(&Prompts());
   PrinterChooser& chooser = scripted != nullptr ? *scripted : dialog;
-  return PrintPlot(this, PictureState(), PictureParameters(), TitleOrUntitled(), chooser, ErrorBoxes(),
+  ZoomScope zoom(PictureState(), PictureParameters(), Zoom());
+  return PrintPlot(this, PictureState(), zoom.Params(), TitleOrUntitled(), chooser, ErrorBoxes(),
                    View()->size());
 }
 
@@ -59,7 +60,10 @@ void MainWindow::CommandCopy() {
   if (NoPicture() || Running()) return;
   // At the size of the picture on screen, in the image's own pixels.
   const QSize size = View()->Image().isNull() ? View()->WantedImageSize() : View()->Image().size();
-  CopyPlotToClipboard(this, PictureState(), PictureParameters(), size, ErrorBoxes());
+  // The picture as zoomed, the samples of the runs whole.
+  const QString samples = SamplesAsText(PictureState(), PictureParameters());
+  ZoomScope zoom(PictureState(), PictureParameters(), Zoom());
+  CopyPlotToClipboard(this, PictureState(), zoom.Params(), size, ErrorBoxes(), &samples);
 }
 
 namespace {
@@ -96,7 +100,12 @@ void MainWindow::CommandExportPicture() {
                        .arg(kGreatestPictureSide));
     return;
   }
-  if (!ExportPicture(PictureState(), PictureParameters(), path, size, ErrorBoxes(), error))
+  bool exported = false;
+  {
+    ZoomScope zoom(PictureState(), PictureParameters(), Zoom());
+    exported = ExportPicture(PictureState(), zoom.Params(), path, size, ErrorBoxes(), error);
+  }
+  if (!exported)
     Prompts().Warn(QString::fromLatin1(kShellCaption.data(), kShellCaption.size()),
                    QStringLiteral("Could not export the picture to %1: %2.").arg(QDir::toNativeSeparators(path), error));
 }

@@ -313,6 +313,7 @@ SaveAnswer MainWindow::AskSaveChanges() {
 void MainWindow::DropPicture() {
   DeleteRunRecords(picture_.replay);
   noPicture_ = true;
+  zooms_.clear();
   pointerRecord_.Use({});
   FillPictureBackground();
   RefreshRunPanels();
@@ -336,7 +337,10 @@ void MainWindow::RedrawPicture() {
   Device& device = view_->BeginDrawing(picture_.preferences.Colour(Preferences::BackgroundColour));
   picture_.target.SetDevice(&device);
   FillBackground(picture_);
-  RedrawPlot(picture_, pictureParams_, messages_);
+  {
+    ZoomScope zoom(picture_, pictureParams_, Zoom());
+    RedrawPlot(picture_, zoom.Params(), messages_);
+  }
   picture_.replay.mode = kReplayOrdinary;
   picture_.target.SetDevice(nullptr);
   view_->EndDrawing();
@@ -365,7 +369,8 @@ void MainWindow::ApplyLayoutToPicture() {
 
 void MainWindow::RememberRunForPointer() {
   timeScale_ = picture_.target.surface.sx;
-  timeOffset_ = picture_.target.surface.ox;
+  // Zoomed, the picture's times count from the window's start.
+  timeOffset_ = picture_.target.surface.ox - (zooms_.empty() ? 0.0 : zooms_.back().from * timeScale_);
   pointerRecord_.Use(noPicture_ ? std::string() : picture_.replay.current.recordName);
   UpdateValuePanel();  // the cursor keeps its time where the picture's axis moved
 }

@@ -18,6 +18,7 @@
 #include "app/menu_table.h"
 #include "app/record_lookup.h"
 #include "app/user_prompts.h"
+#include "app/zoom.h"
 #include "vantor/engine/run_driver.h"
 #include "vantor/params/gate_table.h"
 #include "vantor/params/parameter_set.h"
@@ -118,6 +119,17 @@ class MainWindow : public QMainWindow {
   // Puts the value cursor at `t` ms (kept within the time axis).
   void SetCursorTime(double t);
   std::optional<double> CursorTime() const { return cursorTime_; }
+  // Zoom: the picture spans `from` .. `to` ms of the runs (in either order,
+  // within the time axis; a window under a pixel wide is refused), in the
+  // window, on paper, on the clipboard and in the picture export alike.
+  // ZoomBack goes to the window before (all the way out with `all`).
+  bool ZoomTo(double from, double to);
+  void ZoomBack(bool all = false);
+  std::optional<TimeWindow> Zoom() const {
+    return zooms_.empty() ? std::nullopt : std::optional<TimeWindow>(zooms_.back());
+  }
+  // The time under a point of the picture (device pixels).
+  std::optional<double> TimeAt(double deviceX) const;
   RunListPanel* RunList() const { return runList_; }
   ValuePanel* Values() const { return values_; }
   MeasuresPanel* MeasuresOfLastRun() const { return measures_; }
@@ -282,6 +294,7 @@ class MainWindow : public QMainWindow {
   ValuePanel* values_ = nullptr;
   MeasuresPanel* measures_ = nullptr;
   std::optional<double> cursorTime_;
+  std::vector<TimeWindow> zooms_;  // innermost last
 
   static constexpr std::size_t kUndoDepth = 50;
   std::vector<ParameterSet> undo_, redo_;  // oldest first

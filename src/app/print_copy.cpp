@@ -328,7 +328,7 @@ bool ExportSamples(const Picture& picture, const ParameterSet& params, const QSt
 }
 
 bool CopyPlotToClipboard(QWidget* mainWindow, Picture& picture, const ParameterSet& params,
-                         QSize windowSize, Messages& messages) {
+                         QSize windowSize, Messages& messages, const QString* samplesText) {
   if (mainWindow != nullptr) mainWindow->setEnabled(false);
   const int w = std::max(1, windowSize.width());
   const int h = std::max(1, windowSize.height());
@@ -353,7 +353,7 @@ bool CopyPlotToClipboard(QWidget* mainWindow, Picture& picture, const ParameterS
   auto* data = new QMimeData;
   if (!svg.isEmpty()) data->setData(QStringLiteral("image/svg+xml"), svg);
   if (!image.isNull()) data->setImageData(image);
-  const QString samples = SamplesAsText(picture, params);
+  const QString samples = samplesText != nullptr ? *samplesText : SamplesAsText(picture, params);
   if (!samples.isEmpty()) data->setText(samples);
   QApplication::clipboard()->setMimeData(data);
   if (mainWindow != nullptr) mainWindow->setEnabled(true);

@@ -74,9 +74,10 @@ bool ExportSamples(const Picture& picture, const ParameterSet& params, const QSt
                    QStringList& written, QString& error);
 
 // Puts the picture on the clipboard at the window's size as SVG
-// ("image/svg+xml") and as an image, with the samples of the last run as
-// text. Always true, as the clipboard calls are not checked.
+// ("image/svg+xml") and as an image, with the samples of every run as
+// text (`samples` when given, else SamplesAsText of the picture). Always
+// true, as the clipboard calls are not checked.
 bool CopyPlotToClipboard(QWidget* mainWindow, Picture& picture, const ParameterSet& params,
-                         QSize windowSize, Messages& messages);
+                         QSize windowSize, Messages& messages, const QString* samples = nullptr);
 
 }  // namespace vantor

@@ -104,6 +104,7 @@ void MainWindow::RunCommand(bool overlay, const ParameterSet* from, const QStrin
   }
 
   noPicture_ = true;
+  zooms_.clear();  // a new run is shown whole
   if (paintCounter_ >= 0) paintCounter_ = 0;
   running_ = true;
   flags_.stop = false;
