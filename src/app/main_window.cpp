@@ -18,6 +18,7 @@
 #include <algorithm>
 
 #include "app/data_paths.h"
+#include "app/explore_runner.h"
 #include "app/help_window.h"
 #include "app/picture_view.h"
 #include "vantor/text/number_format.h"
@@ -63,6 +64,7 @@ MainWindow::MainWindow(std::unique_ptr<UserPrompts> prompts, QWidget* parent)
 }
 
 MainWindow::~MainWindow() {
+  StopExploring();
   view_->EndDrawing();
   picture_.target.SetDevice(nullptr);
   DeleteRunRecords(picture_.replay);
@@ -152,6 +154,7 @@ void MainWindow::UpdateMenuState() {
   for (const MenuItem& item : MenuItems())
     if (QAction* action = actions_.value(item.id)) action->setEnabled(RuleAllows(item.rule, state));
   if (QAction* undo = actions_.value(cmd::Undo)) undo->setEnabled(!undo_.empty());
+  ShowExplorerValues();
   if (QAction* redo = actions_.value(cmd::RedoChange)) redo->setEnabled(!redo_.empty());
   for (auto it = toolActions_.cbegin(); it != toolActions_.cend(); ++it)
     it.value()->setEnabled(CommandEnabled(it.key(), state));
@@ -311,6 +314,7 @@ SaveAnswer MainWindow::AskSaveChanges() {
 // ---- Picture ---------------------------------------------------------------
 
 void MainWindow::DropPicture() {
+  StopExploring();
   DeleteRunRecords(picture_.replay);
   noPicture_ = true;
   zooms_.clear();
@@ -409,6 +413,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     }
   }
   flags_.windowClosing = true;  // a run going on ends at its next pass
+  StopExploring();
   if (help_) help_->close();
   DeleteRunRecords(picture_.replay);
   records_.reset();  // the private record folder goes too (a signal ends the program before ~MainWindow)

@@ -25,12 +25,16 @@
 #include "vantor/render/picture.h"
 
 class QAction;
+class QDockWidget;
 class QLabel;
 class QMenu;
 
 namespace vantor::app {
 
+class ExploreRunner;
+class ExplorerPanel;
 class HelpWindow;
+struct ExploredRun;
 class MeasuresPanel;
 class PictureView;
 class RunListPanel;
@@ -130,6 +134,15 @@ class MainWindow : public QMainWindow {
   }
   // The time under a point of the picture (device pixels).
   std::optional<double> TimeAt(double deviceX) const;
+  // ---- Explore (explore.cpp): a slider step sets the parameter and runs
+  // the cell on a worker thread; the picture shows the new run once it is
+  // drawn, in place of the current one (the overlays stay).
+  void ExploreValue(int k, float value);
+  ExplorerPanel* Explorer() const { return explorer_; }
+  bool ExploreBusy() const;
+  // From the last slider step to its redrawn picture, in ms (the run, its
+  // wait behind an earlier one, and the drawing); negative before any.
+  double LastExploreMs() const { return lastExploreMs_; }
   RunListPanel* RunList() const { return runList_; }
   ValuePanel* Values() const { return values_; }
   MeasuresPanel* MeasuresOfLastRun() const { return measures_; }
@@ -209,6 +222,8 @@ class MainWindow : public QMainWindow {
 
  signals:
   void RunFinished();
+  // A run of the explorer is on the picture.
+  void ExploredPictureShown();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -219,6 +234,13 @@ class MainWindow : public QMainWindow {
   void BuildMenus();
   void BuildAccelerators();
   void BuildPanels();
+  void BuildExplorer(QDockWidget* besides);
+  void TakeExploredRun(ExploredRun run);
+  QString MakeRecordFolder();
+  void ShowExplorerValues();
+  // Ends the explorer's run going and forgets its requests (a run of the
+  // window, New, Open and closing take the picture over).
+  void StopExploring();
   void FillRecentMenu();
   void RememberRecent(const QString& path);
   // Undo and Redo: `values` become the parameters (marked unsaved).
@@ -295,6 +317,11 @@ class MainWindow : public QMainWindow {
   MeasuresPanel* measures_ = nullptr;
   std::optional<double> cursorTime_;
   std::vector<TimeWindow> zooms_;  // innermost last
+  ExplorerPanel* explorer_ = nullptr;
+  std::unique_ptr<ExploreRunner> exploreRunner_;
+  QElapsedTimer exploreClock_;
+  QHash<long, qint64> exploreAsked_;  // request -> clock at the step, ns
+  double lastExploreMs_ = -1;
 
   static constexpr std::size_t kUndoDepth = 50;
   std::vector<ParameterSet> undo_, redo_;  // oldest first

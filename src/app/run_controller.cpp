@@ -69,6 +69,16 @@ void MainWindow::CommandOverlayFile() {
   RunCommand(true, &other, QFileInfo(name).fileName());
 }
 
+QString MainWindow::MakeRecordFolder() {
+  // Records go to a folder of the program's own under the system's
+  // temporary folder, never to wherever the program was started.
+  if (!records_) {
+    records_ = std::make_unique<QTemporaryDir>(QDir(QDir::tempPath()).filePath(QStringLiteral("vantor-XXXXXX")));
+    if (!records_->isValid()) records_.reset();
+  }
+  return records_ ? records_->path() : QDir::currentPath();
+}
+
 void MainWindow::RunCommand(bool overlay, const ParameterSet* from, const QString& label) {
   // Never a second run from inside the pump of the first, whatever the path
   // (a key, a posted command, a script).
@@ -81,13 +91,8 @@ void MainWindow::RunCommand(bool overlay, const ParameterSet* from, const QStrin
   }
   if (overlay && noPicture_) return;  // nothing to overlay on
 
-  // Records go to a folder of the program's own under the system's
-  // temporary folder, never to wherever the program was started.
-  if (!records_) {
-    records_ = std::make_unique<QTemporaryDir>(QDir(QDir::tempPath()).filePath(QStringLiteral("vantor-XXXXXX")));
-    if (!records_->isValid()) records_.reset();
-  }
-  const QString folder = records_ ? records_->path() : QDir::currentPath();
+  StopExploring();  // this run takes the picture over
+  const QString folder = MakeRecordFolder();
   const double least = LeastRecordBytes(from != nullptr ? *from : params_);
   recordNote_.clear();
   if (least >= kNotableRecordBytes) {

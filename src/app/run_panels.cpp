@@ -90,6 +90,7 @@ void MainWindow::BuildPanels() {
   // Wide enough for four runs' values side by side; the picture keeps the rest.
   resizeDocks({runs}, {340}, Qt::Horizontal);
   resizeDocks({runs, values, measures}, {150, 230, 320}, Qt::Vertical);
+  BuildExplorer(measures);
   connect(runList_, &RunListPanel::ShownChanged, this, [this](int i, bool shown) { SetRunShown(i, shown); });
   connect(runList_, &RunListPanel::RemoveRequested, this, [this](int i) { RemovePictureRun(i); });
   view_->cursorPlaced = [this](QPointF p) {
