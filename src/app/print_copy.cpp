@@ -1,4 +1,5 @@
 #include "app/print_copy.h"
+#include "app/print_listing.h"
 
 #include <QApplication>
 #include <QBoxLayout>
@@ -175,6 +176,10 @@ bool PrintPlot(QWidget* mainWindow, Picture& picture, const ParameterSet& params
       RedrawPlot(picture, params, messages);
       target.SetDevice(nullptr);
       device.Flush();
+      // The listing in full, with units and every run shown, on its own page.
+      if (!cancelled)
+        app::PrintListing(painter, printer, QRect(QPoint(0, 0), page.size()), documentName,
+                     FromCp437(params.Comment()), app::ListParameters(picture.replay, params, picture.extendedMode));
       if (cancelled) {
         // A printer that cannot take the job back (a PDF file) keeps no
         // half-printed file behind.

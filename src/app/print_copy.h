@@ -42,7 +42,8 @@ class PrintAbortBox : public QDialog {
   bool& cancelled_;
 };
 
-// Prints the picture with the parameter listing on one page. True for a
+// Prints the picture with the parameter listing on one page, and the
+// parameters of every run shown as a table on the next. True for a
 // finished job, a cancelled print dialog and a job the user stopped; false
 // when the job failed (the caller says "Could not print file %s"). With a
 // `pictureSize` (the picture on screen) the page keeps its proportions.
