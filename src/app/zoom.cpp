@@ -50,21 +50,36 @@ std::shared_ptr<const std::string> Cut(const std::vector<RunSample>& samples, Ti
 RecordedRun Zoomed(const RecordedRun& run, const ParameterSet& params, TimeWindow w) {
   RecordedRun z = run;
   z.samples = Cut(SamplesOf(run), w);
-  // The step as that run had it, moved with the window.
-  InjectionProtocol p = run.protocol.value_or(Protocol::Of(params));
+  // The step as that run had it, as the window shows it: its edges where
+  // they fall inside, no jump where the window cuts it.
+  const InjectionProtocol whole = run.protocol.value_or(Protocol::Of(params));
+  InjectionProtocol p = whole;
   p.onset = static_cast<float>(p.onset - w.from);
   p.offset = static_cast<float>(p.offset - w.from);
   p.trialDuration = static_cast<float>(w.to - w.from);
   z.protocol = p;
-  // The listing on paper names the run's own values, not the window's.
-  if (z.parameters.empty())
-    for (int k = 0; k < kParameterCount; ++k) z.parameters.push_back(params.Value(k));
-  if (run.injected) {
+  if (!run.injected) {
+    auto points = std::make_shared<std::vector<std::array<float, 2>>>();
+    auto at = [&](double t, double current) {
+      points->push_back({static_cast<float>(t - w.from), static_cast<float>(current)});
+    };
+    at(w.from, whole.InjectedCurrent(w.from));
+    for (const ProtocolPiece& piece : whole.Pieces())
+      if (piece.from > w.from && piece.from < w.to) {
+        at(piece.from, whole.InjectedCurrent(std::nextafter(piece.from, -1e30)));
+        at(piece.from, piece.current);
+      }
+    at(w.to, whole.InjectedCurrent(w.to));
+    z.injected = points;
+  } else {
     auto points = std::make_shared<std::vector<std::array<float, 2>>>();
     for (const auto& point : *run.injected)
       points->push_back({static_cast<float>(point[0] - w.from), point[1]});
     z.injected = points;
   }
+  // The listing on paper names the run's own values, not the window's.
+  if (z.parameters.empty())
+    for (int k = 0; k < kParameterCount; ++k) z.parameters.push_back(params.Value(k));
   return z;
 }
 
