@@ -22,9 +22,8 @@ void MainWindow::BuildExplorer(QDockWidget* besides) {
   besides->raise();
   connect(explorer_, &ExplorerPanel::ValueChanged, this, &MainWindow::ExploreValue);
   connect(explorer_, &ExplorerPanel::ChangeStarting, this, [this] {
-    undo_.push_back(params_);
-    if (undo_.size() > kUndoDepth) undo_.erase(undo_.begin());
-    redo_.clear();
+    RememberForUndo(StepNow(false));
+    UpdateMenuState();
   });
   exploreClock_.start();
 }

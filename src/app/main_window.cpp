@@ -201,32 +201,58 @@ void MainWindow::Dispatch(int id) {
     default: break;
   }
   if (undoable && !(params_ == before)) {
-    undo_.push_back(before);
-    if (undo_.size() > kUndoDepth) undo_.erase(undo_.begin());
-    redo_.clear();
+    UndoStep step;
+    step.params = before;
+    RememberForUndo(step);
     UpdateMenuState();
   }
 }
 
+MainWindow::UndoStep MainWindow::StepNow(bool withFile) const {
+  UndoStep step;
+  step.params = params_;
+  step.withFile = withFile;
+  step.path = filePath_;
+  step.title = fileTitle_;
+  step.unsaved = unsaved_;
+  return step;
+}
+
+void MainWindow::RememberForUndo(UndoStep step) {
+  undo_.push_back(std::move(step));
+  if (undo_.size() > kUndoDepth) undo_.erase(undo_.begin());
+  redo_.clear();
+}
+
 void MainWindow::UndoParameterChange() {
   if (undo_.empty()) return;
-  redo_.push_back(params_);
-  TakeParameters(undo_.back());
+  redo_.push_back(StepNow(undo_.back().withFile));
+  const UndoStep step = undo_.back();
   undo_.pop_back();
+  TakeParameters(step);
 }
 
 void MainWindow::RedoParameterChange() {
   if (redo_.empty()) return;
-  undo_.push_back(params_);
-  TakeParameters(redo_.back());
+  undo_.push_back(StepNow(redo_.back().withFile));
+  const UndoStep step = redo_.back();
   redo_.pop_back();
+  TakeParameters(step);
 }
 
-void MainWindow::TakeParameters(const ParameterSet& values) {
+void MainWindow::TakeParameters(const UndoStep& step) {
+  const ParameterSet& values = step.params;
   bool layout = false;
   for (int i = 0; i < kTraceCount; ++i) layout = layout || !(params_.Trace(i) == values.Trace(i));
   params_ = values;
-  SetUnsaved(true);
+  if (step.withFile) {
+    filePath_ = step.path;
+    fileTitle_ = step.title;
+    SetUnsaved(step.unsaved);
+    UpdateTitle();
+  } else {
+    SetUnsaved(true);
+  }
   // A layout taken back shows at once, as the Layout Editor's change did.
   if (layout && !running_) {
     ApplyLayoutToPicture();

@@ -73,7 +73,9 @@ class MainWindow : public QMainWindow {
   // the comment stay); the title then shows the unsaved mark.
   void CommandResetParameters();
   // Edit > Undo / Redo Parameter Change: the values before (after) the last
-  // dialog, Reset or Layout Editor change; the next run takes them.
+  // dialog, Reset, Layout Editor or slider change, or before the last Open
+  // or Revert (which also brings back the file's name and the unsaved
+  // mark; the picture Open cleared stays cleared); the next run takes them.
   void UndoParameterChange();
   void RedoParameterChange();
   std::size_t UndoDepth() const { return undo_.size(); }
@@ -243,8 +245,19 @@ class MainWindow : public QMainWindow {
   void StopExploring();
   void FillRecentMenu();
   void RememberRecent(const QString& path);
-  // Undo and Redo: `values` become the parameters (marked unsaved).
-  void TakeParameters(const ParameterSet& values);
+  // What Undo and Redo bring back: the parameters, and after an Open the
+  // file they belonged to.
+  struct UndoStep {
+    ParameterSet params;
+    bool withFile = false;
+    QString path, title;
+    bool unsaved = false;
+  };
+  UndoStep StepNow(bool withFile) const;
+  void RememberForUndo(UndoStep step);
+  // Undo and Redo: the step's values become the parameters (marked unsaved,
+  // or as the step's file had them).
+  void TakeParameters(const UndoStep& step);
   // The run list, the read-out and the measures from the picture's runs.
   void RefreshRunPanels();
   void UpdateValuePanel();
@@ -324,7 +337,7 @@ class MainWindow : public QMainWindow {
   double lastExploreMs_ = -1;
 
   static constexpr std::size_t kUndoDepth = 50;
-  std::vector<ParameterSet> undo_, redo_;  // oldest first
+  std::vector<UndoStep> undo_, redo_;  // oldest first
 };
 
 }  // namespace vantor::app
