@@ -207,6 +207,12 @@ bool MainWindow::SaveGates(const GateTable& table, bool asNew) {
                                     {QStringLiteral("Gate tables (*.val)")});
     if (path.isEmpty()) return false;
   }
+  // A table goes into a file of its own, never onto a device or a folder.
+  if (QFileInfo(path).exists() && !QFileInfo(path).isFile()) {
+    Prompts().Warn(caption, QStringLiteral("Could not write file %1\n%2: it is not a plain file.")
+                                .arg(QFileInfo(path).fileName(), QDir::toNativeSeparators(path)));
+    return false;
+  }
   if (!vantor::SaveGateTable(QFile::encodeName(path).toStdString(), table)) {
     Prompts().Warn(caption, QStringLiteral("Could not write file %1\n%2: %3.")
                                 .arg(QFileInfo(path).fileName(), QDir::toNativeSeparators(path),

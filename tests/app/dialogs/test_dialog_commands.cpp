@@ -270,6 +270,12 @@ class DialogCommandsTest : public QObject {
     QVERIFY(!w->close());
     QVERIFY(w->isVisible());
     QVERIFY(w.log->saveQuestions.last().contains("gate table in mine.val"));
+    // Save as onto a device or a folder is refused with a box.
+    w.prompts->exportNames = {"/dev/null", work_.path()};
+    QVERIFY(!w->SaveGates(w->Gates(), true));
+    QVERIFY(!w->SaveGates(w->Gates(), true));
+    QVERIFY(w.log->warnings.last().contains("not a plain file"));
+    QCOMPARE(w->GateFile(), mine);
     QVERIFY(w->close());
     QVERIFY(LoadGateTable(QFile::encodeName(mine).toStdString(), back, said));
     QCOMPARE(back.Coefficient(gate::mK, 1), old + 3);
