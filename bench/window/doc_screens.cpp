@@ -1,6 +1,7 @@
 // Puts the window into the state one of the README's screenshots shows and
 // keeps it there for a while, so that a screen grabber (under Xvfb) can take
-// it: vantor_doc_screens explore|zoom|every|model [seconds].
+// it: vantor_doc_screens explore|zoom|every|model [seconds]; or prints
+// four overlaid runs: vantor_doc_screens print FILE.pdf.
 #include <QApplication>
 #include <QDockWidget>
 #include <QLineEdit>
@@ -15,11 +16,31 @@
 #include "app/explorer_panel.h"
 #include "app/main_window.h"
 #include "app/menu_table.h"
+#include "app/print_copy.h"
+#include <QPrinter>
 
 using namespace vantor;
 using namespace vantor::app;
 
 namespace {
+
+// Prints to the PDF file named, without a dialog.
+class PdfChooser : public UserPrompts, public PrinterChooser {
+ public:
+  explicit PdfChooser(QString pdf) : pdf_(std::move(pdf)) {}
+  void Warn(const QString&, const QString& text) override { std::fprintf(stderr, "%s\n", qPrintable(text)); }
+  SaveAnswer AskSave(const QString&) override { return SaveAnswer::No; }
+  QString OpenFileName(const QString&) override { return {}; }
+  QString SaveFileName(const QString&) override { return {}; }
+  bool Choose(QPrinter& printer, QWidget*) override {
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(pdf_);
+    return true;
+  }
+
+ private:
+  QString pdf_;
+};
 
 class NoPrompts : public UserPrompts {
  public:
@@ -39,6 +60,18 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   const QString mode = argc > 1 ? QString::fromLatin1(argv[1]) : QStringLiteral("explore");
   const int seconds = argc > 2 ? std::atoi(argv[2]) : 6;
+  if (mode == "print") {
+    // The printed pages of four overlaid runs, into the PDF file named.
+    MainWindow p(std::make_unique<PdfChooser>(argc > 2 ? QString::fromLocal8Bit(argv[2]) : QStringLiteral("vantor.pdf")));
+    p.Start(QStringLiteral(VANTOR_SOURCE_DIR "/data/"), QString());
+    p.show();
+    p.CommandBegin();
+    for (float current : {1.0f, 3.0f, 4.0f}) {
+      p.Parameters().SetValue(param::InjectedCurrent, current);
+      p.CommandOverlay();
+    }
+    return p.PrintPicture() ? 0 : 1;
+  }
   MainWindow w(std::make_unique<NoPrompts>());
   w.Start(QStringLiteral(VANTOR_SOURCE_DIR "/data/"), mode == "model" ? QStringLiteral("deepsetup") : QString());
   w.move(0, 0);

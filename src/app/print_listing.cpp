@@ -92,8 +92,10 @@ bool PrintListing(QPainter& painter, QPagedPaintDevice& device, QRect page, cons
     painter.setFont(bold);
     painter.drawText(page.left(), y, QStringLiteral("Parameter"));
     painter.drawText(page.left() + nameWidth, y, QStringLiteral("Unit"));
-    for (int r = first; r < last; ++r)
-      painter.drawText(page.left() + nameWidth + unitWidth + (r - first) * valueWidth, y, listing.runs[r]);
+    for (int r = first; r < last; ++r) {
+      const int right = page.left() + nameWidth + unitWidth + (r - first + 1) * valueWidth - gap;
+      painter.drawText(right - painter.fontMetrics().horizontalAdvance(listing.runs[r]), y, listing.runs[r]);
+    }
     y += line / 3;
     painter.drawLine(page.left(), y, page.left() + nameWidth + unitWidth + (last - first) * valueWidth, y);
     y += line;
