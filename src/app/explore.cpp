@@ -47,6 +47,11 @@ void MainWindow::ExploreValue(int k, float value) {
   }
   // During a run of the window the value waits for the next run.
   if (running_ || flags_.windowClosing || !gates_.Loaded()) return;
+  // A run that long would not follow a slider; Begin runs it once.
+  if (LeastRecordBytes(params_) >= kNotableRecordBytes) {
+    statusBar()->showMessage(tr("This trial is too long to explore live; Begin runs it."), 5000);
+    return;
+  }
   if (!exploreRunner_)
     exploreRunner_ = std::make_unique<ExploreRunner>(
         QFile::encodeName(MakeRecordFolder()).toStdString(),

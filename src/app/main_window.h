@@ -40,6 +40,12 @@ class PictureView;
 class RunListPanel;
 class ValuePanel;
 
+// A record this large is worth a word in the progress read-out, and too
+// large for the explorer's runs.
+inline constexpr double kNotableRecordBytes = 50e6;
+// The least size of a run's record, in bytes.
+double LeastRecordBytes(const ParameterSet& params);
+
 class MainWindow : public QMainWindow {
   Q_OBJECT
 

@@ -35,8 +35,9 @@ class ProgressSink : public RunSink {
   float& time_;
 };
 
-// A record this large is worth a word in the progress read-out.
-constexpr double kNotableRecordBytes = 50e6;
+QString Megabytes(double bytes) { return QString::number(bytes / 1e6, 'f', bytes < 1e7 ? 1 : 0); }
+
+}  // namespace
 
 // The least size of a run's record: one sample per "Maximum dt for plot"
 // at least (more where the potential moves faster than "Maximum dV").
@@ -46,10 +47,6 @@ double LeastRecordBytes(const ParameterSet& params) {
   if (!(trial > 0) || !(dt > 0)) return 0;
   return (trial / dt + 1) * kSampleBytes;
 }
-
-QString Megabytes(double bytes) { return QString::number(bytes / 1e6, 'f', bytes < 1e7 ? 1 : 0); }
-
-}  // namespace
 
 void MainWindow::CommandBegin() { RunCommand(false); }
 void MainWindow::CommandOverlay() { RunCommand(true); }

@@ -89,6 +89,12 @@ class ExploreTest : public QObject {
     w->Dispatch(cmd::Undo);
     QVERIFY(w->Parameters().Value(param::InjectedCurrent) != last);
 
+    // A trial whose record would be huge is not run at every step.
+    w->Parameters().SetValue(param::TrialDuration, w->Parameters().Maximum(param::TrialDuration));
+    slider->setValue(start + 20);
+    QVERIFY(!w->ExploreBusy());
+    w->Parameters().SetValue(param::TrialDuration, w->PictureParameters().Value(param::TrialDuration));
+
     // A run of the window takes over from a step still going.
     slider->setValue(start);
     w->Dispatch(cmd::Begin);
