@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <vector>
 
 #include "app/main_window.h"
 #include "device/painter_device.h"
@@ -162,6 +163,41 @@ BENCHMARK(BM_EngineDefault)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_WindowDefault)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_EngineTonic10s)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_WindowTonic10s)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// A step of an explorer slider to its redrawn picture, in the real window:
+// the run on the worker thread, the record replayed and every dock updated.
+// The step current alternates between two values so that every step runs.
+void ExploreSteps(benchmark::State& state, float trialMs) {
+  MainWindow window(std::make_unique<NoPrompts>());
+  window.resize(1340, 720);
+  window.Start(QStringLiteral(VANTOR_SOURCE_DIR "/data/"), QString());
+  window.show();
+  if (trialMs > 0) window.Parameters().SetValue(param::TrialDuration, trialMs);
+  window.CommandBegin();
+  QCoreApplication::processEvents();
+  bool shown = false;
+  QObject::connect(&window, &MainWindow::ExploredPictureShown, [&shown] { shown = true; });
+  const float base = window.Parameters().Value(param::InjectedCurrent);
+  std::vector<double> each;
+  int i = 0;
+  for (auto _ : state) {
+    shown = false;
+    window.ExploreValue(param::InjectedCurrent, base + ((i++ % 2) != 0 ? 0.05f : 0.1f));
+    while (!shown) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    each.push_back(window.LastExploreMs());
+  }
+  std::sort(each.begin(), each.end());
+  if (!each.empty()) {
+    state.counters["median_step_ms"] = each[each.size() / 2];
+    state.counters["worst_step_ms"] = each.back();
+    state.counters["trial_ms"] = window.PictureParameters().Value(param::TrialDuration);
+    state.counters["samples"] = static_cast<double>(window.LastRunResult().samples);
+  }
+}
+void BM_ExploreStepDefault(benchmark::State& s) { ExploreSteps(s, 0); }
+void BM_ExploreStep1s(benchmark::State& s) { ExploreSteps(s, 1000); }
+BENCHMARK(BM_ExploreStepDefault)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_ExploreStep1s)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 

@@ -3,6 +3,7 @@
 // through MainWindow's accessors (Parameters(), Gates(), Prefs(),
 // PictureState(), SetUnsaved(), SetExtendedMode(), RedrawPicture() ...).
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 #include "app/data_paths.h"
@@ -10,6 +11,7 @@
 #include "app/dialogs/comment_dialog.h"
 #include "app/dialogs/layout_editor.h"
 #include "app/dialogs/model_editor.h"
+#include "app/help_window.h"
 #include "app/dialogs/parameter_dialog.h"
 #include "app/dialogs/preferences_dialog.h"
 #include "app/main_window.h"
@@ -49,7 +51,8 @@ bool MainWindow::PrintPicture() {
   PrintDialogChooser dialog;
   auto* scripted = dynamic_cast<PrinterChooser*>(&Prompts());
   PrinterChooser& chooser = scripted != nullptr ? *scripted : dialog;
-  return PrintPlot(this, PictureState(), PictureParameters(), TitleOrUntitled(), chooser, ErrorBoxes(),
+  ZoomScope zoom(PictureState(), PictureParameters(), Zoom());
+  return PrintPlot(this, PictureState(), zoom.Params(), TitleOrUntitled(), chooser, ErrorBoxes(),
                    View()->size());
 }
 
@@ -57,7 +60,10 @@ void MainWindow::CommandCopy() {
   if (NoPicture() || Running()) return;
   // At the size of the picture on screen, in the image's own pixels.
   const QSize size = View()->Image().isNull() ? View()->WantedImageSize() : View()->Image().size();
-  CopyPlotToClipboard(this, PictureState(), PictureParameters(), size, ErrorBoxes());
+  // The picture as zoomed, the samples of the runs whole.
+  const QString samples = SamplesAsText(PictureState(), PictureParameters());
+  ZoomScope zoom(PictureState(), PictureParameters(), Zoom());
+  CopyPlotToClipboard(this, PictureState(), zoom.Params(), size, ErrorBoxes(), &samples);
 }
 
 namespace {
@@ -94,7 +100,12 @@ void MainWindow::CommandExportPicture() {
                        .arg(kGreatestPictureSide));
     return;
   }
-  if (!ExportPicture(PictureState(), PictureParameters(), path, size, ErrorBoxes(), error))
+  bool exported = false;
+  {
+    ZoomScope zoom(PictureState(), PictureParameters(), Zoom());
+    exported = ExportPicture(PictureState(), zoom.Params(), path, size, ErrorBoxes(), error);
+  }
+  if (!exported)
     Prompts().Warn(QString::fromLatin1(kShellCaption.data(), kShellCaption.size()),
                    QStringLiteral("Could not export the picture to %1: %2.").arg(QDir::toNativeSeparators(path), error));
 }
@@ -167,10 +178,54 @@ void MainWindow::CommandScreenScaling() {
 }
 
 void MainWindow::CommandEditModel() {
-  ModelEditor editor(Gates(), this);
+  ModelEditorHooks hooks;
+  hooks.save = [this](const GateTable& table, bool asNew) { return SaveGates(table, asNew); };
+  hooks.saved = [this]() -> std::optional<GateTable> { return savedGates_; };
+  hooks.help = [this] { ShowHelpTopic(kModelEditorTopic); };
+  ModelEditor editor(Gates(), this, std::move(hooks));
   OfferGateCurves(editor);
   editor.exec();
   FollowGateTable();
+}
+
+bool MainWindow::SaveGates(const GateTable& table, bool asNew) {
+  const QString caption = QString::fromLatin1(kShellCaption.data(), kShellCaption.size());
+  QString path = gateFile_;
+  const QString shipped = DataDirectory() + QStringLiteral("vmodels.val");
+  const auto same = [](const QString& a, const QString& b) {
+    return QFileInfo(a).absoluteFilePath() == QFileInfo(b).absoluteFilePath() ||
+           (QFileInfo::exists(a) && QFileInfo(a).canonicalFilePath() == QFileInfo(b).canonicalFilePath());
+  };
+  if (!asNew && !path.isEmpty() && same(path, shipped)) {
+    // The program's own table is kept unless the user says otherwise.
+    const SaveAnswer answer = Prompts().AskSave(
+        QStringLiteral("%1 is the gate table that came with the program. Overwrite it? "
+                       "(No saves the table under another name.)")
+            .arg(QDir::toNativeSeparators(path)));
+    if (answer == SaveAnswer::Cancel) return false;
+    if (answer == SaveAnswer::No) asNew = true;
+  }
+  if (asNew || path.isEmpty()) {
+    const QString folder = lastDirectory_.isEmpty() ? QDir::homePath() : lastDirectory_;
+    path = Prompts().ExportFileName(QDir(folder).filePath(QStringLiteral("vmodels.val")),
+                                    {QStringLiteral("Gate tables (*.val)")});
+    if (path.isEmpty()) return false;
+  }
+  // A table goes into a file of its own, never onto a device or a folder.
+  if (QFileInfo(path).exists() && !QFileInfo(path).isFile()) {
+    Prompts().Warn(caption, QStringLiteral("Could not write file %1\n%2: it is not a plain file.")
+                                .arg(QFileInfo(path).fileName(), QDir::toNativeSeparators(path)));
+    return false;
+  }
+  if (!vantor::SaveGateTable(QFile::encodeName(path).toStdString(), table)) {
+    Prompts().Warn(caption, QStringLiteral("Could not write file %1\n%2: %3.")
+                                .arg(QFileInfo(path).fileName(), QDir::toNativeSeparators(path),
+                                     WriteFailureReason(path)));
+    return false;
+  }
+  gateFile_ = path;
+  savedGates_ = table;
+  return true;
 }
 
 void MainWindow::CommandAbout() { RunAboutBox(this); }

@@ -84,6 +84,8 @@ void MainWindow::OpenPath(const QString& path) {
   // as it was: the file name, the picture and the unsaved mark.
   ParameterSet read = params_;
   if (!ReadParameters(path, read, "Could not read file %1!")) return;
+  RememberForUndo(StepNow(true));  // Undo brings back the values and the file they were of
+  UpdateMenuState();
   params_ = read;
   ReadCompanion(path);
   lastDirectory_ = QFileInfo(path).absolutePath();

@@ -15,6 +15,8 @@ namespace vantor::app {
 // The anchor of a context number ("topic80") or of the index ("index").
 QString HelpAnchor(int context);
 inline constexpr int kHelpIndex = 0;
+// The Model Editor's page.
+inline constexpr int kModelEditorTopic = 92;
 
 class HelpWindow : public QWidget {
   Q_OBJECT

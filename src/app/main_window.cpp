@@ -18,6 +18,7 @@
 #include <algorithm>
 
 #include "app/data_paths.h"
+#include "app/explore_runner.h"
 #include "app/help_window.h"
 #include "app/picture_view.h"
 #include "vantor/text/number_format.h"
@@ -63,6 +64,7 @@ MainWindow::MainWindow(std::unique_ptr<UserPrompts> prompts, QWidget* parent)
 }
 
 MainWindow::~MainWindow() {
+  StopExploring();
   view_->EndDrawing();
   picture_.target.SetDevice(nullptr);
   DeleteRunRecords(picture_.replay);
@@ -152,6 +154,7 @@ void MainWindow::UpdateMenuState() {
   for (const MenuItem& item : MenuItems())
     if (QAction* action = actions_.value(item.id)) action->setEnabled(RuleAllows(item.rule, state));
   if (QAction* undo = actions_.value(cmd::Undo)) undo->setEnabled(!undo_.empty());
+  ShowExplorerValues();
   if (QAction* redo = actions_.value(cmd::RedoChange)) redo->setEnabled(!redo_.empty());
   for (auto it = toolActions_.cbegin(); it != toolActions_.cend(); ++it)
     it.value()->setEnabled(CommandEnabled(it.key(), state));
@@ -205,32 +208,65 @@ void MainWindow::Dispatch(int id) {
     default: break;
   }
   if (undoable && !(params_ == before)) {
-    undo_.push_back(before);
-    if (undo_.size() > kUndoDepth) undo_.erase(undo_.begin());
-    redo_.clear();
+    UndoStep step;
+    step.params = before;
+    RememberForUndo(step);
     UpdateMenuState();
   }
 }
 
+MainWindow::UndoStep MainWindow::StepNow(bool withFile) const {
+  UndoStep step;
+  step.params = params_;
+  step.withFile = withFile;
+  step.path = filePath_;
+  step.title = fileTitle_;
+  step.unsaved = unsaved_;
+  step.stimulus = stimulus_;
+  step.stimulusCleared = stimulusCleared_;
+  step.stimulusFile = stimulusFile_;
+  return step;
+}
+
+void MainWindow::RememberForUndo(UndoStep step) {
+  undo_.push_back(std::move(step));
+  if (undo_.size() > kUndoDepth) undo_.erase(undo_.begin());
+  redo_.clear();
+}
+
 void MainWindow::UndoParameterChange() {
   if (undo_.empty()) return;
-  redo_.push_back(params_);
-  TakeParameters(undo_.back());
+  redo_.push_back(StepNow(undo_.back().withFile));
+  const UndoStep step = undo_.back();
   undo_.pop_back();
+  TakeParameters(step);
 }
 
 void MainWindow::RedoParameterChange() {
   if (redo_.empty()) return;
-  undo_.push_back(params_);
-  TakeParameters(redo_.back());
+  undo_.push_back(StepNow(redo_.back().withFile));
+  const UndoStep step = redo_.back();
   redo_.pop_back();
+  TakeParameters(step);
 }
 
-void MainWindow::TakeParameters(const ParameterSet& values) {
+void MainWindow::TakeParameters(const UndoStep& step) {
+  const ParameterSet& values = step.params;
   bool layout = false;
   for (int i = 0; i < kTraceCount; ++i) layout = layout || !(params_.Trace(i) == values.Trace(i));
   params_ = values;
-  SetUnsaved(true);
+  if (step.withFile) {
+    // An Open or Revert taken back: the file, its stimulus and its mark as they were.
+    filePath_ = step.path;
+    fileTitle_ = step.title;
+    stimulus_ = step.stimulus;
+    stimulusCleared_ = step.stimulusCleared;
+    stimulusFile_ = step.stimulusFile;
+    SetUnsaved(step.unsaved);
+    UpdateTitle();
+  } else {
+    SetUnsaved(true);
+  }
   FollowGateTable();
   // A layout taken back shows at once, as the Layout Editor's change did.
   if (layout && !running_) {
@@ -279,6 +315,8 @@ void MainWindow::LoadStartupFiles() {
                                                  params_, gates_, messages_, picture_.extendedMode);
   picture_.preferences = loaded.preferences;
   picture_.extendedMode = loaded.extendedMode;
+  gateFile_ = dataDirectory_ + QStringLiteral("vmodels.val");
+  savedGates_ = gates_;
   // The colours the user saved come after the shipped ones.
   const QString userFile = UserPreferencesFile();
   if (!userFile.isEmpty() && QFileInfo(userFile).isFile()) {
@@ -317,8 +355,10 @@ SaveAnswer MainWindow::AskSaveChanges() {
 // ---- Picture ---------------------------------------------------------------
 
 void MainWindow::DropPicture() {
+  StopExploring();
   DeleteRunRecords(picture_.replay);
   noPicture_ = true;
+  zooms_.clear();
   pointerRecord_.Use({});
   FillPictureBackground();
   RefreshRunPanels();
@@ -342,7 +382,10 @@ void MainWindow::RedrawPicture() {
   Device& device = view_->BeginDrawing(picture_.preferences.Colour(Preferences::BackgroundColour));
   picture_.target.SetDevice(&device);
   FillBackground(picture_);
-  RedrawPlot(picture_, pictureParams_, messages_);
+  {
+    ZoomScope zoom(picture_, pictureParams_, Zoom());
+    RedrawPlot(picture_, zoom.Params(), messages_);
+  }
   picture_.replay.mode = kReplayOrdinary;
   picture_.target.SetDevice(nullptr);
   view_->EndDrawing();
@@ -371,7 +414,8 @@ void MainWindow::ApplyLayoutToPicture() {
 
 void MainWindow::RememberRunForPointer() {
   timeScale_ = picture_.target.surface.sx;
-  timeOffset_ = picture_.target.surface.ox;
+  // Zoomed, the picture's times count from the window's start.
+  timeOffset_ = picture_.target.surface.ox - (zooms_.empty() ? 0.0 : zooms_.back().from * timeScale_);
   pointerRecord_.Use(noPicture_ ? std::string() : picture_.replay.current.recordName);
   UpdateValuePanel();  // the cursor keeps its time where the picture's axis moved
 }
@@ -401,7 +445,16 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     event->ignore();
     return;
   }
+  if (GateTableUnsaved()) {
+    const SaveAnswer answer = prompts_->AskSave(
+        QStringLiteral("Save the changed gate table in %1?").arg(QFileInfo(gateFile_).fileName()));
+    if (answer == SaveAnswer::Cancel || (answer == SaveAnswer::Yes && !SaveGates(gates_, false))) {
+      event->ignore();
+      return;
+    }
+  }
   flags_.windowClosing = true;  // a run going on ends at its next pass
+  StopExploring();
   if (help_) help_->close();
   DeleteRunRecords(picture_.replay);
   records_.reset();  // the private record folder goes too (a signal ends the program before ~MainWindow)

@@ -18,6 +18,7 @@
 #include "app/menu_table.h"
 #include "app/record_lookup.h"
 #include "app/user_prompts.h"
+#include "app/zoom.h"
 #include "vantor/engine/run_driver.h"
 #include "vantor/engine/stimulus.h"
 #include "vantor/params/gate_table.h"
@@ -26,6 +27,7 @@
 #include "vantor/render/picture.h"
 
 class QAction;
+class QDockWidget;
 class QLabel;
 class QMenu;
 
@@ -35,14 +37,23 @@ class ModelEditor;
 
 namespace vantor::app {
 
-class GateCurvesWindow;
 class ClampRecorder;
+class ExploreRunner;
+class ExplorerPanel;
+class GateCurvesWindow;
 class HelpWindow;
 class IvWindow;
+struct ExploredRun;
 class MeasuresPanel;
 class PictureView;
 class RunListPanel;
 class ValuePanel;
+
+// A record this large is worth a word in the progress read-out, and too
+// large for the explorer's runs.
+inline constexpr double kNotableRecordBytes = 50e6;
+// The least size of a run's record, in bytes.
+double LeastRecordBytes(const ParameterSet& params);
 
 class MainWindow : public QMainWindow {
   Q_OBJECT
@@ -77,7 +88,9 @@ class MainWindow : public QMainWindow {
   // the comment stay); the title then shows the unsaved mark.
   void CommandResetParameters();
   // Edit > Undo / Redo Parameter Change: the values before (after) the last
-  // dialog, Reset or Layout Editor change; the next run takes them.
+  // dialog, Reset, Layout Editor or slider change, or before the last Open
+  // or Revert (which also brings back the file's name and the unsaved
+  // mark; the picture Open cleared stays cleared); the next run takes them.
   void UndoParameterChange();
   void RedoParameterChange();
   std::size_t UndoDepth() const { return undo_.size(); }
@@ -158,6 +171,26 @@ class MainWindow : public QMainWindow {
   // Puts the value cursor at `t` ms (kept within the time axis).
   void SetCursorTime(double t);
   std::optional<double> CursorTime() const { return cursorTime_; }
+  // Zoom: the picture spans `from` .. `to` ms of the runs (in either order,
+  // within the time axis; a window under a pixel wide is refused), in the
+  // window, on paper, on the clipboard and in the picture export alike.
+  // ZoomBack goes to the window before (all the way out with `all`).
+  bool ZoomTo(double from, double to);
+  void ZoomBack(bool all = false);
+  std::optional<TimeWindow> Zoom() const {
+    return zooms_.empty() ? std::nullopt : std::optional<TimeWindow>(zooms_.back());
+  }
+  // The time under a point of the picture (device pixels).
+  std::optional<double> TimeAt(double deviceX) const;
+  // ---- Explore (explore.cpp): a slider step sets the parameter and runs
+  // the cell on a worker thread; the picture shows the new run once it is
+  // drawn, in place of the current one (the overlays stay).
+  void ExploreValue(int k, float value);
+  ExplorerPanel* Explorer() const { return explorer_; }
+  bool ExploreBusy() const;
+  // From the last slider step to its redrawn picture, in ms (the run, its
+  // wait behind an earlier one, and the drawing); negative before any.
+  double LastExploreMs() const { return lastExploreMs_; }
   RunListPanel* RunList() const { return runList_; }
   ValuePanel* Values() const { return values_; }
   MeasuresPanel* MeasuresOfLastRun() const { return measures_; }
@@ -176,6 +209,16 @@ class MainWindow : public QMainWindow {
   UserPrompts& Prompts() { return *prompts_; }
   Messages& ErrorBoxes() { return messages_; }
   const QString& DataDirectory() const { return dataDirectory_; }
+
+  // The gate table's file: the shipped vmodels.val until Save as in the
+  // Model Editor names another. The runs' table differs from it while
+  // GateTableUnsaved(), which Exit asks about.
+  const QString& GateFile() const { return gateFile_; }
+  bool GateTableUnsaved() const { return gates_.Loaded() && !gates_.SameCoefficients(savedGates_); }
+  // Writes `table` to the gate file, or to a file asked for (with `asNew`);
+  // the shipped file only after the user agrees. False when nothing was
+  // written (cancelled, or one box says why).
+  bool SaveGates(const GateTable& table, bool asNew);
 
   bool Unsaved() const { return unsaved_; }
   // The title shows the mark of unsaved changes, so it follows the flag.
@@ -227,6 +270,8 @@ class MainWindow : public QMainWindow {
 
  signals:
   void RunFinished();
+  // A run of the explorer is on the picture.
+  void ExploredPictureShown();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -237,10 +282,31 @@ class MainWindow : public QMainWindow {
   void BuildMenus();
   void BuildAccelerators();
   void BuildPanels();
+  void BuildExplorer(QDockWidget* besides);
+  void TakeExploredRun(ExploredRun run);
+  QString MakeRecordFolder();
+  void ShowExplorerValues();
+  // Ends the explorer's run going and forgets its requests (a run of the
+  // window, New, Open and closing take the picture over).
+  void StopExploring();
   void FillRecentMenu();
   void RememberRecent(const QString& path);
-  // Undo and Redo: `values` become the parameters (marked unsaved).
-  void TakeParameters(const ParameterSet& values);
+  // What Undo and Redo bring back: the parameters, and after an Open the
+  // file they belonged to.
+  struct UndoStep {
+    ParameterSet params;
+    bool withFile = false;
+    QString path, title;
+    bool unsaved = false;
+    std::optional<Stimulus> stimulus;  // the file's stimulus (NAME.vtp)
+    bool stimulusCleared = false;
+    QString stimulusFile;
+  };
+  UndoStep StepNow(bool withFile) const;
+  void RememberForUndo(UndoStep step);
+  // Undo and Redo: the step's values become the parameters (marked unsaved,
+  // or as the step's file had them).
+  void TakeParameters(const UndoStep& step);
   // The run list, the read-out and the measures from the picture's runs.
   void RefreshRunPanels();
   void UpdateValuePanel();
@@ -272,6 +338,8 @@ class MainWindow : public QMainWindow {
   ParameterSet params_;
   ParameterSet pictureParams_;
   GateTable gates_;
+  GateTable savedGates_;  // as in gateFile_
+  QString gateFile_;
   Picture picture_;
   std::unique_ptr<UserPrompts> prompts_;
   PromptMessages messages_;
@@ -314,6 +382,12 @@ class MainWindow : public QMainWindow {
   ValuePanel* values_ = nullptr;
   MeasuresPanel* measures_ = nullptr;
   std::optional<double> cursorTime_;
+  std::vector<TimeWindow> zooms_;  // innermost last
+  ExplorerPanel* explorer_ = nullptr;
+  std::unique_ptr<ExploreRunner> exploreRunner_;
+  QElapsedTimer exploreClock_;
+  QHash<long, qint64> exploreAsked_;  // request -> clock at the step, ns
+  double lastExploreMs_ = -1;
 
   std::optional<Stimulus> stimulus_;     // what the next run is driven by
   bool stimulusCleared_ = false;         // the user took away the file's stimulus
@@ -325,7 +399,7 @@ class MainWindow : public QMainWindow {
   QPointer<QWidget> curves_;  // the IvWindow
 
   static constexpr std::size_t kUndoDepth = 50;
-  std::vector<ParameterSet> undo_, redo_;  // oldest first
+  std::vector<UndoStep> undo_, redo_;  // oldest first
 
   std::vector<DrugDose> drugs_;  // in the bath for every run until washed out
   QLabel* drugsShown_ = nullptr;  // the status bar's note of them

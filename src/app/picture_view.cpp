@@ -6,6 +6,8 @@
 
 #include <cmath>
 
+#include "vantor/render/layout.h"
+
 namespace vantor::app {
 
 PictureView::PictureView(QWidget* parent) : QWidget(parent) {
@@ -76,6 +78,13 @@ void PictureView::paintEvent(QPaintEvent*) {
   if (shown.right() < width()) p.fillRect(QRectF(shown.right(), 0, width() - shown.right(), height()), fill);
   if (shown.bottom() < height())
     p.fillRect(QRectF(0, shown.bottom(), std::min<qreal>(shown.right(), width()), height() - shown.bottom()), fill);
+  // The span being dragged for a zoom, over the image like the cursor.
+  if (span_) {
+    const qreal a = std::min(span_->first, span_->second) / ratio;
+    const qreal b = std::max(span_->first, span_->second) / ratio;
+    QColor shade = ColourFromRef(background_).lightness() < 128 ? QColor(255, 255, 255, 50) : QColor(0, 0, 90, 40);
+    p.fillRect(QRectF(a, 0, b - a, height()), shade);
+  }
   // The cursor stands over the image, never in it: prints and copies go without.
   if (cursorX_) {
     const qreal x = *cursorX_ / ratio;
@@ -92,11 +101,51 @@ void PictureView::resizeEvent(QResizeEvent* event) {
 }
 
 void PictureView::mousePressEvent(QMouseEvent* event) {
-  if (event->button() == Qt::LeftButton && cursorPlaced) cursorPlaced(event->position() * devicePixelRatioF());
+  const QPointF at = event->position() * devicePixelRatioF();
+  // The strip under the traces stands where a time axis would.
+  const bool underTraces = event->position().y() >= height() * (1.0 - kBandsBottom);
+  if (event->button() == Qt::LeftButton && spanChosen &&
+      (underTraces || (event->modifiers() & Qt::ControlModifier))) {
+    span_ = std::make_pair(at.x(), at.x());
+    update();
+  } else if (event->button() == Qt::LeftButton && cursorPlaced) {
+    cursorPlaced(at);
+  }
   QWidget::mousePressEvent(event);
 }
 
+void PictureView::mouseReleaseEvent(QMouseEvent* event) {
+  if (span_ && event->button() == Qt::LeftButton) {
+    const auto [x0, x1] = *span_;
+    span_.reset();
+    update();
+    // A click without a drag is no span.
+    if (std::abs(x1 - x0) >= 4 * devicePixelRatioF() && spanChosen) spanChosen(x0, x1);
+  }
+  QWidget::mouseReleaseEvent(event);
+}
+
+void PictureView::mouseDoubleClickEvent(QMouseEvent* event) {
+  if (event->button() == Qt::LeftButton && zoomBack) {
+    span_.reset();
+    zoomBack(false);
+    return;
+  }
+  QWidget::mouseDoubleClickEvent(event);
+}
+
 void PictureView::keyPressEvent(QKeyEvent* event) {
+  if (zoomBack) {
+    const bool ctrl = (event->modifiers() & Qt::ControlModifier) != 0;
+    if (event->key() == Qt::Key_Escape || event->key() == Qt::Key_Backspace) {
+      zoomBack(false);
+      return;
+    }
+    if (ctrl && event->key() == Qt::Key_0) {
+      zoomBack(true);
+      return;
+    }
+  }
   if (cursorStepped) {
     const int fast = (event->modifiers() & Qt::ShiftModifier) ? 10 : 1;
     switch (event->key()) {
@@ -111,7 +160,12 @@ void PictureView::keyPressEvent(QKeyEvent* event) {
 }
 
 void PictureView::mouseMoveEvent(QMouseEvent* event) {
-  if ((event->buttons() & Qt::LeftButton) && cursorPlaced) cursorPlaced(event->position() * devicePixelRatioF());
+  if (span_ && (event->buttons() & Qt::LeftButton)) {
+    span_->second = event->position().x() * devicePixelRatioF();
+    update();
+  } else if ((event->buttons() & Qt::LeftButton) && cursorPlaced) {
+    cursorPlaced(event->position() * devicePixelRatioF());
+  }
   if (pointerMoved) pointerMoved(event->position() * devicePixelRatioF());
   QWidget::mouseMoveEvent(event);
 }

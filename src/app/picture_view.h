@@ -33,6 +33,13 @@ class PictureView : public QWidget {
   // Home and End to the ends of the time axis (-1 and +1 as `end`).
   std::function<void(QPointF)> cursorPlaced;
   std::function<void(int steps, int end)> cursorStepped;
+  // Zoom: a drag along the strip under the traces (or with Ctrl anywhere)
+  // chooses a span of time, from x0 to x1 (device pixels); a double click,
+  // Escape or Backspace goes back a step, Ctrl+0 all the way (`all`).
+  std::function<void(double x0, double x1)> spanChosen;
+  std::function<void(bool all)> zoomBack;
+  // The span being dragged, in device pixels; none outside a drag.
+  std::optional<std::pair<double, double>> Span() const { return span_; }
 
   // Where the cursor line stands (device pixels of the image); none hides it.
   void SetCursorX(std::optional<double> x);
@@ -64,6 +71,8 @@ class PictureView : public QWidget {
   void leaveEvent(QEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
 
  private:
   QImage image_;
@@ -72,6 +81,7 @@ class PictureView : public QWidget {
   uint32_t background_ = 0xFFFFFF;
   bool stale_ = true;
   std::optional<double> cursorX_;
+  std::optional<std::pair<double, double>> span_;
 };
 
 }  // namespace vantor::app

@@ -1,4 +1,5 @@
 #include "app/print_copy.h"
+#include "app/print_listing.h"
 
 #include <QApplication>
 #include <QBoxLayout>
@@ -145,7 +146,8 @@ QSize PrintArea(QSize page, QSize picture) {
 }
 
 bool PrintDrawing(QWidget* mainWindow, const QString& documentName, PrinterChooser& chooser, QSize pictureSize,
-                  const std::function<void(Device&, int)>& draw) {
+                  const std::function<void(Device&, int)>& draw,
+                  const std::function<void(QPainter&, QPrinter&, const QRect&)>& more) {
   QPrinter printer(QPrinter::HighResolution);
   printer.setDocName(documentName);
   if (!chooser.Choose(printer, mainWindow)) return true;
@@ -166,6 +168,7 @@ bool PrintDrawing(QWidget* mainWindow, const QString& documentName, PrinterChoos
       PumpingDevice pumping(device, cancelled);
       draw(pumping, printer.resolution());
       device.Flush();
+      if (!cancelled && more) more(painter, printer, QRect(QPoint(0, 0), page.size()));
       if (cancelled) {
         // A printer that cannot take the job back (a PDF file) keeps no
         // half-printed file behind.
@@ -196,6 +199,10 @@ bool PrintPlot(QWidget* mainWindow, Picture& picture, const ParameterSet& params
     target.SetDevice(&device);
     RedrawPlot(picture, params, messages);
     target.SetDevice(nullptr);
+  }, [&](QPainter& painter, QPrinter& printer, const QRect& page) {
+    // The listing in full, with units and every run shown, on its own page.
+    app::PrintListing(painter, printer, page, documentName, FromCp437(params.Comment()),
+                      app::ListParameters(picture.replay, params, picture.extendedMode));
   });
 }
 
@@ -364,8 +371,8 @@ void CopyDrawing(QWidget* mainWindow, QSize size, uint32_t background, const std
 }
 
 bool CopyPlotToClipboard(QWidget* mainWindow, Picture& picture, const ParameterSet& params,
-                         QSize windowSize, Messages& messages) {
-  const QString samples = SamplesAsText(picture, params);
+                         QSize windowSize, Messages& messages, const QString* samplesText) {
+  const QString samples = samplesText != nullptr ? *samplesText : SamplesAsText(picture, params);
   KeepPicture keep(picture);
   OutputTarget& target = picture.target;
   target.clipboardCopy = true;

@@ -13,6 +13,9 @@
 class QPrinter;
 class QWidget;
 
+class QPainter;
+class QPrinter;
+
 namespace vantor {
 
 class Device;
@@ -45,7 +48,8 @@ class PrintAbortBox : public QDialog {
   bool& cancelled_;
 };
 
-// Prints the picture with the parameter listing on one page. True for a
+// Prints the picture with the parameter listing on one page, and the
+// parameters of every run shown as a table on the next. True for a
 // finished job, a cancelled print dialog and a job the user stopped; false
 // when the job failed (the caller says "Could not print file %s"). With a
 // `pictureSize` (the picture on screen) the page keeps its proportions.
@@ -54,10 +58,12 @@ bool PrintPlot(QWidget* mainWindow, Picture& picture, const ParameterSet& params
                QSize pictureSize = QSize());
 
 // Prints what `draw` draws on one page (given the device and the printer's
-// dots per inch), with the box that stops the job; the same results as
-// PrintPlot, which prints the picture through it.
+// dots per inch), with the box that stops the job, and then what `more`
+// puts on pages after it (given the painter, the printer and the page); the
+// same results as PrintPlot, which prints the picture through it.
 bool PrintDrawing(QWidget* mainWindow, const QString& documentName, PrinterChooser& chooser, QSize pictureSize,
-                  const std::function<void(Device&, int)>& draw);
+                  const std::function<void(Device&, int)>& draw,
+                  const std::function<void(QPainter&, QPrinter&, const QRect&)>& more = {});
 
 // The part of a page of `page` pixels a picture of `picture`'s proportions
 // takes: the whole width, or the whole height when it is the narrower way,
@@ -98,10 +104,11 @@ void CopyDrawing(QWidget* mainWindow, QSize size, uint32_t background, const std
                  const QString& text);
 
 // Puts the picture on the clipboard at the window's size as SVG
-// ("image/svg+xml") and as an image, with the samples of the last run as
-// text. Always true, as the clipboard calls are not checked.
+// ("image/svg+xml") and as an image, with the samples of every run as
+// text (`samples` when given, else SamplesAsText of the picture). Always
+// true, as the clipboard calls are not checked.
 bool CopyPlotToClipboard(QWidget* mainWindow, Picture& picture, const ParameterSet& params,
-                         QSize windowSize, Messages& messages);
+                         QSize windowSize, Messages& messages, const QString* samples = nullptr);
 
 // A chart of a window of its own (drawn by `draw` on any device) printed on
 // one page at the proportions of `size`, with the same chooser and cancel

@@ -40,8 +40,9 @@ class ProgressSink : public RunSink {
   RunSink* next_;  // a family's clamp recorder
 };
 
-// A record this large is worth a word in the progress read-out.
-constexpr double kNotableRecordBytes = 50e6;
+QString Megabytes(double bytes) { return QString::number(bytes / 1e6, 'f', bytes < 1e7 ? 1 : 0); }
+
+}  // namespace
 
 // The least size of a run's record: one sample per "Maximum dt for plot"
 // at least (more where the potential moves faster than "Maximum dV").
@@ -51,10 +52,6 @@ double LeastRecordBytes(const ParameterSet& params) {
   if (!(trial > 0) || !(dt > 0)) return 0;
   return (trial / dt + 1) * kSampleBytes;
 }
-
-QString Megabytes(double bytes) { return QString::number(bytes / 1e6, 'f', bytes < 1e7 ? 1 : 0); }
-
-}  // namespace
 
 void MainWindow::CommandBegin() { RunCommand(false); }
 void MainWindow::CommandOverlay() { RunCommand(true); }
@@ -74,6 +71,16 @@ void MainWindow::CommandOverlayFile() {
   RunCommand(true, &other, QFileInfo(name).fileName());
 }
 
+QString MainWindow::MakeRecordFolder() {
+  // Records go to a folder of the program's own under the system's
+  // temporary folder, never to wherever the program was started.
+  if (!records_) {
+    records_ = std::make_unique<QTemporaryDir>(QDir(QDir::tempPath()).filePath(QStringLiteral("vantor-XXXXXX")));
+    if (!records_->isValid()) records_.reset();
+  }
+  return records_ ? records_->path() : QDir::currentPath();
+}
+
 void MainWindow::RunCommand(bool overlay, const ParameterSet* from, const QString& label) {
   // Never a second run from inside the pump of the first, whatever the path
   // (a key, a posted command, a script).
@@ -86,13 +93,8 @@ void MainWindow::RunCommand(bool overlay, const ParameterSet* from, const QStrin
   }
   if (overlay && noPicture_) return;  // nothing to overlay on
 
-  // Records go to a folder of the program's own under the system's
-  // temporary folder, never to wherever the program was started.
-  if (!records_) {
-    records_ = std::make_unique<QTemporaryDir>(QDir(QDir::tempPath()).filePath(QStringLiteral("vantor-XXXXXX")));
-    if (!records_->isValid()) records_.reset();
-  }
-  const QString folder = records_ ? records_->path() : QDir::currentPath();
+  StopExploring();  // this run takes the picture over
+  const QString folder = MakeRecordFolder();
   const double least = LeastRecordBytes(from != nullptr ? *from : params_);
   recordNote_.clear();
   if (least >= kNotableRecordBytes) {
@@ -109,6 +111,7 @@ void MainWindow::RunCommand(bool overlay, const ParameterSet* from, const QStrin
   }
 
   noPicture_ = true;
+  zooms_.clear();  // a new run is shown whole
   if (paintCounter_ >= 0) paintCounter_ = 0;
   running_ = true;
   flags_.stop = false;

@@ -90,14 +90,21 @@ void MainWindow::BuildPanels() {
   // Wide enough for four runs' values side by side; the picture keeps the rest.
   resizeDocks({runs}, {340}, Qt::Horizontal);
   resizeDocks({runs, values, measures}, {150, 230, 320}, Qt::Vertical);
+  BuildExplorer(measures);
   connect(runList_, &RunListPanel::ShownChanged, this, [this](int i, bool shown) { SetRunShown(i, shown); });
   connect(runList_, &RunListPanel::RemoveRequested, this, [this](int i) { RemovePictureRun(i); });
   view_->cursorPlaced = [this](QPointF p) {
-    if (timeScale_ != 0) SetCursorTime((p.x() - timeOffset_) / timeScale_);
+    if (const std::optional<double> t = TimeAt(p.x())) SetCursorTime(*t);
   };
+  view_->spanChosen = [this](double x0, double x1) {
+    const std::optional<double> a = TimeAt(x0), b = TimeAt(x1);
+    if (a && b) ZoomTo(*a, *b);
+  };
+  view_->zoomBack = [this](bool all) { ZoomBack(all); };
   view_->cursorStepped = [this](int steps, int end) {
     if (noPicture_ || running_ || timeScale_ == 0) return;
-    if (end != 0) SetCursorTime(end < 0 ? 0.0 : picture_.timeAxis);
+    if (end != 0) SetCursorTime(end < 0 ? (zooms_.empty() ? 0.0 : zooms_.back().from)
+                                        : (zooms_.empty() ? picture_.timeAxis : zooms_.back().to));
     else SetCursorTime(cursorTime_.value_or(0.0) + steps / timeScale_);
   };
   RefreshRunPanels();
@@ -117,6 +124,7 @@ bool MainWindow::SetRunShown(int index, bool shown) {
 bool MainWindow::RemovePictureRun(int index) {
   if (running_ || noPicture_) return false;
   if (!RemoveRun(picture_.replay, index)) return false;
+  zooms_.clear();  // the time axis may have shrunk with the run
   RedrawPicture();
   RefreshRunPanels();
   return true;
@@ -124,7 +132,35 @@ bool MainWindow::RemovePictureRun(int index) {
 
 void MainWindow::SetCursorTime(double t) {
   if (noPicture_ || running_ || !std::isfinite(t)) return;
-  cursorTime_ = std::clamp(t, 0.0, std::max(0.0, picture_.timeAxis));
+  const double from = zooms_.empty() ? 0.0 : zooms_.back().from;
+  const double to = zooms_.empty() ? picture_.timeAxis : zooms_.back().to;
+  cursorTime_ = std::clamp(t, from, std::max(from, to));
+  UpdateValuePanel();
+}
+
+std::optional<double> MainWindow::TimeAt(double deviceX) const {
+  if (noPicture_ || running_ || timeScale_ == 0) return std::nullopt;
+  return (deviceX - timeOffset_) / timeScale_;
+}
+
+bool MainWindow::ZoomTo(double from, double to) {
+  if (noPicture_ || running_) return false;
+  // Narrower than a pixel of the picture shows nothing new.
+  const double least = timeScale_ > 0 ? 1.0 / timeScale_ : 0.0;
+  const double axis = picture_.timeAxis;
+  std::optional<TimeWindow> w = ChosenWindow(from, to, axis, least);
+  if (!w) return false;
+  zooms_.push_back(*w);
+  RedrawPicture();
+  UpdateValuePanel();
+  return true;
+}
+
+void MainWindow::ZoomBack(bool all) {
+  if (zooms_.empty() || running_) return;
+  if (all) zooms_.clear();
+  else zooms_.pop_back();
+  RedrawPicture();
   UpdateValuePanel();
 }
 

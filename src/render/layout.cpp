@@ -28,21 +28,35 @@ double OtherWeights(const ParameterSet& params) {
   return sum;
 }
 
-double VmShare(const ParameterSet& params) {
+double VmShare(const ParameterSet& params, double cap) {
   if (OtherWeights(params) == 0) return 1.0;  // V-m alone takes the page
   double share = PlotWeight(params, trace::Vm) / 100.0;
   if (!(share >= 0)) share = 0;
   if (share > kMaxVmShare) share = kMaxVmShare;
+  if (share > cap) share = cap;
   return share;
+}
+
+double LeastBandHeight(const OutputTarget& target) { return 1.6 * target.MinimumLabelHeight(); }
+
+double VmShareCap(const OutputTarget& target, const ParameterSet& params, double pageHeight) {
+  const double others = OtherWeights(params);
+  if (others == 0 || PlotWeight(params, trace::Vm) == 0 || !(pageHeight > 0)) return 1.0;
+  // Each band loses its gap at the top, so a weight needs the gap besides.
+  const double perWeight = LeastBandHeight(target) / pageHeight + kBandGap;
+  const double span = BandsTop(params) - kBandsBottom;
+  const double cap = 1.0 - others * perWeight / span;
+  if (VmShare(params) <= cap) return 1.0;
+  return cap > kLeastVmShare ? cap : kLeastVmShare;
 }
 
 // The gaps between bands are taken from the tops of the bands themselves
 // (AdvanceBand), so the weights share the whole height from highEdge to
 // lowEdge; reserving the gaps here as well would leave them unused at the
 // bottom of the page, a strip that grows with every band shown.
-double BandUnits(const ParameterSet& params, double lowEdge, double highEdge) {
+double BandUnits(const ParameterSet& params, double lowEdge, double highEdge, double cap) {
   const double others = OtherWeights(params);
-  const double vFrac = VmShare(params);
+  const double vFrac = VmShare(params, cap);
   const double d = others != 0 ? others / (1 - vFrac + 0.00001) : vFrac;
   return d / (highEdge - lowEdge);
 }
@@ -53,7 +67,7 @@ void AdvanceBand(OutputTarget& target, const ParameterSet& params, int row, doub
   target.bandTop = target.bandBottom - kBandGap;
   double w = PlotWeight(params, row);
   if (row == trace::Vm) {
-    w = VmShare(params);
+    w = VmShare(params, target.vmShareCap);
     if (others != 0) w = w * others / (1 - w);
   }
   target.bandBottom -= w / unit;
@@ -272,7 +286,9 @@ void PlotSetup(Picture& picture, const ParameterSet& params, const std::string& 
   target.SetTextAlignment(text_align::Left, text_align::Bottom);
 
   target.bandTop = target.bandBottom = BandsTop(params);
-  const double unit = BandUnits(params, kBandsBottom, BandsTop(params));
+  // Many traces on a low page: V-m gives way so that each keeps a legible band.
+  target.vmShareCap = VmShareCap(target, params, H);
+  const double unit = BandUnits(params, kBandsBottom, BandsTop(params), target.vmShareCap);
   const TraceRow& vm = params.Trace(trace::Vm);
   ClipBox vmClip;
   picture.liveTrace = vm.plot != 0;
@@ -285,6 +301,22 @@ void PlotSetup(Picture& picture, const ParameterSet& params, const std::string& 
         SetupAxis(target, vm.minimum, vm.maximum, AxisKind::Y, TickMode::Nice, "Potential (mV)");
     target.drawAxis = false;
     vmClip = ClipBox{0, T, range.minimum, range.maximum};
+    if (target.vmShareCap < 1.0) {
+      // Says why V-m is lower than its share asks, at the band's foot.
+      const int asked = static_cast<int>(std::lround(VmShare(params) * 100));
+      const int given = static_cast<int>(std::lround(VmShare(params, target.vmShareCap) * 100));
+      std::string note = "V-m has " + std::to_string(given) + " % of the height (not " +
+                         std::to_string(asked) + " %) so that every trace stays readable";
+      const int points = target.FontSize();
+      const uint32_t colour = target.Colour();
+      target.SetCharSize(LegiblePoints(target));
+      target.SetColour(RunColour(0));
+      FitTextWidth(target, note, W * (target.plotRight - target.plotLeft) * 0.9);
+      target.SetTextAlignment(text_align::Left, text_align::Bottom);
+      target.TextDevice(W * target.plotLeft + 2, (1 - target.bandBottom) * H - 2, note);
+      target.SetCharSize(points);
+      target.SetColour(colour);
+    }
   } else {
     // No V-m band: the time bar still needs a vertical scale to stand in,
     // so V-m's range is laid over the whole trace area without drawing

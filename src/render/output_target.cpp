@@ -109,7 +109,7 @@ void OutputTarget::ClearTraceClip() {
   penDown_ = false;
 }
 
-// Half the width of an exit arrowhead, in device units.
+// Half the width of an exit mark, in device units.
 static double MarkSize(const SurfaceTransform& s) {
   return std::max(3.0, std::min(s.pageWidth, s.pageHeight) * 0.006);
 }
@@ -120,12 +120,16 @@ void OutputTarget::MarkExit(double x, double y, bool upwards) {
   const int edge = upwards ? 1 : -1;
   // A trace that leaves again and again at one spot gets one mark there.
   if (edge == lastMarkEdge_ && std::fabs(dx - lastMarkX_) < 3 * d) return;
+  // Two short bars across the cut, inside the band: nothing like the
+  // arrowhead of a scale bar. Where a text stands (the title over the top
+  // band) the cut speaks for itself.
+  const double inward = upwards ? d : -d;
+  const LabelBox box{dx - d, std::min(dy, dy + inward), dx + d, std::max(dy, dy + inward)};
+  if (logTexts && !texts.Free(box)) return;
   lastMarkEdge_ = edge;
   lastMarkX_ = dx;
-  // The head lies inside the band, its tip on the edge.
-  const double back = upwards ? d : -d;
-  LineDevice(dx - d, dy + back, dx, dy);
-  LineDevice(dx + d, dy + back, dx, dy);
+  LineDevice(dx - d, dy, dx + d, dy);
+  LineDevice(dx - d, dy + inward, dx + d, dy + inward);
 }
 
 void OutputTarget::MoveToPlot(double x, double y) {

@@ -65,7 +65,7 @@ std::string ListingName(const std::string& prompt) {
 void DrawRun(Picture& picture, const ParameterSet& params, const RecordedRun& run, std::FILE* file) {
   OutputTarget& target = picture.target;
   const double T = LayoutDuration(picture, params);
-  const double unit = BandUnits(params, kBandsBottom, BandsTop(params));
+  const double unit = BandUnits(params, kBandsBottom, BandsTop(params), target.vmShareCap);
   target.bandTop = target.bandBottom = BandsTop(params);
 
   BandMarks marks;

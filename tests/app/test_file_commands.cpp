@@ -168,6 +168,39 @@ class FileCommandsTest : public QObject {
     QCOMPARE(w->UndoDepth(), std::size_t{1});
   }
 
+  // Open and Revert can be taken back: the values, the file's name and the
+  // unsaved mark as they were before.
+  void undoTakesOpenAndRevertBack() {
+    TestWindow w;
+    w->Parameters().SetValue(param::gK, 9);
+    w->SetUnsaved(true);
+    w.prompts->saveAnswers = {SaveAnswer::No};
+    w.prompts->openNames = {ExampleFile("h-sag.vt4")};
+    w->Dispatch(cmd::Open);
+    QCOMPARE(w->FileTitle(), QStringLiteral("h-sag.vt4"));
+    const float opened = w->Parameters().Value(param::gH);
+    QVERIFY(!w->Unsaved());
+    w->Dispatch(cmd::Undo);
+    QCOMPARE(w->Parameters().Value(param::gK), 9.0f);
+    QVERIFY(w->FilePath().isEmpty());
+    QVERIFY(w->Unsaved());
+    QVERIFY(w->windowTitle().endsWith(" *"));
+    w->Dispatch(cmd::RedoChange);
+    QCOMPARE(w->FileTitle(), QStringLiteral("h-sag.vt4"));
+    QCOMPARE(w->Parameters().Value(param::gH), opened);
+    QVERIFY(!w->Unsaved());
+
+    w->Parameters().SetValue(param::gH, opened * 2);
+    w->SetUnsaved(true);
+    w.prompts->saveAnswers = {SaveAnswer::Yes};
+    w->Dispatch(cmd::Revert);
+    QCOMPARE(w->Parameters().Value(param::gH), opened);
+    w->Dispatch(cmd::Undo);
+    QCOMPARE(w->Parameters().Value(param::gH), opened * 2);
+    QVERIFY(w->Unsaved());
+    QCOMPARE(w->FileTitle(), QStringLiteral("h-sag.vt4"));
+  }
+
   void toolbarFollowsTheMenuRules() {
     TestWindow w;
     QToolBar* bar = w->findChild<QToolBar*>(QStringLiteral("Toolbar"));

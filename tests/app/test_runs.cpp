@@ -9,6 +9,7 @@
 #include "app_test_support.h"
 #include "vantor/render/run_legend.h"
 #include "device/painter_device.h"
+#include "vantor/render/layout.h"
 #include "vantor/render/palette.h"
 
 using namespace vantor;
@@ -58,6 +59,18 @@ class RunsTest : public QObject {
     QVERIFY(CountColour(image, background) > image.width() * image.height() / 2);
     QCOMPARE(RecordFiles().size(), 1);
     QVERIFY(QFileInfo::exists(QString::fromStdString(w->RunRecords().current.recordName)));
+  }
+
+  void everyTraceOnGivesEachBandARowOfItsOwn() {
+    TestWindow w;
+    for (int r = 1; r < kTraceCount; ++r) w->Parameters().Trace(r).plot = 1;
+    w->Dispatch(cmd::Begin);
+    QVERIFY(!w->NoPicture());
+    const OutputTarget& t = w->PictureState().target;
+    QVERIFY(t.vmShareCap < 0.75);
+    // One band per trace at a legible height, each label clear of the others.
+    const double others = (kBandsTop - kBandsBottom) * (1 - VmShare(w->PictureParameters(), t.vmShareCap));
+    QVERIFY(others / OtherWeights(w->PictureParameters()) * t.surface.pageHeight >= LeastBandHeight(t));
   }
 
   void beginThenOverlayTwiceDrawsThreeColours() {

@@ -196,6 +196,38 @@ TEST_F(Setup, DefaultPicture) {
   EXPECT_EQ(picture.target.AlignV(), text_align::Bottom);
 }
 
+TEST_F(Setup, EveryTraceOnKeepsEachBandLegibleAndSaysWhy) {
+  RecordingDevice low{1000, 720};
+  picture.target.SetDevice(&low);
+  for (int r = 1; r < kTraceCount; ++r) params.Trace(r).plot = 1;
+  PlotSetup(picture, params, "vt.plt", params.Comment(), messages);
+  const OutputTarget& t = picture.target;
+  EXPECT_LT(t.vmShareCap, 0.75);
+  EXPECT_GE(t.vmShareCap, kLeastVmShare);
+  bool noted = false;
+  for (const auto& call : low.calls)
+    noted = noted || call.text.rfind("V-m has ", 0) == 0;
+  EXPECT_TRUE(noted);
+  // Every band below V-m is at least the legible height.
+  OutputTarget bands = t;
+  const double unit = BandUnits(params, kBandsBottom, kBandsTop, t.vmShareCap);
+  bands.bandTop = bands.bandBottom = kBandsTop;
+  for (int row = 0; row < kTraceCount; ++row) {
+    AdvanceBand(bands, params, row, unit);
+    if (row == trace::Vm || row == trace::G2 || row == trace::G3) continue;
+    EXPECT_GE((bands.bandTop - bands.bandBottom) * 720, LeastBandHeight(t) - 1e-6) << row;
+  }
+  EXPECT_NEAR(bands.bandBottom, kBandsBottom, 1e-4);
+
+  // The built-in layout keeps its own share, without a note.
+  ParameterSet plain;
+  RecordingDevice other{1000, 720};
+  picture.target.SetDevice(&other);
+  PlotSetup(picture, plain, "vt.plt", plain.Comment(), messages);
+  EXPECT_EQ(picture.target.vmShareCap, 1.0);
+  for (const auto& call : other.calls) EXPECT_NE(call.text.rfind("V-m has ", 0), 0u);
+}
+
 TEST_F(Setup, HiddenVmKeepsTheTimeBarButNoLiveTrace) {
   params.Trace(trace::Vm).plot = 0;
   PlotSetup(picture, params, "vt.plt", "t", messages);

@@ -20,6 +20,7 @@ enum Row : int {
 }  // namespace gate
 
 struct GateRow {
+  bool operator==(const GateRow&) const = default;
   float A = 0, B = 0, C = 0, D = 0, E = 0, F = 0, G = 0, H = 0;
   // Column 0 .. 7 is A .. H. Through member pointers, since stepping a
   // pointer from A to the later members is not allowed.
@@ -40,6 +41,9 @@ class GateTable {
   float Coefficient(int r, int column) const { return rows_[r - 1][column]; }
   void SetCoefficient(int r, int column, float v) { rows_[r - 1][column] = v; }
 
+  // The same 17 x 8 coefficients (the loaded flag aside).
+  bool SameCoefficients(const GateTable& other) const { return rows_ == other.rows_; }
+
   bool Loaded() const { return loaded_; }
   void MarkLoaded() { loaded_ = true; }
 
@@ -57,5 +61,12 @@ class GateTable {
 // failure the message goes to `messages` once and the table stays not loaded;
 // coefficients read before the failure are kept.
 bool LoadGateTable(const std::string& path, GateTable& table, Messages& messages);
+
+// Writes the table in the layout LoadGateTable reads: a line per row, the
+// gate's name and A .. H in as many digits as give the same single-precision
+// number back. The file replaces `path` only once it is complete. False
+// when a coefficient is not a finite number (nothing is written then) or
+// when the file could not be written (errno says why; `path` is as it was).
+bool SaveGateTable(const std::string& path, const GateTable& table);
 
 }  // namespace vantor

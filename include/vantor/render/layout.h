@@ -30,13 +30,23 @@ double BandsTop(const ParameterSet& params);
 
 // Sum of the weights of I-Inj .. g-1 (g-2 and g-3 share g-1's band).
 double OtherWeights(const ParameterSet& params);
-// The V-m share of the page (0 .. 1) as the band arithmetic uses it.
-double VmShare(const ParameterSet& params);
+// The V-m share of the page (0 .. 1) as the band arithmetic uses it, at
+// most `cap`.
+double VmShare(const ParameterSet& params, double cap = 1.0);
 // Weight units per unit of page height.
-double BandUnits(const ParameterSet& params, double lowEdge, double highEdge);
+double BandUnits(const ParameterSet& params, double lowEdge, double highEdge, double cap = 1.0);
 // Moves the band down to `row` (0 .. 20); rows 19 and 20 stay in the band
-// drawn before them.
+// drawn before them. V-m's share is held to the target's vmShareCap.
 void AdvanceBand(OutputTarget& target, const ParameterSet& params, int row, double unit);
+
+// The least height of a band other than V-m's, in device units: room for
+// its scale bar and a label line at the smallest legible size.
+double LeastBandHeight(const OutputTarget& target);
+// The V-m share that leaves every other band at least LeastBandHeight on a
+// page `pageHeight` high, or 1 when V-m's own share does already. Never
+// below kLeastVmShare.
+inline constexpr double kLeastVmShare = 0.25;
+double VmShareCap(const OutputTarget& target, const ParameterSet& params, double pageHeight);
 
 // The pen and text colour of a trace of the run being drawn: the run's
 // palette colour (so all traces of one run match and overlaid runs differ).

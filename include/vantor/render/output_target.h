@@ -93,6 +93,9 @@ class OutputTarget {
   bool clipboardCopy = false;
   double plotLeft = 0.01, plotRight = 0.75;     // fractions of the page width
   double bandTop = 0.98, bandBottom = 0.98;     // fractions of the page height from the bottom
+  // The most of the bands' height V-m takes on this page (PlotSetup lowers
+  // it so that every other band keeps a legible height); 1: its own share.
+  double vmShareCap = 1.0;
   int penWidth = 1;
   double fontScale = 1;                         // device units per point
   bool drawAxis = false;
@@ -117,7 +120,8 @@ class OutputTarget {
   void ApplyAlignment();
   void MoveToPlotRaw(double x, double y);
   void LineToPlotRaw(double x, double y);
-  // The arrowhead where a clipped trace leaves its box at (x, edge y).
+  // The mark where a clipped trace leaves its box at (x, edge y): two short
+  // bars across the cut, left out where a text stands.
   void MarkExit(double x, double y, bool upwards);
 
   Device* device_ = nullptr;
@@ -141,7 +145,7 @@ class OutputTarget {
   double lastX_ = 0, lastY_ = 0;  // the polyline's last point, plot units
   bool havePoint_ = false;
   bool penDown_ = false;           // the drawn line ends at the last point
-  double lastMarkX_ = 0;           // device x of the last arrowhead
+  double lastMarkX_ = 0;           // device x of the last exit mark
   int lastMarkEdge_ = 0;           // +1 top, -1 bottom, 0 none yet
 };
 

@@ -10,6 +10,7 @@
 #include <QScrollBar>
 
 #include <algorithm>
+#include <vector>
 
 #include "app/dialogs/field_text.h"
 #include "vantor/params/parameter_rules.h"
@@ -39,6 +40,10 @@ void RefuseField(QWidget* parent, QLineEdit* field, const QString& text) {
 }
 
 QBoxLayout* ButtonRow(QDialog* dialog, std::initializer_list<std::pair<QString, int>> buttons) {
+  return ButtonRow(dialog, std::vector<std::pair<QString, int>>(buttons));
+}
+
+QBoxLayout* ButtonRow(QDialog* dialog, const std::vector<std::pair<QString, int>>& buttons) {
   auto* row = new QHBoxLayout;
   row->addStretch(1);
   bool first = true;
@@ -75,17 +80,21 @@ void FitOnScreen(QDialog* dialog, QScrollArea* area, QWidget* content, int reser
     area->setMinimumSize(content->sizeHint());
 }
 
-QScrollArea* ScrollingEditorFrame(QDialog* dialog, QWidget* content, QList<QWidget*> order) {
+QScrollArea* ScrollingEditorFrame(QDialog* dialog, QWidget* content, QList<QWidget*> order,
+                                  std::initializer_list<std::pair<QString, int>> more) {
   auto* area = new QScrollArea(dialog);
   auto* outer = new QVBoxLayout(dialog);
   outer->addWidget(area);
-  outer->addLayout(ButtonRow(dialog, {{QStringLiteral("OK"), 1}, {QStringLiteral("Cancel"), 2}}));
+  std::vector<std::pair<QString, int>> buttons = {{QStringLiteral("OK"), 1}, {QStringLiteral("Cancel"), 2}};
+  buttons.insert(buttons.end(), more.begin(), more.end());
+  outer->addLayout(ButtonRow(dialog, buttons));
   FitOnScreen(dialog, area, content, 110);
   auto* ok = dialog->findChild<QPushButton*>(QStringLiteral("1"));
   auto* cancel = dialog->findChild<QPushButton*>(QStringLiteral("2"));
   QObject::connect(ok, &QPushButton::clicked, dialog, &QDialog::accept);
   QObject::connect(cancel, &QPushButton::clicked, dialog, &QDialog::reject);
   order << ok << cancel;
+  for (const auto& button : more) order << dialog->findChild<QPushButton*>(QString::number(button.second));
   for (int i = 1; i < order.size(); ++i) QWidget::setTabOrder(order[i - 1], order[i]);
   return area;
 }

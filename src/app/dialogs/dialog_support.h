@@ -8,6 +8,7 @@
 
 #include <initializer_list>
 #include <utility>
+#include <vector>
 
 class QBoxLayout;
 class QRect;
@@ -36,6 +37,7 @@ void RefuseField(QWidget* parent, QLineEdit* field, const QString& text);
 // named by its control number; the first one is the default (Enter).
 QBoxLayout* ButtonRow(QDialog* dialog,
                       std::initializer_list<std::pair<QString, int>> buttons);
+QBoxLayout* ButtonRow(QDialog* dialog, const std::vector<std::pair<QString, int>>& buttons);
 
 // Puts `content` into `area` so that the dialog shows all of it when the
 // screen is large enough and scrolls it otherwise. `reserved` is the height
@@ -46,7 +48,8 @@ void FitInto(QScrollArea* area, QWidget* content, int reserved, const QRect& fre
 
 // The frame of the table editors: `content` in a scroll area fitted to the
 // screen, OK (1) and Cancel (2) below, and Tab going through `order` and
-// then the two buttons. Returns the scroll area.
-QScrollArea* ScrollingEditorFrame(QDialog* dialog, QWidget* content, QList<QWidget*> order);
+// then the two buttons (and `more` after them). Returns the scroll area.
+QScrollArea* ScrollingEditorFrame(QDialog* dialog, QWidget* content, QList<QWidget*> order,
+                                  std::initializer_list<std::pair<QString, int>> more = {});
 
 }  // namespace vantor

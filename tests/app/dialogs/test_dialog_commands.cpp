@@ -223,6 +223,64 @@ class DialogCommandsTest : public QObject {
     QCOMPARE(a.readAll(), b.readAll());
   }
 
+  void modelTableSavesWithoutOverwritingTheShippedFileAndExitAsks() {
+    QTemporaryDir data;
+    const QString folder = DataFolderWithout(data, {});
+    const QString shipped = folder + "vmodels.val";
+    QFile original(shipped);
+    QVERIFY(original.open(QIODevice::ReadOnly));
+    const QByteArray before = original.readAll();
+    original.close();
+    TestWindow w(folder);
+    QVERIFY(w->GateTableLoaded());
+    const float old = w->Gates().Coefficient(gate::mK, 1);
+    const QString mine = work_.filePath("mine.val");
+    // Save on the shipped file asks; Cancel writes nothing, No asks for a name.
+    w.prompts->saveAnswers = {app::SaveAnswer::Cancel, app::SaveAnswer::No};
+    w.prompts->exportNames = {mine};
+    QVERIFY(WithDialog(*w.window, cmd::EditModel, [&](QDialog* d) {
+      d->findChild<QLineEdit*>("1302")->setText(QString::number(old + 1));  // mK.B
+      Button(d, 787)->click();
+      Button(d, 787)->click();
+      d->findChild<QLineEdit*>("1302")->setText(QString::number(old + 2));
+      Button(d, 1)->click();
+    }));
+    QCOMPARE(w.log->saveQuestions.size(), 2);
+    QVERIFY(w.log->saveQuestions[0].contains("came with the program"));
+    QVERIFY(original.open(QIODevice::ReadOnly));
+    QCOMPARE(original.readAll(), before);
+    original.close();
+    GateTable back;
+    CollectedMessages said;
+    QVERIFY(LoadGateTable(QFile::encodeName(mine).toStdString(), back, said));
+    QCOMPARE(back.Coefficient(gate::mK, 1), old + 1);
+    QCOMPARE(w->GateFile(), mine);
+    QCOMPARE(w->Gates().Coefficient(gate::mK, 1), old + 2);
+    QVERIFY(w->GateTableUnsaved());
+    // Revert brings the file's coefficient back into the cell.
+    QVERIFY(WithDialog(*w.window, cmd::EditModel, [&](QDialog* d) {
+      Button(d, 785)->click();
+      QCOMPARE(d->findChild<QLineEdit*>("1302")->text().toFloat(), old + 1);
+      Button(d, 1)->click();
+    }));
+    QVERIFY(!w->GateTableUnsaved());
+    w->Gates().SetCoefficient(gate::mK, 1, old + 3);
+    // Exit asks; Cancel keeps the window, Yes saves to the table's own file.
+    w.prompts->saveAnswers = {app::SaveAnswer::Cancel, app::SaveAnswer::Yes};
+    QVERIFY(!w->close());
+    QVERIFY(w->isVisible());
+    QVERIFY(w.log->saveQuestions.last().contains("gate table in mine.val"));
+    // Save as onto a device or a folder is refused with a box.
+    w.prompts->exportNames = {"/dev/null", work_.path()};
+    QVERIFY(!w->SaveGates(w->Gates(), true));
+    QVERIFY(!w->SaveGates(w->Gates(), true));
+    QVERIFY(w.log->warnings.last().contains("not a plain file"));
+    QCOMPARE(w->GateFile(), mine);
+    QVERIFY(w->close());
+    QVERIFY(LoadGateTable(QFile::encodeName(mine).toStdString(), back, said));
+    QCOMPARE(back.Coefficient(gate::mK, 1), old + 3);
+  }
+
   void preferencesSaveAndTheExtendedModeColour() {
     TestWindow w;
     const QString userFile = app::UserPreferencesFile();

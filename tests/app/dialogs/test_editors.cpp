@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTemporaryDir>
@@ -188,29 +189,65 @@ class EditorsTest : public QObject {
                           "1202"}));
   }
 
-  void modelEditorKeepsCoefficientsOfBadFields() {
+  void modelEditorRefusesEachBadCellAndAppliesNothing() {
     GateTable gates;
     gates.SetCoefficient(1, 0, 0.1f);
     gates.SetCoefficient(17, 7, -2.5f);
     ModelEditor editor(gates, nullptr);
+    editor.show();
     QCOMPARE(editor.windowTitle(), QStringLiteral("Model Editor"));
     QCOMPARE(editor.findChild<QLineEdit*>("1101")->text(), QStringLiteral("0.1"));
-    QCOMPARE(editor.findChild<QLineEdit*>("2708")->text(), QStringLiteral("-2.5"));
     QCOMPARE(editor.Field(17, 7), editor.findChild<QLineEdit*>("2708"));
-    editor.Field(1, 0)->setText("x");     // not a number: keeps 0.1
-    editor.Field(17, 7)->setText("4.25");
-    editor.Field(3, 2)->setText("1e-3");
-    editor.Field(2, 4)->setText("1e39");  // beyond a float: keeps its coefficient
-    const float kept = gates.Coefficient(2, 4);
+    editor.Field(1, 0)->setText("abc");
+    editor.Field(2, 4)->setText("1e400");
+    editor.Field(17, 7)->setText("4.25");  // valid, but not applied beside refused cells
+    QString caption, text;
+    CaptureMessageBox(&caption, &text);
     editor.accept();
+    QCOMPARE(caption, QStringLiteral("Bad Parameter"));
+    QVERIFY2(text.contains("Row 1 (mNa), column A: \"abc\" is not a number"), qPrintable(text));
+    QVERIFY2(text.contains("Row 2 (hNa), column E: \"1e400\""), qPrintable(text));
+    QVERIFY(editor.isVisible());
+    QCOMPARE(editor.result(), int(QDialog::Rejected));
+    QCOMPARE(gates.Coefficient(17, 7), -2.5f);
     QCOMPARE(gates.Coefficient(1, 0), 0.1f);
+    editor.Field(1, 0)->setText("1e-3");
+    editor.Field(2, 4)->setText("7");
+    editor.accept();
+    QCOMPARE(gates.Coefficient(1, 0), 0.001f);
     QCOMPARE(gates.Coefficient(17, 7), 4.25f);
-    QCOMPARE(gates.Coefficient(3, 2), 0.001f);
-    QCOMPARE(gates.Coefficient(2, 4), kept);
+
+    // Closing with typed changes asks first; Cancel in that box keeps the editor.
     ModelEditor cancelled(gates, nullptr);
+    cancelled.show();
     cancelled.Field(17, 7)->setText("9");
+    WhenModal("QMessageBox", [](QWidget* w) { static_cast<QMessageBox*>(w)->reject(); });
     cancelled.reject();
+    QVERIFY(cancelled.isVisible());
+    WhenModal("QMessageBox", [](QWidget* w) {
+      static_cast<QMessageBox*>(w)->button(QMessageBox::Discard)->click();
+    });
+    cancelled.reject();
+    QVERIFY(!cancelled.isVisible());
     QCOMPARE(gates.Coefficient(17, 7), 4.25f);
+  }
+
+  void modelEditorLegendFollowsTheRowAndHelpOpens() {
+    GateTable gates;
+    bool helped = false;
+    ModelEditorHooks hooks;
+    hooks.help = [&] { helped = true; };
+    ModelEditor editor(gates, nullptr, hooks);
+    editor.show();
+    QVERIFY(QTest::qWaitForWindowActive(&editor));
+    QVERIFY(editor.Legend()->text().startsWith("mNa: "));
+    editor.Field(17, 3)->setFocus();
+    QVERIFY(editor.Legend()->text().startsWith("GABAb: "));
+    QVERIFY(editor.Legend()->text().contains("C and D decays"));
+    for (int r = 1; r <= kGateRowCount; ++r) QVERIFY(!editor.Field(r, 0)->toolTip().isEmpty());
+    Button(&editor, 777)->click();
+    QVERIFY(helped);
+    QVERIFY(!Button(&editor, 787)->isEnabled());  // nowhere to save to
   }
 
   void preferencesChooseColoursOnAPrivateCopy() {

@@ -5,6 +5,7 @@
 #include <QMimeData>
 #include <QPrinter>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QSvgRenderer>
 #include <QTest>
@@ -62,6 +63,15 @@ QImage PdfPage(const QString& pdf, const QString& png) {
   return p.waitForFinished(20000) ? QImage(png) : QImage();
 }
 
+// The text of one page, laid out as it stands; null without pdftotext.
+QString PdfText(const QString& pdf, int page) {
+  const QString tool = QStandardPaths::findExecutable("pdftotext");
+  if (tool.isEmpty()) return {};
+  QProcess p;
+  p.start(tool, {"-layout", "-f", QString::number(page), "-l", QString::number(page), pdf, "-"});
+  return p.waitForFinished(20000) ? QString::fromUtf8(p.readAllStandardOutput()) : QString();
+}
+
 int Pages(const QString& pdf) {
   QFile f(pdf);
   if (!f.open(QIODevice::ReadOnly)) return -1;
@@ -88,14 +98,14 @@ class PrintCopyCommandsTest : public QObject {
     QVERIFY(!QFile::exists(w.prompts->pdf));
   }
 
-  void defaultRunPrintsOnePageWithPictureAndListing() {
+  void defaultRunPrintsThePictureThenTheListing() {
     PrintingWindow w;
     w->Dispatch(cmd::Begin);
     w.prompts->pdf = work_.filePath("default.pdf");
     w->Dispatch(cmd::Print);
     QVERIFY(w.log->warnings.isEmpty());
     QCOMPARE(w.prompts->docName, QStringLiteral("(untitled)"));
-    QCOMPARE(Pages(w.prompts->pdf), 1);
+    QCOMPARE(Pages(w.prompts->pdf), 2);
     QVERIFY(w->isEnabled());
     const QImage page = PdfPage(w.prompts->pdf, work_.filePath("default.png"));
     if (page.isNull()) QSKIP("pdftoppm is not installed");
@@ -127,7 +137,21 @@ class PrintCopyCommandsTest : public QObject {
     }
     w.prompts->pdf = work_.filePath("overlay.pdf");
     w->Dispatch(cmd::Print);
-    QCOMPARE(Pages(w.prompts->pdf), 1);
+    QCOMPARE(Pages(w.prompts->pdf), 2);
+    // The second page lists every run's parameters in a column of its own,
+    // each with its unit, under the file's name.
+    const QString text = PdfText(w.prompts->pdf, 2);
+    if (text.isNull()) QSKIP("pdftotext is not installed");
+    QVERIFY2(text.contains("Parameters of (untitled)"), qPrintable(text.left(300)));
+    for (const char* run : {"Run 1", "Run 2", "Run 3", "Run 4"}) QVERIFY(text.contains(run));
+    const QStringList lines = text.split('\n');
+    const auto row = [&lines](const QString& start) {
+      for (const QString& l : lines)
+        if (l.simplified().startsWith(start)) return l.simplified();
+      return QString();
+    };
+    QVERIFY2(row("Injected current").contains(QRegularExpression("nA .*1 .*3 .*4")), qPrintable(row("Injected current")));
+    QVERIFY(row("Trial duration").startsWith("Trial duration ms"));
     const QImage page = PdfPage(w.prompts->pdf, work_.filePath("overlay.png"));
     if (page.isNull()) QSKIP("pdftoppm is not installed");
     for (int r = 0; r < 4; ++r)

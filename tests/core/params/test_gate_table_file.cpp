@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <string>
 
 #include "params/file_fixture.h"
@@ -143,6 +144,23 @@ TEST(GateTableFile, OverlongRowNameIsRefused) {
   ExpectOnlyMessage(load, "Unreadable vmodels.val file!");
   EXPECT_EQ(load.table.Coefficient(1, 7), 1.8f);
   EXPECT_EQ(load.table.Coefficient(2, 0), 0.0f);
+}
+
+TEST(GateTableFile, SavedTableReadsBackExactlyAndABadOneLeavesTheFile) {
+  ScratchDir dir;
+  Load shipped(kShipped);
+  GateTable table = shipped.table;
+  table.SetCoefficient(gate::mNa, 1, 1.0f / 3.0f);
+  table.SetCoefficient(gate::GABAb, 7, -1.17549435e-38f);
+  ASSERT_TRUE(SaveGateTable(dir / "saved.val", table));
+  Load back(dir / "saved.val");
+  EXPECT_TRUE(back.loaded);
+  EXPECT_TRUE(back.table.SameCoefficients(table));
+  const std::string before = ReadAll(dir / "saved.val");
+  table.SetCoefficient(gate::mK, 2, std::numeric_limits<float>::infinity());
+  EXPECT_FALSE(SaveGateTable(dir / "saved.val", table));
+  EXPECT_EQ(ReadAll(dir / "saved.val"), before);
+  EXPECT_FALSE(SaveGateTable(dir.Path().string(), shipped.table));  // a folder
 }
 
 }  // namespace
