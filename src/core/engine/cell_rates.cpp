@@ -94,6 +94,15 @@ void CellRates::Refresh() {
     if (moves[i] && i >= cell::FirstGate && i <= cell::LastGate) gateRows_[gateCount_++] = i;
   }
   for (int i = 0; i < synapses_.Size(); ++i) active_[activeCount_++] = kCellStateSize + i;
+
+  // mK's alpha from mNa's exponential where both rows move and share the slope.
+  const GateRow& na = gates_.Row(gate::mNa);
+  const GateRow& kr = gates_.Row(gate::mK);
+  s.mKFromMNa = moves[gate::mNa] && moves[gate::mK] && na.B == na.E && na.C == na.F &&
+                        kr.C == na.C && na.C != 0.0f
+                    ? std::exp((static_cast<double>(kr.B) + na.B) / na.C)
+                    : 0.0;
+  if (!(s.mKFromMNa > 0.0 && std::isfinite(s.mKFromMNa))) s.mKFromMNa = 0.0;
 }
 
 void CellRates::Evaluate(double t, double iInj, const double* y, double* dy,
@@ -135,7 +144,7 @@ void CellRates::Evaluate(double t, double iInj, const double* y, double* dy,
   // the currents only.
   if (!sample) {
     const GateContextD context{v, y[cell::CaL], p.hShift, k.phi};
-    GateDerivatives(gates_, gateRows_, gateCount_, context, y, dy);
+    GateDerivatives(gates_, gateRows_, gateCount_, context, y, dy, p.mKFromMNa);
   }
 
   // An ohmic channel of the table.

@@ -72,6 +72,7 @@ class CellRates {
     double area = 0, lInflux = 0, tInflux = 0, lRemoval = 0, tRemoval = 0;
     double perCm = 0;  // 1 / Cm
     double leakU = 0;  // the leak's GHK u per mV
+    double mKFromMNa = 0;  // see GateDerivatives (0: each gate its own exponentials)
   } p_;
   int gateRows_[kCellStateSize] = {};
   int gateCount_ = 0;

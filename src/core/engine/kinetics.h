@@ -14,9 +14,12 @@ BasicGateRate<Real> GateSteadyState(int row, const GateRow& c, const BasicGateCo
 
 // dx/dt = drive - decay · x of each of `count` gate rows at one working point,
 // in double precision: the continuous method's evaluations make one call for
-// every enabled gate instead of one per gate.
+// every enabled gate instead of one per gate. A nonzero `mKFromMNa` is
+// exp((B_mK + B_mNa) / C) of rows whose alpha share the slope C (and mNa's
+// rates their centre and slope): mK's exponential is then mNa's times it.
 void GateDerivatives(const GateTable& gates, const int* rows, int count,
-                     const GateContextD& in, const double* x, double* dxdt);
+                     const GateContextD& in, const double* x, double* dxdt,
+                     double mKFromMNa = 0.0);
 
 // The share of the way to the steady state covered in a step of r = Δt / τ:
 // r itself while r < 0.1, the exact exponential share 1 - exp(-r) above.

@@ -163,8 +163,16 @@ RungeKuttaPair::Quartic RungeKuttaPair::DenseQuartic(int i) const {
 
 void RungeKuttaPair::DenseState(double s, ContinuousState& y) const {
   for (int i = 0; i < n_; ++i) y[i] = y0_[i];  // a value that does not move stays put
+  if (s >= denseT_ + denseH_) return;  // the end is the accepted state itself
+  // DenseValue for every moving value, θ taken once.
+  const double x = (s - denseT_) / denseH_;
   const int* act = rates_.Active();
-  for (int j = 0; j < rates_.ActiveCount(); ++j) y[act[j]] = DenseValue(act[j], s);
+  const int na = rates_.ActiveCount();
+  for (int j = 0; j < na; ++j) {
+    const int i = act[j];
+    y[i] = denseStart_[i] +
+           x * (dense_[0][i] + x * (dense_[1][i] + x * (dense_[2][i] + x * dense_[3][i])));
+  }
 }
 
 }  // namespace vantor
