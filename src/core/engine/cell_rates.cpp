@@ -95,14 +95,20 @@ void CellRates::Refresh() {
   }
   for (int i = 0; i < synapses_.Size(); ++i) active_[activeCount_++] = kCellStateSize + i;
 
-  // mK's alpha from mNa's exponential where both rows move and share the slope.
+  // Exponentials shared between rates where the rows allow it: mNa's two
+  // rates with one centre and slope, and mK's alpha with the same slope or
+  // hNa's with three times it.
   const GateRow& na = gates_.Row(gate::mNa);
   const GateRow& kr = gates_.Row(gate::mK);
-  s.mKFromMNa = moves[gate::mNa] && moves[gate::mK] && na.B == na.E && na.C == na.F &&
-                        kr.C == na.C && na.C != 0.0f
-                    ? std::exp((static_cast<double>(kr.B) + na.B) / na.C)
-                    : 0.0;
-  if (!(s.mKFromMNa > 0.0 && std::isfinite(s.mKFromMNa))) s.mKFromMNa = 0.0;
+  const GateRow& hr = gates_.Row(gate::hNa);
+  auto factor = [](double x) { return x > 0.0 && std::isfinite(x) ? x : 0.0; };
+  s.shared = {};
+  if (moves[gate::mNa] && na.B == na.E && na.C == na.F && na.C != 0.0f) {
+    if (moves[gate::mK] && kr.C == na.C)
+      s.shared.mK = factor(std::exp((static_cast<double>(kr.B) + na.B) / na.C));
+    if (moves[gate::hNa] && static_cast<double>(hr.C) == 3.0 * na.C)
+      s.shared.hNa = factor(std::exp((static_cast<double>(hr.B) + na.B) / hr.C));
+  }
 }
 
 void CellRates::Evaluate(double t, double iInj, const double* y, double* dy,
@@ -144,7 +150,7 @@ void CellRates::Evaluate(double t, double iInj, const double* y, double* dy,
   // the currents only.
   if (!sample) {
     const GateContextD context{v, y[cell::CaL], p.hShift, k.phi};
-    GateDerivatives(gates_, gateRows_, gateCount_, context, y, dy, p.mKFromMNa);
+    GateDerivatives(gates_, gateRows_, gateCount_, context, y, dy, p.shared);
   }
 
   // An ohmic channel of the table.
