@@ -20,6 +20,7 @@ constexpr double kNever = std::numeric_limits<double>::infinity();
 // step and the exponents of the proportional-integral controller.
 constexpr double kSafety = 0.9, kLargestShrink = 5.0, kLargestGrowth = 10.0;
 constexpr double kErrorExponent = 0.17, kHistoryExponent = 0.04;
+constexpr double kLogSmallestHistory = -9.210340371976182;  // log 1e-4: the least error remembered
 // The sampling rule looks for a crossing of the "Maximum dV for plot" band
 // at this many points of each step before it narrows it down.
 constexpr int kScanPoints = 8;
@@ -227,7 +228,8 @@ RunResult RunContinuous(const ParameterSet& params, const GateTable& gates,
   restart(t, y, 1e-9);
   Recorder recorder(params, rk, rates, taker, drive);
   recorder.Start(y[cell::V]);
-  double h = kFirstStep, history = 1e-4;
+  // The controller's memory: the log of the last accepted step's error.
+  double h = kFirstStep, logHistory = kLogSmallestHistory;
   bool justRejected = false;
   double atolFor = -1.0;
   auto fail = [&](std::string message) {
@@ -288,11 +290,13 @@ RunResult RunContinuous(const ParameterSet& params, const GateTable& gates,
       justRejected = true;
       continue;
     }
-    const double factor = std::fmax(1.0 / kLargestGrowth,
-                                    std::fmin(kLargestShrink, std::pow(err, kErrorExponent) /
-                                                                  std::pow(history, kHistoryExponent) /
-                                                                  kSafety));
-    history = std::fmax(err, 1e-4);
+    // err^a / history^b as one exponential of the logarithms (err = 0 gives 0).
+    const double logErr = std::log(err);
+    const double factor = std::fmax(
+        1.0 / kLargestGrowth,
+        std::fmin(kLargestShrink,
+                  std::exp(kErrorExponent * logErr - kHistoryExponent * logHistory) / kSafety));
+    logHistory = std::fmax(logErr, kLogSmallestHistory);
     // No growth right after a rejection; a step cut short to land says little
     // about the next.
     const double grown = justRejected ? std::fmin(step / factor, step) : step / factor;

@@ -115,7 +115,9 @@ double RungeKuttaPair::Attempt(double h, double iInj, double rtol, const Continu
     const int i = act[j];
     const double err = h * (e1 * k[0][i] + e2 * k[1][i] + e3 * k[2][i] + e4 * k[3][i] +
                             e5 * k[4][i] + e6 * k[5][i] + e7 * k[6][i]);
-    const double scale = atol[i] + rtol * std::fmax(std::fabs(y[i]), std::fabs(y1_[i]));
+    // The larger magnitude (a blow-up gives a sum that is not a number either way).
+    const double a0 = std::fabs(y[i]), a1 = std::fabs(y1_[i]);
+    const double scale = atol[i] + rtol * (a1 > a0 ? a1 : a0);
     const double r = err / scale;
     sum += r * r;
   }
