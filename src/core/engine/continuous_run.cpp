@@ -120,10 +120,11 @@ class Recorder {
       const double end = std::fmin(std::fmin(t1, next_), peak);
       const double level = lastV_;
       double crossing = kNever;
-      const bool mayLeave = std::fabs(v.c[0] - level) + swing >= band * 0.999;
       // The scan and the search run in the step's own unit θ (no division
       // per point or Newton step).
       const double from = (at - t0) / v.h, span = (end - at) / v.h;
+      const bool mayLeave = std::fabs(v.c[0] - level) + swing >= band * 0.999 &&
+                            MayLeave(v, from, span, level, band * 0.999);
       double before = std::fabs(v.Poly(from) - level) - band;
       for (int i = 1; mayLeave && i <= kScanPoints && crossing == kNever; ++i) {
         const double b = from + span * i / kScanPoints;
@@ -161,6 +162,21 @@ class Recorder {
     risingAtStart_ = rk_.Slope()[cell::V] > 0.0;
     if (landed || t1 >= next_) return At(t1, iInj);
     return true;
+  }
+
+  // Whether the quartic may come `band` away from `level` on [x, x + span]
+  // (in θ): a bound from its Taylor coefficients at x. Most of what is left
+  // of a step after a sample is far too short to leave the band.
+  static bool MayLeave(const RungeKuttaPair::Quartic& v, double x, double span, double level,
+                       double band) {
+    const double* c = v.c;
+    const double d1 = c[1] + x * (2 * c[2] + x * (3 * c[3] + x * 4 * c[4]));
+    const double d2 = c[2] + x * (3 * c[3] + x * 6 * c[4]);
+    const double d3 = c[3] + x * 4 * c[4];
+    const double reach =
+        span * (std::fabs(d1) +
+                span * (std::fabs(d2) + span * (std::fabs(d3) + span * std::fabs(c[4]))));
+    return std::fabs(v.Poly(x) - level) + reach >= band;
   }
 
   // Where the initialisation pass left the record: its sample at t = 0.
