@@ -94,6 +94,21 @@ void CellRates::Refresh() {
     if (moves[i] && i >= cell::FirstGate && i <= cell::LastGate) gateRows_[gateCount_++] = i;
   }
   for (int i = 0; i < synapses_.Size(); ++i) active_[activeCount_++] = kCellStateSize + i;
+
+  // Exponentials shared between rates where the rows allow it: mNa's two
+  // rates with one centre and slope, and mK's alpha with the same slope or
+  // hNa's with three times it.
+  const GateRow& na = gates_.Row(gate::mNa);
+  const GateRow& kr = gates_.Row(gate::mK);
+  const GateRow& hr = gates_.Row(gate::hNa);
+  auto factor = [](double x) { return x > 0.0 && std::isfinite(x) ? x : 0.0; };
+  s.shared = {};
+  if (moves[gate::mNa] && na.B == na.E && na.C == na.F && na.C != 0.0f) {
+    if (moves[gate::mK] && kr.C == na.C)
+      s.shared.mK = factor(std::exp((static_cast<double>(kr.B) + na.B) / na.C));
+    if (moves[gate::hNa] && static_cast<double>(hr.C) == 3.0 * na.C)
+      s.shared.hNa = factor(std::exp((static_cast<double>(hr.B) + na.B) / hr.C));
+  }
 }
 
 void CellRates::Evaluate(double t, double iInj, const double* y, double* dy,
@@ -135,7 +150,7 @@ void CellRates::Evaluate(double t, double iInj, const double* y, double* dy,
   // the currents only.
   if (!sample) {
     const GateContextD context{v, y[cell::CaL], p.hShift, k.phi};
-    GateDerivatives(gates_, gateRows_, gateCount_, context, y, dy);
+    GateDerivatives(gates_, gateRows_, gateCount_, context, y, dy, p.shared);
   }
 
   // An ohmic channel of the table.

@@ -8,6 +8,7 @@
 
 #include "engine/cell_state.h"
 #include "engine/channels.h"
+#include "engine/kinetics.h"
 #include "engine/run_constants.h"
 #include "engine/stimulus_drive.h"
 #include "vantor/engine/run_sample.h"
@@ -72,6 +73,7 @@ class CellRates {
     double area = 0, lInflux = 0, tInflux = 0, lRemoval = 0, tRemoval = 0;
     double perCm = 0;  // 1 / Cm
     double leakU = 0;  // the leak's GHK u per mV
+    SharedGateExponentials shared;  // of the gate rates (none: each its own)
   } p_;
   int gateRows_[kCellStateSize] = {};
   int gateCount_ = 0;

@@ -20,6 +20,7 @@ constexpr double kNever = std::numeric_limits<double>::infinity();
 // step and the exponents of the proportional-integral controller.
 constexpr double kSafety = 0.9, kLargestShrink = 5.0, kLargestGrowth = 10.0;
 constexpr double kErrorExponent = 0.17, kHistoryExponent = 0.04;
+constexpr double kLogSmallestHistory = -9.210340371976182;  // log 1e-4: the least error remembered
 // The sampling rule looks for a crossing of the "Maximum dV for plot" band
 // at this many points of each step before it narrows it down.
 constexpr int kScanPoints = 8;
@@ -119,10 +120,11 @@ class Recorder {
       const double end = std::fmin(std::fmin(t1, next_), peak);
       const double level = lastV_;
       double crossing = kNever;
-      const bool mayLeave = std::fabs(v.c[0] - level) + swing >= band * 0.999;
       // The scan and the search run in the step's own unit θ (no division
       // per point or Newton step).
       const double from = (at - t0) / v.h, span = (end - at) / v.h;
+      const bool mayLeave = std::fabs(v.c[0] - level) + swing >= band * 0.999 &&
+                            MayLeave(v, from, span, level, band * 0.999);
       double before = std::fabs(v.Poly(from) - level) - band;
       for (int i = 1; mayLeave && i <= kScanPoints && crossing == kNever; ++i) {
         const double b = from + span * i / kScanPoints;
@@ -160,6 +162,21 @@ class Recorder {
     risingAtStart_ = rk_.Slope()[cell::V] > 0.0;
     if (landed || t1 >= next_) return At(t1, iInj);
     return true;
+  }
+
+  // Whether the quartic may come `band` away from `level` on [x, x + span]
+  // (in θ): a bound from its Taylor coefficients at x. Most of what is left
+  // of a step after a sample is far too short to leave the band.
+  static bool MayLeave(const RungeKuttaPair::Quartic& v, double x, double span, double level,
+                       double band) {
+    const double* c = v.c;
+    const double d1 = c[1] + x * (2 * c[2] + x * (3 * c[3] + x * 4 * c[4]));
+    const double d2 = c[2] + x * (3 * c[3] + x * 6 * c[4]);
+    const double d3 = c[3] + x * 4 * c[4];
+    const double reach =
+        span * (std::fabs(d1) +
+                span * (std::fabs(d2) + span * (std::fabs(d3) + span * std::fabs(c[4]))));
+    return std::fabs(v.Poly(x) - level) + reach >= band;
   }
 
   // Where the initialisation pass left the record: its sample at t = 0.
@@ -227,7 +244,8 @@ RunResult RunContinuous(const ParameterSet& params, const GateTable& gates,
   restart(t, y, 1e-9);
   Recorder recorder(params, rk, rates, taker, drive);
   recorder.Start(y[cell::V]);
-  double h = kFirstStep, history = 1e-4;
+  // The controller's memory: the log of the last accepted step's error.
+  double h = kFirstStep, logHistory = kLogSmallestHistory;
   bool justRejected = false;
   double atolFor = -1.0;
   auto fail = [&](std::string message) {
@@ -288,11 +306,13 @@ RunResult RunContinuous(const ParameterSet& params, const GateTable& gates,
       justRejected = true;
       continue;
     }
-    const double factor = std::fmax(1.0 / kLargestGrowth,
-                                    std::fmin(kLargestShrink, std::pow(err, kErrorExponent) /
-                                                                  std::pow(history, kHistoryExponent) /
-                                                                  kSafety));
-    history = std::fmax(err, 1e-4);
+    // err^a / history^b as one exponential of the logarithms (err = 0 gives 0).
+    const double logErr = std::log(err);
+    const double factor = std::fmax(
+        1.0 / kLargestGrowth,
+        std::fmin(kLargestShrink,
+                  std::exp(kErrorExponent * logErr - kHistoryExponent * logHistory) / kSafety));
+    logHistory = std::fmax(logErr, kLogSmallestHistory);
     // No growth right after a rejection; a step cut short to land says little
     // about the next.
     const double grown = justRejected ? std::fmin(step / factor, step) : step / factor;

@@ -40,6 +40,17 @@ BasicGateRate<R> FromTau(double inf, double tau) {
   }
 }
 
+// The rates of mNa when both share centre and slope (B = E, C = F), from
+// z = V + B and e = exp(-z / C): w / (1 - 1/e) = -w e / (1 - e), so one
+// division serves both while e is a finite number.
+inline GateRateD MNaFromExp(const GateRow& c, double z, double w, double e, double phi) {
+  if (e < 1e300) {
+    const double r = 1.0 / (1.0 - e);
+    return FromRates<double>(c.A * z * r, -c.D * w * e * r, phi);
+  }
+  return FromRates<double>(c.A * z / (1.0 - e), c.D * w / (1.0 - 1.0 / e), phi);
+}
+
 template <class R>
 BasicGateRate<R> MNa(const GateRow& c, const BasicGateContext<R>& in) {
   const double z = GuardedSum<R>(in.v, c.B);
@@ -47,20 +58,19 @@ BasicGateRate<R> MNa(const GateRow& c, const BasicGateContext<R>& in) {
   if constexpr (std::is_same_v<R, double>) {
     // The shipped table gives both rates the same centre and slope: then
     // one exponential serves both (the continuous method only).
-    if (c.B == c.E && c.C == c.F) {
-      const double e = std::exp(-z / c.C);
-      // w / (1 - 1/e) = -w e / (1 - e): one division serves both while e is
-      // a finite number.
-      if (e < 1e300) {
-        const double r = 1.0 / (1.0 - e);
-        return FromRates<R>(c.A * z * r, -c.D * w * e * r, in.factors.phi);
-      }
-      return FromRates<R>(c.A * z / (1.0 - e), c.D * w / (1.0 - 1.0 / e), in.factors.phi);
-    }
+    if (c.B == c.E && c.C == c.F) return MNaFromExp(c, z, w, std::exp(-z / c.C), in.factors.phi);
   }
   const double alpha = c.A * z / (1.0 - std::exp(-z / c.C));
   const double beta = c.D * w / (1.0 - std::exp(w / c.F));
   return FromRates<R>(alpha, beta, in.factors.phi);
+}
+
+// The rates of hNa from its alpha's exponential exp((B - V) / C) taken
+// elsewhere (the continuous method only).
+inline GateRateD HNaFromExp(const GateRow& c, const GateContextD& in, double ea) {
+  const double alpha = c.A * ea;
+  const double beta = c.D / (std::exp((c.E - in.v) / c.F) + 1.0);
+  return FromRates<double>(alpha, beta, in.factors.phi);
 }
 
 template <class R>
@@ -69,6 +79,14 @@ BasicGateRate<R> HNa(const GateRow& c, const BasicGateContext<R>& in) {
   const double alpha = c.A * std::exp((c.B - v) / c.C);
   const double beta = c.D / (std::exp((c.E - v) / c.F) + 1.0);
   return FromRates<R>(alpha, beta, in.factors.phi);
+}
+
+// The rates of mK from z = B - V and its alpha's exponential exp(z / C)
+// taken elsewhere (the continuous method only).
+inline GateRateD MKFromExp(const GateRow& c, const GateContextD& in, double z, double ez) {
+  const double alpha = c.A * z / (ez - 1.0);
+  const double beta = c.D * std::exp((c.E - in.v) / c.F);
+  return FromRates<double>(alpha, beta, in.factors.phi);
 }
 
 template <class R>

@@ -115,7 +115,9 @@ double RungeKuttaPair::Attempt(double h, double iInj, double rtol, const Continu
     const int i = act[j];
     const double err = h * (e1 * k[0][i] + e2 * k[1][i] + e3 * k[2][i] + e4 * k[3][i] +
                             e5 * k[4][i] + e6 * k[5][i] + e7 * k[6][i]);
-    const double scale = atol[i] + rtol * std::fmax(std::fabs(y[i]), std::fabs(y1_[i]));
+    // The larger magnitude (a blow-up gives a sum that is not a number either way).
+    const double a0 = std::fabs(y[i]), a1 = std::fabs(y1_[i]);
+    const double scale = atol[i] + rtol * (a1 > a0 ? a1 : a0);
     const double r = err / scale;
     sum += r * r;
   }
@@ -163,8 +165,16 @@ RungeKuttaPair::Quartic RungeKuttaPair::DenseQuartic(int i) const {
 
 void RungeKuttaPair::DenseState(double s, ContinuousState& y) const {
   for (int i = 0; i < n_; ++i) y[i] = y0_[i];  // a value that does not move stays put
+  if (s >= denseT_ + denseH_) return;  // the end is the accepted state itself
+  // DenseValue for every moving value, θ taken once.
+  const double x = (s - denseT_) / denseH_;
   const int* act = rates_.Active();
-  for (int j = 0; j < rates_.ActiveCount(); ++j) y[act[j]] = DenseValue(act[j], s);
+  const int na = rates_.ActiveCount();
+  for (int j = 0; j < na; ++j) {
+    const int i = act[j];
+    y[i] = denseStart_[i] +
+           x * (dense_[0][i] + x * (dense_[1][i] + x * (dense_[2][i] + x * dense_[3][i])));
+  }
 }
 
 }  // namespace vantor
