@@ -92,10 +92,7 @@ int ImpedanceCommand(const std::vector<std::string>& args) {
   RunOptions options;
   std::string error;
   if (!ParseRunOptions(rest, options, error)) return UsageError("impedance", error);
-  if (!options.csvFile.empty() || !options.recordFile.empty() || !options.pngFile.empty() ||
-      !options.svgFile.empty() || !options.pdfFile.empty() || !options.cgmFile.empty() ||
-      !options.pltFile.empty() || !options.phaseFile.empty() || !options.overlayFiles.empty() ||
-      !options.stimulusFile.empty() || !options.nwbFile.empty())
+  if (NamesRunOnlyOptions(options))
     return UsageError("impedance", "impedance writes --out and --png; the other outputs belong to run");
   Chirp chirp;
   chirp.logSweep = logSweep;

@@ -117,9 +117,7 @@ int Iv(const std::vector<std::string>& args) {
   RunOptions options;
   std::string error;
   if (!ParseRunOptions(rest, options, error)) return UsageError("iv", error);
-  if (!options.csvFile.empty() || !options.recordFile.empty() || !options.svgFile.empty() ||
-      !options.pdfFile.empty() || !options.cgmFile.empty() || !options.pltFile.empty() ||
-      !options.phaseFile.empty() || !options.overlayFiles.empty() || !options.stimulusFile.empty())
+  if (NamesRunOnlyOptions(options))
     return UsageError("iv", "iv writes --out and --png; the other outputs belong to run");
   ClampProtocol protocol;
   double prepulseMs = 0;

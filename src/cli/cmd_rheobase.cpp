@@ -67,10 +67,7 @@ int RheobaseCommand(const std::vector<std::string>& args) {
   RunOptions options;
   std::string error;
   if (!ParseRunOptions(rest, options, error)) return UsageError("rheobase", error);
-  if (!options.csvFile.empty() || !options.recordFile.empty() || !options.pngFile.empty() ||
-      !options.svgFile.empty() || !options.pdfFile.empty() || !options.cgmFile.empty() ||
-      !options.pltFile.empty() || !options.phaseFile.empty() || !options.overlayFiles.empty() ||
-      !options.stimulusFile.empty() || !options.nwbFile.empty())
+  if (NamesRunOnlyOptions(options))
     return UsageError("rheobase", "rheobase writes no files; run --stimulus draws a ramp");
   Ramp ramp;
   const std::size_t a = rampText.find(':');

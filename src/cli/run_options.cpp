@@ -212,4 +212,11 @@ bool ParsePictureSize(const std::string& text, int& width, int& height) {
   return ParseSide(text.substr(0, x), width) && ParseSide(text.substr(x + 1), height);
 }
 
+bool NamesRunOnlyOptions(const RunOptions& o) {
+  return !o.csvFile.empty() || !o.recordFile.empty() || !o.pngFile.empty() || !o.svgFile.empty() ||
+         !o.pdfFile.empty() || !o.cgmFile.empty() || !o.pltFile.empty() || !o.phaseFile.empty() ||
+         !o.overlayFiles.empty() || !o.stimulusFile.empty() || !o.nwbFile.empty() ||
+         !o.fromFile.empty() || o.meta || !o.metaFile.empty();
+}
+
 }  // namespace vantor::cli

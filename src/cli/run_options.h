@@ -65,6 +65,11 @@ inline constexpr char kListsThemAll[] = " ('vantor-cli params' lists them all.)"
 // dialogs. False after telling `messages` about the first key that names no
 // parameter (with the names it may have meant), value that is not a number,
 // or value outside the limits; the settings before it stay applied.
+// True when `options` name an output or input only run takes (--csv, a
+// picture, --record, --phase, --overlay, --stimulus, --nwb, --from, --meta):
+// the analysis commands refuse them rather than ignore them.
+bool NamesRunOnlyOptions(const RunOptions& options);
+
 bool ApplySettings(const RunOptions& options, ParameterSet& params, Messages& messages);
 
 // Smaller pictures cannot hold the labels; larger ones take gigabytes.

@@ -200,6 +200,15 @@ TEST(CliStimulus, IvRefusesBadLevels) {
   EXPECT_EQ(run.status, 2);
   EXPECT_NE(run.err.find("--steps needs FROM:TO:COUNT"), std::string::npos) << run.err;
   EXPECT_FALSE(fs::exists(dir / "x.csv"));
+  // An output only run writes is refused, not ignored.
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"iv", "--hold", "-80", "--steps", "-60:40:3", "--nwb", "x.nwb"},
+        std::vector<std::string>{"rheobase", "--ramp", "0:4:200", "--meta"},
+        std::vector<std::string>{"impedance", "--chirp", "1:30:2000:0.05", "--from", "x.nwb"}}) {
+    const CliOutcome refused = RunCliIn(dir, args);
+    EXPECT_EQ(refused.status, 2) << args[0] << ": " << refused.err;
+    EXPECT_FALSE(fs::exists(dir / "x.nwb")) << args[0];
+  }
 }
 
 }  // namespace
