@@ -126,7 +126,11 @@ int Measure(const std::vector<std::string>& args) {
   RunInputs inputs;
   if (const int status = LoadRunInputs(options, inputs); status != 0) return status;
   const ParameterSet& params = inputs.params;
-  const MeasuredRun run = MeasureTrial(params, inputs.gates, settings, json);
+  if (inputs.stimulus && inputs.stimulus->family)
+    return Usage("measure takes one run, not the family of " + inputs.stimulus->name +
+                 " (vantor-cli run draws it; --no-stimulus: the parameters' step)");
+  const MeasuredRun run = MeasureTrial(params, inputs.gates, settings, json,
+                                       inputs.stimulus ? &*inputs.stimulus : nullptr);
   if (run.outcome != RunOutcome::Completed) {
     PrintError(run.message);
     return kExitRefused;

@@ -129,7 +129,7 @@ int Report(const std::vector<std::string>& args) {
     options.gatesFile = gates;
     options.limitsFile = limits;
     options.quiet = true;
-    if (const int status = LoadRunInputs(options, inputs[i]); status != 0) return status;
+    if (const int status = LoadRunInputs(options, inputs[i], "report"); status != 0) return status;
     inputsRead.insert(inputsRead.end(), inputs[i].files.begin(), inputs[i].files.end());
   }
   OutputSet outputs;

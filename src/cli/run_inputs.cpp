@@ -86,7 +86,7 @@ bool CheckLimits(const ParameterSet& params, const std::string& source, bool for
   return finishes;
 }
 
-int LoadRunInputs(const RunOptions& options, RunInputs& inputs) {
+int LoadRunInputs(const RunOptions& options, RunInputs& inputs, const char* stepOnly) {
   const std::string directory = ProgramDirectory();
   ParameterSet& params = inputs.params;
   if (options.limitsFile.empty()) {
@@ -130,13 +130,20 @@ int LoadRunInputs(const RunOptions& options, RunInputs& inputs) {
 
   if (options.noStimulus && !options.stimulusFile.empty())
     return UsageError("run", "--stimulus and --no-stimulus exclude each other");
+  if (stepOnly != nullptr && !options.stimulusFile.empty())
+    return UsageError(stepOnly, std::string(stepOnly) + " runs the parameters' step; --stimulus belongs to run and measure");
   std::string stimulusPath = options.stimulusFile;
   if (stimulusPath.empty() && !options.noStimulus && !options.parameterFile.empty()) {
     // The companion counts only when it is there (a directory by that name
     // is reported as one).
     const std::string companion = CompanionStimulusPath(options.parameterFile);
     std::error_code error;
-    if (companion != options.parameterFile && std::filesystem::exists(companion, error)) {
+    if (companion != options.parameterFile && std::filesystem::exists(companion, error) &&
+        stepOnly != nullptr) {
+      if (!options.quiet)
+        PrintWarning(std::string(stepOnly) + " runs the parameters' step: the stimulus " + companion +
+                     " beside " + options.parameterFile + " is not used");
+    } else if (companion != options.parameterFile && std::filesystem::exists(companion, error)) {
       stimulusPath = companion;
       if (!options.quiet)
         PrintWarning("the stimulus " + companion + " beside " + options.parameterFile +

@@ -29,8 +29,10 @@ struct RunInputs {
   std::vector<std::uint8_t> gateTable;  // its bytes, when they came from an NWB file
 };
 
-// 0, or the exit status after the messages.
-int LoadRunInputs(const RunOptions& options, RunInputs& inputs);
+// 0, or the exit status after the messages. A command that runs only the
+// parameters' step names itself in `stepOnly`: it refuses --stimulus and
+// says that a companion beside the file is not used.
+int LoadRunInputs(const RunOptions& options, RunInputs& inputs, const char* stepOnly = nullptr);
 
 // Reads the limits file `path` (as given; the program looks for "*.mnx").
 // `required`: a missing or malformed file refuses; otherwise it is a warning

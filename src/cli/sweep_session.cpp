@@ -62,7 +62,7 @@ int PrepareSweep(const std::vector<std::string>& args, bool fi, SweepSetup& setu
   if (o.resume && o.out.empty()) return UsageError(setup.command, "--resume needs --out");
   if (o.resume && o.out == "-")
     return UsageError(setup.command, "--resume needs a file to carry on (--out - keeps no rows)");
-  if (const int status = LoadRunInputs(o.inputs, setup.inputs); status != 0) return status;
+  if (const int status = LoadRunInputs(o.inputs, setup.inputs, setup.command); status != 0) return status;
   StderrMessages messages;
   if (const int status = MakePlan(o, setup.inputs.params, setup.plan, messages, error); status != 0)
     return status == 2 ? UsageError(setup.command, error) : status;

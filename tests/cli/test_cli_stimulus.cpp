@@ -54,6 +54,17 @@ TEST(CliStimulus, CompanionDrivesTheRunUnlessRefused) {
   EXPECT_NE(driven.out, plain.out);
   const CliOutcome without = RunCliIn(dir, {"run", "cell.vt4", "--no-stimulus", "--csv", "-"});
   EXPECT_EQ(without.out, plain.out);
+
+  // measure runs what it says drives the run; sweep says it does not use it.
+  WriteFile(dir / "cell.vtp", "vantor-stimulus 1\ntrain onset=2 count=3 width=1 interval=2.5 amplitude=20\n");
+  const auto spikes = [&](std::vector<std::string> args) {
+    const CliOutcome m = RunCliIn(dir, args);
+    EXPECT_EQ(m.status, 0) << m.err;
+    return std::stoi(m.out.substr(m.out.find("spikes") + 6));
+  };
+  EXPECT_GT(spikes({"measure", "cell.vt4"}), spikes({"measure", "cell.vt4", "--no-stimulus"}));
+  const CliOutcome sweep = RunCliIn(dir, {"sweep", "cell.vt4", "--vary", "gNa=100:120:2", "--out", "s.csv"});
+  EXPECT_NE(sweep.err.find("the stimulus cell.vtp beside cell.vt4 is not used"), std::string::npos) << sweep.err;
 }
 
 TEST(CliStimulus, BadStimulusIsRefusedAndNothingIsWritten) {

@@ -6,6 +6,7 @@
 
 #include "vantor/analysis/measures.h"
 #include "vantor/engine/run_driver.h"
+#include "vantor/engine/stimulus.h"
 #include "vantor/params/gate_table.h"
 #include "vantor/params/parameter_set.h"
 
@@ -19,8 +20,12 @@ struct MeasuredRun {
 };
 
 // Runs a copy of `params`, so that runs on several threads can share one
-// base set, and measures it as `settings` ask.
+// base set, and measures it as `settings` ask. A `stimulus` (its family
+// left aside) drives the run besides the parameters' step; without a window
+// given, the measures then take the whole trial, latencies counted from the
+// earliest of its segments and the step.
 MeasuredRun MeasureTrial(ParameterSet params, const GateTable& gates,
-                         const MeasureSettings& settings = {}, bool keepSpikes = false);
+                         const MeasureSettings& settings = {}, bool keepSpikes = false,
+                         const Stimulus* stimulus = nullptr);
 
 }  // namespace vantor
