@@ -71,24 +71,12 @@ int ImpedanceCommand(const std::vector<std::string>& args) {
   std::string chirpText, onsetText, out, png;
   bool logSweep = false;
   std::vector<std::string> rest;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    if (args[i] == "--log") {
-      logSweep = true;
-      continue;
-    }
-    bool taken = false;
-    for (auto [name, field] : {std::pair{"--chirp", &chirpText}, std::pair{"--onset", &onsetText},
-                               std::pair{"--out", &out}, std::pair{"--png", &png}}) {
-      if (!IsOption(args[i], name)) continue;
-      std::string value;
-      if (!TakeOptionValue(args, i, name, value) || value.empty())
-        return UsageError("impedance", std::string(name) + " needs a value");
-      if (!field->empty()) return UsageError("impedance", std::string(name) + " is given twice");
-      *field = value;
-      taken = true;
-    }
-    if (!taken) rest.push_back(args[i]);
-  }
+  if (std::string error;
+      !TakeCommandOptions(args,
+                          {{"--chirp", &chirpText}, {"--onset", &onsetText}, {"--out", &out},
+                           {"--png", &png}},
+                          {{"--log", &logSweep}}, rest, error))
+    return UsageError("impedance", error);
   RunOptions options;
   std::string error;
   if (!ParseRunOptions(rest, options, error)) return UsageError("impedance", error);

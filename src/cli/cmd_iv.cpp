@@ -94,26 +94,13 @@ int Iv(const std::vector<std::string>& args) {
   std::string hold, steps, prepulse, test, out, png, current, tail;
   bool timeConstants = false;
   std::vector<std::string> rest;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    bool taken = false;
-    if (args[i] == "--time-constants") {
-      timeConstants = true;
-      continue;
-    }
-    for (auto [name, field] : {std::pair{"--hold", &hold}, std::pair{"--steps", &steps},
-                               std::pair{"--prepulse", &prepulse}, std::pair{"--test", &test},
-                               std::pair{"--out", &out}, std::pair{"--png", &png},
-                               std::pair{"--current", &current}, std::pair{"--tail", &tail}}) {
-      if (!IsOption(args[i], name)) continue;
-      std::string value;
-      if (!TakeOptionValue(args, i, name, value) || value.empty())
-        return UsageError("iv", std::string(name) + " needs a value");
-      if (!field->empty()) return UsageError("iv", std::string(name) + " is given twice");
-      *field = value;
-      taken = true;
-    }
-    if (!taken) rest.push_back(args[i]);
-  }
+  if (std::string error;
+      !TakeCommandOptions(args,
+                          {{"--hold", &hold}, {"--steps", &steps}, {"--prepulse", &prepulse},
+                           {"--test", &test}, {"--out", &out}, {"--png", &png},
+                           {"--current", &current}, {"--tail", &tail}},
+                          {{"--time-constants", &timeConstants}}, rest, error))
+    return UsageError("iv", error);
   RunOptions options;
   std::string error;
   if (!ParseRunOptions(rest, options, error)) return UsageError("iv", error);

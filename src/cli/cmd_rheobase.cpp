@@ -49,21 +49,12 @@ std::string Shortest(double v) { return FormatShortest(static_cast<float>(v)); }
 int RheobaseCommand(const std::vector<std::string>& args) {
   std::string rampText, onsetText, thresholdText, dvdtText;
   std::vector<std::string> rest;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    bool taken = false;
-    for (auto [name, field] : {std::pair{"--ramp", &rampText}, std::pair{"--onset", &onsetText},
-                               std::pair{"--threshold", &thresholdText},
-                               std::pair{"--dvdt", &dvdtText}}) {
-      if (!IsOption(args[i], name)) continue;
-      std::string value;
-      if (!TakeOptionValue(args, i, name, value) || value.empty())
-        return UsageError("rheobase", std::string(name) + " needs a value");
-      if (!field->empty()) return UsageError("rheobase", std::string(name) + " is given twice");
-      *field = value;
-      taken = true;
-    }
-    if (!taken) rest.push_back(args[i]);
-  }
+  if (std::string error;
+      !TakeCommandOptions(args,
+                          {{"--ramp", &rampText}, {"--onset", &onsetText},
+                           {"--threshold", &thresholdText}, {"--dvdt", &dvdtText}},
+                          {}, rest, error))
+    return UsageError("rheobase", error);
   RunOptions options;
   std::string error;
   if (!ParseRunOptions(rest, options, error)) return UsageError("rheobase", error);

@@ -84,6 +84,32 @@ bool IsOption(const std::string& word, const std::string& name) {
   return word == name || word.rfind(name + "=", 0) == 0;
 }
 
+bool TakeCommandOptions(const std::vector<std::string>& args, std::initializer_list<CommandValue> values,
+                        std::initializer_list<CommandSwitch> switches, std::vector<std::string>& rest,
+                        std::string& error) {
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    bool taken = false;
+    for (const CommandSwitch& s : switches)
+      if (args[i] == s.name) taken = *s.on = true;
+    for (const CommandValue& v : values) {
+      if (taken || !IsOption(args[i], v.name)) continue;
+      std::string value;
+      if (!TakeOptionValue(args, i, v.name, value) || value.empty()) {
+        error = std::string(v.name) + " needs a value";
+        return false;
+      }
+      if (!v.value->empty()) {
+        error = std::string(v.name) + " is given twice";
+        return false;
+      }
+      *v.value = value;
+      taken = true;
+    }
+    if (!taken) rest.push_back(args[i]);
+  }
+  return true;
+}
+
 bool ParseRunOptions(const std::vector<std::string>& args, RunOptions& options,
                      std::string& error) {
   for (std::size_t i = 0; i < args.size(); ++i) {

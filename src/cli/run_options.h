@@ -1,6 +1,7 @@
 // The options of "vantor-cli run" and how they change the parameter set.
 #pragma once
 
+#include <initializer_list>
 #include <string>
 #include <utility>
 #include <vector>
@@ -56,6 +57,24 @@ struct ValueOption {
 // that is not a whole number, a second parameter file. "--" ends the options.
 bool ParseRunOptions(const std::vector<std::string>& args, RunOptions& options,
                      std::string& error);
+
+// A command's own option: its name and the text (or, for one without a
+// value, the switch) it sets.
+struct CommandValue {
+  const char* name;
+  std::string* value;
+};
+struct CommandSwitch {
+  const char* name;
+  bool* on;
+};
+
+// Takes a command's own options out of `args` (a value as "--name V" or
+// "--name=V"); the other words go, in order, to `rest` for ParseRunOptions.
+// False with a one-line `error` for a missing or repeated value.
+bool TakeCommandOptions(const std::vector<std::string>& args, std::initializer_list<CommandValue> values,
+                        std::initializer_list<CommandSwitch> switches, std::vector<std::string>& rest,
+                        std::string& error);
 
 // What the command line adds to the message about a key that names no
 // parameter.
