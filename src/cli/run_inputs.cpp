@@ -138,12 +138,12 @@ int LoadRunInputs(const RunOptions& options, RunInputs& inputs, const char* step
     // is reported as one).
     const std::string companion = CompanionStimulusPath(options.parameterFile);
     std::error_code error;
-    if (companion != options.parameterFile && std::filesystem::exists(companion, error) &&
-        stepOnly != nullptr) {
+    const bool present = companion != options.parameterFile && std::filesystem::exists(companion, error);
+    if (present && stepOnly != nullptr) {
       if (!options.quiet)
         PrintWarning(std::string(stepOnly) + " runs the parameters' step: the stimulus " + companion +
                      " beside " + options.parameterFile + " is not used");
-    } else if (companion != options.parameterFile && std::filesystem::exists(companion, error)) {
+    } else if (present) {
       stimulusPath = companion;
       if (!options.quiet)
         PrintWarning("the stimulus " + companion + " beside " + options.parameterFile +
