@@ -126,6 +126,13 @@ TEST(StimulusGallery, RampRheobaseAndChirpResonance) {
   EXPECT_GT(h.peakFrequency, 5);    // a resonance of several Hz
   EXPECT_LT(none.peakFrequency, 1);  // the passive membrane peaks at the band's low end
   EXPECT_LT(h.peakMagnitude, none.peakMagnitude);  // the open H channels lower the resistance
+  // A chirp from 10 ms, while the cell still relaxes to its new rest, finds
+  // the same resonance: the relaxation is not taken for the response.
+  const Chirp early{0.5, 30, 10, 4000, 0.05, false};
+  const ImpedanceProfile soon = RunChirpImpedance(Default({{param::gH, 0.2f}}), ShippedGates(), early, flags);
+  ASSERT_TRUE(soon.ok) << soon.error;
+  EXPECT_NEAR(soon.peakFrequency, h.peakFrequency, 1.5);
+  EXPECT_NEAR(soon.peakMagnitude, h.peakMagnitude, 0.05 * h.peakMagnitude);
 }
 
 // The example's companion stimulus, `change` applied to it.

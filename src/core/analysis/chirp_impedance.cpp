@@ -23,6 +23,24 @@ struct ChirpTrace : RunSink, DriveSink {
   std::vector<double> i;
 };
 
+// V less the run without the chirp, interpolated linearly at each sample's
+// time (both traces rise in time).
+std::vector<double> LessControl(const VmTrace& run, const VmTrace& control) {
+  std::vector<double> out(run.v.size());
+  std::size_t j = 0;
+  for (std::size_t k = 0; k < run.v.size(); ++k) {
+    const double t = run.t[k];
+    while (j + 2 < control.t.size() && control.t[j + 1] <= t) ++j;
+    double base = control.v.empty() ? 0 : control.v[j];
+    if (j + 1 < control.t.size() && control.t[j + 1] > control.t[j]) {
+      const double f = std::clamp((t - control.t[j]) / (control.t[j + 1] - control.t[j]), 0.0, 1.0);
+      base += f * (control.v[j + 1] - control.v[j]);
+    }
+    out[k] = run.v[k] - base;
+  }
+  return out;
+}
+
 }  // namespace
 
 ImpedanceProfile RunChirpImpedance(const ParameterSet& original, const GateTable& gates,
@@ -51,6 +69,20 @@ ImpedanceProfile RunChirpImpedance(const ParameterSet& original, const GateTable
   s.f1 = chirp.f1;
   s.logSweep = chirp.logSweep;
   stimulus.segments.push_back(s);
+  // The same trial without the chirp: the cell's own relaxation from its
+  // starting state (a changed conductance moves the rest) is not the
+  // chirp's response, and is taken away from V before the transform.
+  ChirpTrace control;
+  {
+    ParameterSet still = params;
+    RunTuning tuning;
+    tuning.drive = &control;
+    const RunResult result = RunTrial(still, gates, control, flags, {}, tuning);
+    if (result.outcome != RunOutcome::Completed) {
+      z.error = "the run did not complete: " + result.message;
+      return z;
+    }
+  }
   ChirpTrace trace;
   RunTuning tuning;
   tuning.stimulus = &stimulus;
@@ -60,7 +92,8 @@ ImpedanceProfile RunChirpImpedance(const ParameterSet& original, const GateTable
     z.error = "the run did not complete: " + result.message;
     return z;
   }
-  z = ImpedanceFrom(trace.vm.t, trace.vm.v, trace.i, s.onset, s.offset, chirp.f0, chirp.f1);
+  z = ImpedanceFrom(trace.vm.t, LessControl(trace.vm, control.vm), trace.i, s.onset, s.offset,
+                    chirp.f0, chirp.f1);
   z.spikes = static_cast<int>(FindSpikes(trace.vm, SpikeRule{}).size());
   if (kept) *kept = std::move(trace.vm);
   return z;
