@@ -79,6 +79,17 @@ void BM_TonicFiring(benchmark::State& state) {
 }
 BENCHMARK(BM_TonicFiring)->Arg(1)->Arg(3)->Arg(4)->Unit(benchmark::kMillisecond);
 
+// The same with hardly any samples ("Maximum dV for plot" 1000 mV, "Maximum
+// dt for plot" 100 ms): what the integration costs without the record.
+void BM_TonicFiringSparseSamples(benchmark::State& state) {
+  ParameterSet params = TonicFiring();
+  params.SetValue(param::Model, static_cast<float>(state.range(0)));
+  params.SetValue(param::MaxDvForPlot, 1000.0f);
+  params.SetValue(param::MaxDtForPlot, 100.0f);
+  RunAndCount(state, params);
+}
+BENCHMARK(BM_TonicFiringSparseSamples)->Arg(4)->Unit(benchmark::kMillisecond);
+
 // The same with every channel and both synaptic trains switched on.
 void BM_TonicFiringAllChannels(benchmark::State& state) {
   ParameterSet params = TonicFiring();

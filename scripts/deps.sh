@@ -4,7 +4,7 @@ vantor_packages=(cmake ninja-build g++ libgtest-dev libbenchmark-dev
   qt6-base-dev qt6-svg-dev qt6-qpa-plugins libgl-dev fonts-liberation hp2xx desktop-file-utils
   poppler-utils libopenmpi-dev openmpi-bin libgsl-dev
   pybind11-dev python3-dev python3-numpy python3-pytest python3-matplotlib python3-pandas
-  libhdf5-dev python3-h5py python3-hdmf)
+  libhdf5-dev python3-h5py python3-hdmf libsleef-dev)
 
 vantor_install_deps() {
   local missing=()

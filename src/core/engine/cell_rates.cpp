@@ -12,6 +12,10 @@
 namespace vantor {
 namespace {
 
+// The leak's, the calcium channels' and the NMDA block's exponentials and the
+// gates', rounded up to whole batches.
+constexpr int kMaxExponents = RoundedExpCount(3 + kMaxGateExponents);
+
 // Files one current in the sums and, when asked, in its slot.
 struct Currents {
   const ParameterSet& params;
@@ -48,14 +52,14 @@ CellRates::CellRates(const ParameterSet& params, const GateTable& gates,
 
 void CellRates::Refresh() {
   const ParameterSet& p = params_;
-  const float ahpE = gates_.Row(gate::mAHP).E;
   // Most samples change nothing: the values compared bit for bit.
   if (taken_ && std::memcmp(seen_.data(), p.Values().data(), sizeof seen_) == 0 &&
-      std::memcmp(&seenAhpE_, &ahpE, sizeof ahpE) == 0)
+      seenGates_.SameCoefficients(gates_))
     return;
   seen_ = p.Values();
-  seenAhpE_ = ahpE;
+  seenGates_ = gates_;
   taken_ = true;
+  ++generation_;
   Snapshot& s = p_;
   s.pK = p.Value(param::pKleak);
   s.pNa = p.Value(param::pNaleak);
@@ -86,12 +90,13 @@ void CellRates::Refresh() {
     if (p.Value(c.conductance) != 0.0f)
       for (const ChannelGate& g : {c.first, c.second})
         if (g.power != 0) moves[g.row] = true;
-  gateCount_ = 0;
+  int gateRows[kCellStateSize] = {};
+  int gateCount = 0;
   moves[cell::V] = moves[cell::CaL] = moves[cell::CaT] = true;
-  activeCount_ = stillCount_ = 0;
+  activeCount_ = 0;
   for (int i = 0; i < kCellStateSize; ++i) {
-    (moves[i] ? active_[activeCount_++] : still_[stillCount_++]) = i;
-    if (moves[i] && i >= cell::FirstGate && i <= cell::LastGate) gateRows_[gateCount_++] = i;
+    if (moves[i]) active_[activeCount_++] = i;
+    if (moves[i] && i >= cell::FirstGate && i <= cell::LastGate) gateRows[gateCount++] = i;
   }
   for (int i = 0; i < synapses_.Size(); ++i) active_[activeCount_++] = kCellStateSize + i;
 
@@ -102,13 +107,15 @@ void CellRates::Refresh() {
   const GateRow& kr = gates_.Row(gate::mK);
   const GateRow& hr = gates_.Row(gate::hNa);
   auto factor = [](double x) { return x > 0.0 && std::isfinite(x) ? x : 0.0; };
-  s.shared = {};
+  SharedGateExponentials shared;
   if (moves[gate::mNa] && na.B == na.E && na.C == na.F && na.C != 0.0f) {
     if (moves[gate::mK] && kr.C == na.C)
-      s.shared.mK = factor(std::exp((static_cast<double>(kr.B) + na.B) / na.C));
+      shared.mK = factor(std::exp((static_cast<double>(kr.B) + na.B) / na.C));
     if (moves[gate::hNa] && static_cast<double>(hr.C) == 3.0 * na.C)
-      s.shared.hNa = factor(std::exp((static_cast<double>(hr.B) + na.B) / hr.C));
+      shared.hNa = factor(std::exp((static_cast<double>(hr.B) + na.B) / hr.C));
   }
+  batch_.Build(gates_, gateRows, gateCount, shared);
+  calciumGhk_ = (s.gmax[channel::T] != 0.0 && !s.logReversal) || s.gmax[channel::L] != 0.0;
 }
 
 void CellRates::Evaluate(double t, double iInj, const double* y, double* dy,
@@ -130,28 +137,49 @@ void CellRates::Evaluate(double t, double iInj, const double* y, double* dy,
   }
   if (v == 0.0) v = 1e-4;  // keeps the GHK factors away from 0/0
   if (v == -0.5) v = -0.5001;
-  // The gates that do not move (every other value is written below).
-  for (int j = 0; j < stillCount_; ++j) dy[still_[j]] = 0.0;
 
   Currents sum{params_, sample, sample ? precise : nullptr};
   const double frt = k.frt;
+  const GateContextD context{v, y[cell::CaL], p.hShift, k.phi};
+  // Every exponential this evaluation needs, in one batch: the leak's, the
+  // calcium channels', the NMDA block's and (a sample needs the currents
+  // only) the gates'.
+  double x[kMaxExponents], ex[kMaxExponents];
+  int n = 0;
+  const bool ghkLeak = !k.ohmicLeak && (p.pK != 0.0 || p.pNa != 0.0);
+  double u = 0, uCa = 0;
+  if (ghkLeak) {
+    // u = V F/(RT) / 1000 with the division taken once per parameter read.
+    u = v * p.leakU;
+    if (std::fabs(u) < 1e-4) u = 1e-4;  // 0/0 at u = 0: a hair away instead
+    x[n++] = -u;
+  }
+  const int caAt = n;
+  if (calciumGhk_) {
+    uCa = 2 * v * static_cast<float>(frt) / 1000.0;
+    x[n++] = -uCa;
+  }
+  const int nmdaAt = n;
+  const GateRow& nmda = gates_.Row(gate::NMDA);
+  if (p.epsp) x[n++] = nmda.F * 2.0 * v * frt / 1000.0;
+  const int gatesAt = n;
+  if (!sample) {
+    batch_.Exponents(context, x + n);
+    n += batch_.ExponentCount();
+  }
+  for (int i = n; i < RoundedExpCount(n); ++i) x[i] = 0.0;
+  if (n > 0) exp_(x, ex, n);
+
   // The leak, GHK or ohmic.
   if (k.ohmicLeak) {
     sum.total += p.pK * (v - e.eK) + p.pNa * (v - e.eNa);
-  } else if (p.pK != 0.0 || p.pNa != 0.0) {
-    // u = V F/(RT) / 1000 with the division taken once per parameter read.
-    double u = v * p.leakU;
-    if (std::fabs(u) < 1e-4) u = 1e-4;  // 0/0 at u = 0: a hair away instead
-    const GhkPoint at{1, u, std::exp(-u)};
+  } else if (ghkLeak) {
+    const GhkPoint at{1, u, ex[0]};
     sum.total += GhkPairSum(at, p.pK, p.kIn, p.kOut, p.pNa, p.naIn, p.naOut);
   }
 
-  // How the gates of the enabled channels move, in one call; a sample needs
-  // the currents only.
-  if (!sample) {
-    const GateContextD context{v, y[cell::CaL], p.hShift, k.phi};
-    GateDerivatives(gates_, gateRows_, gateCount_, context, y, dy, p.shared);
-  }
+  // How the gates of the enabled channels move.
+  if (!sample) batch_.Derivatives(context, ex + gatesAt, y, dy);
 
   // An ohmic channel of the table.
   auto ohmic = [&](auto index) __attribute__((always_inline)) {
@@ -171,8 +199,7 @@ void CellRates::Evaluate(double t, double iInj, const double* y, double* dy,
       sum.Add(slot::IGABAb, syn[synapse::GABAb] * (v - e.eK), syn[synapse::GABAb]);
     }
     if (epsp) {
-      const GateRow& nmda = gates_.Row(gate::NMDA);
-      const double block = nmda.E * std::exp(nmda.F * 2.0 * v * frt / 1000.0);
+      const double block = nmda.E * ex[nmdaAt];
       const double gNmda = syn[synapse::NMDA] * (1.0 - 1.0 / (block / p.mg + 1.0));
       sum.Add(slot::IAMPA, syn[synapse::AMPA] * v, syn[synapse::AMPA]);
       sum.Add(slot::INMDA, gNmda * v, gNmda);
@@ -184,7 +211,7 @@ void CellRates::Evaluate(double t, double iInj, const double* y, double* dy,
   const double caL = y[cell::CaL], caT = y[cell::CaT];
   double iT = 0, iL = 0;
   // Both calcium channels' GHK factors share u and e^-u (z = 2 once taken).
-  GhkPoint calcium{0, 0.0, 1.0};
+  const GhkPoint calcium{2, uCa, ex[caAt]};
   constexpr Channel cT = kChannels[channel::T], cL = kChannels[channel::L];
   if (const double g0 = p.gmax[channel::T]; g0 != 0.0) {
     const double g = ConductanceOf<cT>(g0, y);
@@ -192,7 +219,6 @@ void CellRates::Evaluate(double t, double iInj, const double* y, double* dy,
       iT = g * (v - 30.0 * std::log10(caOut / caT));
       sum.Add(cT.slot, iT, g);
     } else {
-      calcium = GhkAt(2, v, static_cast<float>(frt));
       iT = g * GhkFactor(calcium, caT, caOut);
       sum.Add(cT.slot, iT, sum.Slots() ? g * GhkSlope(2, static_cast<float>(v), caT, caOut,
                                                       static_cast<float>(frt))
@@ -201,7 +227,6 @@ void CellRates::Evaluate(double t, double iInj, const double* y, double* dy,
   }
   if (const double g0 = p.gmax[channel::L]; g0 != 0.0) {
     const double g = ConductanceOf<cL>(g0, y);
-    if (calcium.z != 2) calcium = GhkAt(2, v, static_cast<float>(frt));
     iL = g * GhkFactor(calcium, caL, caOut);
     sum.Add(cL.slot, iL, sum.Slots() ? g * GhkSlope(2, static_cast<float>(v), caL, caOut,
                                                     static_cast<float>(frt))

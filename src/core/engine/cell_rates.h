@@ -8,11 +8,13 @@
 
 #include "engine/cell_state.h"
 #include "engine/channels.h"
+#include "engine/gate_batch.h"
 #include "engine/kinetics.h"
 #include "engine/run_constants.h"
 #include "engine/stimulus_drive.h"
 #include "vantor/engine/run_sample.h"
 #include "engine/synaptic_accumulators.h"
+#include "engine/vector_exp.h"
 #include "vantor/params/gate_table.h"
 #include "vantor/params/parameter_set.h"
 
@@ -32,6 +34,9 @@ class CellRates {
   // and they can change only while a sample is handed over (the message pump
   // runs there), so the run calls this after each sample.
   void Refresh();
+  // Counts the snapshots Refresh has taken: a change means the parameters
+  // (or the gate table) changed, and with them perhaps the moving values.
+  long Generation() const { return generation_; }
 
   // The indices of the values that can move, in increasing order: V, the
   // gates of the enabled channels, both shells and the accumulators. The
@@ -39,7 +44,8 @@ class CellRates {
   const int* Active() const { return active_; }
   int ActiveCount() const { return activeCount_; }
 
-  // dy/dt at time t (ms) with the injected current iInj (nA). With `sample`,
+  // dy/dt at time t (ms) with the injected current iInj (nA); dy of the
+  // values that do not move (not in Active()) is left as it was. With `sample`,
   // files I-cap and every enabled current (or its conductance) in the slots
   // as a stage evaluation does instead; dy then holds dV/dt only. With
   // `precise` as well, the same slots there unrounded.
@@ -73,17 +79,18 @@ class CellRates {
     double area = 0, lInflux = 0, tInflux = 0, lRemoval = 0, tRemoval = 0;
     double perCm = 0;  // 1 / Cm
     double leakU = 0;  // the leak's GHK u per mV
-    SharedGateExponentials shared;  // of the gate rates (none: each its own)
   } p_;
-  int gateRows_[kCellStateSize] = {};
-  int gateCount_ = 0;
+  // The enabled gates' rates, with their exponentials taken in one batch
+  // together with the leak's, the calcium channels' and the NMDA block's.
+  GateBatch batch_;
+  ExpBatch exp_ = ChooseExpBatch();
+  bool calciumGhk_ = false;  // I-T (without the log reversal) or I-L on
   // The parameter values (and the one gate coefficient) the snapshot was
   // taken from.
   std::array<float, kParameterCount> seen_{};
-  float seenAhpE_ = 0;
+  GateTable seenGates_;
   bool taken_ = false;
-  int still_[kCellStateSize] = {};
-  int stillCount_ = 0;
+  long generation_ = 0;
   int active_[kMaxContinuousState] = {};
   int activeCount_ = 0;
   const StimulusDrive* drive_ = nullptr;

@@ -65,28 +65,12 @@ BasicGateRate<R> MNa(const GateRow& c, const BasicGateContext<R>& in) {
   return FromRates<R>(alpha, beta, in.factors.phi);
 }
 
-// The rates of hNa from its alpha's exponential exp((B - V) / C) taken
-// elsewhere (the continuous method only).
-inline GateRateD HNaFromExp(const GateRow& c, const GateContextD& in, double ea) {
-  const double alpha = c.A * ea;
-  const double beta = c.D / (std::exp((c.E - in.v) / c.F) + 1.0);
-  return FromRates<double>(alpha, beta, in.factors.phi);
-}
-
 template <class R>
 BasicGateRate<R> HNa(const GateRow& c, const BasicGateContext<R>& in) {
   const double v = in.v;
   const double alpha = c.A * std::exp((c.B - v) / c.C);
   const double beta = c.D / (std::exp((c.E - v) / c.F) + 1.0);
   return FromRates<R>(alpha, beta, in.factors.phi);
-}
-
-// The rates of mK from z = B - V and its alpha's exponential exp(z / C)
-// taken elsewhere (the continuous method only).
-inline GateRateD MKFromExp(const GateRow& c, const GateContextD& in, double z, double ez) {
-  const double alpha = c.A * z / (ez - 1.0);
-  const double beta = c.D * std::exp((c.E - in.v) / c.F);
-  return FromRates<double>(alpha, beta, in.factors.phi);
 }
 
 template <class R>

@@ -29,7 +29,8 @@ class RungeKuttaPair {
 
   // One attempt of length h from the start. Returns the error norm with
   // tolerance atol_i + rtol · max(|y0_i|, |y1_i|) (1 is at the limit; not a
-  // finite number when the attempt blew up).
+  // finite number when the attempt blew up). Parameters that changed since
+  // the last attempt (CellRates::Refresh) restart the pair first.
   double Attempt(double h, double iInj, double rtol, const ContinuousState& atol);
 
   // Makes the attempt the new start at time `end` (t + h, or the landing
@@ -70,9 +71,8 @@ class RungeKuttaPair {
   };
   static const Tableau& Coefficients();
 
-  // The dense output of the last accepted step [t, t + h]: value i (one of
-  // the rates' Active() values) at time s.
-  double DenseValue(int i, double s) const;
+  // The dense output of the last accepted step [t, t + h] at time s, every
+  // value.
   void DenseState(double s, ContinuousState& y) const;
   double DenseStart() const { return denseT_; }
   double DenseEnd() const { return denseT_ + denseH_; }
@@ -82,8 +82,13 @@ class RungeKuttaPair {
  private:
   const CellRates& rates_;
   int n_;
+  long generation_ = -1;  // of the rates at the last restart
   double t0_ = 0, h_ = 0;
   ContinuousState y0_{}, y1_{}, scratch_{};
+  // The stages' slopes. A value that does not move has slope 0 at every
+  // stage (set at each restart; the rates never write it), so every
+  // combination runs over the whole state in one contiguous loop and leaves
+  // such a value exactly as it was.
   std::array<ContinuousState, 7> k_{};
   // The dense output's power-basis coefficients of θ¹ .. θ⁴ (θ⁰ is the start).
   ContinuousState denseStart_{};

@@ -203,24 +203,36 @@ TEST_F(Model4, AStiffCellEndsTheRunWithAMessage) {
   EXPECT_GT(sink.samples.back()[slot::Time], 10.0f);
 }
 
-// The rates that share an exponential (mNa's with mK's and hNa's in the
-// shipped table) agree with each gate's own formula, on the guarded centres
-// and far out as well.
-TEST_F(Model4, SharedExponentialsGiveEachGatesOwnRates) {
-  const RunConstants constants = ComputeRunConstants(params);
-  CellRates rates(params, gates, constants);
-  ContinuousState y{}, dy{};
-  for (int i = 0; i < kCellStateSize; ++i) y[i] = 0.3;
-  y[cell::CaL] = y[cell::CaT] = 5e-8;
-  for (double v : {-300.0, -65.0, -55.0, -45.0, -38.0, -37.9999, 0.5, 60.0, 300.0}) {
-    y[cell::V] = v;
-    rates.Evaluate(0.0, 0.0, y.data(), dy.data());
-    const GateContextD in{v, y[cell::CaL], 0.0, constants.phi};
-    for (int row : {gate::mNa, gate::hNa, gate::mK}) {
-      const GateRateD own = GateSteadyState(row, gates.Row(row), in);
-      EXPECT_NEAR(dy[row], own.drive - own.decay * y[row],
-                  1e-9 * (std::fabs(own.drive) + std::fabs(own.decay)))
-          << "row " << row << " at " << v << " mV";
+// The batched rates of every gate row agree with each row's own formula:
+// with every channel on, in the shipped table (mNa's exponential shared with
+// mK and hNa) and in one whose rows share nothing, on guarded centres and far
+// out as well.
+TEST_F(Model4, BatchedRatesGiveEachGatesOwnFormula) {
+  for (param::Index g : {param::gNap, param::gM, param::gA, param::pT, param::pL, param::gH,
+                         param::gC, param::gAHP})
+    params.SetValue(g, 0.1f);
+  GateTable apart = gates;
+  apart.Row(gate::mNa).E += 1.0f;  // two centres: no exponential shared
+  for (const GateTable* table : {&gates, &apart}) {
+    const RunConstants constants = ComputeRunConstants(params);
+    CellRates rates(params, *table, constants);
+    ContinuousState y{}, dy{};
+    for (int i = 0; i < kCellStateSize; ++i) y[i] = 0.3;
+    y[cell::CaL] = y[cell::CaT] = 5e-8;
+    std::vector<double> vs = {-300.0, -65.0, -55.0, -45.0, -38.0, -37.9999, 0.5, 60.0, 300.0};
+    for (int row = gate::mNa; row <= gate::mAHP; ++row)  // each row's centres
+      for (float c : {table->Row(row).B, table->Row(row).E}) vs.insert(vs.end(), {-c, c});
+    for (double v : vs) {
+      y[cell::V] = v;
+      rates.Evaluate(0.0, 0.0, y.data(), dy.data());
+      const GateContextD in{v == 0.0 ? 1e-4 : v == -0.5 ? -0.5001 : v, y[cell::CaL], 0.0,
+                            constants.phi};
+      for (int row = gate::mNa; row <= gate::mAHP; ++row) {
+        const GateRateD own = GateSteadyState(row, table->Row(row), in);
+        EXPECT_NEAR(dy[row], own.drive - own.decay * y[row],
+                    1e-9 * (std::fabs(own.drive) + std::fabs(own.decay * y[row])))
+            << "row " << row << " at " << v << " mV" << (table == &apart ? ", apart" : "");
+      }
     }
   }
 }
