@@ -14,7 +14,7 @@ namespace {
 
 // The leak's, the calcium channels' and the NMDA block's exponentials and the
 // gates', rounded up to whole batches.
-constexpr int kMaxExponents = RoundedExpCount(3 + kMaxGateExponents);
+constexpr int kMaxExponents = RoundedExpCount(3 + kMaxGateExponents) + 3;
 
 // Files one current in the sums and, when asked, in its slot.
 struct Currents {
@@ -67,7 +67,11 @@ void CellRates::Refresh() {
   s.kOut = p.Value(param::KOut) / 1000.0;
   s.naIn = p.Value(param::NaIn) / 1000.0;
   s.naOut = p.Value(param::NaOut) / 1000.0;
-  for (int c = 0; c < kChannelCount; ++c) s.gmax[c] = p.Value(kChannels[c].conductance);
+  s.on = 0;
+  for (int c = 0; c < kChannelCount; ++c) {
+    s.gmax[c] = p.Value(kChannels[c].conductance);
+    if (s.gmax[c] != 0.0) s.on |= 1u << c;
+  }
   s.hShift = p.Value(param::HShift);
   s.ipsp = p.Value(param::gIPSP) != 0.0f;
   s.epsp = p.Value(param::gEPSP) != 0.0f;
@@ -167,7 +171,7 @@ void CellRates::Evaluate(double t, double iInj, const double* y, double* dy,
     batch_.Exponents(context, x + n);
     n += batch_.ExponentCount();
   }
-  for (int i = n; i < RoundedExpCount(n); ++i) x[i] = 0.0;
+  x[n] = x[n + 1] = x[n + 2] = 0.0;  // the rest of the last batch
   if (n > 0) exp_(x, ex, n);
 
   // The leak, GHK or ohmic.
@@ -184,8 +188,8 @@ void CellRates::Evaluate(double t, double iInj, const double* y, double* dy,
   // An ohmic channel of the table.
   auto ohmic = [&](auto index) __attribute__((always_inline)) {
     constexpr Channel c = kChannels[decltype(index)::value];
-    if (const double g0 = p.gmax[decltype(index)::value]; g0 != 0.0) {
-      const double g = ConductanceOf<c>(g0, y);
+    if (p.on & (1u << decltype(index)::value)) {
+      const double g = ConductanceOf<c>(p.gmax[decltype(index)::value], y);
       sum.Add(c.slot, g * (v - ReversalOf<c.drive>(e)), g);
     }
   };

@@ -57,8 +57,14 @@ class GateBatch {
     float exponentB = 0;  // mAHP's power, as the table has it
     const GateRow* source = nullptr;
   };
-  Row rows_[13];
-  int count_ = 0;
+  template <int R>
+  static void RowExponents(const Row& r, const GateContextD& in, double* x);
+  template <int R>
+  static void RowDerivative(const Row& r, const GateContextD& in, const double* e,
+                            const double* state, double* dxdt);
+
+  Row rows_[gate::mAHP + 1];  // by row
+  unsigned on_ = 0;           // bit r: row r is enabled
   int exponents_ = 0;
 };
 

@@ -12,7 +12,7 @@ namespace vantor {
 void ExpBatchSse2(const double* x, double* out, int n) {
 #if defined(__x86_64__) && defined(VANTOR_HAVE_SLEEF)
   // The library picks its best two-lane version (SSE2 or SSE4) itself.
-  for (int i = 0; i < n; i += 2) _mm_storeu_pd(out + i, Sleef_expd2_u10(_mm_loadu_pd(x + i)));
+  for (int i = 0; i < n; i += 2) _mm_storeu_pd(out + i, Sleef_expd2_u10(_mm_set_pd(x[i + 1], x[i])));
 #else
   for (int i = 0; i < n; ++i) out[i] = std::exp(x[i]);
 #endif
