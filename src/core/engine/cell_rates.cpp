@@ -17,6 +17,7 @@ namespace {
 constexpr int kMaxExponents = RoundedExpCount(3 + kMaxGateExponents) + 3;
 
 // Files one current in the sums and, when asked, in its slot.
+template <bool kSlots>
 struct Currents {
   const ParameterSet& params;
   RunSample* sample;
@@ -25,13 +26,13 @@ struct Currents {
 
   void Add(int slot, double current, double conductance) {
     total += current;
-    if (sample) {
+    if constexpr (kSlots) {
       const double shown = params.Trace(slot).cond != 0 ? conductance : current;
       (*sample)[slot] = static_cast<float>(shown);
       if (precise) (*precise)[slot] = shown;
     }
   }
-  bool Slots() const { return sample != nullptr; }
+  static constexpr bool Slots() { return kSlots; }
 };
 
 // influx: mol/L per ms per nA of the shell.
@@ -124,6 +125,16 @@ void CellRates::Refresh() {
 
 void CellRates::Evaluate(double t, double iInj, const double* y, double* dy,
                          RunSample* sample, PreciseSample* precise) const {
+  // The stages' evaluations, far the most, without any of a sample's work.
+  if (sample)
+    Rates<true>(t, iInj, y, dy, sample, precise);
+  else
+    Rates<false>(t, iInj, y, dy, nullptr, nullptr);
+}
+
+template <bool kSample>
+void CellRates::Rates(double t, double iInj, const double* y, double* dy, RunSample* sample,
+                      PreciseSample* precise) const {
   const Snapshot& p = p_;
   const RunConstants& k = constants_;
   const ReversalPotentials& e = k.e;
@@ -142,7 +153,7 @@ void CellRates::Evaluate(double t, double iInj, const double* y, double* dy,
   if (v == 0.0) v = 1e-4;  // keeps the GHK factors away from 0/0
   if (v == -0.5) v = -0.5001;
 
-  Currents sum{params_, sample, sample ? precise : nullptr};
+  Currents<kSample> sum{params_, sample, precise};
   const double frt = k.frt;
   const GateContextD context{v, y[cell::CaL], p.hShift, k.phi};
   // Every exponential this evaluation needs, in one batch: the leak's, the
@@ -167,7 +178,7 @@ void CellRates::Evaluate(double t, double iInj, const double* y, double* dy,
   const GateRow& nmda = gates_.Row(gate::NMDA);
   if (p.epsp) x[n++] = nmda.F * 2.0 * v * frt / 1000.0;
   const int gatesAt = n;
-  if (!sample) {
+  if constexpr (!kSample) {
     batch_.Exponents(context, x + n);
     n += batch_.ExponentCount();
   }
@@ -183,7 +194,7 @@ void CellRates::Evaluate(double t, double iInj, const double* y, double* dy,
   }
 
   // How the gates of the enabled channels move.
-  if (!sample) batch_.Derivatives(context, ex + gatesAt, y, dy);
+  if constexpr (!kSample) batch_.Derivatives(context, ex + gatesAt, y, dy);
 
   // An ohmic channel of the table.
   auto ohmic = [&](auto index) __attribute__((always_inline)) {
@@ -249,7 +260,7 @@ void CellRates::Evaluate(double t, double iInj, const double* y, double* dy,
   } else {
     clampCurrent_ = iInj;
   }
-  if (sample) {
+  if constexpr (kSample) {
     (*sample)[slot::ICap] = static_cast<float>(k.cm * dy[cell::V]);
     if (precise) (*precise)[slot::ICap] = k.cm * dy[cell::V];
   }

@@ -64,6 +64,10 @@ class CellRates {
   double ClampCurrent() const { return clampCurrent_; }
 
  private:
+  template <bool kSample>
+  void Rates(double t, double iInj, const double* y, double* dy, RunSample* sample,
+             PreciseSample* precise) const;
+
   const ParameterSet& params_;
   const GateTable& gates_;
   const RunConstants& constants_;
