@@ -17,9 +17,11 @@ namespace {
 
 constexpr double kNever = std::numeric_limits<double>::infinity();
 // Step-size control of the pair: safety factor, bounds of the change per
-// step and the exponents of the proportional-integral controller.
-constexpr double kSafety = 0.9, kLargestShrink = 5.0, kLargestGrowth = 10.0;
-constexpr double kErrorExponent = 0.17, kHistoryExponent = 0.04;
+// step, the exponents of the proportional-integral controller and that of
+// the predictive one, which sees an error growing from step to step (the
+// run up to a spike) before a step fails.
+constexpr double kSafety = 0.92, kLargestShrink = 5.0, kLargestGrowth = 10.0;
+constexpr double kErrorExponent = 0.17, kHistoryExponent = 0.04, kTrendExponent = 0.1;
 constexpr double kLogSmallestHistory = -9.210340371976182;  // log 1e-4: the least error remembered
 // The sampling rule looks for a crossing of the "Maximum dV for plot" band
 // at this many points of each step before it narrows it down.
@@ -269,8 +271,8 @@ RunResult RunContinuous(const ParameterSet& params, const GateTable& gates,
   // The next landing point stays until the run reaches it, events are added
   // or the parameters change.
   double landing = NextLanding(settings.protocol, rates.Synapses(), drive, t);
-  // The controller's memory: the log of the last accepted step's error.
-  double h = kFirstStep, logHistory = kLogSmallestHistory;
+  // The controller's memory: the last accepted step and the log of its error.
+  double h = kFirstStep, logHistory = kLogSmallestHistory, lastStep = 0.0;
   bool justRejected = false;
   auto fail = [&](std::string message) {
     result.samples += recorder.Count();
@@ -320,13 +322,19 @@ RunResult RunContinuous(const ParameterSet& params, const GateTable& gates,
       justRejected = true;
       continue;
     }
-    // err^a / history^b as one exponential of the logarithms (err = 0 gives 0).
+    // The step divides by err^a / history^b (one exponential of the logarithms;
+    // err = 0 gives 0) or, where the error grows from step to step, by the
+    // larger predictive factor (last step / this step) (err^2 / history)^c.
     const double logErr = std::log(err);
+    const double proportional =
+        std::exp(kErrorExponent * logErr - kHistoryExponent * logHistory);
+    const double predictive =
+        lastStep / step * std::exp(kTrendExponent * (2.0 * logErr - logHistory));
     const double factor = std::max(
         1.0 / kLargestGrowth,
-        std::min(kLargestShrink,
-                 std::exp(kErrorExponent * logErr - kHistoryExponent * logHistory) / kSafety));
+        std::min(kLargestShrink, std::max(proportional, predictive) / kSafety));
     logHistory = std::max(logErr, kLogSmallestHistory);
+    lastStep = step;
     // No growth right after a rejection; a step cut short to land says little
     // about the next.
     const double grown = justRejected ? std::min(step / factor, step) : step / factor;
