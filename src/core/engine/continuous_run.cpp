@@ -17,9 +17,11 @@ namespace {
 
 constexpr double kNever = std::numeric_limits<double>::infinity();
 // Step-size control of the pair: safety factor, bounds of the change per
-// step and the exponents of the proportional-integral controller.
-constexpr double kSafety = 0.9, kLargestShrink = 5.0, kLargestGrowth = 10.0;
-constexpr double kErrorExponent = 0.17, kHistoryExponent = 0.04;
+// step, the exponents of the proportional-integral controller and that of
+// the predictive one, which sees an error growing from step to step (the
+// run up to a spike) before a step fails.
+constexpr double kSafety = 0.92, kLargestShrink = 5.0, kLargestGrowth = 10.0;
+constexpr double kErrorExponent = 0.17, kHistoryExponent = 0.04, kTrendExponent = 0.1;
 constexpr double kLogSmallestHistory = -9.210340371976182;  // log 1e-4: the least error remembered
 // The sampling rule looks for a crossing of the "Maximum dV for plot" band
 // at this many points of each step before it narrows it down.
@@ -27,15 +29,27 @@ constexpr int kScanPoints = 8;
 constexpr double kShortestUsefulStep = 1e-7;  // ms
 constexpr int kBisections = 48;
 
-double InjectedAt(const ParameterSet& params, double t) {
-  return Protocol::Of(params).InjectedCurrentExact(t);
-}
+// What the run reads from the parameters: read again only where a sample
+// may have changed them (a dialog during the run).
+struct RunSettings {
+  Protocol protocol;
+  double rtol = 0.0;
+  ContinuousState atol{};  // each value's absolute tolerance in its own units
+
+  void Read(const ParameterSet& params, const RunTuning& tuning, int n) {
+    protocol = Protocol::Of(params);
+    rtol = tuning.tolerance > 0.0 ? tuning.tolerance
+                                  : ToleranceFromMaxChange(params.Value(param::MaxChangeInGates));
+    for (int i = 0; i < n; ++i)
+      atol[i] = rtol * (i == cell::V ? 1.0 : (i == cell::CaL || i == cell::CaT) ? 1e-8 : 1e-3);
+  }
+};
 
 // The first landing point after t: the trial end, the step onset and offset,
-// the next synaptic event.
-double NextLanding(const ParameterSet& params, const SynapticAccumulators& synapses,
+// the next synaptic event, the stimulus' next edge.
+double NextLanding(const Protocol& protocol, const SynapticAccumulators& synapses,
                    const StimulusDrive& drive, double t) {
-  const double next = std::fmin(Protocol::Of(params).NextLanding(t), synapses.NextEvent());
+  const double next = std::fmin(protocol.NextLanding(t), synapses.NextEvent());
   return drive.Active() ? std::fmin(next, drive.NextEdge(t)) : next;
 }
 
@@ -66,7 +80,12 @@ class Recorder {
  public:
   Recorder(const ParameterSet& params, const RungeKuttaPair& rk, CellRates& rates,
            SampleTaker& taker, const StimulusDrive& drive)
-      : params_(params), rk_(rk), rates_(rates), taker_(taker), drive_(drive) {}
+      : params_(params),
+        rk_(rk),
+        rates_(rates),
+        taker_(taker),
+        drive_(drive),
+        mayChange_(taker.MayChangeParameters()) {}
 
   // The sample at time s of the last accepted step (or its start state).
   bool At(double s, double iInj) {
@@ -95,7 +114,7 @@ class Recorder {
     ++count_;
     const bool taken = taker_.Take(s, state, y.data(), sample_, precise_);
     // A dialog may have changed a parameter meanwhile.
-    if (taker_.MayChangeParameters()) rates_.Refresh();
+    if (mayChange_) rates_.Refresh();
     return taken;
   }
 
@@ -117,7 +136,8 @@ class Recorder {
     const double swing =
         std::fabs(v.c[1]) + std::fabs(v.c[2]) + std::fabs(v.c[3]) + std::fabs(v.c[4]);
     while (true) {
-      const double end = std::fmin(std::fmin(t1, next_), peak);
+      // (std::min, inlined: no value here is a NaN but next_, and one ignores it.)
+      const double end = std::min(std::min(t1, next_), peak);
       const double level = lastV_;
       double crossing = kNever;
       // The scan and the search run in the step's own unit θ (no division
@@ -140,7 +160,7 @@ class Recorder {
         const double a = from + span * (i - 1) / kScanPoints;
         const double guess = before < 0.0 ? a + (b - a) * (before / (before - out)) : a;
         const double theta = Root(
-            a, b, std::fmin(std::fmax(guess, a), b), 1e-12 * std::fmax(1.0, std::fabs(end)) / v.h,
+            a, b, std::min(std::max(guess, a), b), 1e-12 * std::max(1.0, std::fabs(end)) / v.h,
             [&](double x) { return std::fabs(v.Poly(x) - level) - band; },
             [&](double x) { return sign * v.PolySlope(x); });
         crossing = t0 + theta * v.h;
@@ -202,6 +222,7 @@ class Recorder {
   CellRates& rates_;
   SampleTaker& taker_;
   const StimulusDrive& drive_;
+  const bool mayChange_;
   double within_ = 0;
   RunSample sample_{};
   PreciseSample precise_{};
@@ -226,16 +247,18 @@ RunResult RunContinuous(const ParameterSet& params, const GateTable& gates,
   rates.SetDrive(&drive);
 
   RungeKuttaPair rk(rates);
+  const int n = rk.Size();
+  RunSettings settings;
+  settings.Read(params, tuning, n);
   const bool ideal = drive.VoltageClamp() && drive.SeriesResistance() == 0.0;
   // After a discontinuity: the stimulus' next pieces, and in an ideal clamp V
   // put on the command again (it is integrated from the command's slope).
   auto restart = [&](double at, ContinuousState& y0, double after) {
     rates.Within(after);
     if (ideal) y0[cell::V] = drive.Level(at, after);
-    rk.Restart(at, y0, InjectedAt(params, after));
+    rk.Restart(at, y0, settings.protocol.InjectedCurrentExact(after));
   };
-  const int n = rk.Size();
-  ContinuousState y{}, atol{};
+  ContinuousState y{};
   for (int i = 0; i < kCellStateSize; ++i) y[i] = start[i];
 
   const double trial = params.Value(param::TrialDuration);
@@ -244,10 +267,13 @@ RunResult RunContinuous(const ParameterSet& params, const GateTable& gates,
   restart(t, y, 1e-9);
   Recorder recorder(params, rk, rates, taker, drive);
   recorder.Start(y[cell::V]);
-  // The controller's memory: the log of the last accepted step's error.
-  double h = kFirstStep, logHistory = kLogSmallestHistory;
+  const bool mayChange = taker.MayChangeParameters();
+  // The next landing point stays until the run reaches it, events are added
+  // or the parameters change.
+  double landing = NextLanding(settings.protocol, rates.Synapses(), drive, t);
+  // The controller's memory: the last accepted step and the log of its error.
+  double h = kFirstStep, logHistory = kLogSmallestHistory, lastStep = 0.0;
   bool justRejected = false;
-  double atolFor = -1.0;
   auto fail = [&](std::string message) {
     result.samples += recorder.Count();
     result.outcome = RunOutcome::Failed;
@@ -261,25 +287,15 @@ RunResult RunContinuous(const ParameterSet& params, const GateTable& gates,
   };
 
   while (t < trial) {
-    const double rtol = tuning.tolerance > 0.0
-                            ? tuning.tolerance
-                            : ToleranceFromMaxChange(params.Value(param::MaxChangeInGates));
-    // Each value's absolute tolerance in its own units (again only when the
-    // setting has changed during the run).
-    if (rtol != atolFor) {
-      atolFor = rtol;
-      for (int i = 0; i < n; ++i)
-        atol[i] = rtol * (i == cell::V ? 1.0 : (i == cell::CaL || i == cell::CaT) ? 1e-8 : 1e-3);
-    }
-    const double landing = NextLanding(params, rates.Synapses(), drive, t);
-    const double hair = 1e-12 * std::fmax(1.0, t);
+    const double hair = 1e-12 * std::max(1.0, t);
     if (landing - t <= hair) {
       // Two landing points a rounding apart (a synaptic event computed in
       // double next to a protocol time): one discontinuity, taken here.
       t = landing;
       ContinuousState here = rk.State();
       rates.Synapses().AddEventsUpTo(t, here.data() + kCellStateSize);
-      restart(t, here, t + 1e-9 * std::fmax(1.0, t));
+      restart(t, here, t + 1e-9 * std::max(1.0, t));
+      landing = NextLanding(settings.protocol, rates.Synapses(), drive, t);
       continue;
     }
     const bool lands = t + h >= landing;
@@ -292,30 +308,36 @@ RunResult RunContinuous(const ParameterSet& params, const GateTable& gates,
     if (!(h > kShortestUsefulStep))
       return fail(StoppedAt(t, "the cell became too stiff for method 4 (steps below 1e-7 ms). "
                              "Methods 1, 2 and 3 can run it."));
-    const double iInj = InjectedAt(params, t + step / 2);
+    const double iInj = settings.protocol.InjectedCurrentExact(t + step / 2);
     rates.Within(t + step / 2);
-    const double err = rk.Attempt(step, iInj, rtol, atol);
+    const double err = rk.Attempt(step, iInj, settings.rtol, settings.atol);
     ++result.passes;
     if (!(err <= 1.0)) {  // reject, a blow-up included
       ++result.rejected;
       // The full fifth-order estimate of the step that would just pass.
       const double shrink = std::isfinite(err)
-                                ? std::fmin(kLargestShrink, std::pow(err, 0.2) / kSafety)
+                                ? std::min(kLargestShrink, std::pow(err, 0.2) / kSafety)
                                 : kLargestShrink * 2;
       h = step / shrink;
       justRejected = true;
       continue;
     }
-    // err^a / history^b as one exponential of the logarithms (err = 0 gives 0).
+    // The step divides by err^a / history^b (one exponential of the logarithms;
+    // err = 0 gives 0) or, where the error grows from step to step, by the
+    // larger predictive factor (last step / this step) (err^2 / history)^c.
     const double logErr = std::log(err);
-    const double factor = std::fmax(
+    const double proportional =
+        std::exp(kErrorExponent * logErr - kHistoryExponent * logHistory);
+    const double predictive =
+        lastStep / step * std::exp(kTrendExponent * (2.0 * logErr - logHistory));
+    const double factor = std::max(
         1.0 / kLargestGrowth,
-        std::fmin(kLargestShrink,
-                  std::exp(kErrorExponent * logErr - kHistoryExponent * logHistory) / kSafety));
-    logHistory = std::fmax(logErr, kLogSmallestHistory);
+        std::min(kLargestShrink, std::max(proportional, predictive) / kSafety));
+    logHistory = std::max(logErr, kLogSmallestHistory);
+    lastStep = step;
     // No growth right after a rejection; a step cut short to land says little
     // about the next.
-    const double grown = justRejected ? std::fmin(step / factor, step) : step / factor;
+    const double grown = justRejected ? std::min(step / factor, step) : step / factor;
     justRejected = false;
     if (!lands || grown < h) h = grown;
     const double before = rk.State()[cell::V];
@@ -329,14 +351,17 @@ RunResult RunContinuous(const ParameterSet& params, const GateTable& gates,
     }
     if (!recorder.Step(iInj, lands)) return fail(taker.failure);
     t = reached;
+    // A dialog may have changed a parameter while a sample was taken.
+    if (mayChange) settings.Read(params, tuning, n);
     if (lands) {
       // A discontinuity: events add to the drive, the injected current may
       // change, and the last stage of the step no longer holds.
       ContinuousState here = rk.State();
       rates.Synapses().AddEventsUpTo(t, here.data() + kCellStateSize);
       for (int i = cell::CaL; i <= cell::CaT; ++i) here[i] = std::fmax(here[i], kCalciumFloor);
-      restart(t, here, t + 1e-9 * std::fmax(1.0, t));
+      restart(t, here, t + 1e-9 * std::max(1.0, t));
     }
+    if (lands || mayChange) landing = NextLanding(settings.protocol, rates.Synapses(), drive, t);
     if (flags.windowClosing) return end(RunOutcome::WindowClosed);
     if (flags.stop) return end(RunOutcome::Stopped);
   }

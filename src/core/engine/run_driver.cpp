@@ -1,7 +1,10 @@
 #include "vantor/engine/run_driver.h"
 
+#include <array>
+#include <bit>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 
 #include "engine/continuous_run.h"
 #include "engine/integrator.h"
@@ -29,35 +32,59 @@ std::string NotFinite(float t, const char* name) {
                         " is not a finite number. Check the gate table and the parameters.");
 }
 
+// Where a sample's own slots come from in the state: the calcium shell shown
+// and the state values chosen by "Gate #1" .. "#3" (-1 keeps that slot).
+struct RecordedSlots {
+  int calcium = cell::CaL;
+  std::array<int, 3> chosen{-1, -1, -1};
+
+  static RecordedSlots Of(const ParameterSet& params, const GateTable& gates) {
+    RecordedSlots slots;
+    if (gates.Row(gate::mAHP).H != 0.0f) slots.calcium = cell::CaT;
+    for (int i = 0; i < 3; ++i) {
+      // Only an exact index 0 .. 15 selects a value; anything else keeps the slot.
+      const float chosen = params.Value(param::Gate1 + i);
+      if (chosen >= 0.0f && chosen < static_cast<float>(kCellStateSize) &&
+          chosen == std::trunc(chosen))
+        slots.chosen[i] = static_cast<int>(chosen);
+    }
+    return slots;
+  }
+};
+
 // The values a sample takes from the accepted state at the moment it is
 // recorded: the time, the calcium trace and the three chosen state values.
-void FillRecordedSlots(const ParameterSet& params, const GateTable& gates, float t,
-                       const CellState& accepted, RunSample& sample) {
+void FillRecordedSlots(const RecordedSlots& slots, float t, const CellState& accepted,
+                       RunSample& sample) {
   sample[slot::Time] = t;
-  const bool tShell = gates.Row(gate::mAHP).H != 0.0f;
-  sample[slot::Calcium] = accepted[tShell ? cell::CaT : cell::CaL] * 1e6f;
-  for (int i = 0; i < 3; ++i) {
-    // Only an exact index 0 .. 15 selects a value; anything else keeps the slot.
-    const float chosen = params.Value(param::Gate1 + i);
-    if (chosen >= 0.0f && chosen < static_cast<float>(kCellStateSize) &&
-        chosen == std::trunc(chosen))
-      sample[slot::Gate1 + i] = accepted[static_cast<int>(chosen)];
-  }
+  sample[slot::Calcium] = accepted[slots.calcium] * 1e6f;
+  for (int i = 0; i < 3; ++i)
+    if (slots.chosen[i] >= 0) sample[slot::Gate1 + i] = accepted[slots.chosen[i]];
 }
 
 // The same in double precision from Model 4's unrounded state.
-void FillPreciseSlots(const ParameterSet& params, const GateTable& gates, double t,
-                      const double* exact, PreciseSample& sample) {
+void FillPreciseSlots(const RecordedSlots& slots, double t, const double* exact,
+                      PreciseSample& sample) {
   sample[slot::Time] = t;
   sample[slot::V] = exact[cell::V];
-  const bool tShell = gates.Row(gate::mAHP).H != 0.0f;
-  sample[slot::Calcium] = exact[tShell ? cell::CaT : cell::CaL] * 1e6;
-  for (int i = 0; i < 3; ++i) {
-    const float chosen = params.Value(param::Gate1 + i);
-    if (chosen >= 0.0f && chosen < static_cast<float>(kCellStateSize) &&
-        chosen == std::trunc(chosen))
-      sample[slot::Gate1 + i] = exact[static_cast<int>(chosen)];
-  }
+  sample[slot::Calcium] = exact[slots.calcium] * 1e6;
+  for (int i = 0; i < 3; ++i)
+    if (slots.chosen[i] >= 0) sample[slot::Gate1 + i] = exact[slots.chosen[i]];
+}
+
+// The first slot that holds no finite number, -1 when all do. The common
+// case is settled by one pass over the exponents without a branch per slot:
+// one more than an exponent of all ones (an infinity or a NaN) carries into
+// the sign bit, any other exponent does not.
+int FirstNonFinite(const RunSample& sample) {
+  constexpr std::uint32_t kExponent = 0x7f800000u, kExponentOne = 0x00800000u;
+  std::uint32_t carried = 0;
+  for (const float value : sample)
+    carried |= (std::bit_cast<std::uint32_t>(value) & kExponent) + kExponentOne;
+  if (!(carried & 0x80000000u)) return -1;
+  for (int s = 0; s < kSampleSlots; ++s)
+    if (!std::isfinite(sample[s])) return s;
+  return -1;
 }
 
 // The value a float stands for as decimal text: 0.05f as 0.05, not as the
@@ -75,21 +102,29 @@ class ContinuousTaker : public SampleTaker {
  public:
   ContinuousTaker(const ParameterSet& params, const GateTable& gates, RunSink& sink,
                   const std::function<void()>& pump, DriveSink* drive)
-      : params_(params), gates_(gates), sink_(sink), pump_(pump), drive_(drive) {}
+      : params_(params),
+        gates_(gates),
+        sink_(sink),
+        pump_(pump),
+        drive_(drive),
+        slots_(RecordedSlots::Of(params, gates)) {}
   void Drive(double command, double current) override {
     if (drive_) drive_->Drive(command, current);
   }
   bool Take(double t, const CellState& state, const double* exact, RunSample& sample,
             PreciseSample& precise) override {
-    FillRecordedSlots(params_, gates_, static_cast<float>(t), state, sample);
-    for (int s = 0; s < kSampleSlots; ++s)
-      if (!std::isfinite(sample[s])) {
-        failure = NotFinite(static_cast<float>(t), SlotName(s));
-        return false;
-      }
-    FillPreciseSlots(params_, gates_, t, exact, precise);
+    FillRecordedSlots(slots_, static_cast<float>(t), state, sample);
+    if (const int s = FirstNonFinite(sample); s >= 0) {
+      failure = NotFinite(static_cast<float>(t), SlotName(s));
+      return false;
+    }
+    FillPreciseSlots(slots_, t, exact, precise);
     sink_.Precise(sample, precise);
-    if (pump_) pump_();
+    if (pump_) {
+      pump_();
+      // A dialog may have chosen other values to record meanwhile.
+      slots_ = RecordedSlots::Of(params_, gates_);
+    }
     return true;
   }
   bool MayChangeParameters() const override { return static_cast<bool>(pump_); }
@@ -100,6 +135,7 @@ class ContinuousTaker : public SampleTaker {
   RunSink& sink_;
   const std::function<void()>& pump_;
   DriveSink* drive_;
+  RecordedSlots slots_;
 };
 
 RunResult Ended(RunResult result, RunOutcome outcome, std::string message = {}) {
@@ -174,7 +210,7 @@ RunResult RunTrial(ParameterSet& params, const GateTable& gates, RunSink& sink, 
     if (pass.initialisation || now > nextSample ||
         std::fabs(lastV - v) > params.Value(param::MaxDvForPlot) ||
         now == params.Value(param::TrialDuration) || pass.event) {
-      FillRecordedSlots(params, gates, now, integrator.Accepted(), sample);
+      FillRecordedSlots(RecordedSlots::Of(params, gates), now, integrator.Accepted(), sample);
       if (drive.Active() && tuning.drive) {
         if (!clamp) {
           tuning.drive->Drive(iInj, iInj);
@@ -184,9 +220,8 @@ RunResult RunTrial(ParameterSet& params, const GateTable& gates, RunSink& sink, 
           tuning.drive->Drive(command, rs > 0.0 ? (command - v) / rs : integrator.LastIonic());
         }
       }
-      for (int s = 0; s < kSampleSlots; ++s)
-        if (!std::isfinite(sample[s]))
-          return Ended(result, RunOutcome::Failed, NotFinite(now, SlotName(s)));
+      if (const int s = FirstNonFinite(sample); s >= 0)
+        return Ended(result, RunOutcome::Failed, NotFinite(now, SlotName(s)));
       if (pass.initialisation && integrator.MethodCode() == kContinuousMethodCode) {
         // Model 4 starts from it: its rows are all in double precision.
         PreciseSample start;

@@ -409,5 +409,30 @@ TEST_F(Model4, ChannelsSwitchedDuringTheRunTakeEffect) {
   EXPECT_GE(during, 5);
 }
 
+// The same for what the run loop and the samples read from the parameters:
+// the step switched off before its onset, Gate #1 set to V, and at 70 ms a
+// tolerance of 0, which no step can meet.
+TEST_F(Model4, StepGateSlotAndToleranceChangedDuringTheRunTakeEffect) {
+  ParameterSet live = params;
+  RunFlags flags;
+  const std::function<void()> pump = [&] {
+    const float t = sink.samples.back()[slot::Time];
+    if (t >= 5.0f) {
+      live.SetValue(param::InjectedCurrent, 0.0f);
+      live.SetValue(param::Gate1, static_cast<float>(cell::V));
+    }
+    if (t >= 70.0f) live.SetValue(param::MaxChangeInGates, 0.0f);
+  };
+  const RunResult r = RunTrial(live, gates, sink, flags, pump);
+  EXPECT_EQ(r.outcome, RunOutcome::Failed);
+  ASSERT_FALSE(sink.samples.empty());
+  EXPECT_LT(sink.samples.back()[slot::Time], 71.0f);
+  EXPECT_TRUE(test::SpikeTimes(sink.samples).empty());
+  for (const RunSample& s : sink.samples) {
+    if (s[slot::Time] < 4.9f) EXPECT_NE(s[slot::Gate1], s[slot::V]) << s[slot::Time];
+    if (s[slot::Time] > 5.5f) EXPECT_EQ(s[slot::Gate1], s[slot::V]) << s[slot::Time];
+  }
+}
+
 }  // namespace
 }  // namespace vantor
