@@ -182,8 +182,13 @@ void CellRates::Rates(double t, double iInj, const double* y, double* dy, RunSam
     batch_.Exponents(context, x + n);
     n += batch_.ExponentCount();
   }
-  x[n] = x[n + 1] = x[n + 2] = 0.0;  // the rest of the last batch
-  if (n > 0) exp_(x, ex, n);
+  // One alone (a sample's leak) costs less on its own than a batch.
+  if (n == 1) {
+    ex[0] = std::exp(x[0]);
+  } else if (n > 1) {
+    x[n] = x[n + 1] = x[n + 2] = 0.0;  // the rest of the last batch
+    exp_(x, ex, n);
+  }
 
   // The leak, GHK or ohmic.
   if (k.ohmicLeak) {

@@ -24,8 +24,10 @@ constexpr double kSafety = 0.92, kLargestShrink = 5.0, kLargestGrowth = 10.0;
 constexpr double kErrorExponent = 0.17, kHistoryExponent = 0.04, kTrendExponent = 0.1;
 constexpr double kLogSmallestHistory = -9.210340371976182;  // log 1e-4: the least error remembered
 // The sampling rule looks for a crossing of the "Maximum dV for plot" band
-// at this many points of each step before it narrows it down.
+// at points at most this far apart (an eighth of what is left of the step)
+// before it narrows it down.
 constexpr int kScanPoints = 8;
+constexpr int kMostScanPoints = 64;  // however short the tangent's reach
 constexpr double kShortestUsefulStep = 1e-7;  // ms
 constexpr int kBisections = 48;
 
@@ -135,35 +137,20 @@ class Recorder {
     // on most steps between spikes).
     const double swing =
         std::fabs(v.c[1]) + std::fabs(v.c[2]) + std::fabs(v.c[3]) + std::fabs(v.c[4]);
+    const double perH = 1.0 / v.h;
     while (true) {
       // (std::min, inlined: no value here is a NaN but next_, and one ignores it.)
       const double end = std::min(std::min(t1, next_), peak);
-      const double level = lastV_;
+      // The search runs in the step's own unit θ (no division per point or
+      // Newton step).
+      const double from = (at - t0) * perH, span = (end - at) * perH;
+      const bool mayLeave = std::fabs(v.c[0] - lastV_) + swing >= band * 0.999 &&
+                            MayLeave(v, from, span, lastV_, band * 0.999);
       double crossing = kNever;
-      // The scan and the search run in the step's own unit θ (no division
-      // per point or Newton step).
-      const double from = (at - t0) / v.h, span = (end - at) / v.h;
-      const bool mayLeave = std::fabs(v.c[0] - level) + swing >= band * 0.999 &&
-                            MayLeave(v, from, span, level, band * 0.999);
-      double before = std::fabs(v.Poly(from) - level) - band;
-      for (int i = 1; mayLeave && i <= kScanPoints && crossing == kNever; ++i) {
-        const double b = from + span * i / kScanPoints;
-        const double above = v.Poly(b) - level;
-        const double out = std::fabs(above) - band;
-        if (out <= 0.0) {
-          before = out;
-          continue;
-        }
-        // Which edge of the band it left by decides the sign of the slope;
-        // Newton starts where the line through both scan points crosses.
-        const double sign = above > 0.0 ? 1.0 : -1.0;
-        const double a = from + span * (i - 1) / kScanPoints;
-        const double guess = before < 0.0 ? a + (b - a) * (before / (before - out)) : a;
-        const double theta = Root(
-            a, b, std::min(std::max(guess, a), b), 1e-12 * std::max(1.0, std::fabs(end)) / v.h,
-            [&](double x) { return std::fabs(v.Poly(x) - level) - band; },
-            [&](double x) { return sign * v.PolySlope(x); });
-        crossing = t0 + theta * v.h;
+      if (mayLeave) {
+        const double theta = Crossing(v, from, span, lastV_, band,
+                                      1e-12 * std::max(1.0, std::fabs(end)) * perH);
+        if (theta < kNever) crossing = t0 + theta * v.h;
       }
       if (crossing < kNever) {
         if (!At(crossing, iInj)) return false;
@@ -182,6 +169,58 @@ class Recorder {
     risingAtStart_ = rk_.Slope()[cell::V] > 0.0;
     if (landed || t1 >= next_) return At(t1, iInj);
     return true;
+  }
+
+  // The first θ in (from, from + span] where the quartic comes `band` away
+  // from `level` (kNever: nowhere at the points looked at). The points step
+  // by what the tangent at `from` takes to reach the band (a little more, and
+  // at most an eighth of the span), so that on a fast upstroke the first one
+  // is most often already outside; Newton then starts where the line
+  // through the last two points meets the band, inside their bracket, and
+  // stops once it moves less than `close`.
+  static double Crossing(const RungeKuttaPair::Quartic& v, double from, double span, double level,
+                         double band, double close) {
+    const double* c = v.c;
+    double p = v.Poly(from) - level;
+    const double slope = std::fabs(v.PolySlope(from));
+    double stride = span / kScanPoints;
+    const double tangent = slope > 0.0 ? (band - std::fabs(p)) / slope * 1.25 : stride;
+    if (tangent > 0.0 && tangent < stride) stride = std::max(tangent, span / kMostScanPoints);
+    double a = from, before = std::fabs(p) - band;
+    const double last = from + span;
+    while (a < last) {
+      const double b = std::min(a + stride, last);
+      const double above = v.Poly(b) - level;
+      const double out = std::fabs(above) - band;
+      if (out <= 0.0) {
+        a = b;
+        before = out;
+        continue;
+      }
+      // Which edge of the band it left by decides the sign of the slope.
+      const double sign = above > 0.0 ? 1.0 : -1.0;
+      const double edge = level + sign * band;
+      double lo = a, hi = b;
+      double x = before < 0.0 ? a + (b - a) * (before / (before - out)) : a;
+      x = std::min(std::max(x, lo), hi);
+      for (int i = 0; i < kBisections && hi - lo > close; ++i) {
+        // Value and slope in one Horner pass.
+        double f = c[4], d = 0.0;
+        for (int m = 3; m >= 0; --m) {
+          d = d * x + f;
+          f = f * x + c[m];
+        }
+        const double fx = sign * (f - edge);
+        (fx >= 0.0 ? hi : lo) = x;
+        const double ds = sign * d;
+        double next = ds != 0.0 ? x - fx / ds : lo;
+        if (!(next > lo && next < hi)) next = lo + (hi - lo) / 2;
+        if (std::fabs(next - x) < close) return next;
+        x = next;
+      }
+      return hi;
+    }
+    return kNever;
   }
 
   // Whether the quartic may come `band` away from `level` on [x, x + span]

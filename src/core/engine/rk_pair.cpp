@@ -153,6 +153,7 @@ RungeKuttaPair::Quartic RungeKuttaPair::DenseQuartic(int i) const {
   return q;
 }
 
+VANTOR_VECTOR_CLONES
 void RungeKuttaPair::DenseState(double s, ContinuousState& y) const {
   if (s >= denseT_ + denseH_) {  // the end is the accepted state itself
     y = y0_;
