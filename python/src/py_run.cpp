@@ -267,6 +267,7 @@ py::dict Run(const ParameterSet& given, const py::object& method, const py::obje
   }
   std::optional<Stimulus> stimulus;
   RunTuning tuning;
+  tuning.pumpKeepsParameters = true;  // it looks for an interrupt only
   if (!stimulusArg.is_none()) {
     stimulus = stimulusArg.cast<Stimulus>();
     if (stimulus->family)

@@ -259,6 +259,7 @@ int Run(const std::vector<std::string>& args) {
   // it, its own step amplitude).
   RunTuning tuning;
   tuning.drive = drives.to.empty() ? nullptr : &drives;
+  tuning.pumpKeepsParameters = true;  // it draws the progress line only
   // The parameters as given, for the NWB file's provenance (a family may
   // vary their step).
   const ParameterSet given = params;

@@ -62,6 +62,10 @@ struct RunTuning {
   // the run); null: the parameters' protocol, as always.
   const Stimulus* stimulus = nullptr;
   DriveSink* drive = nullptr;
+  // The pump only reports progress or looks for an interrupt (the command
+  // line, Python): no parameter or gate coefficient changes inside it, so
+  // Model 4 need not look for changes after each sample.
+  bool pumpKeepsParameters = false;
 };
 
 // The smallest and largest tolerance Model 4 accepts (both excluded).

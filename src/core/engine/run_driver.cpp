@@ -101,12 +101,13 @@ double DecimalValue(float value) {
 class ContinuousTaker : public SampleTaker {
  public:
   ContinuousTaker(const ParameterSet& params, const GateTable& gates, RunSink& sink,
-                  const std::function<void()>& pump, DriveSink* drive)
+                  const std::function<void()>& pump, DriveSink* drive, bool pumpKeepsParameters)
       : params_(params),
         gates_(gates),
         sink_(sink),
         pump_(pump),
         drive_(drive),
+        mayChange_(pump && !pumpKeepsParameters),
         slots_(RecordedSlots::Of(params, gates)) {}
   void Drive(double command, double current) override {
     if (drive_) drive_->Drive(command, current);
@@ -123,11 +124,11 @@ class ContinuousTaker : public SampleTaker {
     if (pump_) {
       pump_();
       // A dialog may have chosen other values to record meanwhile.
-      slots_ = RecordedSlots::Of(params_, gates_);
+      if (mayChange_) slots_ = RecordedSlots::Of(params_, gates_);
     }
     return true;
   }
-  bool MayChangeParameters() const override { return static_cast<bool>(pump_); }
+  bool MayChangeParameters() const override { return mayChange_; }
 
  private:
   const ParameterSet& params_;
@@ -135,6 +136,7 @@ class ContinuousTaker : public SampleTaker {
   RunSink& sink_;
   const std::function<void()>& pump_;
   DriveSink* drive_;
+  const bool mayChange_;
   RecordedSlots slots_;
 };
 
@@ -238,7 +240,7 @@ RunResult RunTrial(ParameterSet& params, const GateTable& gates, RunSink& sink, 
     if (flags.windowClosing) return Ended(result, RunOutcome::WindowClosed);
     if (flags.stop) return Ended(result, RunOutcome::Stopped);
     if (pass.initialisation && integrator.MethodCode() == kContinuousMethodCode) {
-      ContinuousTaker taker(params, gates, sink, pump, tuning.drive);
+      ContinuousTaker taker(params, gates, sink, pump, tuning.drive, tuning.pumpKeepsParameters);
       return RunContinuous(params, gates, constants, integrator.Accepted(), chosen, taker, flags,
                            result, drive);
     }
