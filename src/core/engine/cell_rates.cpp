@@ -76,6 +76,7 @@ void CellRates::Refresh() {
   s.hShift = p.Value(param::HShift);
   s.ipsp = p.Value(param::gIPSP) != 0.0f;
   s.epsp = p.Value(param::gEPSP) != 0.0f;
+  s.plain = (s.on & ~((1u << channel::Na) | (1u << channel::K))) == 0 && !s.ipsp && !s.epsp;
   s.ipscOnset = p.Value(param::IpscOnset);
   s.epscOnset = p.Value(param::EpscOnset);
   s.mg = p.Value(param::MgOut) / 1000.0;
@@ -210,52 +211,61 @@ void CellRates::Rates(double t, double iInj, const double* y, double* dy, RunSam
     }
   };
 
-  ForEachChannel<channel::Na, channel::K>(ohmic);
-  const bool ipsp = p.ipsp && t > p.ipscOnset, epsp = p.epsp && t > p.epscOnset;
-  if (ipsp || epsp) {
-    const auto syn = synapses_.Conductances(y + kCellStateSize, t);
-    if (ipsp) {
-      sum.Add(slot::IGABAa, syn[synapse::GABAa] * (v - e.eCl), syn[synapse::GABAa]);
-      sum.Add(slot::IGABAb, syn[synapse::GABAb] * (v - e.eK), syn[synapse::GABAb]);
+  // Sodium and potassium alone (the built-in cell, and many others): the
+  // same sums in the same order without a test for each other current.
+  if (p.plain) {
+    ForEachChannel<channel::Na, channel::Nap>(ohmic);
+    ForEachChannel<channel::K, channel::M>(ohmic);
+    dy[cell::CaL] = ShellRate(y[cell::CaL], 0.0, p.lInflux, p.lRemoval);
+    dy[cell::CaT] = ShellRate(y[cell::CaT], 0.0, p.tInflux, p.tRemoval);
+  } else {
+    ForEachChannel<channel::Na, channel::K>(ohmic);
+    const bool ipsp = p.ipsp && t > p.ipscOnset, epsp = p.epsp && t > p.epscOnset;
+    if (ipsp || epsp) {
+      const auto syn = synapses_.Conductances(y + kCellStateSize, t);
+      if (ipsp) {
+        sum.Add(slot::IGABAa, syn[synapse::GABAa] * (v - e.eCl), syn[synapse::GABAa]);
+        sum.Add(slot::IGABAb, syn[synapse::GABAb] * (v - e.eK), syn[synapse::GABAb]);
+      }
+      if (epsp) {
+        const double block = nmda.E * ex[nmdaAt];
+        const double gNmda = syn[synapse::NMDA] * (1.0 - 1.0 / (block / p.mg + 1.0));
+        sum.Add(slot::IAMPA, syn[synapse::AMPA] * v, syn[synapse::AMPA]);
+        sum.Add(slot::INMDA, gNmda * v, gNmda);
+      }
     }
-    if (epsp) {
-      const double block = nmda.E * ex[nmdaAt];
-      const double gNmda = syn[synapse::NMDA] * (1.0 - 1.0 / (block / p.mg + 1.0));
-      sum.Add(slot::IAMPA, syn[synapse::AMPA] * v, syn[synapse::AMPA]);
-      sum.Add(slot::INMDA, gNmda * v, gNmda);
-    }
-  }
-  ForEachChannel<channel::K, channel::T>(ohmic);
+    ForEachChannel<channel::K, channel::T>(ohmic);
 
-  const double caOut = p.caOut;
-  const double caL = y[cell::CaL], caT = y[cell::CaT];
-  double iT = 0, iL = 0;
-  // Both calcium channels' GHK factors share u and e^-u (z = 2 once taken).
-  const GhkPoint calcium{2, uCa, ex[caAt]};
-  constexpr Channel cT = kChannels[channel::T], cL = kChannels[channel::L];
-  if (const double g0 = p.gmax[channel::T]; g0 != 0.0) {
-    const double g = ConductanceOf<cT>(g0, y);
-    if (p.logReversal) {
-      iT = g * (v - 30.0 * std::log10(caOut / caT));
-      sum.Add(cT.slot, iT, g);
-    } else {
-      iT = g * GhkFactor(calcium, caT, caOut);
-      sum.Add(cT.slot, iT, sum.Slots() ? g * GhkSlope(2, static_cast<float>(v), caT, caOut,
+    const double caOut = p.caOut;
+    const double caL = y[cell::CaL], caT = y[cell::CaT];
+    double iT = 0, iL = 0;
+    // Both calcium channels' GHK factors share u and e^-u (z = 2 once taken).
+    const GhkPoint calcium{2, uCa, ex[caAt]};
+    constexpr Channel cT = kChannels[channel::T], cL = kChannels[channel::L];
+    if (const double g0 = p.gmax[channel::T]; g0 != 0.0) {
+      const double g = ConductanceOf<cT>(g0, y);
+      if (p.logReversal) {
+        iT = g * (v - 30.0 * std::log10(caOut / caT));
+        sum.Add(cT.slot, iT, g);
+      } else {
+        iT = g * GhkFactor(calcium, caT, caOut);
+        sum.Add(cT.slot, iT, sum.Slots() ? g * GhkSlope(2, static_cast<float>(v), caT, caOut,
+                                                        static_cast<float>(frt))
+                                        : 0.0);
+      }
+    }
+    if (const double g0 = p.gmax[channel::L]; g0 != 0.0) {
+      const double g = ConductanceOf<cL>(g0, y);
+      iL = g * GhkFactor(calcium, caL, caOut);
+      sum.Add(cL.slot, iL, sum.Slots() ? g * GhkSlope(2, static_cast<float>(v), caL, caOut,
                                                       static_cast<float>(frt))
                                       : 0.0);
     }
-  }
-  if (const double g0 = p.gmax[channel::L]; g0 != 0.0) {
-    const double g = ConductanceOf<cL>(g0, y);
-    iL = g * GhkFactor(calcium, caL, caOut);
-    sum.Add(cL.slot, iL, sum.Slots() ? g * GhkSlope(2, static_cast<float>(v), caL, caOut,
-                                                    static_cast<float>(frt))
-                                    : 0.0);
-  }
-  dy[cell::CaL] = ShellRate(caL, iL, p.lInflux, p.lRemoval);
-  dy[cell::CaT] = ShellRate(caT, iT, p.tInflux, p.tRemoval);
+    dy[cell::CaL] = ShellRate(caL, iL, p.lInflux, p.lRemoval);
+    dy[cell::CaT] = ShellRate(caT, iT, p.tInflux, p.tRemoval);
 
-  ForEachChannel<channel::H, kChannelCount>(ohmic);
+    ForEachChannel<channel::H, kChannelCount>(ohmic);
+  }
 
   // Cm dV/dt = -(I_ion - I_inj); outward positive.
   dy[cell::V] = -(sum.total - iInj) * p.perCm;

@@ -77,6 +77,7 @@ class CellRates {
     double pK = 0, pNa = 0, kIn = 0, kOut = 0, naIn = 0, naOut = 0;
     double gmax[kChannelCount] = {};  // by position in the channel table
     unsigned on = 0;                  // bit c: gmax[c] is not 0
+    bool plain = false;               // no channel but Na and K, no synapses
     double hShift = 0;
     bool ipsp = false, epsp = false;
     double ipscOnset = 0, epscOnset = 0, mg = 0, caOut = 0;
