@@ -55,11 +55,12 @@ constexpr RungeKuttaPair::Tableau kTableau{
 
 const RungeKuttaPair::Tableau& RungeKuttaPair::Coefficients() { return kTableau; }
 
-// The stage combinations and the dense output run over the packed values in
+// The stage combinations and the dense output run over the whole state in
 // contiguous loops, which the compiler vectorises; where the processor has
 // AVX2 a second copy of each uses it (without fused multiply-adds, so both
-// give the same bits).
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && !defined(__SANITIZE_ADDRESS__)
+// give the same bits). Sanitizer builds keep the one copy.
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && \
+    !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
 #define VANTOR_VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
 #else
 #define VANTOR_VECTOR_CLONES
