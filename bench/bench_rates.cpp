@@ -56,32 +56,3 @@ void BM_PairStep(benchmark::State& state) {
 BENCHMARK(BM_PairStep);
 
 }  // namespace
-namespace {
-void BM_RateEvaluationLeakOnly(benchmark::State& state) {
-  const GateTable gates = bench::ShippedGates();
-  ParameterSet params;
-  params.SetValue(param::gNa, 0.0f);
-  params.SetValue(param::gK, 0.0f);
-  const RunConstants constants = ComputeRunConstants(params);
-  CellRates rates(params, gates, constants);
-  ContinuousState y = RestingState(params, gates), dy{};
-  for (auto _ : state) {
-    rates.Evaluate(1.0, 2.0, y.data(), dy.data());
-    y[cell::V] += 1e-9 * dy[cell::V];
-    benchmark::DoNotOptimize(y);
-  }
-}
-BENCHMARK(BM_RateEvaluationLeakOnly);
-void BM_RateEvaluationThroughput(benchmark::State& state) {
-  const GateTable gates = bench::ShippedGates();
-  ParameterSet params;
-  const RunConstants constants = ComputeRunConstants(params);
-  CellRates rates(params, gates, constants);
-  ContinuousState y = RestingState(params, gates), dy{};
-  for (auto _ : state) {
-    rates.Evaluate(1.0, 2.0, y.data(), dy.data());
-    benchmark::DoNotOptimize(dy);
-  }
-}
-BENCHMARK(BM_RateEvaluationThroughput);
-}
