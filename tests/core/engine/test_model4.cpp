@@ -409,6 +409,32 @@ TEST_F(Model4, ChannelsSwitchedDuringTheRunTakeEffect) {
   EXPECT_GE(during, 5);
 }
 
+// A change taken in between two steps restarts the pair: the next step's
+// first stage is the slope under the new values, not the last stage of the
+// step before (which sodium switched on would not move).
+TEST_F(Model4, AChangedParameterRestartsThePair) {
+  params.SetValue(param::gNa, 0.0f);
+  const RunConstants constants = ComputeRunConstants(params);
+  CellRates rates(params, gates, constants);
+  ContinuousState y{}, atol{};
+  for (int i = 0; i < kCellStateSize; ++i) y[i] = 0.3;
+  y[cell::V] = -50.0;
+  y[cell::CaL] = y[cell::CaT] = 5e-8;
+  atol.fill(1e-9);
+  RungeKuttaPair rk(rates);
+  rk.Restart(0.0, y, 0.0);
+  rk.Attempt(0.01, 0.0, 1e-6, atol);
+  rk.Accept(0.01);
+  params.SetValue(param::gNa, 120.0f);
+  rates.Refresh();
+  rk.Attempt(0.01, 0.0, 1e-6, atol);
+  ContinuousState fresh{};
+  ContinuousState start = rk.State();
+  rates.Evaluate(0.01, 0.0, start.data(), fresh.data());
+  for (int i : {int(cell::V), int(gate::mNa), int(gate::hNa)})
+    EXPECT_EQ(rk.Slope()[i], fresh[i]) << "value " << i;
+}
+
 // The same for what the run loop and the samples read from the parameters:
 // the step switched off before its onset, Gate #1 set to V, and at 70 ms a
 // tolerance of 0, which no step can meet.
