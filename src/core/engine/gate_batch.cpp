@@ -202,7 +202,7 @@ template <int R>
 // whether it is enabled; rows First .. Last - 1.
 template <int First, int Last, class F>
 [[gnu::always_inline]] inline void ForEachRow(unsigned on, F&& f) {
-  [&]<int... I>(std::integer_sequence<int, I...>) __attribute__((always_inline)) {
+  [&]<int... I>(std::integer_sequence<int, I...>) [[gnu::always_inline]] {
     ((on & (1u << (First + I)) ? f(std::integral_constant<int, First + I>{}) : void()), ...);
   }(std::make_integer_sequence<int, Last - First>{});
 }
