@@ -20,6 +20,7 @@ void ExpBatchSse2(const double* x, double* out, int n) {
 
 bool ProcessorHasAvx2() {
 #if defined(__x86_64__) && defined(VANTOR_HAVE_SLEEF)
+  __builtin_cpu_init();  // in case this runs before the library's own constructors
   return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
 #else
   return false;
