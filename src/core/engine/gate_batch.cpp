@@ -10,27 +10,13 @@ namespace {
 // How many exponentials each row's own formula takes (index: row).
 constexpr int kOwnExponents[14] = {0, 2, 2, 2, 3, 3, 3, 2, 2, 3, 3, 3, 3, 0};
 
-GateRateD FromRates(double alpha, double beta, double phi) {
-  GateRateD r;
-  r.drive = alpha * phi;
-  r.decay = (alpha + beta) * phi;
-  return r;
+// The double-precision forms of the row formulas' own helpers.
+using gate_formulas::MNaFromExp;
+inline GateRateD FromRates(double alpha, double beta, double phi) {
+  return gate_formulas::FromRates<double>(alpha, beta, phi);
 }
-
-GateRateD FromTau(double inf, double tau) {
-  GateRateD r;
-  r.decay = 1.0 / tau;
-  r.drive = inf * r.decay;
-  return r;
-}
-
-// mNa's rates from z = V + B (B = E, C = F) and e = exp(-z / C).
-GateRateD MNaFromExp(double A, double D, double z, double e, double phi) {
-  if (e < 1e300) {
-    const double r = 1.0 / (1.0 - e);
-    return FromRates(A * z * r, -D * z * e * r, phi);
-  }
-  return FromRates(A * z / (1.0 - e), D * z / (1.0 - 1.0 / e), phi);
+inline GateRateD FromTau(double inf, double tau) {
+  return gate_formulas::FromTau<double>(inf, tau);
 }
 
 // A row's own formula, where a guard applies (V exactly on a centre): rare,
@@ -85,7 +71,8 @@ void GateBatch::Build(const GateTable& gates, const int* rows, int count,
 }
 
 template <int R>
-[[gnu::always_inline]] inline void GateBatch::RowExponents(const Row& r, const GateContextD& in, double* x) {
+[[gnu::always_inline]] inline void GateBatch::RowExponents(const Row& r, const GateContextD& in,
+                                                           double* x) {
   const double v = in.v;
   double* o = x + r.first;
   if constexpr (R == gate::mNa) {
@@ -139,8 +126,9 @@ template <int R>
   }}
 
 template <int R>
-[[gnu::always_inline]] inline void GateBatch::RowDerivative(const Row& r, const GateContextD& in, const double* e,
-                              const double* state, double* dxdt) {
+[[gnu::always_inline]] inline void GateBatch::RowDerivative(const Row& r, const GateContextD& in,
+                                                            const double* e, const double* state,
+                                                            double* dxdt) {
   const double v = in.v, phi = in.factors.phi;
   const double* x = e + r.first;
   GateRateD rate;
@@ -152,7 +140,7 @@ template <int R>
       rate = OwnRate(gate::mNa, *r.source, in);
     } else {
       const double na = r.mode == Mode::SharedNaThird ? x[0] * x[0] * x[0] : x[0];
-      rate = MNaFromExp(r.A, r.D, v + r.B, na, phi);
+      rate = MNaFromExp(r.A, r.D, v + r.B, v + r.B, na, phi);
     }
   } else if constexpr (R == gate::hNa) {
     const double alpha = r.mode == Mode::Own ? r.A * x[0] : r.A * (e[r.naExp] * r.factor);

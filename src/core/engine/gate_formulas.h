@@ -41,14 +41,14 @@ BasicGateRate<R> FromTau(double inf, double tau) {
 }
 
 // The rates of mNa when both share centre and slope (B = E, C = F), from
-// z = V + B and e = exp(-z / C): w / (1 - 1/e) = -w e / (1 - e), so one
-// division serves both while e is a finite number.
-inline GateRateD MNaFromExp(const GateRow& c, double z, double w, double e, double phi) {
+// z = V + B and e = exp(-z / C), with the row's A and D: w / (1 - 1/e) =
+// -w e / (1 - e), so one division serves both while e is a finite number.
+inline GateRateD MNaFromExp(double a, double d, double z, double w, double e, double phi) {
   if (e < 1e300) {
     const double r = 1.0 / (1.0 - e);
-    return FromRates<double>(c.A * z * r, -c.D * w * e * r, phi);
+    return FromRates<double>(a * z * r, -d * w * e * r, phi);
   }
-  return FromRates<double>(c.A * z / (1.0 - e), c.D * w / (1.0 - 1.0 / e), phi);
+  return FromRates<double>(a * z / (1.0 - e), d * w / (1.0 - 1.0 / e), phi);
 }
 
 template <class R>
@@ -58,7 +58,8 @@ BasicGateRate<R> MNa(const GateRow& c, const BasicGateContext<R>& in) {
   if constexpr (std::is_same_v<R, double>) {
     // The shipped table gives both rates the same centre and slope: then
     // one exponential serves both (the continuous method only).
-    if (c.B == c.E && c.C == c.F) return MNaFromExp(c, z, w, std::exp(-z / c.C), in.factors.phi);
+    if (c.B == c.E && c.C == c.F)
+      return MNaFromExp(c.A, c.D, z, w, std::exp(-z / c.C), in.factors.phi);
   }
   const double alpha = c.A * z / (1.0 - std::exp(-z / c.C));
   const double beta = c.D * w / (1.0 - std::exp(w / c.F));
