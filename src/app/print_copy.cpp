@@ -145,38 +145,34 @@ QSize PrintArea(QSize page, QSize picture) {
   return {std::max(1, static_cast<int>(page.height() / aspect)), page.height()};
 }
 
-bool PrintDrawing(QWidget* mainWindow, const QString& documentName, PrinterChooser& chooser, QSize pictureSize,
-                  const std::function<void(Device&, int)>& draw,
-                  const std::function<void(QPainter&, QPrinter&, const QRect&)>& more) {
+namespace {
+
+// One print job: the chooser, the box that stops it with the owner
+// disabled meanwhile, and the end of the job. `body` draws with the painter
+// on the printer's paint rectangle and reads `cancelled` as the box sets it.
+// A cancelled job on a printer that cannot take it back (a PDF file) keeps no
+// half-printed file behind; it counts as done, without a failure message.
+bool PrintJob(QWidget* owner, const QString& documentName, PrinterChooser& chooser,
+              const std::function<void(QPainter&, QPrinter&, const QRect&, const bool&)>& body) {
   QPrinter printer(QPrinter::HighResolution);
   printer.setDocName(documentName);
-  if (!chooser.Choose(printer, mainWindow)) return true;
+  if (!chooser.Choose(printer, owner)) return true;
   bool cancelled = false;
-  if (mainWindow != nullptr) mainWindow->setEnabled(false);
-  QPointer<PrintAbortBox> box = new PrintAbortBox(mainWindow, cancelled);
+  if (owner != nullptr) owner->setEnabled(false);
+  QPointer<PrintAbortBox> box = new PrintAbortBox(owner, cancelled);
   box->show();
   QCoreApplication::processEvents();  // the box shows (and can be pressed) before the page starts
   bool ok = false;
   {
     QPainter painter;
     if (painter.begin(&printer)) {
-      const QRect page = printer.pageLayout().paintRectPixels(printer.resolution());
-      // A portrait page takes the picture at its own proportions, not
-      // stretched to the page's height.
-      const QSize area = PrintArea(page.size(), pictureSize);
-      PainterDevice device(painter, area.width(), area.height());
-      PumpingDevice pumping(device, cancelled);
-      draw(pumping, printer.resolution());
-      device.Flush();
-      if (!cancelled && more) more(painter, printer, QRect(QPoint(0, 0), page.size()));
+      body(painter, printer, printer.pageLayout().paintRectPixels(printer.resolution()), cancelled);
       if (cancelled) {
-        // A printer that cannot take the job back (a PDF file) keeps no
-        // half-printed file behind.
         if (!printer.abort()) {
           painter.end();
           if (!printer.outputFileName().isEmpty()) QFile::remove(printer.outputFileName());
         }
-        ok = true;  // stopped by the user: no failure message
+        ok = true;
       } else {
         ok = painter.end() && printer.printerState() != QPrinter::Error;
       }
@@ -184,8 +180,26 @@ bool PrintDrawing(QWidget* mainWindow, const QString& documentName, PrinterChoos
     }
   }
   if (box != nullptr) box->close();
-  if (mainWindow != nullptr) mainWindow->setEnabled(true);
+  if (owner != nullptr) owner->setEnabled(true);
   return ok;
+}
+
+}  // namespace
+
+bool PrintDrawing(QWidget* mainWindow, const QString& documentName, PrinterChooser& chooser, QSize pictureSize,
+                  const std::function<void(Device&, int)>& draw,
+                  const std::function<void(QPainter&, QPrinter&, const QRect&)>& more) {
+  return PrintJob(mainWindow, documentName, chooser,
+                  [&](QPainter& painter, QPrinter& printer, const QRect& page, const bool& cancelled) {
+    // A portrait page takes the picture at its own proportions, not
+    // stretched to the page's height.
+    const QSize area = PrintArea(page.size(), pictureSize);
+    PainterDevice device(painter, area.width(), area.height());
+    PumpingDevice pumping(device, cancelled);
+    draw(pumping, printer.resolution());
+    device.Flush();
+    if (!cancelled && more) more(painter, printer, QRect(QPoint(0, 0), page.size()));
+  });
 }
 
 bool PrintPlot(QWidget* mainWindow, Picture& picture, const ParameterSet& params,
@@ -395,18 +409,8 @@ bool CopyPlotToClipboard(QWidget* mainWindow, Picture& picture, const ParameterS
 
 bool PrintChart(QWidget* owner, const std::function<void(Device&)>& draw,
                 const QString& documentName, PrinterChooser& chooser, QSize size) {
-  QPrinter printer(QPrinter::HighResolution);
-  printer.setDocName(documentName);
-  if (!chooser.Choose(printer, owner)) return true;
-  bool cancelled = false;
-  if (owner != nullptr) owner->setEnabled(false);
-  QPointer<PrintAbortBox> box = new PrintAbortBox(owner, cancelled);
-  box->show();
-  QCoreApplication::processEvents();
-  bool ok = false;
-  QPainter painter;
-  if (painter.begin(&printer)) {
-    const QRect page = printer.pageLayout().paintRectPixels(printer.resolution());
+  return PrintJob(owner, documentName, chooser,
+                  [&](QPainter& painter, QPrinter&, const QRect& page, const bool& cancelled) {
     const QSize area = PrintArea(page.size(), size);
     // Drawn at screen size and scaled to the page, so that the chart's text
     // keeps its share of it.
@@ -416,31 +420,11 @@ bool PrintChart(QWidget* owner, const std::function<void(Device&)>& draw,
     PumpingDevice pumping(device, cancelled);
     draw(pumping);
     device.Flush();
-    if (cancelled) {
-      if (!printer.abort()) {
-        painter.end();
-        if (!printer.outputFileName().isEmpty()) QFile::remove(printer.outputFileName());
-      }
-      ok = true;
-    } else {
-      ok = painter.end() && printer.printerState() != QPrinter::Error;
-    }
-    if (painter.isActive()) painter.end();
-  }
-  if (box != nullptr) box->close();
-  if (owner != nullptr) owner->setEnabled(true);
-  return ok;
+  });
 }
 
 void CopyChartToClipboard(const std::function<void(Device&)>& draw, QSize size, const QString& text) {
-  const int w = std::max(1, size.width()), h = std::max(1, size.height());
-  const QByteArray svg = RenderPicture(PictureFormat::Svg, w, h, 0xFFFFFF, draw);
-  const QImage image = QImage::fromData(RenderPicture(PictureFormat::Png, w, h, 0xFFFFFF, draw), "PNG");
-  auto* data = new QMimeData;
-  if (!svg.isEmpty()) data->setData(QStringLiteral("image/svg+xml"), svg);
-  if (!image.isNull()) data->setImageData(image);
-  if (!text.isEmpty()) data->setText(text);
-  QApplication::clipboard()->setMimeData(data);
+  CopyDrawing(nullptr, size, 0xFFFFFF, draw, text);
 }
 
 }  // namespace vantor
