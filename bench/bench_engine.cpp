@@ -28,14 +28,22 @@ class NullSink : public RunSink {
   float last = 0.0f;
 };
 
+// The same for a reader of V alone (the measures, the sweeps): Model 4 skips
+// the currents at its samples.
+class VOnlySink : public NullSink {
+ public:
+  bool NeedsCurrents() const override { return false; }
+};
+
 using bench::ShippedGates;
 
+template <class Sink = NullSink>
 void RunAndCount(benchmark::State& state, const ParameterSet& base, double tolerance = 0) {
   const GateTable gates = ShippedGates();
   long passes = 0, rejected = 0, samples = 0, spikes = 0;
   for (auto _ : state) {
     ParameterSet params = base;
-    NullSink sink;
+    Sink sink;
     RunFlags flags;
     RunTuning tuning;
     tuning.tolerance = tolerance;
@@ -89,6 +97,14 @@ void BM_TonicFiring(benchmark::State& state) {
   RunAndCount(state, params);
 }
 BENCHMARK(BM_TonicFiring)->Arg(1)->Arg(3)->Arg(4)->Unit(benchmark::kMillisecond);
+
+// The same for a sink that reads V alone.
+void BM_TonicFiringVOnly(benchmark::State& state) {
+  ParameterSet params = TonicFiring();
+  params.SetValue(param::Model, static_cast<float>(state.range(0)));
+  RunAndCount<VOnlySink>(state, params);
+}
+BENCHMARK(BM_TonicFiringVOnly)->Arg(4)->Unit(benchmark::kMillisecond);
 
 // The same with hardly any samples ("Maximum dV for plot" 1000 mV, "Maximum
 // dt for plot" 100 ms): what the integration costs without the record.

@@ -63,6 +63,11 @@ class SampleStore : public RunSink, public DriveSink {
   // Model 4's samples unrounded: time and values in double precision.
   void Precise(const RunSample&, const PreciseSample& unrounded) override { Take(unrounded, true); }
   void Drive(double command, double current) override { pending_[0] = command, pending_[1] = current; }
+  bool NeedsCurrents() const override {
+    for (int column : columns_)
+      if (column - 1 == slot::ICap || (column - 1 >= slot::IC && column - 1 <= slot::IGABAb)) return true;
+    return false;
+  }
 
   // Rows kept.
   py::ssize_t Count() const {
@@ -142,6 +147,7 @@ class SampleStore : public RunSink, public DriveSink {
 class DiscardSamples : public RunSink {
  public:
   void Sample(const RunSample& sample) override { last = sample[0]; }
+  bool NeedsCurrents() const override { return false; }
   float last = 0;
 };
 

@@ -35,6 +35,7 @@ RunResult PictureJob::RunOver(ParameterSet& params, const GateTable& gates, RunS
                               const RunTuning& tuning) {
   struct Nothing : RunSink {
     void Sample(const RunSample&) override {}
+    bool NeedsCurrents() const override { return false; }
   } nothing;
   return RunTrial(params, gates, extra ? *extra : nothing, flags, pump, tuning);
 }

@@ -52,6 +52,7 @@ double TimedRate(const SweepSetup& setup, const std::vector<long>& runs) {
   struct LastTime final : RunSink {
     double t = 0;
     void Sample(const RunSample& sample) override { t = sample[0]; }
+    bool NeedsCurrents() const override { return false; }  // as the sweep's own runs
   };
   double simulated = 0, seconds = 0;
   for (long run : picks) {

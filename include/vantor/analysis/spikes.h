@@ -58,6 +58,7 @@ class VmRecorder : public RunSink {
     trace.t.push_back(precise[slot::Time]);
     trace.v.push_back(precise[slot::V]);
   }
+  bool NeedsCurrents() const override { return false; }
   VmTrace trace;
 };
 

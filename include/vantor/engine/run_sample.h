@@ -37,6 +37,10 @@ class RunSink {
     (void)precise;
     Sample(sample);
   }
+  // Whether the sink reads I-cap or the ionic and synaptic slots (2 and
+  // 4 .. 17). Model 4 takes the currents at its samples only for a sink that
+  // does; for one that does not they are 0 after the first sample (0 ms).
+  virtual bool NeedsCurrents() const { return true; }
 };
 
 }  // namespace vantor

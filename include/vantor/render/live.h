@@ -38,6 +38,11 @@ class SinkFanOut : public RunSink {
   void Precise(const RunSample& sample, const PreciseSample& precise) override {
     for (RunSink* sink : sinks_) sink->Precise(sample, precise);
   }
+  bool NeedsCurrents() const override {
+    for (const RunSink* sink : sinks_)
+      if (sink->NeedsCurrents()) return true;
+    return false;
+  }
 
  private:
   std::vector<RunSink*> sinks_;

@@ -87,7 +87,8 @@ class Recorder {
         rates_(rates),
         taker_(taker),
         drive_(drive),
-        mayChange_(taker.MayChangeParameters()) {}
+        mayChange_(taker.MayChangeParameters()),
+        currents_(taker.WantsCurrents()) {}
 
   // The sample at time s of the last accepted step (or its start state).
   bool At(double s, double iInj) {
@@ -103,8 +104,9 @@ class Recorder {
     lastTime_ = s;
     ContinuousState& y = y_;
     rk_.DenseState(s, y);
-    rates_.Evaluate(s, iInj, y.data(), dy_.data(), &sample_, &precise_);
-    if (drive_.Active()) {
+    // The currents only for a sink that reads them (most analyses read V).
+    if (currents_) rates_.Evaluate(s, iInj, y.data(), dy_.data(), &sample_, &precise_);
+    if (drive_.Active() && currents_) {
       const double current = rates_.ClampCurrent();
       taker_.Drive(drive_.VoltageClamp() ? drive_.Level(s, within_) : current, current);
     }
@@ -262,6 +264,7 @@ class Recorder {
   SampleTaker& taker_;
   const StimulusDrive& drive_;
   const bool mayChange_;
+  const bool currents_;
   double within_ = 0;
   RunSample sample_{};
   PreciseSample precise_{};

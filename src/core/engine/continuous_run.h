@@ -38,6 +38,10 @@ class SampleTaker {
   // With a stimulus, what drives the sample Take is about to be given (see
   // DriveSink).
   virtual void Drive(double /*command*/, double /*current*/) {}
+  // Whether Take wants the currents (and Drive what drove the sample): when
+  // not, the run does not evaluate the cell at the samples and leaves the
+  // current slots 0.
+  virtual bool WantsCurrents() const { return true; }
   std::string failure;
 };
 

@@ -129,6 +129,7 @@ class ContinuousTaker : public SampleTaker {
     return true;
   }
   bool MayChangeParameters() const override { return mayChange_; }
+  bool WantsCurrents() const override { return drive_ != nullptr || sink_.NeedsCurrents(); }
 
  private:
   const ParameterSet& params_;

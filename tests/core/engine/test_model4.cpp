@@ -17,6 +17,7 @@
 #include "engine/stage.h"
 #include "engine/synapses.h"
 #include "engine_fixtures.h"
+#include "vantor/render/live.h"
 #include "reference_cell.h"
 
 namespace vantor {
@@ -144,6 +145,46 @@ TEST_F(Model4, SamplesCarryDoublePrecisionAndOneRowAtEachStepEdge) {
                             [&](const PreciseSample& p) { return p[slot::Time] == edge; }),
               1)
         << edge;
+}
+
+// A sink that reads V only is spared the currents at each sample: the run
+// and every other slot stay bit for bit what a sink that reads them gets,
+// and a sink beside it that reads them still gets them.
+TEST_F(Model4, ASinkOfVAloneGetsTheSameRunWithoutTheCurrents) {
+  params.SetValue(param::gA, 0.5f);
+  params.SetValue(param::pT, 2.0f);
+  params.SetValue(param::gEPSP, 0.02f);
+  params.SetValue(param::Gate1, static_cast<float>(gate::mA));
+  struct VOnly : PreciseSink {
+    bool NeedsCurrents() const override { return false; }
+  };
+  auto run = [&](RunSink& sink) {
+    RunFlags flags;
+    ParameterSet copy = params;
+    ASSERT_EQ(RunTrial(copy, gates, sink, flags).outcome, RunOutcome::Completed);
+  };
+  PreciseSink full, beside;
+  VOnly alone, withFull;
+  run(full);
+  run(alone);
+  SinkFanOut both{&withFull, &beside};
+  run(both);
+  ASSERT_EQ(alone.precise.size(), full.precise.size());
+  ASSERT_EQ(beside.precise, full.precise);
+  EXPECT_EQ(withFull.precise, full.precise);
+  int currents = 0;
+  for (std::size_t i = 0; i < full.precise.size(); ++i)
+    for (int s = 0; s < kSampleSlots; ++s) {
+      const bool current = s == slot::ICap || (s >= slot::IC && s <= slot::IGABAb);
+      if (current && i > 0) {  // the first, at 0 ms, is the initialisation pass's
+        EXPECT_EQ(alone.precise[i][s], 0.0) << i << " slot " << s;
+        currents += full.precise[i][s] != 0.0;
+      } else {
+        EXPECT_EQ(alone.precise[i][s], full.precise[i][s]) << i << " slot " << s;
+        EXPECT_EQ(alone.rounded[i][s], full.rounded[i][s]) << i << " slot " << s;
+      }
+    }
+  EXPECT_GT(currents, 0);
 }
 
 // Beyond 2^17 ms a float time has steps of 1/64 ms: the samples of a spike
