@@ -164,6 +164,8 @@ def test_traces_and_dt_keep_only_what_is_asked(cli, tmp_path):
     assert some.names == ["V-m (mV)", "I-K (nA)", "g-Na (µS)"] and some.traces.shape[0] == 3
     assert np.array_equal(some.t, full.t) and np.array_equal(some["I-K"], full["I-K"])
     assert np.array_equal(some.spikes, full.spikes) and np.array_equal(some.dvdt, full.dvdt)
+    alone = vantor.run(p, traces=[])  # V alone: the run does not take the currents
+    assert np.array_equal(alone.t, full.t) and np.array_equal(alone.v, full.v)
     # On a grid: the same numbers as the command line's --dt, to the last digit.
     p.save(tmp_path / "p.vt4")
     cli("run", str(tmp_path / "p.vt4"), "--dt", "0.03", "--csv", str(tmp_path / "grid.csv"))

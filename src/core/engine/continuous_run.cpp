@@ -65,8 +65,10 @@ double Root(double a, double b, double x, double close, F f, D slope) {
     (fx >= 0.0 ? b : a) = x;
     const double d = slope(x);
     double next = d != 0.0 ? x - fx / d : a;
+    // Converged: the last correction may round to the bracket's end, or just
+    // past it, where a bisection would only start the search over.
+    if (std::fabs(next - x) < close) return std::min(std::max(next, a), b);
     if (!(next > a && next < b)) next = a + (b - a) / 2;
-    if (std::fabs(next - x) < close) return next;
     x = next;
   }
   return b;
@@ -216,8 +218,8 @@ class Recorder {
         (fx >= 0.0 ? hi : lo) = x;
         const double ds = sign * d;
         double next = ds != 0.0 ? x - fx / ds : lo;
+        if (std::fabs(next - x) < close) return std::min(std::max(next, lo), hi);
         if (!(next > lo && next < hi)) next = lo + (hi - lo) / 2;
-        if (std::fabs(next - x) < close) return next;
         x = next;
       }
       return hi;
