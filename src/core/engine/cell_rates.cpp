@@ -126,14 +126,17 @@ void CellRates::Refresh() {
 
 void CellRates::Evaluate(double t, double iInj, const double* y, double* dy,
                          RunSample* sample, PreciseSample* precise) const {
-  // The stages' evaluations, far the most, without any of a sample's work.
+  // The stages' evaluations, far the most, without any of a sample's work,
+  // and for sodium and potassium alone without the tests for the others.
   if (sample)
-    Rates<true>(t, iInj, y, dy, sample, precise);
+    Rates<true, false>(t, iInj, y, dy, sample, precise);
+  else if (p_.plain)
+    Rates<false, true>(t, iInj, y, dy, nullptr, nullptr);
   else
-    Rates<false>(t, iInj, y, dy, nullptr, nullptr);
+    Rates<false, false>(t, iInj, y, dy, nullptr, nullptr);
 }
 
-template <bool kSample>
+template <bool kSample, bool kPlain>
 void CellRates::Rates(double t, double iInj, const double* y, double* dy, RunSample* sample,
                       PreciseSample* precise) const {
   const Snapshot& p = p_;
@@ -171,16 +174,16 @@ void CellRates::Rates(double t, double iInj, const double* y, double* dy, RunSam
     x[n++] = -u;
   }
   const int caAt = n;
-  if (calciumGhk_) {
+  if (!kPlain && calciumGhk_) {
     uCa = 2 * v * static_cast<float>(frt) / 1000.0;
     x[n++] = -uCa;
   }
   const int nmdaAt = n;
   const GateRow& nmda = gates_.Row(gate::NMDA);
-  if (p.epsp) x[n++] = nmda.F * 2.0 * v * frt / 1000.0;
+  if (!kPlain && p.epsp) x[n++] = nmda.F * 2.0 * v * frt / 1000.0;
   const int gatesAt = n;
   if constexpr (!kSample) {
-    batch_.Exponents(context, x + n);
+    batch_.Exponents<kPlain>(context, x + n);
     n += batch_.ExponentCount();
   }
   // One alone (a sample's leak) costs less on its own than a batch.
@@ -200,7 +203,7 @@ void CellRates::Rates(double t, double iInj, const double* y, double* dy, RunSam
   }
 
   // How the gates of the enabled channels move.
-  if constexpr (!kSample) batch_.Derivatives(context, ex + gatesAt, y, dy);
+  if constexpr (!kSample) batch_.Derivatives<kPlain>(context, ex + gatesAt, y, dy);
 
   // An ohmic channel of the table.
   auto ohmic = [&](auto index) __attribute__((always_inline)) {
@@ -213,7 +216,7 @@ void CellRates::Rates(double t, double iInj, const double* y, double* dy, RunSam
 
   // Sodium and potassium alone (the built-in cell, and many others): the
   // same sums in the same order without a test for each other current.
-  if (p.plain) {
+  if (kPlain || p.plain) {
     ForEachChannel<channel::Na, channel::Nap>(ohmic);
     ForEachChannel<channel::K, channel::M>(ohmic);
     dy[cell::CaL] = ShellRate(y[cell::CaL], 0.0, p.lInflux, p.lRemoval);

@@ -64,7 +64,8 @@ class CellRates {
   double ClampCurrent() const { return clampCurrent_; }
 
  private:
-  template <bool kSample>
+  // kPlain: the snapshot's `plain` holds, so the other channels' tests fold away.
+  template <bool kSample, bool kPlain>
   void Rates(double t, double iInj, const double* y, double* dy, RunSample* sample,
              PreciseSample* precise) const;
 

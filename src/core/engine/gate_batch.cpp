@@ -190,29 +190,39 @@ template <int R>
 // whether it is enabled; rows First .. Last - 1.
 template <int First, int Last, class F>
 [[gnu::always_inline]] inline void ForEachRow(unsigned on, F&& f) {
-  [&]<int... I>(std::integer_sequence<int, I...>) [[gnu::always_inline]] {
+  [&]<int... I>(std::integer_sequence<int, I...>) __attribute__((always_inline)) {
     ((on & (1u << (First + I)) ? f(std::integral_constant<int, First + I>{}) : void()), ...);
   }(std::make_integer_sequence<int, Last - First>{});
 }
 
 // The sodium and potassium rows first, then the others behind one test:
 // most cells switch on few of them.
-template <class F>
+template <bool kSodiumPotassium, class F>
 [[gnu::always_inline]] inline void ForEachRow(unsigned on, F&& f) {
   ForEachRow<gate::mNa, gate::mK + 1>(on, f);
   constexpr unsigned kOthers = ((1u << (gate::mAHP + 1)) - 1) & ~((1u << (gate::mK + 1)) - 1);
-  if (on & kOthers) ForEachRow<gate::mK + 1, gate::mAHP + 1>(on, f);
+  if (!kSodiumPotassium && (on & kOthers)) ForEachRow<gate::mK + 1, gate::mAHP + 1>(on, f);
 }
 
+template <bool kSodiumPotassium>
 void GateBatch::Exponents(const GateContextD& in, double* x) const {
-  ForEachRow(on_, [&](auto row) { RowExponents<decltype(row)::value>(rows_[row], in, x); });
+  ForEachRow<kSodiumPotassium>(
+      on_, [&](auto row) { RowExponents<decltype(row)::value>(rows_[row], in, x); });
 }
 
+template <bool kSodiumPotassium>
 void GateBatch::Derivatives(const GateContextD& in, const double* e, const double* state,
                             double* dxdt) const {
-  ForEachRow(on_, [&](auto row) {
+  ForEachRow<kSodiumPotassium>(on_, [&](auto row) {
     RowDerivative<decltype(row)::value>(rows_[row], in, e, state, dxdt);
   });
 }
+
+template void GateBatch::Exponents<false>(const GateContextD&, double*) const;
+template void GateBatch::Exponents<true>(const GateContextD&, double*) const;
+template void GateBatch::Derivatives<false>(const GateContextD&, const double*, const double*,
+                                            double*) const;
+template void GateBatch::Derivatives<true>(const GateContextD&, const double*, const double*,
+                                           double*) const;
 
 }  // namespace vantor

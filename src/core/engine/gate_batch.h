@@ -36,10 +36,13 @@ class GateBatch {
 
   int ExponentCount() const { return exponents_; }
   // Every row's exponents at the working point into x[0 .. ExponentCount()).
+  // (kSodiumPotassium: only rows mNa, hNa and mK are enabled.)
+  template <bool kSodiumPotassium = false>
   void Exponents(const GateContextD& in, double* x) const;
   // dx/dt = drive - decay · x of every row, from e[i] = exp(x[i]) of those
   // exponents. Where a linear term's guard applies (V exactly on a centre)
   // a row takes its own formula instead.
+  template <bool kSodiumPotassium = false>
   void Derivatives(const GateContextD& in, const double* e, const double* state,
                    double* dxdt) const;
 
