@@ -128,7 +128,9 @@ void CellRates::Evaluate(double t, double iInj, const double* y, double* dy,
                          RunSample* sample, PreciseSample* precise) const {
   // The stages' evaluations, far the most, without any of a sample's work,
   // and for sodium and potassium alone without the tests for the others.
-  if (sample)
+  if (sample && p_.plain)
+    Rates<true, true>(t, iInj, y, dy, sample, precise);
+  else if (sample)
     Rates<true, false>(t, iInj, y, dy, sample, precise);
   else if (p_.plain)
     Rates<false, true>(t, iInj, y, dy, nullptr, nullptr);

@@ -65,8 +65,9 @@ class CellRates {
 
  private:
   // kPlain: the snapshot's `plain` holds, so the other channels' tests fold away.
+  // (Each kind on its own: inlined into Evaluate they crowd each other.)
   template <bool kSample, bool kPlain>
-  void Rates(double t, double iInj, const double* y, double* dy, RunSample* sample,
+  [[gnu::noinline]] void Rates(double t, double iInj, const double* y, double* dy, RunSample* sample,
              PreciseSample* precise) const;
 
   const ParameterSet& params_;
