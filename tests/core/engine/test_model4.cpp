@@ -372,8 +372,9 @@ TEST(RungeKuttaPairTableau, MeetsTheOrderConditions) {
       }
       EXPECT_NEAR(weigh(w, tree.phi), std::pow(theta, tree.order) / tree.gamma, 1e-13)
           << "dense order " << tree.order << " at " << theta;
-      if (theta == 1.0)
+      if (theta == 1.0) {
         for (int i = 0; i < 7; ++i) EXPECT_NEAR(w[i], t.b[i], 1e-14);
+      }
     }
   }
   EXPECT_GT(missed, 1e-4);
@@ -496,8 +497,12 @@ TEST_F(Model4, StepGateSlotAndToleranceChangedDuringTheRunTakeEffect) {
   EXPECT_LT(sink.samples.back()[slot::Time], 71.0f);
   EXPECT_TRUE(test::SpikeTimes(sink.samples).empty());
   for (const RunSample& s : sink.samples) {
-    if (s[slot::Time] < 4.9f) EXPECT_NE(s[slot::Gate1], s[slot::V]) << s[slot::Time];
-    if (s[slot::Time] > 5.5f) EXPECT_EQ(s[slot::Gate1], s[slot::V]) << s[slot::Time];
+    if (s[slot::Time] < 4.9f) {
+      EXPECT_NE(s[slot::Gate1], s[slot::V]) << s[slot::Time];
+    }
+    if (s[slot::Time] > 5.5f) {
+      EXPECT_EQ(s[slot::Gate1], s[slot::V]) << s[slot::Time];
+    }
   }
 }
 

@@ -147,8 +147,9 @@ TEST(StimulusRun, IdealClampHoldsTheCommandAndPassesTheIonicCurrent) {
     blocked.SetValue(param::gNa, 0.0f);
     const Trace control = RunWith(blocked, &stimulus, model);
     for (std::size_t i = 0; i < control.samples.size(); ++i)
-      if (control.samples[i][slot::Time] > 10 && control.samples[i][slot::Time] < 40)
+      if (control.samples[i][slot::Time] > 10 && control.samples[i][slot::Time] < 40) {
         EXPECT_GT(control.drive.current[i], -0.05);
+      }
   }
 }
 
@@ -168,7 +169,9 @@ double HalfTime(double rs, float model) {
   EXPECT_NEAR(run.samples.back()[slot::V], -70, 0.6 * rs);
   for (std::size_t i = 1; i < run.samples.size(); ++i) {
     const auto& s = run.samples[i];
-    if (s[slot::Time] > 50 && s[slot::Time] < 70) EXPECT_NEAR(s[slot::V], -50, 0.6 * rs);
+    if (s[slot::Time] > 50 && s[slot::Time] < 70) {
+      EXPECT_NEAR(s[slot::V], -50, 0.6 * rs);
+    }
     if (s[slot::Time] > 10 && s[slot::V] > -60) return s[slot::Time] - 10.0;
   }
   return 0;
