@@ -84,24 +84,24 @@ void BM_DefaultRunLooseTolerance(benchmark::State& state) {
 }
 BENCHMARK(BM_DefaultRunLooseTolerance)->Unit(benchmark::kMicrosecond);
 
-ParameterSet TonicFiring() {
+// The 10 s tonic run under the benchmark's method (its argument).
+ParameterSet TonicFiring(const benchmark::State& state) {
   ParameterSet params;
   bench::SetTonicFiring10s(params);
+  params.SetValue(param::Model, static_cast<float>(state.range(0)));
   return params;
 }
 
 // Ten seconds of steady firing on a 2 nA base current.
 void BM_TonicFiring(benchmark::State& state) {
-  ParameterSet params = TonicFiring();
-  params.SetValue(param::Model, static_cast<float>(state.range(0)));
+  ParameterSet params = TonicFiring(state);
   RunAndCount(state, params);
 }
 BENCHMARK(BM_TonicFiring)->Arg(1)->Arg(3)->Arg(4)->Unit(benchmark::kMillisecond);
 
 // The same for a sink that reads V alone.
 void BM_TonicFiringVOnly(benchmark::State& state) {
-  ParameterSet params = TonicFiring();
-  params.SetValue(param::Model, static_cast<float>(state.range(0)));
+  ParameterSet params = TonicFiring(state);
   RunAndCount<VOnlySink>(state, params);
 }
 BENCHMARK(BM_TonicFiringVOnly)->Arg(4)->Unit(benchmark::kMillisecond);
@@ -109,8 +109,7 @@ BENCHMARK(BM_TonicFiringVOnly)->Arg(4)->Unit(benchmark::kMillisecond);
 // The same with hardly any samples ("Maximum dV for plot" 1000 mV, "Maximum
 // dt for plot" 100 ms): what the integration costs without the record.
 void BM_TonicFiringSparseSamples(benchmark::State& state) {
-  ParameterSet params = TonicFiring();
-  params.SetValue(param::Model, static_cast<float>(state.range(0)));
+  ParameterSet params = TonicFiring(state);
   params.SetValue(param::MaxDvForPlot, 1000.0f);
   params.SetValue(param::MaxDtForPlot, 100.0f);
   RunAndCount(state, params);
@@ -119,8 +118,7 @@ BENCHMARK(BM_TonicFiringSparseSamples)->Arg(4)->Unit(benchmark::kMillisecond);
 
 // The same with every channel and both synaptic trains switched on.
 void BM_TonicFiringAllChannels(benchmark::State& state) {
-  ParameterSet params = TonicFiring();
-  params.SetValue(param::Model, static_cast<float>(state.range(0)));
+  ParameterSet params = TonicFiring(state);
   params.SetValue(param::gNap, 0.02f);
   params.SetValue(param::gH, 0.02f);
   params.SetValue(param::pT, 2.0f);
