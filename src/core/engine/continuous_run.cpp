@@ -55,15 +55,20 @@ double NextLanding(const Protocol& protocol, const SynapticAccumulators& synapse
   return drive.Active() ? std::fmin(next, drive.NextEdge(t)) : next;
 }
 
+struct ValueSlope {
+  double value, slope;
+};
+
 // The first point of [a, b] where f turns from below 0 to at or above it
 // (f(a) < 0 <= f(b)): Newton steps from x kept inside a shrinking bracket,
-// until they move less than `close`.
-template <class F, class D>
-double Root(double a, double b, double x, double close, F f, D slope) {
+// until they move less than `close`. fd(x) gives f(x) and its slope.
+template <class FD>
+double Root(double a, double b, double x, double close, FD fd) {
   for (int i = 0; i < kBisections && b - a > close; ++i) {
-    const double fx = f(x);
+    const ValueSlope at = fd(x);
+    const double fx = at.value;
     (fx >= 0.0 ? b : a) = x;
-    const double d = slope(x);
+    const double d = at.slope;
     double next = d != 0.0 ? x - fx / d : a;
     // Converged: the last correction may round to the bracket's end, or just
     // past it, where a bisection would only start the search over.
@@ -75,9 +80,9 @@ double Root(double a, double b, double x, double close, F f, D slope) {
 }
 
 // The same in time (ms) from the middle, to a relative 1e-12.
-template <class F, class D>
-double Root(double a, double b, F f, D slope) {
-  return Root(a, b, a + (b - a) / 2, 1e-12 * std::fmax(1.0, std::fabs(b)), f, slope);
+template <class FD>
+double Root(double a, double b, FD fd) {
+  return Root(a, b, a + (b - a) / 2, 1e-12 * std::fmax(1.0, std::fabs(b)), fd);
 }
 
 class Recorder {
@@ -179,7 +184,7 @@ class Recorder {
   // from `level` (kNever: nowhere at the points looked at). The points step
   // by what the tangent at `from` takes to reach the band (a little more, and
   // at most an eighth of the span), so that on a fast upstroke the first one
-  // is most often already outside; Newton then starts where the line
+  // is most often already outside; Newton (Root) then starts where the line
   // through the last two points meets the band, inside their bracket, and
   // stops once it moves less than `close`.
   static double Crossing(const RungeKuttaPair::Quartic& v, double from, double span, double level,
@@ -204,25 +209,16 @@ class Recorder {
       // Which edge of the band it left by decides the sign of the slope.
       const double sign = above > 0.0 ? 1.0 : -1.0;
       const double edge = level + sign * band;
-      double lo = a, hi = b;
-      double x = before < 0.0 ? a + (b - a) * (before / (before - out)) : a;
-      x = std::min(std::max(x, lo), hi);
-      for (int i = 0; i < kBisections && hi - lo > close; ++i) {
+      const double guess = before < 0.0 ? a + (b - a) * (before / (before - out)) : a;
+      return Root(a, b, std::min(std::max(guess, a), b), close, [&](double x) {
         // Value and slope in one Horner pass.
         double f = c[4], d = 0.0;
         for (int m = 3; m >= 0; --m) {
           d = d * x + f;
           f = f * x + c[m];
         }
-        const double fx = sign * (f - edge);
-        (fx >= 0.0 ? hi : lo) = x;
-        const double ds = sign * d;
-        double next = ds != 0.0 ? x - fx / ds : lo;
-        if (std::fabs(next - x) < close) return std::min(std::max(next, lo), hi);
-        if (!(next > lo && next < hi)) next = lo + (hi - lo) / 2;
-        x = next;
-      }
-      return hi;
+        return ValueSlope{sign * (f - edge), sign * d};
+      });
     }
     return kNever;
   }
@@ -255,8 +251,8 @@ class Recorder {
   static double Peak(const RungeKuttaPair::Quartic& v, double a, double b) {
     const double theta =
         Root((a - v.start) / v.h, (b - v.start) / v.h, 0.5,
-             1e-12 * std::fmax(1.0, std::fabs(b)) / v.h, [&](double x) { return -v.PolySlope(x); },
-             [&](double x) { return -v.PolyCurvature(x); });
+             1e-12 * std::fmax(1.0, std::fabs(b)) / v.h,
+             [&](double x) { return ValueSlope{-v.PolySlope(x), -v.PolyCurvature(x)}; });
     return v.start + theta * v.h;
   }
 
@@ -389,9 +385,9 @@ RunResult RunContinuous(const ParameterSet& params, const GateTable& gates,
     const double reached = rk.Time();
     if (tuning.spikes && RisesThrough(before, rk.State()[cell::V], tuning.spikeThreshold)) {
       const RungeKuttaPair::Quartic v = rk.DenseQuartic(cell::V);
-      tuning.spikes->Spike(Root(
-          t, reached, [&](double s) { return v.Value(s) - tuning.spikeThreshold; },
-          [&](double s) { return v.Slope(s); }));
+      tuning.spikes->Spike(Root(t, reached, [&](double s) {
+        return ValueSlope{v.Value(s) - tuning.spikeThreshold, v.Slope(s)};
+      }));
     }
     if (!recorder.Step(iInj, lands)) return fail(taker.failure);
     t = reached;
