@@ -8,6 +8,7 @@
 #include "vantor/analysis/measured_run.h"
 #include "cli/commands.h"
 #include "cli/diagnostics.h"
+#include "cli/interrupts.h"
 #include "cli/measure_options.h"
 #include "cli/run_inputs.h"
 #include "vantor/text/number_format.h"
@@ -129,8 +130,11 @@ int Measure(const std::vector<std::string>& args) {
   if (inputs.stimulus && inputs.stimulus->family)
     return Usage("measure takes one run, not the family of " + inputs.stimulus->name +
                  " (vantor-cli run draws it; --no-stimulus: the parameters' step)");
+  RunFlags flags;
+  StopOnInterrupt stopOnSignal(flags);
   const MeasuredRun run = MeasureTrial(params, inputs.gates, settings, json,
-                                       inputs.stimulus ? &*inputs.stimulus : nullptr);
+                                       inputs.stimulus ? &*inputs.stimulus : nullptr, &flags);
+  if (Interrupted()) return kExitRefused;  // main() ends by the signal
   if (run.outcome != RunOutcome::Completed) {
     PrintError(run.message);
     return kExitRefused;

@@ -141,7 +141,11 @@ int Report(const std::vector<std::string>& args) {
     run.name = files[i];
     run.params = inputs[i].params;
     if (!Picture(inputs[i], folder, run)) return kExitRefused;
-    const MeasuredRun measured = MeasureTrial(inputs[i].params, inputs[i].gates);
+    RunFlags flags;
+    StopOnInterrupt stopOnSignal(flags);
+    const MeasuredRun measured =
+        MeasureTrial(inputs[i].params, inputs[i].gates, {}, false, nullptr, &flags);
+    if (Interrupted()) return kExitRefused;  // main() ends by the signal
     if (measured.outcome != RunOutcome::Completed) {
       PrintError(files[i] + ": " + measured.message);
       return kExitRefused;

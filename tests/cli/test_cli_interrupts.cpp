@@ -157,6 +157,22 @@ TEST(CliInterrupts, EveryPhaseOfARun) {
   fs::remove_all(dir);
 }
 
+// A signal stops the run of a measure or a report, which then prints nothing
+// and ends by the signal.
+TEST(CliInterrupts, AMeasureStopsItsRun) {
+  const fs::path dir = TestFolder();
+  CliCall call;
+  call.dir = dir;
+  call.args = {"measure", "--method", "4", "--set", "duration=100000"};
+  call.env["VANTOR_CLI_SIGNAL_AT"] = "start";
+  const CliOutcome run = RunCli(call);
+  ASSERT_FALSE(run.timedOut);
+  EXPECT_EQ(run.termSignal, SIGINT);
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(run.err, "");
+  fs::remove_all(dir);
+}
+
 TEST(CliInterrupts, EveryPhaseOfASweepAMergeAndAParameterFile) {
   const fs::path dir = TestFolder();
   const auto sweep = Reference(kSweep, kSweepOutputs);

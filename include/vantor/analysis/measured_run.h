@@ -23,9 +23,10 @@ struct MeasuredRun {
 // base set, and measures it as `settings` ask. A `stimulus` (its family
 // left aside) drives the run besides the parameters' step; without a window
 // given, the measures then take the whole trial, latencies counted from the
-// earliest of its segments and the step.
+// earliest of its segments and the step. With `flags`, the caller can stop
+// the run (flags->stop; the outcome is then Stopped).
 MeasuredRun MeasureTrial(ParameterSet params, const GateTable& gates,
                          const MeasureSettings& settings = {}, bool keepSpikes = false,
-                         const Stimulus* stimulus = nullptr);
+                         const Stimulus* stimulus = nullptr, RunFlags* flags = nullptr);
 
 }  // namespace vantor

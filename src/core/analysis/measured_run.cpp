@@ -21,10 +21,12 @@ MeasureWindow StimulusWindow(const ParameterSet& params, const Stimulus& stimulu
 }  // namespace
 
 MeasuredRun MeasureTrial(ParameterSet params, const GateTable& gates,
-                         const MeasureSettings& settings, bool keepSpikes, const Stimulus* stimulus) {
+                         const MeasureSettings& settings, bool keepSpikes, const Stimulus* stimulus,
+                         RunFlags* stop) {
   MeasuredRun run;
   VmRecorder recorder;
-  RunFlags flags;
+  RunFlags own;
+  RunFlags& flags = stop ? *stop : own;
   std::optional<Stimulus> one;
   if (stimulus != nullptr) {
     one = *stimulus;
