@@ -65,7 +65,7 @@ class SampleStore : public RunSink, public DriveSink {
   void Drive(double command, double current) override { pending_[0] = command, pending_[1] = current; }
   bool NeedsCurrents() const override {
     for (int column : columns_)
-      if (column - 1 == slot::ICap || (column - 1 >= slot::IC && column - 1 <= slot::IGABAb)) return true;
+      if (slot::IsCurrent(column - 1)) return true;
     return false;
   }
 

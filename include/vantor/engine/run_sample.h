@@ -23,6 +23,9 @@ enum Slot : int {
   IC = 4, IH, IT, IA, IL, INa, IK, IM, IAHP, INap, IAMPA, INMDA, IGABAa, IGABAb,
   Gate1 = 18, Gate2, Gate3,
 };
+// I-cap or one of the ionic and synaptic currents (or conductances): the
+// slots a sink that reads V alone is spared (RunSink::NeedsCurrents).
+constexpr bool IsCurrent(int s) { return s == ICap || (s >= IC && s <= IGABAb); }
 }  // namespace slot
 
 // Where the run loop hands each recorded sample (the record file writer, the
@@ -37,9 +40,10 @@ class RunSink {
     (void)precise;
     Sample(sample);
   }
-  // Whether the sink reads I-cap or the ionic and synaptic slots (2 and
-  // 4 .. 17). Model 4 takes the currents at its samples only for a sink that
-  // does; for one that does not they are 0 after the first sample (0 ms).
+  // Whether the sink reads I-cap or the ionic and synaptic slots
+  // (slot::IsCurrent). Model 4 takes the currents at its samples only for a
+  // sink that does; for one that does not they are 0 after the first sample
+  // (0 ms).
   virtual bool NeedsCurrents() const { return true; }
 };
 

@@ -218,7 +218,7 @@ void CellRates::Rates(double t, double iInj, const double* y, double* dy, RunSam
 
   // Sodium and potassium alone (the built-in cell, and many others): the
   // same sums in the same order without a test for each other current.
-  if (kPlain || p.plain) {
+  if constexpr (kPlain) {
     ForEachChannel<channel::Na, channel::Nap>(ohmic);
     ForEachChannel<channel::K, channel::M>(ohmic);
     dy[cell::CaL] = ShellRate(y[cell::CaL], 0.0, p.lInflux, p.lRemoval);

@@ -175,8 +175,7 @@ TEST_F(Model4, ASinkOfVAloneGetsTheSameRunWithoutTheCurrents) {
   int currents = 0;
   for (std::size_t i = 0; i < full.precise.size(); ++i)
     for (int s = 0; s < kSampleSlots; ++s) {
-      const bool current = s == slot::ICap || (s >= slot::IC && s <= slot::IGABAb);
-      if (current && i > 0) {  // the first, at 0 ms, is the initialisation pass's
+      if (slot::IsCurrent(s) && i > 0) {  // the first, at 0 ms, is the initialisation pass's
         EXPECT_EQ(alone.precise[i][s], 0.0) << i << " slot " << s;
         currents += full.precise[i][s] != 0.0;
       } else {
