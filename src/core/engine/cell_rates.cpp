@@ -5,6 +5,7 @@
 
 #include "engine/calcium.h"
 #include "engine/channels.h"
+#include "engine/gate_batch_rows.h"
 #include "engine/ghk.h"
 #include "engine/kinetics.h"
 #include "engine/stage.h"
@@ -76,6 +77,7 @@ void CellRates::Refresh() {
   s.hShift = p.Value(param::HShift);
   s.ipsp = p.Value(param::gIPSP) != 0.0f;
   s.epsp = p.Value(param::gEPSP) != 0.0f;
+  s.ghkLeak = !constants_.ohmicLeak && (s.pK != 0.0 || s.pNa != 0.0);
   s.plain = (s.on & ~((1u << channel::Na) | (1u << channel::K))) == 0 && !s.ipsp && !s.epsp;
   s.ipscOnset = p.Value(param::IpscOnset);
   s.epscOnset = p.Value(param::EpscOnset);
@@ -100,8 +102,10 @@ void CellRates::Refresh() {
   int gateCount = 0;
   moves[cell::V] = moves[cell::CaL] = moves[cell::CaT] = true;
   activeCount_ = 0;
+  gatesEnd_ = 1;
   for (int i = 0; i < kCellStateSize; ++i) {
     if (moves[i]) active_[activeCount_++] = i;
+    if (moves[i] && i < cell::CaL) gatesEnd_ = i + 1;
     if (moves[i] && i >= cell::FirstGate && i <= cell::LastGate) gateRows[gateCount++] = i;
   }
   for (int i = 0; i < synapses_.Size(); ++i) active_[activeCount_++] = kCellStateSize + i;
@@ -167,7 +171,7 @@ void CellRates::Rates(double t, double iInj, const double* y, double* dy, RunSam
   // only) the gates'.
   double x[kMaxExponents], ex[kMaxExponents];
   int n = 0;
-  const bool ghkLeak = !k.ohmicLeak && (p.pK != 0.0 || p.pNa != 0.0);
+  const bool ghkLeak = p.ghkLeak;
   double u = 0, uCa = 0;
   if (ghkLeak) {
     // u = V F/(RT) / 1000 with the division taken once per parameter read.
@@ -192,7 +196,7 @@ void CellRates::Rates(double t, double iInj, const double* y, double* dy, RunSam
   if (n == 1) {
     ex[0] = std::exp(x[0]);
   } else if (n > 1) {
-    x[n] = x[n + 1] = x[n + 2] = 0.0;  // the rest of the last batch
+    if (n % 4 != 0) x[n] = x[n + 1] = x[n + 2] = 0.0;  // the rest of the last batch
     exp_(x, ex, n);
   }
 

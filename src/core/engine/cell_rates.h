@@ -43,6 +43,9 @@ class CellRates {
   // others have dy/dt = 0 exactly.
   const int* Active() const { return active_; }
   int ActiveCount() const { return activeCount_; }
+  // One past the last of V and the gates that may move: the gates from here
+  // to the shells do not.
+  int GatesEnd() const { return gatesEnd_; }
 
   // dy/dt at time t (ms) with the injected current iInj (nA); dy of the
   // values that do not move (not in Active()) is left as it was. With `sample`,
@@ -67,8 +70,8 @@ class CellRates {
   // kPlain: the snapshot's `plain` holds, so the other channels' tests fold away.
   // (Each kind on its own: inlined into Evaluate they crowd each other.)
   template <bool kSample, bool kPlain>
-  [[gnu::noinline]] void Rates(double t, double iInj, const double* y, double* dy, RunSample* sample,
-             PreciseSample* precise) const;
+  [[gnu::noinline]] void Rates(double t, double iInj, const double* y, double* dy,
+                               RunSample* sample, PreciseSample* precise) const;
 
   const ParameterSet& params_;
   const GateTable& gates_;
@@ -80,6 +83,7 @@ class CellRates {
     double gmax[kChannelCount] = {};  // by position in the channel table
     unsigned on = 0;                  // bit c: gmax[c] is not 0
     bool plain = false;               // no channel but Na and K, no synapses
+    bool ghkLeak = false;             // the leak by GHK (not ohmic, not both 0)
     double hShift = 0;
     bool ipsp = false, epsp = false;
     double ipscOnset = 0, epscOnset = 0, mg = 0, caOut = 0;
@@ -101,6 +105,7 @@ class CellRates {
   long generation_ = 0;
   int active_[kMaxContinuousState] = {};
   int activeCount_ = 0;
+  int gatesEnd_ = cell::CaL;
   const StimulusDrive* drive_ = nullptr;
   double within_ = 0;
   mutable double clampCurrent_ = 0;

@@ -38,11 +38,12 @@ struct RunSettings {
   double rtol = 0.0;
   ContinuousState atol{};  // each value's absolute tolerance in its own units
 
-  void Read(const ParameterSet& params, const RunTuning& tuning, int n) {
+  void Read(const ParameterSet& params, const RunTuning& tuning) {
     protocol = Protocol::Of(params);
     rtol = tuning.tolerance > 0.0 ? tuning.tolerance
                                   : ToleranceFromMaxChange(params.Value(param::MaxChangeInGates));
-    for (int i = 0; i < n; ++i)
+    // Past the size too: the pair's loops run over whole vectors of four.
+    for (int i = 0; i < kMaxContinuousState; ++i)
       atol[i] = rtol * (i == cell::V ? 1.0 : (i == cell::CaL || i == cell::CaT) ? 1e-8 : 1e-3);
   }
 };
@@ -287,9 +288,8 @@ RunResult RunContinuous(const ParameterSet& params, const GateTable& gates,
   rates.SetDrive(&drive);
 
   RungeKuttaPair rk(rates);
-  const int n = rk.Size();
   RunSettings settings;
-  settings.Read(params, tuning, n);
+  settings.Read(params, tuning);
   const bool ideal = drive.VoltageClamp() && drive.SeriesResistance() == 0.0;
   // After a discontinuity: the stimulus' next pieces, and in an ideal clamp V
   // put on the command again (it is integrated from the command's slope).
@@ -392,7 +392,7 @@ RunResult RunContinuous(const ParameterSet& params, const GateTable& gates,
     if (!recorder.Step(iInj, lands)) return fail(taker.failure);
     t = reached;
     // A dialog may have changed a parameter while a sample was taken.
-    if (mayChange) settings.Read(params, tuning, n);
+    if (mayChange) settings.Read(params, tuning);
     if (lands) {
       // A discontinuity: events add to the drive, the injected current may
       // change, and the last stage of the step no longer holds.

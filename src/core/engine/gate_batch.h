@@ -4,7 +4,8 @@
 // then each row forms dx/dt from its exponentials. The formulas are those of
 // gate_formulas.h in double precision, with each row's coefficients read once
 // per change instead of at every evaluation, and divisions by a coefficient
-// taken as products with its reciprocal.
+// taken as products with its reciprocal. The per-row code is inline, in
+// gate_batch_rows.h, for the one evaluation that calls it.
 #pragma once
 
 #include "engine/gate_rate.h"
@@ -60,14 +61,18 @@ class GateBatch {
     float exponentB = 0;  // mAHP's power, as the table has it
     const GateRow* source = nullptr;
   };
-  template <int R>
+  // kShared: the row's mode is the one of the shipped table (see shared_).
+  template <int R, bool kShared>
   static void RowExponents(const Row& r, const GateContextD& in, double* x);
-  template <int R>
+  template <int R, bool kShared>
   static void RowDerivative(const Row& r, const GateContextD& in, const double* e,
                             const double* state, double* dxdt);
 
   Row rows_[gate::mAHP + 1];  // by row
   unsigned on_ = 0;           // bit r: row r is enabled
+  // mNa, hNa and mK are enabled, share their exponentials as the shipped
+  // table lets them (mNa's cubed for hNa and mK), and no other row is.
+  bool shared_ = false;
   int exponents_ = 0;
 };
 

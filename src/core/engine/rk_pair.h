@@ -30,7 +30,8 @@ class RungeKuttaPair {
   // One attempt of length h from the start. Returns the error norm with
   // tolerance atol_i + rtol · max(|y0_i|, |y1_i|) (1 is at the limit; not a
   // finite number when the attempt blew up). Parameters that changed since
-  // the last attempt (CellRates::Refresh) restart the pair first.
+  // the last attempt (CellRates::Refresh) restart the pair first. atol holds
+  // a positive tolerance for every value up to Size() rounded up to four.
   double Attempt(double h, double iInj, double rtol, const ContinuousState& atol);
 
   // Makes the attempt the new start at time `end` (t + h, or the landing
@@ -82,6 +83,7 @@ class RungeKuttaPair {
  private:
   const CellRates& rates_;
   int n_;
+  int gatesEnd_ = cell::CaL;  // one past the last value before the shells that may move
   long generation_ = -1;  // of the rates at the last restart
   double t0_ = 0, h_ = 0;
   ContinuousState y0_{}, y1_{}, scratch_{};

@@ -467,13 +467,20 @@ TEST_F(Model4, AChangedParameterRestartsThePair) {
   rk.Attempt(0.01, 0.0, 1e-6, atol);
   rk.Accept(0.01);
   params.SetValue(param::gNa, 120.0f);
+  // And a channel whose gates lie past the ones that moved so far.
+  params.SetValue(param::gA, 20.0f);
   rates.Refresh();
   rk.Attempt(0.01, 0.0, 1e-6, atol);
   ContinuousState fresh{};
   ContinuousState start = rk.State();
   rates.Evaluate(0.01, 0.0, start.data(), fresh.data());
-  for (int i : {int(cell::V), int(gate::mNa), int(gate::hNa)})
+  for (int i : {int(cell::V), int(gate::mNa), int(gate::hNa), int(gate::mA), int(gate::hA)})
     EXPECT_EQ(rk.Slope()[i], fresh[i]) << "value " << i;
+  // The step integrates them too.
+  rk.Accept(0.02);
+  EXPECT_NE(rk.State()[gate::mA], start[gate::mA]);
+  EXPECT_NE(rk.State()[gate::hA], start[gate::hA]);
+  EXPECT_EQ(rk.State()[gate::mT], start[gate::mT]);
 }
 
 // The same for what the run loop and the samples read from the parameters:
