@@ -46,6 +46,13 @@ class CellRates {
   // One past the last of V and the gates that may move: the gates from here
   // to the shells do not.
   int GatesEnd() const { return gatesEnd_; }
+  // Whether the shells stay as they are in y for good: a cell of sodium and
+  // potassium alone (no calcium current, no synapses) with both on their
+  // floor, where their removal holds them.
+  bool ShellsStill(const double* y) const {
+    return p_.plain && synapses_.Size() == 0 && y[cell::CaL] <= kCalciumFloor &&
+           y[cell::CaT] <= kCalciumFloor;
+  }
 
   // dy/dt at time t (ms) with the injected current iInj (nA); dy of the
   // values that do not move (not in Active()) is left as it was. With `sample`,

@@ -71,15 +71,17 @@ const RungeKuttaPair::Tableau& RungeKuttaPair::Coefficients() { return kTableau;
 // from V to past the last gate that moves, and from the last two gates
 // through the shells and the accumulators (to the size rounded up to four).
 // What lies between does not move: its slope is 0 at every stage and its
-// value stays as Restart left it, so leaving it out changes no result. Of the
-// built-in cell's sixteen values the loops take eight.
+// value stays as Restart left it, so leaving it out changes no result. A
+// cell of sodium and potassium alone whose shells sit on their floor (so
+// always, unless a dialog has just switched its calcium channels off) has no
+// second span: of the built-in cell's sixteen values the loops take four.
 constexpr int kShellsFrom = cell::CaL / 4 * 4;
 
 template <class F>
-[[gnu::always_inline]] inline void Spans(int gatesEnd, int end, F&& f) {
+[[gnu::always_inline]] inline void Spans(int gatesEnd, int shellsFrom, int end, F&& f) {
   for (int b = 0; b < gatesEnd; b += 4)
     for (int i = b; i < b + 4; ++i) f(i);
-  for (int b = kShellsFrom; b < end; b += 4)
+  for (int b = shellsFrom; b < end; b += 4)
     for (int i = b; i < b + 4; ++i) f(i);
 }
 
@@ -91,6 +93,7 @@ void RungeKuttaPair::Restart(double t, const ContinuousState& y, double iInj) {
   scratch_ = y;
   generation_ = rates_.Generation();
   gatesEnd_ = std::min((rates_.GatesEnd() + 3) / 4 * 4, kShellsFrom);
+  shellsFrom_ = rates_.ShellsStill(y.data()) ? (n_ + 3) / 4 * 4 : kShellsFrom;
   for (ContinuousState& k : k_) k.fill(0.0);
   rates_.Evaluate(t, iInj, y0_.data(), k_[0].data());
   ++evaluations_;
@@ -102,7 +105,7 @@ double RungeKuttaPair::Attempt(double h, double iInj, double rtol, const Continu
   // first stage, may have changed with it.
   if (rates_.Generation() != generation_) Restart(t0_, y0_, iInj);
   h_ = h;
-  const int n = n_, g = gatesEnd_, last = (n + 3) / 4 * 4;
+  const int n = n_, g = gatesEnd_, from = shellsFrom_, last = (n + 3) / 4 * 4;
   auto& k = k_;
   const auto& y = y0_;
   auto& w = scratch_;
@@ -110,28 +113,28 @@ double RungeKuttaPair::Attempt(double h, double iInj, double rtol, const Continu
     rates_.Evaluate(t0_ + c * h, iInj, w.data(), k[s].data());
     ++evaluations_;
   };
-  Spans(g, last, [&](int i) __attribute__((always_inline)) {
+  Spans(g, from, last, [&](int i) __attribute__((always_inline)) {
     w[i] = y[i] + h * a21 * k[0][i];
   });
   stage(1, c2);
-  Spans(g, last, [&](int i) __attribute__((always_inline)) {
+  Spans(g, from, last, [&](int i) __attribute__((always_inline)) {
     w[i] = y[i] + h * (a31 * k[0][i] + a32 * k[1][i]);
   });
   stage(2, c3);
-  Spans(g, last, [&](int i) __attribute__((always_inline)) {
+  Spans(g, from, last, [&](int i) __attribute__((always_inline)) {
     w[i] = y[i] + h * (a41 * k[0][i] + a42 * k[1][i] + a43 * k[2][i]);
   });
   stage(3, c4);
-  Spans(g, last, [&](int i) __attribute__((always_inline)) {
+  Spans(g, from, last, [&](int i) __attribute__((always_inline)) {
     w[i] = y[i] + h * (a51 * k[0][i] + a52 * k[1][i] + a53 * k[2][i] + a54 * k[3][i]);
   });
   stage(4, c5);
-  Spans(g, last, [&](int i) __attribute__((always_inline)) {
+  Spans(g, from, last, [&](int i) __attribute__((always_inline)) {
     w[i] = y[i] + h * (a61 * k[0][i] + a62 * k[1][i] + a63 * k[2][i] + a64 * k[3][i] +
                        a65 * k[4][i]);
   });
   stage(5, 1.0);
-  Spans(g, last, [&](int i) __attribute__((always_inline)) {
+  Spans(g, from, last, [&](int i) __attribute__((always_inline)) {
     y1_[i] = y[i] + h * (b1 * k[0][i] + b2 * k[1][i] + b3 * k[2][i] + b4 * k[3][i] +
                          b5 * k[4][i] + b6 * k[5][i]);
   });
@@ -140,7 +143,7 @@ double RungeKuttaPair::Attempt(double h, double iInj, double rtol, const Continu
 
   // A value that does not move adds exactly 0.
   double sum = 0;
-  Spans(g, last, [&](int i) __attribute__((always_inline)) {
+  Spans(g, from, last, [&](int i) __attribute__((always_inline)) {
     const double err = h * (e1 * k[0][i] + e2 * k[1][i] + e3 * k[2][i] + e4 * k[3][i] +
                             e5 * k[4][i] + e6 * k[5][i] + e7 * k[6][i]);
     // The larger magnitude (a blow-up gives a sum that is not a number either way).
@@ -154,10 +157,10 @@ double RungeKuttaPair::Attempt(double h, double iInj, double rtol, const Continu
 
 VANTOR_VECTOR_CLONES
 void RungeKuttaPair::Accept(double end) {
-  const int n = n_, g = gatesEnd_, last = (n + 3) / 4 * 4;
+  const int n = n_, g = gatesEnd_, from = shellsFrom_, last = (n + 3) / 4 * 4;
   const double h = h_;
   auto& k = k_;
-  Spans(g, last, [&](int i) __attribute__((always_inline)) {
+  Spans(g, from, last, [&](int i) __attribute__((always_inline)) {
     dense_[0][i] = h * k[0][i];
     dense_[1][i] = h * (r12 * k[0][i] + r22 * k[1][i] + r32 * k[2][i] + r42 * k[3][i] +
                         r52 * k[4][i] + r62 * k[5][i] + r72 * k[6][i]);
@@ -190,10 +193,10 @@ void RungeKuttaPair::DenseState(double s, ContinuousState& y) const {
     return;
   }
   const double x = (s - denseT_) / denseH_;
-  const int g = gatesEnd_, last = (n_ + 3) / 4 * 4;
-  for (int b = g; b < kShellsFrom; b += 4)
+  const int g = gatesEnd_, from = shellsFrom_, last = (n_ + 3) / 4 * 4;
+  for (int b = g; b < from; b += 4)
     for (int i = b; i < b + 4; ++i) y[i] = y0_[i];
-  Spans(g, last, [&](int i) __attribute__((always_inline)) {
+  Spans(g, from, last, [&](int i) __attribute__((always_inline)) {
     y[i] = denseStart_[i] + x * (dense_[0][i] + x * (dense_[1][i] + x * (dense_[2][i] + x *
         dense_[3][i])));
   });

@@ -84,6 +84,7 @@ class RungeKuttaPair {
   const CellRates& rates_;
   int n_;
   int gatesEnd_ = cell::CaL;  // one past the last value before the shells that may move
+  int shellsFrom_ = cell::CaL / 4 * 4;  // where the second span starts (past the end: none)
   long generation_ = -1;  // of the rates at the last restart
   double t0_ = 0, h_ = 0;
   ContinuousState y0_{}, y1_{}, scratch_{};

@@ -483,6 +483,25 @@ TEST_F(Model4, AChangedParameterRestartsThePair) {
   EXPECT_EQ(rk.State()[gate::mT], start[gate::mT]);
 }
 
+// In a cell of sodium and potassium alone the shells on their floor stay
+// there untouched, and one above it still decays.
+TEST_F(Model4, ASodiumPotassiumCellsShellsAboveTheFloorStillDecay) {
+  const RunConstants constants = ComputeRunConstants(params);
+  CellRates rates(params, gates, constants);
+  ContinuousState y{}, atol{};
+  for (int i = 0; i < kCellStateSize; ++i) y[i] = 0.3;
+  y[cell::V] = -65.0;
+  y[cell::CaL] = 1e-6;
+  y[cell::CaT] = kCalciumFloor;
+  atol.fill(1e-9);
+  RungeKuttaPair rk(rates);
+  rk.Restart(0.0, y, 0.0);
+  rk.Attempt(0.01, 0.0, 1e-6, atol);
+  rk.Accept(0.01);
+  EXPECT_LT(rk.State()[cell::CaL], 1e-6);
+  EXPECT_EQ(rk.State()[cell::CaT], static_cast<double>(kCalciumFloor));
+}
+
 // The same for what the run loop and the samples read from the parameters:
 // the step switched off before its onset, Gate #1 set to V, and at 70 ms a
 // tolerance of 0, which no step can meet.
