@@ -115,6 +115,14 @@ void BM_TonicFiringLooseTolerance(benchmark::State& state) {
 }
 BENCHMARK(BM_TonicFiringLooseTolerance)->Arg(4)->Unit(benchmark::kMillisecond);
 
+// The same for a sink that reads V alone (`run -q` at "Max %change in gates" 100).
+void BM_TonicFiringVOnlyLooseTolerance(benchmark::State& state) {
+  ParameterSet params = TonicFiring(state);
+  params.SetValue(param::MaxChangeInGates, 100.0f);
+  RunAndCount<VOnlySink>(state, params);
+}
+BENCHMARK(BM_TonicFiringVOnlyLooseTolerance)->Arg(4)->Unit(benchmark::kMillisecond);
+
 // The same with hardly any samples ("Maximum dV for plot" 1000 mV, "Maximum
 // dt for plot" 100 ms): what the integration costs without the record.
 void BM_TonicFiringSparseSamples(benchmark::State& state) {
