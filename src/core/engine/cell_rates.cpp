@@ -225,8 +225,10 @@ void CellRates::Rates(double t, double iInj, const double* y, double* dy, RunSam
   if constexpr (kPlain) {
     ForEachChannel<channel::Na, channel::Nap>(ohmic);
     ForEachChannel<channel::K, channel::M>(ohmic);
-    dy[cell::CaL] = ShellRate(y[cell::CaL], 0.0, p.lInflux, p.lRemoval);
-    dy[cell::CaT] = ShellRate(y[cell::CaT], 0.0, p.tInflux, p.tRemoval);
+    // No calcium current: a shell only decays to its floor and stays there
+    // (the values ShellRate gives with no current).
+    dy[cell::CaL] = y[cell::CaL] <= kCalciumFloor ? 0.0 : -(p.lRemoval * y[cell::CaL]);
+    dy[cell::CaT] = y[cell::CaT] <= kCalciumFloor ? 0.0 : -(p.tRemoval * y[cell::CaT]);
   } else {
     ForEachChannel<channel::Na, channel::K>(ohmic);
     const bool ipsp = p.ipsp && t > p.ipscOnset, epsp = p.epsp && t > p.epscOnset;
