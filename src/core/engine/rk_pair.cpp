@@ -181,6 +181,11 @@ RungeKuttaPair::Quartic RungeKuttaPair::DenseQuartic(int i) const {
   Quartic q;
   q.start = denseT_;
   q.h = denseH_;
+  // A value outside the spans has not moved: the quartic is its value.
+  if (i >= gatesEnd_ && i < shellsFrom_) {
+    q.c[0] = y0_[i];
+    return q;
+  }
   q.c[0] = denseStart_[i];
   for (int m = 0; m < 4; ++m) q.c[m + 1] = dense_[m][i];
   return q;
@@ -197,8 +202,8 @@ void RungeKuttaPair::DenseState(double s, ContinuousState& y) const {
   for (int b = g; b < from; b += 4)
     for (int i = b; i < b + 4; ++i) y[i] = y0_[i];
   Spans(g, from, last, [&](int i) __attribute__((always_inline)) {
-    y[i] = denseStart_[i] + x * (dense_[0][i] + x * (dense_[1][i] + x * (dense_[2][i] + x *
-        dense_[3][i])));
+    y[i] = denseStart_[i] +
+           x * (dense_[0][i] + x * (dense_[1][i] + x * (dense_[2][i] + x * dense_[3][i])));
   });
 }
 

@@ -500,6 +500,12 @@ TEST_F(Model4, ASodiumPotassiumCellsShellsAboveTheFloorStillDecay) {
   rk.Accept(0.01);
   EXPECT_LT(rk.State()[cell::CaL], 1e-6);
   EXPECT_EQ(rk.State()[cell::CaT], static_cast<double>(kCalciumFloor));
+  // The continuous output of a value that moves and of two that do not.
+  const double middle = rk.DenseQuartic(cell::CaL).Value(0.005);
+  EXPECT_LT(middle, 1e-6);
+  EXPECT_GT(middle, rk.State()[cell::CaL]);
+  EXPECT_EQ(rk.DenseQuartic(cell::CaT).Value(0.005), static_cast<double>(kCalciumFloor));
+  EXPECT_EQ(rk.DenseQuartic(gate::mA).Value(0.005), 0.3);
 }
 
 // The same for what the run loop and the samples read from the parameters:
