@@ -43,6 +43,12 @@ double ShellRate(double calcium, double current, double influx, double removal) 
   return calcium <= kCalciumFloor && rate < 0.0 ? 0.0 : rate;
 }
 
+// The same with no current: the shell decays to its floor and stays there
+// (the values ShellRate gives, without the current's terms).
+double ShellDecay(double calcium, double removal) {
+  return calcium <= kCalciumFloor ? 0.0 : -(removal * calcium);
+}
+
 }  // namespace
 
 CellRates::CellRates(const ParameterSet& params, const GateTable& gates,
@@ -225,10 +231,8 @@ void CellRates::Rates(double t, double iInj, const double* y, double* dy, RunSam
   if constexpr (kPlain) {
     ForEachChannel<channel::Na, channel::Nap>(ohmic);
     ForEachChannel<channel::K, channel::M>(ohmic);
-    // No calcium current: a shell only decays to its floor and stays there
-    // (the values ShellRate gives with no current).
-    dy[cell::CaL] = y[cell::CaL] <= kCalciumFloor ? 0.0 : -(p.lRemoval * y[cell::CaL]);
-    dy[cell::CaT] = y[cell::CaT] <= kCalciumFloor ? 0.0 : -(p.tRemoval * y[cell::CaT]);
+    dy[cell::CaL] = ShellDecay(y[cell::CaL], p.lRemoval);
+    dy[cell::CaT] = ShellDecay(y[cell::CaT], p.tRemoval);
   } else {
     ForEachChannel<channel::Na, channel::K>(ohmic);
     const bool ipsp = p.ipsp && t > p.ipscOnset, epsp = p.epsp && t > p.epscOnset;

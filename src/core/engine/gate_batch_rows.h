@@ -78,7 +78,8 @@ template <int R, bool kShared>
     o[0] = -GuardedSum(v, r.B) * r.perC;
     o[1] = GuardedSum(v, r.E) * r.perF;
     o[2] = (v - r.G) * r.perH;
-  }}
+  }
+}
 
 template <int R, bool kShared>
 [[gnu::always_inline]] inline void GateBatch::RowDerivative(const Row& r, const GateContextD& in,

@@ -75,8 +75,6 @@ const RungeKuttaPair::Tableau& RungeKuttaPair::Coefficients() { return kTableau;
 // cell of sodium and potassium alone whose shells sit on their floor (so
 // always, unless a dialog has just switched its calcium channels off) has no
 // second span: of the built-in cell's sixteen values the loops take four.
-constexpr int kShellsFrom = cell::CaL / 4 * 4;
-
 template <class F>
 [[gnu::always_inline]] inline void Spans(int gatesEnd, int shellsFrom, int end, F&& f) {
   for (int b = 0; b < gatesEnd; b += 4)
@@ -93,7 +91,7 @@ void RungeKuttaPair::Restart(double t, const ContinuousState& y, double iInj) {
   scratch_ = y;
   generation_ = rates_.Generation();
   gatesEnd_ = std::min((rates_.GatesEnd() + 3) / 4 * 4, kShellsFrom);
-  shellsFrom_ = rates_.ShellsStill(y.data()) ? (n_ + 3) / 4 * 4 : kShellsFrom;
+  shellsFrom_ = rates_.ShellsStill(y.data()) ? end_ : kShellsFrom;
   for (ContinuousState& k : k_) k.fill(0.0);
   rates_.Evaluate(t, iInj, y0_.data(), k_[0].data());
   ++evaluations_;
@@ -105,7 +103,7 @@ double RungeKuttaPair::Attempt(double h, double iInj, double rtol, const Continu
   // first stage, may have changed with it.
   if (rates_.Generation() != generation_) Restart(t0_, y0_, iInj);
   h_ = h;
-  const int n = n_, g = gatesEnd_, from = shellsFrom_, last = (n + 3) / 4 * 4;
+  const int n = n_, g = gatesEnd_, from = shellsFrom_, last = end_;
   auto& k = k_;
   const auto& y = y0_;
   auto& w = scratch_;
@@ -157,7 +155,7 @@ double RungeKuttaPair::Attempt(double h, double iInj, double rtol, const Continu
 
 VANTOR_VECTOR_CLONES
 void RungeKuttaPair::Accept(double end) {
-  const int n = n_, g = gatesEnd_, from = shellsFrom_, last = (n + 3) / 4 * 4;
+  const int g = gatesEnd_, from = shellsFrom_, last = end_;
   const double h = h_;
   auto& k = k_;
   Spans(g, from, last, [&](int i) __attribute__((always_inline)) {
@@ -198,7 +196,7 @@ void RungeKuttaPair::DenseState(double s, ContinuousState& y) const {
     return;
   }
   const double x = (s - denseT_) / denseH_;
-  const int g = gatesEnd_, from = shellsFrom_, last = (n_ + 3) / 4 * 4;
+  const int g = gatesEnd_, from = shellsFrom_, last = end_;
   for (int b = g; b < from; b += 4)
     for (int i = b; i < b + 4; ++i) y[i] = y0_[i];
   Spans(g, from, last, [&](int i) __attribute__((always_inline)) {

@@ -18,7 +18,8 @@ using ContinuousState = std::array<double, kMaxContinuousState>;
 
 class RungeKuttaPair {
  public:
-  explicit RungeKuttaPair(const CellRates& rates) : rates_(rates), n_(rates.Size()) {}
+  explicit RungeKuttaPair(const CellRates& rates)
+      : rates_(rates), n_(rates.Size()), end_((n_ + 3) / 4 * 4) {}
 
   int Size() const { return n_; }
 
@@ -82,9 +83,13 @@ class RungeKuttaPair {
 
  private:
   const CellRates& rates_;
+  // The loops run over two spans of whole vectors of four (rk_pair.cpp):
+  // [0, gatesEnd_) and [shellsFrom_, end_).
+  static constexpr int kShellsFrom = cell::CaL / 4 * 4;
   int n_;
-  int gatesEnd_ = cell::CaL;  // one past the last value before the shells that may move
-  int shellsFrom_ = cell::CaL / 4 * 4;  // where the second span starts (past the end: none)
+  int end_;                      // the size rounded up to four
+  int gatesEnd_ = kShellsFrom;   // past the last value before the shells that may move
+  int shellsFrom_ = kShellsFrom;  // where the second span starts (end_: none)
   long generation_ = -1;  // of the rates at the last restart
   double t0_ = 0, h_ = 0;
   ContinuousState y0_{}, y1_{}, scratch_{};
